@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds and starts the web server under Wine, serving a folder.
+# Usage: ./run.sh [web-root]      (default: examples/site)
+set -euo pipefail
+cd "$(dirname "$0")"
+tools/setup-deps.sh
+if [ -z "${DISPLAY:-}" ]; then
+  echo "No DISPLAY: running under Xvfb; a screenshot is saved to build/run-screenshot.png"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" env QOR_HEADLESS=1 "$0" "$@"
+fi
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target OrraWebServer
+tools/wine-prefix.sh
+root=$(cd "${1:-examples/site}" && pwd)
+# The web root is joined directly to each request path: it needs its
+# trailing backslash.
+winroot="$(WINEPREFIX=$PWD/build/wineprefix winepath -w "$root")\\"
+echo "Serving $root as $winroot"
+echo "Open http://127.0.0.1/ (port 80; a user who is not root needs: sysctl net.ipv4.ip_unprivileged_port_start=80)"
+tools/wine-run.sh build/win64/bin/OrraWebServer.exe "$winroot" &
+server=$!
+if [ -n "${QOR_HEADLESS:-}" ]; then
+  sleep 4
+  tools/screenshot.sh build/run-screenshot.png && echo "Screenshot: build/run-screenshot.png"
+fi
+echo "Close the server's window (or press Ctrl+C) to stop."
+wait $server
