@@ -1,0 +1,148 @@
+// CSocket.cpp: a Winsock IPv4 stream socket.
+#include "CSocket.h"
+
+#include "CFile.h"
+#include "Log.h"
+
+#include <cstring>
+
+namespace {
+
+const int BACKLOG = 5;
+const DWORD FILE_PIECE_BYTES = 8192;
+
+// The handle is swapped atomically: Close runs on the window's thread while
+// the listener's thread may be reading it in Accept.
+SOCKET Exchange(volatile SOCKET* phSocket, SOCKET hNew)
+{
+    return reinterpret_cast<SOCKET>(InterlockedExchangePointer(
+        reinterpret_cast<PVOID volatile*>(phSocket), reinterpret_cast<PVOID>(hNew)));
+}
+
+} // namespace
+
+CSocket::CSocket() : m_hSocket(INVALID_SOCKET) {}
+
+CSocket::CSocket(SOCKET hSocket) : m_hSocket(hSocket) {}
+
+CSocket::~CSocket()
+{
+    Close();
+}
+
+bool CSocket::Create(int nFamily, int nType, int nProtocol)
+{
+    if (m_hSocket != INVALID_SOCKET)
+        return false;
+    SOCKET h = socket(nFamily, nType, nProtocol);
+    if (h == INVALID_SOCKET) {
+        LogMessage(L"CS:Create: socket failed: %d\r\n", static_cast<int>(GetLastError()));
+        return false;
+    }
+    m_hSocket = h;
+    return true;
+}
+
+bool CSocket::Listen(unsigned short nPort)
+{
+    sockaddr_in address;
+    memset(&address, 0, sizeof(address));
+    address.sin_family = AF_INET;
+    address.sin_port = htons(nPort);
+    address.sin_addr.s_addr = INADDR_ANY;
+    if (bind(m_hSocket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+        LogMessage(L"CS:Listen: bind failed: %d\r\n", static_cast<int>(GetLastError()));
+        return false;
+    }
+    if (listen(m_hSocket, BACKLOG) != 0) {
+        LogMessage(L"CS:Listen: listen failed: %d\r\n", static_cast<int>(GetLastError()));
+        return false;
+    }
+    return true;
+}
+
+bool CSocket::Accept(CSocket& client, sockaddr* pAddress, int* pnAddressLength)
+{
+    SOCKET h = accept(m_hSocket, pAddress, pnAddressLength);
+    if (h == INVALID_SOCKET)
+        return false;
+    if (!client.Attach(h)) {
+        closesocket(h);
+        return false;
+    }
+    return true;
+}
+
+bool CSocket::Attach(SOCKET hSocket)
+{
+    if (m_hSocket != INVALID_SOCKET)
+        return false;
+    m_hSocket = hSocket;
+    return true;
+}
+
+SOCKET CSocket::Detach()
+{
+    return Exchange(&m_hSocket, INVALID_SOCKET);
+}
+
+int CSocket::Receive(char* pBuffer, int nLength)
+{
+    return recv(m_hSocket, pBuffer, nLength, 0);
+}
+
+int CSocket::Send(const char* pBuffer, int nLength)
+{
+    return send(m_hSocket, pBuffer, nLength, 0);
+}
+
+bool CSocket::ReceiveLine(char* pBuffer, int nSize)
+{
+    int nPos = 0;
+    for (;;) {
+        if (Receive(pBuffer + nPos, 1) != 1) {
+            pBuffer[0] = '\0';
+            return false;
+        }
+        char c = pBuffer[nPos++];
+        if (nPos >= nSize - 1 || c == '\n') {
+            pBuffer[nPos] = '\0';
+            return true;
+        }
+    }
+}
+
+bool CSocket::SendString(const char* pszText)
+{
+    int n = static_cast<int>(strlen(pszText));
+    return Send(pszText, n) == n;
+}
+
+bool CSocket::SendFile(CFile& file)
+{
+    char buffer[FILE_PIECE_BYTES];
+    for (;;) {
+        bool bFailed = false;
+        DWORD n = file.Read(buffer, FILE_PIECE_BYTES, &bFailed);
+        if (bFailed)
+            return false;
+        if (Send(buffer, static_cast<int>(n)) != static_cast<int>(n))
+            return false;
+        if (n != FILE_PIECE_BYTES)
+            return true;
+    }
+}
+
+bool CSocket::IoControl(long nCommand, u_long* pnArgument)
+{
+    return ioctlsocket(m_hSocket, nCommand, pnArgument) == 0;
+}
+
+void CSocket::Close()
+{
+    SOCKET h = Exchange(&m_hSocket, INVALID_SOCKET);
+    if (h != INVALID_SOCKET) {
+        shutdown(h, SD_SEND);
+        closesocket(h);
+    }
+}

@@ -1,0 +1,46 @@
+// CThread.cpp: base of the server's threads.
+#include "CThread.h"
+
+CThread::CThread(bool bAutoDelete)
+    : m_hThread(nullptr),
+      m_bAutoDelete(bAutoDelete),
+      m_hStopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+{
+}
+
+CThread::~CThread()
+{
+    if (m_hStopEvent)
+        CloseHandle(m_hStopEvent);
+    if (m_hThread)
+        CloseHandle(m_hThread);
+}
+
+bool CThread::Start()
+{
+    DWORD dwThreadId = 0;
+    m_hThread = CreateThread(nullptr, 0, ThreadEntry, this, 0, &dwThreadId);
+    return m_hThread != nullptr;
+}
+
+void CThread::Stop()
+{
+    SetEvent(m_hStopEvent);
+    for (;;) {
+        DWORD dwStatus = 0;
+        if (!m_hThread || !GetExitCodeThread(m_hThread, &dwStatus))
+            dwStatus = 0;
+        if (dwStatus != STILL_ACTIVE)
+            return;
+        Sleep(100);
+    }
+}
+
+DWORD WINAPI CThread::ThreadEntry(LPVOID pParam)
+{
+    CThread* pThread = static_cast<CThread*>(pParam);
+    int nResult = pThread->Run();
+    if (pThread->m_bAutoDelete)
+        delete pThread;
+    return static_cast<DWORD>(nResult);
+}

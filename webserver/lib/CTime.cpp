@@ -1,0 +1,6 @@
+// CTime.cpp: a calendar time.
+#include "CTime.h"
+
+CTime::CTime() {}
+
+CTime::~CTime() = default;
