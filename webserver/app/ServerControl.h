@@ -1,5 +1,12 @@
-// ServerControl.h: starting and stopping the server with the main window.
+// ServerControl.h: starting and stopping the server with the main window;
+// owns the listener (g_pListenThread).
 #pragma once
+
+class CListenThread;
+
+// The listener, created by StartServer once Winsock runs; null before, when
+// Winsock failed to start, and after StopServer.
+extern CListenThread* g_pListenThread;
 
 // On WM_CREATE, once the log pane exists: starts Winsock and the listener,
 // logging its progress. The window stays open whatever happens.

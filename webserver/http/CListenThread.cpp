@@ -1,0 +1,64 @@
+// CListenThread.cpp: the server's listening thread.
+#include "CListenThread.h"
+
+#include "Log.h"
+
+CListenThread::CListenThread() : CThread(false)
+{
+}
+
+CListenThread::~CListenThread()
+{
+}
+
+int CListenThread::Run()
+{
+    LogMessage(L"Starting Threads\r\n");
+    for (CHttpThread& worker : m_workers)
+        worker.Start();
+    if (!m_socket.Create(AF_INET, SOCK_STREAM, 0)) {
+        LogMessage(L"Listen socket Create Failed\r\n");
+        return 0;
+    }
+    if (!m_socket.Listen(PORT)) {
+        LogMessage(L"Listen Failed\r\n");
+        return 0;
+    }
+    CSocket client;
+    LogMessage(L"Listening...");
+    for (;;) {
+        if (WaitForSingleObject(m_hStopEvent, 100) == WAIT_OBJECT_0)
+            break;
+        if (!m_socket.Accept(client, nullptr, nullptr))
+            continue;   // normal after Shutdown closed the socket
+        SOCKET hConnection = client.Detach();
+        bool bAnyStarted = false;
+        for (CHttpThread& worker : m_workers)
+            bAnyStarted = bAnyStarted || worker.IsStarted();
+        if (!bAnyStarted) {
+            // Nobody could ever serve it; holding it would hang Shutdown.
+            CSocket drop(hConnection);
+            continue;
+        }
+        while (!Dispatch(hConnection))
+            Sleep(100);
+    }
+    return 1;
+}
+
+bool CListenThread::Dispatch(SOCKET hSocket)
+{
+    for (CHttpThread& worker : m_workers) {
+        if (worker.IsStarted() && worker.Assign(hSocket))
+            return true;
+    }
+    return false;
+}
+
+void CListenThread::Shutdown()
+{
+    m_socket.Close();
+    Stop();
+    for (CHttpThread& worker : m_workers)
+        worker.Shutdown();
+}

@@ -1,0 +1,36 @@
+// CListenThread.h: the server's listening thread; owns the listening socket
+// and the pool of five HTTP workers.
+#pragma once
+
+#include "CHttpThread.h"
+#include "CSocket.h"
+#include "CThread.h"
+
+// Accepts connections on port 80 of every local IPv4 address and hands each
+// to the lowest-numbered idle worker, waiting while all five are busy.
+class CListenThread : public CThread
+{
+public:
+    static const int WORKER_COUNT = 5;
+    static const unsigned short PORT = 80;
+
+    CListenThread();
+    ~CListenThread() override;
+
+    // 1 after a stop, 0 when the listening socket could not be set up.
+    int Run() override;
+    // On the window's thread: closes the listening socket (releasing a
+    // blocked accept), stops this thread, then each worker in order.
+    // Returns once all six threads have ended.
+    virtual void Shutdown();
+
+    // Offers a connection to workers 0 to 4 in order; true when one took it.
+    // Workers whose thread never started are passed over.
+    bool Dispatch(SOCKET hSocket);
+
+    CHttpThread& Worker(int i) { return m_workers[i]; }
+
+private:
+    CSocket m_socket;                       // listening; empty until Run
+    CHttpThread m_workers[WORKER_COUNT];    // constructed 0..4, destroyed 4..0
+};

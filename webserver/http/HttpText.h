@@ -1,0 +1,51 @@
+// HttpText.h: the pure text rules of the HTTP worker (request head, target,
+// path safety, answer texts). No sockets, no windows, no globals.
+#pragma once
+
+#include <string>
+
+// Fixed limits of a request head: the buffer holds 4,095 bytes of text and
+// a terminator; a head that has not ended by then is refused.
+const int REQUEST_BUFFER_BYTES = 4096;
+const int REQUEST_TEXT_MAX = REQUEST_BUFFER_BYTES - 1;
+
+enum HttpMethod { HTTP_OTHER, HTTP_GET, HTTP_HEAD };
+
+// True when the text is longer than 4 bytes and its last four bytes are
+// CR LF CR LF. Only the end of everything received counts.
+bool IsHeadComplete(const char* pText, int nLength);
+
+// The method of a head ("GET " / "HEAD ", exact case, space included) and
+// the target after it: up to the first space or the end of the head,
+// widened byte for byte. No length limit beyond the head's own.
+HttpMethod ParseRequest(const char* pszHead, std::wstring* pTarget);
+
+// Drops one leading '/', then turns every '/' into '\'. Nothing else: no
+// decoding, no cutting at '?' or '#'.
+void ConvertPath(std::wstring* pTarget);
+
+// Whether a converted target may be joined to the web root: false for a
+// ".." segment (also with trailing dots or spaces), a ':' anywhere, a
+// control character, or a segment naming a reserved device (with or
+// without an extension, any case).
+bool IsSafeTarget(const std::wstring& target);
+
+// Whether the full path of pszCandidate lies inside the folder pszRoot
+// (the root itself included), both made full with GetFullPathNameW. The
+// root counts as a folder whether or not it ends with a backslash.
+bool LiesUnderRoot(const wchar_t* pszRoot, const wchar_t* pszCandidate);
+
+// '&', '<', '>', '"' and '\'' as entities; every other character as is.
+std::wstring HtmlEscape(const std::wstring& text);
+
+// The 404 page naming the (escaped) converted target.
+std::wstring NotFoundPage(const std::wstring& target);
+
+// The answer head: status line, the length line when nLength >= 0, blank
+// line. 8-bit, ready to send.
+std::string AnswerHead(int nStatus, const wchar_t* pszReason, long long nLength);
+
+// Whether the client asked for the connection to end after this answer:
+// "Connection: close", or a request line ending in HTTP/1.0 without
+// "Connection: keep-alive".
+bool ClientAsksToClose(const char* pszHead);
