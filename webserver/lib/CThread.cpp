@@ -18,9 +18,15 @@ CThread::~CThread()
 
 bool CThread::Start()
 {
+    // Created suspended so that the handle is stored before Run can start:
+    // an auto-deleting object may be gone as soon as the thread runs.
     DWORD dwThreadId = 0;
-    m_hThread = CreateThread(nullptr, 0, ThreadEntry, this, 0, &dwThreadId);
-    return m_hThread != nullptr;
+    HANDLE hThread = CreateThread(nullptr, 0, ThreadEntry, this, CREATE_SUSPENDED, &dwThreadId);
+    if (!hThread)
+        return false;
+    m_hThread = hThread;
+    ResumeThread(hThread);
+    return true;
 }
 
 void CThread::Stop()
