@@ -1,0 +1,12 @@
+// WebRoot.h: how the program chooses the folder it serves.
+#pragma once
+
+#include "Globals.h"
+
+// The web root is the command-line tail taken whole (no trimming, quotes
+// kept, no separator added); without a tail it is the folder of the program
+// (pszModulePath cut after its last backslash), and "\webroot\" when that
+// path is empty or has no backslash. Writes WEBROOT_CHARS characters at
+// most into pszWebRoot. Returns false, leaving "\webroot\", for a tail of
+// WEBROOT_CHARS characters or more: such a root is refused, not cut.
+bool ChooseWebRoot(const wchar_t* pszTail, const wchar_t* pszModulePath, wchar_t* pszWebRoot);
