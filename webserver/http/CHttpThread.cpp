@@ -148,9 +148,7 @@ bool CHttpThread::OnGet(std::wstring target)
     if (OpenTarget(&target, &file, &nSize)) {
         if (!SendHeader(200, L"Sending file", static_cast<long long>(nSize)))
             return false;
-        // A file cut short by a read failure must end the connection: the
-        // client would otherwise wait for bytes that never come.
-        return m_socket.SendFile(file);
+        return SendBody(file, nSize);
     }
     std::wstring page = NotFoundPage(target);
     if (!SendHeader(404, L"File not found!", static_cast<long long>(page.size())))
@@ -170,6 +168,27 @@ bool CHttpThread::OnHead(std::wstring target)
     if (OpenTarget(&target, &file, &nSize))
         return SendHeader(200, L"File Exists", -1);
     return SendHeader(404, L"File not found", -1);
+}
+
+bool CHttpThread::SendBody(CFile& file, ULONGLONG nSize)
+{
+    // Exactly the promised bytes, in 8,192-byte pieces. A file that fails
+    // or ends early (cut by another program) must end the connection: the
+    // client would otherwise wait for bytes that never come, or take the
+    // next answer for part of this file. Growth meanwhile is not sent.
+    char piece[FILE_PIECE_BYTES];
+    ULONGLONG nLeft = nSize;
+    while (nLeft > 0) {
+        DWORD nWant = nLeft < FILE_PIECE_BYTES ? static_cast<DWORD>(nLeft) : FILE_PIECE_BYTES;
+        bool bFailed = false;
+        DWORD nRead = file.Read(piece, nWant, &bFailed);
+        if (bFailed || nRead == 0)
+            return false;
+        if (m_socket.Send(piece, static_cast<int>(nRead)) != static_cast<int>(nRead))
+            return false;
+        nLeft -= nRead;
+    }
+    return true;
 }
 
 bool CHttpThread::SendHeader(int nStatus, const wchar_t* pszReason, long long nLength)

@@ -27,6 +27,7 @@ public:
     void Shutdown();
     // Whether the thread runs: a worker that never started serves nothing.
     bool IsStarted() const { return m_hThread != nullptr; }
+    bool IsBusy() const { return WaitForSingleObject(m_hWorkEvent, 0) == WAIT_OBJECT_0; }
 
     // Serves the attached connection until it ends, then closes it.
     void HandleConnection();
@@ -37,6 +38,8 @@ public:
     // not be sent whole, which ends the connection.
     bool OnGet(std::wstring target);
     bool OnHead(std::wstring target);
+    // The file's first nSize bytes; false when they could not all be sent.
+    bool SendBody(CFile& file, ULONGLONG nSize);
     // The answer head in one send; nLength < 0 for no length line.
     bool SendHeader(int nStatus, const wchar_t* pszReason, long long nLength);
 
@@ -52,6 +55,7 @@ public:
 
     static const DWORD HEAD_DEADLINE_MS = 3000;
     static const DWORD POLL_MS = 100;
+    static const DWORD FILE_PIECE_BYTES = 8192;
 
 private:
     CSocket m_socket;      // the connection; empty while idle
