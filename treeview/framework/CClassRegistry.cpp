@@ -1,0 +1,177 @@
+// CClassRegistry: the class, ProgID, type library and interface entries.
+#include "CClassRegistry.h"
+#include "CRegKey.h"
+#include <vector>
+
+namespace {
+const wchar_t kDispatchProxy[] = L"{00020420-0000-0000-C000-000000000046}";
+
+#ifdef _WIN64
+const wchar_t kSysKind[] = L"win64";
+const SYSKIND kSysKindValue = SYS_WIN64;
+#else
+const wchar_t kSysKind[] = L"win32";
+const SYSKIND kSysKindValue = SYS_WIN32;
+#endif
+
+// Scoped COM pointer for the few places that need one.
+template <class T>
+struct ComRelease {
+  T* p = nullptr;
+  ~ComRelease() { if (p) p->Release(); }
+};
+}  // namespace
+
+CClassRegistry::CClassRegistry(RegScope scope, HINSTANCE hModule)
+    : m_hRoot(HKEY_CLASSES_ROOT), m_bOwnRoot(FALSE), m_scope(scope), m_hModule(hModule) {
+  if (scope == RegScope::User) {
+    HKEY h = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &h,
+                        nullptr) == ERROR_SUCCESS) {
+      m_hRoot = h;
+      m_bOwnRoot = TRUE;
+    } else {
+      m_hRoot = nullptr;
+    }
+  }
+  std::vector<wchar_t> buf(MAX_PATH);
+  for (;;) {
+    DWORD n = GetModuleFileNameW(hModule, buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0) break;
+    if (n < buf.size()) {
+      m_path.assign(buf.data(), n);
+      break;
+    }
+    buf.resize(buf.size() * 2);
+  }
+}
+
+void CClassRegistry::Close() {
+  if (m_bOwnRoot && m_hRoot) RegCloseKey(m_hRoot);
+  m_hRoot = nullptr;
+  m_bOwnRoot = FALSE;
+}
+
+std::wstring CClassRegistry::GuidString(REFGUID guid) {
+  wchar_t buf[40] = {};
+  StringFromGUID2(guid, buf, 40);
+  return buf;
+}
+
+std::wstring CClassRegistry::LoadString(UINT nID) const {
+  const wchar_t* p = nullptr;
+  int n = ::LoadStringW(m_hModule, nID, reinterpret_cast<LPWSTR>(&p), 0);
+  return n > 0 ? std::wstring(p, n) : std::wstring();
+}
+
+BOOL CClassRegistry::RegisterControlClass(const ControlClassInfo& info) {
+  if (!m_hRoot || m_path.empty()) return FALSE;
+  const std::wstring clsidKey = L"CLSID\\" + GuidString(info.clsid);
+  const std::wstring typeName = LoadString(info.nIDTypeName);
+  wchar_t misc[16], ver[16], bmp[16];
+  swprintf(misc, 16, L"%lu", static_cast<unsigned long>(info.dwMiscStatus));
+  swprintf(ver, 16, L"%u.%u", info.wVerMajor, info.wVerMinor);
+  swprintf(bmp, 16, L", %u", info.nIDBitmap);
+  LONG r = ERROR_SUCCESS;
+  auto set = [&](const std::wstring& key, const std::wstring& value, const wchar_t* name = nullptr) {
+    if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, key, value, name);
+  };
+  set(clsidKey, typeName);
+  set(clsidKey + L"\\InprocServer32", m_path);
+  if (info.bApartment) set(clsidKey + L"\\InprocServer32", L"Apartment", L"ThreadingModel");
+  set(clsidKey + L"\\ProgID", info.progId);
+  set(clsidKey + L"\\Control", L"");
+  set(clsidKey + L"\\MiscStatus", L"0");
+  set(clsidKey + L"\\MiscStatus\\1", misc);
+  set(clsidKey + L"\\ToolboxBitmap32", m_path + bmp);
+  set(clsidKey + L"\\TypeLib", GuidString(info.libid));
+  set(clsidKey + L"\\Version", ver);
+  set(info.progId, typeName);
+  set(std::wstring(info.progId) + L"\\CLSID", GuidString(info.clsid));
+  return r == ERROR_SUCCESS;
+}
+
+BOOL CClassRegistry::RegisterPropertyPageClass(REFCLSID clsid, UINT nIDTypeName) {
+  if (!m_hRoot || m_path.empty()) return FALSE;
+  const std::wstring clsidKey = L"CLSID\\" + GuidString(clsid);
+  LONG r = CRegKey::SetKeyValue(m_hRoot, clsidKey, LoadString(nIDTypeName));
+  if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, clsidKey + L"\\InprocServer32", m_path);
+  return r == ERROR_SUCCESS;
+}
+
+BOOL CClassRegistry::UnregisterClass(REFCLSID clsid, const wchar_t* progId) {
+  if (!m_hRoot) return FALSE;
+  LONG r = CRegKey::DeleteTree(m_hRoot, L"CLSID\\" + GuidString(clsid));
+  if (progId && r == ERROR_SUCCESS) r = CRegKey::DeleteTree(m_hRoot, progId);
+  return r == ERROR_SUCCESS;
+}
+
+BOOL CClassRegistry::RegisterTypeLib() {
+  if (!m_hRoot || m_path.empty()) return FALSE;
+  ComRelease<ITypeLib> lib;
+  if (FAILED(LoadTypeLibEx(m_path.c_str(), REGKIND_NONE, &lib.p))) return FALSE;
+  if (m_scope == RegScope::Machine) return SUCCEEDED(::RegisterTypeLib(lib.p, const_cast<LPOLESTR>(m_path.c_str()), nullptr));
+
+  // Per user: the same entries as the system's registration, under the user's classes.
+  TLIBATTR* attr = nullptr;
+  if (FAILED(lib.p->GetLibAttr(&attr))) return FALSE;
+  const std::wstring libid = GuidString(attr->guid);
+  wchar_t ver[16], lcid[16], flags[16];
+  swprintf(ver, 16, L"%x.%x", attr->wMajorVerNum, attr->wMinorVerNum);
+  swprintf(lcid, 16, L"%lx", static_cast<unsigned long>(attr->lcid));
+  swprintf(flags, 16, L"%u", attr->wLibFlags);
+  lib.p->ReleaseTLibAttr(attr);
+  BSTR name = nullptr, doc = nullptr;
+  lib.p->GetDocumentation(-1, &name, &doc, nullptr, nullptr);
+  const std::wstring base = L"TypeLib\\" + libid + L"\\" + ver;
+  LONG r = CRegKey::SetKeyValue(m_hRoot, base, doc ? doc : L"");
+  if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, base + L"\\" + lcid + L"\\" + kSysKind, m_path);
+  if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, base + L"\\FLAGS", flags);
+  std::wstring dir = m_path.substr(0, m_path.find_last_of(L'\\'));
+  if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, base + L"\\HELPDIR", dir);
+  SysFreeString(name);
+  SysFreeString(doc);
+
+  // Dispatch interfaces are marshalled by the automation proxy.
+  UINT n = lib.p->GetTypeInfoCount();
+  for (UINT i = 0; i < n && r == ERROR_SUCCESS; ++i) {
+    ComRelease<ITypeInfo> ti;
+    TYPEATTR* ta = nullptr;
+    if (FAILED(lib.p->GetTypeInfo(i, &ti.p)) || FAILED(ti.p->GetTypeAttr(&ta))) continue;
+    if (ta->typekind == TKIND_DISPATCH) {
+      BSTR iname = nullptr;
+      ti.p->GetDocumentation(MEMBERID_NIL, &iname, nullptr, nullptr, nullptr);
+      const std::wstring key = L"Interface\\" + GuidString(ta->guid);
+      r = CRegKey::SetKeyValue(m_hRoot, key, iname ? iname : L"");
+      if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, key + L"\\ProxyStubClsid", kDispatchProxy);
+      if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, key + L"\\ProxyStubClsid32", kDispatchProxy);
+      if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, key + L"\\TypeLib", libid);
+      if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, key + L"\\TypeLib", ver, L"Version");
+      SysFreeString(iname);
+    }
+    ti.p->ReleaseTypeAttr(ta);
+  }
+  return r == ERROR_SUCCESS;
+}
+
+BOOL CClassRegistry::UnregisterTypeLib(REFGUID libid, WORD wVerMajor, WORD wVerMinor, LCID lcid) {
+  if (!m_hRoot) return FALSE;
+  if (m_scope == RegScope::Machine) {
+    HRESULT hr = ::UnRegisterTypeLib(libid, wVerMajor, wVerMinor, lcid, kSysKindValue);
+    // Unregistering what is not registered leaves the wanted state.
+    return SUCCEEDED(hr) || hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED;
+  }
+  // Per user: the interface keys first, found through the module's own type library.
+  ComRelease<ITypeLib> lib;
+  if (!m_path.empty() && SUCCEEDED(LoadTypeLibEx(m_path.c_str(), REGKIND_NONE, &lib.p))) {
+    UINT n = lib.p->GetTypeInfoCount();
+    for (UINT i = 0; i < n; ++i) {
+      ComRelease<ITypeInfo> ti;
+      TYPEATTR* ta = nullptr;
+      if (FAILED(lib.p->GetTypeInfo(i, &ti.p)) || FAILED(ti.p->GetTypeAttr(&ta))) continue;
+      if (ta->typekind == TKIND_DISPATCH) CRegKey::DeleteTree(m_hRoot, L"Interface\\" + GuidString(ta->guid));
+      ti.p->ReleaseTypeAttr(ta);
+    }
+  }
+  return CRegKey::DeleteTree(m_hRoot, L"TypeLib\\" + GuidString(libid)) == ERROR_SUCCESS;
+}

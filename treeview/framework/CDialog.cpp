@@ -1,0 +1,39 @@
+// CDialog: modal dialog procedure and the message box helper.
+#include "CDialog.h"
+
+INT_PTR CDialog::DoModal() {
+  return DialogBoxParamW(m_hResources, MAKEINTRESOURCEW(m_nIDTemplate), m_hParent, DialogProc,
+                         reinterpret_cast<LPARAM>(this));
+}
+
+BOOL CDialog::OnCommand(WORD nID) {
+  if (nID == IDOK || nID == IDCANCEL) {
+    EndDialog(m_hDlg, nID);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(hDlg, DWLP_USER));
+  if (msg == WM_INITDIALOG) {
+    self = reinterpret_cast<CDialog*>(lParam);
+    SetWindowLongPtrW(hDlg, DWLP_USER, lParam);
+    self->m_hDlg = hDlg;
+    return self->OnInitDialog();
+  }
+  if (!self) return FALSE;
+  switch (msg) {
+    case WM_COMMAND:
+      return self->OnCommand(LOWORD(wParam));
+    case WM_NCDESTROY:
+      self->m_hDlg = nullptr;
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+int CDialog::MessageBox(HWND hOwner, const char* text, const char* caption) {
+  return ::MessageBoxA(hOwner, text, caption, MB_OK);
+}

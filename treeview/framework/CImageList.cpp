@@ -1,0 +1,17 @@
+// CImageList: creation, appending icons, destruction.
+#include "CImageList.h"
+
+BOOL CImageList::Create(int cx, int cy, UINT flags, int nInitial, int nGrow) {
+  Close();
+  m_hList = ImageList_Create(cx, cy, flags, nInitial, nGrow);
+  return m_hList != nullptr;
+}
+
+void CImageList::Close() {
+  if (m_hList) {
+    ImageList_Destroy(m_hList);
+    m_hList = nullptr;
+  }
+}
+
+int CImageList::AddIcon(HICON hIcon) { return m_hList ? ImageList_ReplaceIcon(m_hList, -1, hIcon) : -1; }

@@ -1,0 +1,22 @@
+// CImageList: one common-controls image list; destroys it.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+class CImageList {
+public:
+  CImageList() : m_hList(nullptr) {}
+  ~CImageList() { Close(); }
+  CImageList(const CImageList&) = delete;
+  CImageList& operator=(const CImageList&) = delete;
+
+  BOOL Create(int cx, int cy, UINT flags, int nInitial, int nGrow);
+  void Close();
+  HIMAGELIST GetSafeHandle() const { return m_hList; }
+  // Appends a copy of the icon, scaled to the list's size; the index or -1.
+  int AddIcon(HICON hIcon);
+  int GetImageCount() const { return m_hList ? ImageList_GetImageCount(m_hList) : 0; }
+
+private:
+  HIMAGELIST m_hList;
+};

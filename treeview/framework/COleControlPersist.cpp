@@ -1,0 +1,144 @@
+// COleControl: IPersistStreamInit, IPersistStorage, IPersistPropertyBag and
+// ISpecifyPropertyPages. The state saved is the version stamp and the
+// extent; a state of another version loads and is saved as the current one.
+#include "COleControl.h"
+
+namespace {
+const wchar_t kContents[] = L"Contents";
+const ULONG kStateSize = 3 * sizeof(DWORD);
+
+HRESULT ReadProp(IPropertyBag* bag, const wchar_t* name, LONG* value) {
+  VARIANT v;
+  VariantInit(&v);
+  V_VT(&v) = VT_I4;
+  HRESULT hr = bag->Read(name, &v, nullptr);
+  if (SUCCEEDED(hr)) {
+    hr = VariantChangeType(&v, &v, 0, VT_I4);
+    if (SUCCEEDED(hr)) *value = V_I4(&v);
+  }
+  VariantClear(&v);
+  return hr;
+}
+
+HRESULT WriteProp(IPropertyBag* bag, const wchar_t* name, LONG value) {
+  VARIANT v;
+  VariantInit(&v);
+  V_VT(&v) = VT_I4;
+  V_I4(&v) = value;
+  return bag->Write(name, &v);
+}
+}  // namespace
+
+STDMETHODIMP COleControl::GetClassID(CLSID* pClassID) {
+  if (!pClassID) return E_POINTER;
+  *pClassID = GetControlClsid();
+  return S_OK;
+}
+
+STDMETHODIMP COleControl::IsDirty() { return m_bModified ? S_OK : S_FALSE; }
+
+HRESULT COleControl::ReadState(IStream* pStm) {
+  DWORD state[3] = {};
+  ULONG cb = 0;
+  HRESULT hr = pStm->Read(state, kStateSize, &cb);
+  if (FAILED(hr)) return hr;
+  if (cb != kStateSize) return STG_E_READFAULT;
+  // state[0] is the saved version; every version converts to the current one.
+  m_sizeExtent.cx = static_cast<LONG>(state[1]);
+  m_sizeExtent.cy = static_cast<LONG>(state[2]);
+  m_bModified = FALSE;
+  return S_OK;
+}
+
+HRESULT COleControl::WriteState(IStream* pStm) {
+  DWORD state[3] = {GetControlVersion(), static_cast<DWORD>(m_sizeExtent.cx), static_cast<DWORD>(m_sizeExtent.cy)};
+  ULONG cb = 0;
+  HRESULT hr = pStm->Write(state, kStateSize, &cb);
+  if (FAILED(hr)) return hr;
+  return cb == kStateSize ? S_OK : STG_E_WRITEFAULT;
+}
+
+STDMETHODIMP COleControl::Load(LPSTREAM pStm) {
+  if (!pStm) return E_POINTER;
+  return ReadState(pStm);
+}
+
+STDMETHODIMP COleControl::Save(LPSTREAM pStm, BOOL fClearDirty) {
+  if (!pStm) return E_POINTER;
+  HRESULT hr = WriteState(pStm);
+  if (SUCCEEDED(hr) && fClearDirty) m_bModified = FALSE;
+  return hr;
+}
+
+STDMETHODIMP COleControl::GetSizeMax(ULARGE_INTEGER* pCbSize) {
+  if (!pCbSize) return E_POINTER;
+  pCbSize->QuadPart = kStateSize;
+  return S_OK;
+}
+
+STDMETHODIMP COleControl::InitNew() {
+  OnResetState();
+  return S_OK;
+}
+
+STDMETHODIMP COleControl::InitNew(IStorage*) { return InitNew(); }
+
+STDMETHODIMP COleControl::Load(IStorage* pStg) {
+  if (!pStg) return E_POINTER;
+  IStream* pStm = nullptr;
+  HRESULT hr = pStg->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &pStm);
+  if (FAILED(hr)) return hr;
+  hr = ReadState(pStm);
+  pStm->Release();
+  return hr;
+}
+
+STDMETHODIMP COleControl::Save(IStorage* pStgSave, BOOL fSameAsLoad) {
+  if (!pStgSave) return E_POINTER;
+  IStream* pStm = nullptr;
+  HRESULT hr = pStgSave->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &pStm);
+  if (FAILED(hr)) return hr;
+  hr = WriteState(pStm);
+  pStm->Release();
+  if (SUCCEEDED(hr) && fSameAsLoad) m_bModified = FALSE;
+  return hr;
+}
+
+STDMETHODIMP COleControl::SaveCompleted(IStorage*) { return S_OK; }
+STDMETHODIMP COleControl::HandsOffStorage() { return S_OK; }
+
+STDMETHODIMP COleControl::Load(IPropertyBag* pPropBag, IErrorLog*) {
+  if (!pPropBag) return E_POINTER;
+  // Missing values keep their defaults: a bag written by hand may hold none.
+  LONG version = 0, cx = m_sizeExtent.cx, cy = m_sizeExtent.cy;
+  ReadProp(pPropBag, L"_Version", &version);
+  ReadProp(pPropBag, L"_ExtentX", &cx);
+  ReadProp(pPropBag, L"_ExtentY", &cy);
+  m_sizeExtent.cx = cx;
+  m_sizeExtent.cy = cy;
+  m_bModified = FALSE;
+  return S_OK;
+}
+
+STDMETHODIMP COleControl::Save(IPropertyBag* pPropBag, BOOL fClearDirty, BOOL) {
+  if (!pPropBag) return E_POINTER;
+  HRESULT hr = WriteProp(pPropBag, L"_Version", static_cast<LONG>(GetControlVersion()));
+  if (SUCCEEDED(hr)) hr = WriteProp(pPropBag, L"_ExtentX", m_sizeExtent.cx);
+  if (SUCCEEDED(hr)) hr = WriteProp(pPropBag, L"_ExtentY", m_sizeExtent.cy);
+  if (SUCCEEDED(hr) && fClearDirty) m_bModified = FALSE;
+  return hr;
+}
+
+STDMETHODIMP COleControl::GetPages(CAUUID* pPages) {
+  if (!pPages) return E_POINTER;
+  const CLSID* ids = nullptr;
+  UINT n = GetPropPageIDs(&ids);
+  pPages->cElems = 0;
+  pPages->pElems = nullptr;
+  if (n == 0) return S_OK;
+  pPages->pElems = static_cast<GUID*>(CoTaskMemAlloc(n * sizeof(GUID)));
+  if (!pPages->pElems) return E_OUTOFMEMORY;
+  for (UINT i = 0; i < n; ++i) pPages->pElems[i] = ids[i];
+  pPages->cElems = n;
+  return S_OK;
+}

@@ -1,0 +1,99 @@
+// CTreeCtrl: tree-view messages in their 8-bit forms, so that labels keep
+// the system code page exactly.
+#include "CTreeCtrl.h"
+#include <vector>
+
+BOOL CTreeCtrl::Create(DWORD dwStyle, const RECT& rc, HWND hParent, UINT nID) {
+  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_TREEVIEW_CLASSES};
+  InitCommonControlsEx(&icc);
+  if (m_hWnd) return FALSE;
+  HWND h = CreateWindowExW(0, WC_TREEVIEWW, L"", dwStyle, rc.left, rc.top, rc.right - rc.left,
+                           rc.bottom - rc.top, hParent,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), CodeInstance(), nullptr);
+  if (!h) return FALSE;
+  return SubclassWindow(h);
+}
+
+HTREEITEM CTreeCtrl::InsertItem(const std::string& label, HTREEITEM hParent) {
+  TVINSERTSTRUCTA tvi = {};
+  tvi.hParent = hParent ? hParent : TVI_ROOT;
+  tvi.hInsertAfter = TVI_LAST;
+  tvi.item.mask = TVIF_TEXT;
+  tvi.item.pszText = const_cast<char*>(label.c_str());
+  return reinterpret_cast<HTREEITEM>(SendMessageA(m_hWnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tvi)));
+}
+
+BOOL CTreeCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR data) {
+  TVITEMA item = {};
+  item.mask = TVIF_PARAM;
+  item.hItem = hItem;
+  item.lParam = static_cast<LPARAM>(data);
+  return static_cast<BOOL>(SendMessageA(m_hWnd, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM hItem) const {
+  TVITEMA item = {};
+  item.mask = TVIF_PARAM;
+  item.hItem = hItem;
+  if (!hItem || !SendMessageA(m_hWnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return 0;
+  return static_cast<DWORD_PTR>(item.lParam);
+}
+
+BOOL CTreeCtrl::SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage) {
+  TVITEMA item = {};
+  item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  item.hItem = hItem;
+  item.iImage = nImage;
+  item.iSelectedImage = nSelectedImage;
+  return static_cast<BOOL>(SendMessageA(m_hWnd, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+BOOL CTreeCtrl::GetItemImage(HTREEITEM hItem, int& nImage, int& nSelectedImage) const {
+  TVITEMA item = {};
+  item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  item.hItem = hItem;
+  if (!SendMessageA(m_hWnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return FALSE;
+  nImage = item.iImage;
+  nSelectedImage = item.iSelectedImage;
+  return TRUE;
+}
+
+std::string CTreeCtrl::GetItemText(HTREEITEM hItem) const {
+  if (!hItem) return std::string();
+  // The widget truncates to the buffer; grow until the label fits with room to spare.
+  for (size_t cap = 256;; cap *= 2) {
+    std::vector<char> buf(cap, '\0');
+    TVITEMA item = {};
+    item.mask = TVIF_TEXT;
+    item.hItem = hItem;
+    item.pszText = buf.data();
+    item.cchTextMax = static_cast<int>(cap);
+    if (!SendMessageA(m_hWnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return std::string();
+    const char* text = item.pszText ? item.pszText : buf.data();
+    size_t len = strnlen(text, cap);
+    if (len + 1 < cap || cap >= (1u << 24)) return std::string(text, len);
+  }
+}
+
+HTREEITEM CTreeCtrl::GetNextItem(HTREEITEM hItem, UINT nCode) const {
+  return reinterpret_cast<HTREEITEM>(
+      SendMessageA(m_hWnd, TVM_GETNEXTITEM, nCode, reinterpret_cast<LPARAM>(hItem)));
+}
+
+BOOL CTreeCtrl::SelectItem(HTREEITEM hItem) {
+  return static_cast<BOOL>(SendMessageA(m_hWnd, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(hItem)));
+}
+
+BOOL CTreeCtrl::DeleteAllItems() {
+  return static_cast<BOOL>(SendMessageA(m_hWnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)));
+}
+
+BOOL CTreeCtrl::Expand(HTREEITEM hItem, UINT nCode) {
+  return static_cast<BOOL>(SendMessageA(m_hWnd, TVM_EXPAND, nCode, reinterpret_cast<LPARAM>(hItem)));
+}
+
+UINT CTreeCtrl::GetCount() const { return static_cast<UINT>(SendMessageA(m_hWnd, TVM_GETCOUNT, 0, 0)); }
+
+HIMAGELIST CTreeCtrl::SetImageList(HIMAGELIST hList, int nType) {
+  return reinterpret_cast<HIMAGELIST>(SendMessageA(m_hWnd, TVM_SETIMAGELIST, nType, reinterpret_cast<LPARAM>(hList)));
+}

@@ -1,0 +1,34 @@
+// CTreeCtrl: a common tree-view window driven by its messages; owns the
+// window (created here, destroyed by Close or the destructor).
+#pragma once
+#include "CWnd.h"
+#include <commctrl.h>
+#include <string>
+
+class CTreeCtrl : public CWnd {
+public:
+  CTreeCtrl() = default;
+
+  BOOL Create(DWORD dwStyle, const RECT& rc, HWND hParent, UINT nID);
+
+  // Labels are text of the system code page.
+  HTREEITEM InsertItem(const std::string& label, HTREEITEM hParent);
+  BOOL SetItemData(HTREEITEM hItem, DWORD_PTR data);
+  DWORD_PTR GetItemData(HTREEITEM hItem) const;
+  BOOL SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage);
+  BOOL GetItemImage(HTREEITEM hItem, int& nImage, int& nSelectedImage) const;
+  // The whole label, of any length; empty for a null item.
+  std::string GetItemText(HTREEITEM hItem) const;
+  HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
+  HTREEITEM GetParentItem(HTREEITEM h) const { return GetNextItem(h, TVGN_PARENT); }
+  HTREEITEM GetChildItem(HTREEITEM h) const { return GetNextItem(h, TVGN_CHILD); }
+  HTREEITEM GetNextSiblingItem(HTREEITEM h) const { return GetNextItem(h, TVGN_NEXT); }
+  HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
+  HTREEITEM GetNextItem(HTREEITEM hItem, UINT nCode) const;
+  // Makes an item (or nothing, with null) the current selection.
+  BOOL SelectItem(HTREEITEM hItem);
+  BOOL DeleteAllItems();
+  BOOL Expand(HTREEITEM hItem, UINT nCode);
+  UINT GetCount() const;
+  HIMAGELIST SetImageList(HIMAGELIST hList, int nType);
+};

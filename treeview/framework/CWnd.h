@@ -1,0 +1,52 @@
+// CWnd: a window and the C++ object that handles its messages; owns the
+// window it created or subclassed and keeps the window-to-object map.
+#pragma once
+#include <windows.h>
+
+class CWnd {
+public:
+  CWnd();
+  virtual ~CWnd();
+  CWnd(const CWnd&) = delete;
+  CWnd& operator=(const CWnd&) = delete;
+
+  HWND GetSafeHwnd() const { return m_hWnd; }
+  operator HWND() const { return m_hWnd; }
+
+  // Creates a window of a class registered with StaticWndProc (RegisterClass).
+  BOOL CreateEx(DWORD dwExStyle, LPCWSTR pszClass, LPCWSTR pszTitle, DWORD dwStyle,
+                const RECT& rc, HWND hParent, UINT nID);
+  // Takes over an existing window (a common control): its messages reach
+  // HandleMessage, and Default passes them to its own procedure.
+  BOOL SubclassWindow(HWND hWnd);
+  // Destroys the window if there is one; safe to call again.
+  void Close();
+
+  // The object of a window, or null when no CWnd handles it.
+  static CWnd* FromHandle(HWND hWnd);
+  static LRESULT CALLBACK StaticWndProc(HWND, UINT, WPARAM, LPARAM);
+  // Registers, in the module that holds this code, a window class whose
+  // procedure is StaticWndProc.
+  static BOOL RegisterWndClass(LPCWSTR pszClass, UINT style, HBRUSH hbrBackground);
+  // The module (the control's DLL or a test program) that holds this code.
+  static HINSTANCE CodeInstance();
+
+  // Reflected notifications arrive here with this offset added to the message.
+  static const UINT kReflectBase = 0x2000;
+
+protected:
+  virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  // The window's own handling of the current message.
+  LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
+  // Sends a child's WM_NOTIFY back to the child's object; TRUE when it took it.
+  BOOL ReflectNotify(LPARAM lParam, LRESULT* pResult);
+  // Called after WM_NCDESTROY, when the object no longer has a window.
+  virtual void PostNcDestroy() {}
+
+  HWND m_hWnd;
+  WNDPROC m_pfnSuper;  // procedure of a subclassed window; null for our own classes
+
+private:
+  void Attach(HWND hWnd);
+  void Detach();
+};

@@ -1,0 +1,31 @@
+// DispEntry: one row of a control's dispatch table (data only): the member's
+// dispatch id, name, kind, type, parameters and accessors.
+#pragma once
+#include <windows.h>
+#include <oleauto.h>
+
+class COleControl;
+
+enum class DispKind { Method, Property, ParamProperty };
+
+struct DispParam {
+  const wchar_t* name;
+  VARTYPE vt;
+};
+
+// Accessors receive the parameters already converted to their declared types,
+// in declaration order. A method or a read writes its result (of the row's
+// type) into *pResult; a write receives the converted new value.
+typedef HRESULT (*DispGetFn)(COleControl* pCtl, const VARIANT* pArgs, VARIANT* pResult);
+typedef HRESULT (*DispPutFn)(COleControl* pCtl, const VARIANT* pArgs, const VARIANT& value);
+
+struct DispEntry {
+  DISPID dispid;
+  const wchar_t* name;
+  DispKind kind;
+  VARTYPE vt;               // property type or method result; VT_EMPTY for void
+  const DispParam* params;  // null when cParams is 0
+  UINT cParams;
+  DispGetFn pfnGet;         // read or call; null when the member cannot be read
+  DispPutFn pfnPut;         // write; null for methods
+};

@@ -1,0 +1,187 @@
+// QorTreeCtrl: the node model (insertion by path, keys, data), the field
+// splitter, the error report, and the selection and popup reports to the owner.
+#include "QorTreeCtrl.h"
+#include "CDialog.h"
+#include "COleControlModule.h"
+#include "QorTreeOwner.h"
+#include <algorithm>
+
+namespace {
+const char kInvalidNumber[] = "Invalid Number";
+const char kFailInsert[] = "Fail to insert node: ";
+const char kErrorCaption[] = "QorTreeView";
+}  // namespace
+
+QorTreeCtrl::QorTreeCtrl() : m_bShowError(FALSE), m_strInsertText("Inserir"), m_strRemoveText("Remover") {
+  COleControlModule* m = COleControlModule::Get();
+  m_popupMenu.LoadMenu(m ? m->GetResourceHandle() : GetModuleHandleW(nullptr), kIdPopupMenu);
+}
+
+QorTreeCtrl::~QorTreeCtrl() { Close(); }
+
+BOOL QorTreeCtrl::SplitFields(const std::string& text, std::vector<std::string>& fields,
+                              const std::string& separators) {
+  fields.clear();
+  const size_t len = text.size();
+  size_t start = 0, pos = 0;
+  while (pos <= len) {
+    size_t open = text.find('"', pos);
+    size_t close = open == std::string::npos ? std::string::npos : text.find('"', open + 1);
+    size_t sep = text.find_first_of(separators, pos);
+    if (sep != std::string::npos && open != std::string::npos && close != std::string::npos && sep >= open) {
+      pos = close + 1;  // the separator is quoted: the field stays open
+      continue;
+    }
+    size_t end = sep == std::string::npos ? len : sep;
+    std::string field = text.substr(start, end - start);
+    std::string trimmed = field;
+    while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
+    if (trimmed.size() > 1 && trimmed.front() == '"' && trimmed.back() == '"')
+      field = trimmed.substr(1, trimmed.size() - 2);
+    std::string unescaped;
+    unescaped.reserve(field.size());
+    for (size_t i = 0; i < field.size(); ++i) {
+      unescaped += field[i];
+      if (field[i] == '"' && i + 1 < field.size() && field[i + 1] == '"') ++i;
+    }
+    fields.push_back(unescaped);
+    if (sep == std::string::npos) break;
+    start = pos = sep + 1;
+  }
+  return !fields.empty();
+}
+
+BOOL QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& icon, const std::string& data) {
+  // The longest known prefix, reading the path as written.
+  std::string key = path;
+  size_t strip = 0;
+  HTREEITEM hParent = nullptr;
+  for (;;) {
+    auto it = m_mapNodes.find(key);
+    if (it != m_mapNodes.end()) {
+      hParent = it->second;
+      break;
+    }
+    size_t slash = key.rfind('\\');
+    key = slash == std::string::npos ? std::string() : key.substr(0, slash);
+    ++strip;
+    if (slash == std::string::npos) break;
+  }
+
+  std::vector<std::string> segments;
+  SplitFields(path, segments, "\\");
+  // A backslash inside quotes makes the prefix search and the segments
+  // disagree; such a path is refused rather than nested wrongly.
+  const size_t backslashes = static_cast<size_t>(std::count(path.begin(), path.end(), '\\'));
+  if (backslashes + 1 != segments.size() || strip > segments.size()) {
+    ReportError(kFailInsert + path);
+    return FALSE;
+  }
+
+  for (size_t i = segments.size() - strip; i < segments.size(); ++i) {
+    key = key.empty() ? segments[i] : key + "\\" + segments[i];
+    HTREEITEM hItem = InsertItem(segments[i], hParent);
+    if (!hItem) {
+      ReportError(kFailInsert + path);
+      return FALSE;
+    }
+    SetNodeIcon(hItem, icon);
+    m_mapNodes[key] = hItem;
+    m_arrNodeData.push_back(data);
+    SetItemData(hItem, m_arrNodeData.size() - 1);
+    hParent = hItem;
+  }
+  return TRUE;
+}
+
+BOOL QorTreeCtrl::DeleteAllNodes() {
+  m_arrNodeData.clear();
+  m_mapNodes.clear();
+  return DeleteAllItems();
+}
+
+void QorTreeCtrl::SelectNodePath(const std::string& key) {
+  auto it = m_mapNodes.find(key);
+  SelectItem(it != m_mapNodes.end() ? it->second : GetRootItem());
+}
+
+std::string QorTreeCtrl::GetNodePath(HTREEITEM hItem) const {
+  std::string path = GetItemText(hItem);
+  for (HTREEITEM h = hItem ? GetParentItem(hItem) : nullptr; h; h = GetParentItem(h))
+    path = GetItemText(h) + "\\" + path;
+  return path;
+}
+
+void QorTreeCtrl::ReportError(const std::string& text) {
+  if (m_bShowError) CDialog::MessageBox(nullptr, text.c_str(), kErrorCaption);
+}
+
+void QorTreeCtrl::SetPopupMenuText(int nEntry, const std::string& text) {
+  if (nEntry == 0) m_strInsertText = text;
+  else if (nEntry == 1) m_strRemoveText = text;
+}
+
+std::string QorTreeCtrl::GetPopupMenuText(int nEntry) const {
+  if (nEntry == 0) return m_strInsertText;
+  if (nEntry == 1) return m_strRemoveText;
+  return kInvalidNumber;
+}
+
+void QorTreeCtrl::SetNodeIcon(HTREEITEM, const std::string&) {}
+
+QorTreeOwner* QorTreeCtrl::GetOwner() const {
+  return dynamic_cast<QorTreeOwner*>(CWnd::FromHandle(::GetParent(m_hWnd)));
+}
+
+LRESULT QorTreeCtrl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case kReflectBase + WM_NOTIFY: {
+      auto* hdr = reinterpret_cast<NMHDR*>(lParam);
+      if (hdr->code == TVN_SELCHANGEDW || hdr->code == TVN_SELCHANGEDA) OnSelChanged();
+      return 0;
+    }
+    case WM_RBUTTONDOWN: {
+      POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      OnRButtonDown(pt);
+      return Default(msg, wParam, lParam);
+    }
+    case WM_COMMAND:
+      if (LOWORD(wParam) == kIdInsertCommand || LOWORD(wParam) == kIdRemoveCommand) {
+        OnPopupCommand(LOWORD(wParam));
+        return 0;
+      }
+      return Default(msg, wParam, lParam);
+    default:
+      return Default(msg, wParam, lParam);
+  }
+}
+
+void QorTreeCtrl::OnSelChanged() {
+  HTREEITEM hItem = GetSelectedItem();
+  QorTreeOwner* owner = GetOwner();
+  if (!hItem || !owner) return;
+  owner->SetSelectedLabel(GetItemText(hItem));
+  owner->SetSelectedNodes(GetNodePath(hItem));
+  size_t index = static_cast<size_t>(GetItemData(hItem));
+  owner->SetSelectedData(index < m_arrNodeData.size() ? m_arrNodeData[index] : std::string());
+  owner->FireSelChanged();
+}
+
+void QorTreeCtrl::OnRButtonDown(POINT pt) {
+  ClientToScreen(m_hWnd, &pt);
+  HMENU hPopup = m_popupMenu.GetSubMenu(0);
+  if (!hPopup) return;
+  CMenu::RemoveCommand(hPopup, kIdInsertCommand);
+  CMenu::RemoveCommand(hPopup, kIdRemoveCommand);
+  CMenu::AppendText(hPopup, kIdInsertCommand, m_strInsertText);
+  CMenu::AppendText(hPopup, kIdRemoveCommand, m_strRemoveText);
+  CMenu::TrackPopup(hPopup, pt, m_hWnd);
+}
+
+void QorTreeCtrl::OnPopupCommand(UINT nID) {
+  QorTreeOwner* owner = GetOwner();
+  if (!owner) return;
+  owner->SetSelectedLabel(GetItemText(GetSelectedItem()));
+  if (nID == kIdInsertCommand) owner->FireInsertData();
+  else owner->FireRemoveData();
+}

@@ -1,0 +1,67 @@
+// QorTreeCtrl: the control's tree widget: nodes addressed by backslash paths
+// of labels, each with a data string; owns its window, the node maps, the
+// image list and the popup menu.
+#pragma once
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+#include "CImageList.h"
+#include "CMenu.h"
+#include "CTreeCtrl.h"
+
+class QorTreeOwner;
+
+class QorTreeCtrl : public CTreeCtrl {
+public:
+  enum : UINT {
+    kIdPopupMenu = 203,
+    kIdInsertCommand = 32768,
+    kIdRemoveCommand = 32769,
+  };
+
+  QorTreeCtrl();
+  ~QorTreeCtrl() override;
+
+  // TRUE when the path exists afterwards; FALSE when the widget refused a node
+  // or the path cannot be read as nodes (a quoted segment holding a backslash).
+  BOOL InsertNodePath(const std::string& path, const std::string& icon, const std::string& data);
+  BOOL DeleteAllNodes();
+  // Selects the node of a key, or else the first top-level node.
+  void SelectNodePath(const std::string& key);
+  std::string GetNodePath(HTREEITEM hItem) const;
+
+  // Splits at any separator character outside double quotes; removes
+  // enclosing quotes and halves doubled ones. TRUE when a field was found.
+  static BOOL SplitFields(const std::string& text, std::vector<std::string>& fields, const std::string& separators);
+
+  void ReportError(const std::string& text);
+  void SetShowError(BOOL bShow) { m_bShowError = bShow; }
+  BOOL GetShowError() const { return m_bShowError; }
+  void SetPopupMenuText(int nEntry, const std::string& text);
+  std::string GetPopupMenuText(int nEntry) const;
+
+  // Gives a created node its icon; icons come with configuration loading.
+  void SetNodeIcon(HTREEITEM hItem, const std::string& icon);
+
+  // The data list index stored in a node, for the selection report.
+  size_t GetNodeDataCount() const { return m_arrNodeData.size(); }
+
+protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+  QorTreeOwner* GetOwner() const;
+  void OnSelChanged();
+  void OnRButtonDown(POINT pt);
+  void OnPopupCommand(UINT nID);
+
+  std::unordered_map<std::string, int> m_mapIcons;  // icon name -> image index
+  std::map<std::string, HTREEITEM> m_mapNodes;      // node key -> item
+  std::vector<std::string> m_arrNodeData;           // a node's item data indexes this
+  CImageList m_imageList;
+  CMenu m_popupMenu;
+  BOOL m_bShowError;
+  std::string m_strInsertText;
+  std::string m_strRemoveText;
+};

@@ -1,0 +1,16 @@
+// QorTreeOwner: what the tree widget needs of the object that owns it (the
+// control whose window is the tree window's parent). Owns nothing.
+#pragma once
+#include <string>
+
+class QorTreeOwner {
+public:
+  virtual ~QorTreeOwner() = default;
+  // Each Set stores the value and announces the property's change.
+  virtual void SetSelectedLabel(const std::string& text) = 0;
+  virtual void SetSelectedNodes(const std::string& text) = 0;
+  virtual void SetSelectedData(const std::string& text) = 0;
+  virtual void FireInsertData() = 0;
+  virtual void FireRemoveData() = 0;
+  virtual void FireSelChanged() = 0;
+};
