@@ -1,0 +1,266 @@
+// OrraWebServer.exe end to end: started with a temporary web root, spoken
+// to byte for byte on 127.0.0.1:80, its log pane read, closed with WM_CLOSE.
+#include "RawClient.h"
+#include "ServerProcess.h"
+
+#include <gtest/gtest.h>
+#include <winsock2.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+using testsupport::ServerProcess;
+using testsupport::TempFolder;
+
+namespace {
+
+const unsigned short kPort = 80;
+const char kHeadFound[] = "HTTP/1.1 200 File Exists\r\n\r\n";
+const char kHeadMissing[] = "HTTP/1.1 404 File not found\r\n\r\n";
+
+std::string Found(const std::string& body)
+{
+    return "HTTP/1.1 200 Sending file\r\ncontent-length: " + std::to_string(body.size()) +
+           "\r\n\r\n" + body;
+}
+
+std::string NotFound(const std::string& name)
+{
+    std::string page = "<html><body><h1>404</h1><b>Couldn't find file: " + name +
+                       "</b></body></html>\r\n";
+    return "HTTP/1.1 404 File not found!\r\ncontent-length: " + std::to_string(page.size()) +
+           "\r\n\r\n" + page;
+}
+
+std::string Ask(RawClient& client, const std::string& request)
+{
+    EXPECT_TRUE(client.SendAll(request));
+    return client.ReadAnswer(5000);
+}
+
+class Server : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+
+    void SetUp() override
+    {
+        m_root.reset(new TempFolder(L"qor-e2e"));
+        ASSERT_FALSE(m_root->Path().empty());
+        m_root->WriteFile(L"index.html", "<html>start</html>");
+        m_root->WriteFile(L"sub\\page.html", "<p>sub</p>");
+        m_root->WriteFile(L"notes.txt", "line one\r\nline two\r\n");
+        m_root->WriteFile(L"empty.txt", "");
+    }
+
+    void StartServer()
+    {
+        ASSERT_TRUE(m_server.Start(m_root->Path()));
+        ASSERT_TRUE(m_server.WaitForMainWindow(15000));
+        ASSERT_TRUE(m_server.WaitForLog(L"Listening...", 15000)) << Narrow(m_server.ReadLog());
+    }
+
+    void TearDown() override
+    {
+        if (m_server.IsRunning()) {
+            EXPECT_EQ(0u, m_server.CloseAndWait(15000));
+        }
+    }
+
+    static std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+
+    std::unique_ptr<TempFolder> m_root;
+    ServerProcess m_server;
+};
+
+TEST_F(Server, NormalStartLogsItsStepsThenFiveWorkersAndListening)
+{
+    StartServer();
+    std::wstring log;
+    for (int i = 0; i < 100; ++i) {
+        log = m_server.ReadLog();
+        if (std::count(log.begin(), log.end(), L'.') >= 8)   // 3 in the fixed lines
+            break;
+        Sleep(50);
+    }
+    const std::wstring start = L"Initializing sockets...\r\nSockets Initialized OK\r\n"
+                               L"Starting Listen Thread.\r\nStarting Threads\r\n";
+    ASSERT_EQ(start, log.substr(0, start.size())) << Narrow(log);
+    // The rest: five dots and "Listening..." in scheduling order.
+    std::wstring rest = log.substr(start.size());
+    size_t nAt = rest.find(L"Listening...");
+    ASSERT_NE(std::wstring::npos, nAt) << Narrow(log);
+    std::wstring dots = rest.substr(0, nAt) + rest.substr(nAt + 12);
+    EXPECT_EQ(L".....", dots) << Narrow(log);
+}
+
+TEST_F(Server, AnswersTheResponseTableByteForByteOnOneConnection)
+{
+    StartServer();
+    RawClient client;
+    ASSERT_TRUE(client.Connect(kPort));
+    EXPECT_EQ(Found("<html>start</html>"), Ask(client, GetRequest("/")));
+    EXPECT_EQ(Found("line one\r\nline two\r\n"), Ask(client, GetRequest("/notes.txt")));
+    EXPECT_EQ(Found("<p>sub</p>"), Ask(client, GetRequest("/sub/page.html")));
+    EXPECT_EQ(Found(""), Ask(client, GetRequest("/empty.txt")));
+    EXPECT_EQ(NotFound("missing.html"), Ask(client, GetRequest("/missing.html")));
+    EXPECT_EQ(NotFound("sub\\"), Ask(client, GetRequest("/sub/")));
+    EXPECT_EQ(NotFound("index.html?v=1"), Ask(client, GetRequest("/index.html?v=1")));
+    EXPECT_EQ(NotFound("my%20page.html"), Ask(client, GetRequest("/my%20page.html")));
+    EXPECT_EQ(Found("<p>sub</p>"), Ask(client, GetRequest("//sub/page.html")));
+    EXPECT_EQ(kHeadFound, Ask(client, HeadRequest("/")));
+    EXPECT_EQ(kHeadFound, Ask(client, HeadRequest("/sub/page.html")));
+    EXPECT_EQ(kHeadMissing, Ask(client, HeadRequest("/missing.html")));
+    // Other methods and lower case: no answer, the connection stays open.
+    ASSERT_TRUE(client.SendAll("POST /notes.txt HTTP/1.1\r\nContent-Length: 0\r\n\r\n"));
+    ASSERT_TRUE(client.SendAll("get /notes.txt HTTP/1.1\r\n\r\n"));
+    EXPECT_FALSE(client.AnythingArrives(500));
+    for (int i = 0; i < 25; ++i)
+        ASSERT_EQ(Found("<p>sub</p>"), Ask(client, GetRequest("/sub/page.html"))) << i;
+    // Two heads in one piece are one head: answered once.
+    EXPECT_EQ(Found("<p>sub</p>"), Ask(client, GetRequest("/sub/page.html") + GetRequest("/")));
+    EXPECT_FALSE(client.AnythingArrives(500));
+}
+
+TEST_F(Server, KeepsEveryRequestInsideTheWebRoot)
+{
+    TempFolder outside(L"qor-outside");
+    outside.WriteFile(L"secret.txt", "secret");
+    StartServer();
+    RawClient client;
+    ASSERT_TRUE(client.Connect(kPort));
+    std::wstring parent = outside.Path();
+    std::string outsideFolder(parent.begin(), parent.end());
+    outsideFolder = outsideFolder.substr(0, outsideFolder.size() - 1);
+    outsideFolder = outsideFolder.substr(outsideFolder.rfind('\\') + 1);
+    const std::string targets[] = {
+        "/../" + outsideFolder + "/secret.txt",
+        "/sub/../../" + outsideFolder + "/secret.txt",
+        "/.. /" + outsideFolder + "/secret.txt",
+        "/index.html::$DATA",
+        "/C:/windows/win.ini",
+        "/con",
+        "/sub/AUX.html",
+    };
+    for (const std::string& t : targets) {
+        EXPECT_EQ(0u, Ask(client, GetRequest(t)).find("HTTP/1.1 404 File not found!\r\n")) << t;
+        EXPECT_EQ(kHeadMissing, Ask(client, HeadRequest(t))) << t;
+    }
+    EXPECT_EQ(NotFound("&lt;b&gt;&amp;&quot;&#39;"), Ask(client, GetRequest("/<b>&\"'")));
+}
+
+TEST_F(Server, ClosesTheConnectionWhenTheClientAsksTo)
+{
+    StartServer();
+    RawClient client;
+    ASSERT_TRUE(client.Connect(kPort));
+    EXPECT_EQ(Found("<p>sub</p>"), Ask(client, "GET /sub/page.html HTTP/1.0\r\n\r\n"));
+    EXPECT_TRUE(client.WaitClosed(1500));
+    ASSERT_TRUE(client.Connect(kPort));
+    EXPECT_EQ(Found("<p>sub</p>"),
+              Ask(client, "GET /sub/page.html HTTP/1.1\r\nConnection: close\r\n\r\n"));
+    EXPECT_TRUE(client.WaitClosed(1500));
+}
+
+TEST_F(Server, ServesAFileOfMoreThanTwoGigabytesWithItsTrueLength)
+{
+    std::wstring path = m_root->Path() + L"big.bin";
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    DWORD n = 0;
+    WriteFile(h, "BIG!", 4, &n, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = 3LL * 1024 * 1024 * 1024;   // sparse on the Linux side
+    SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(SetEndOfFile(h));
+    CloseHandle(h);
+    StartServer();
+    RawClient client;
+    ASSERT_TRUE(client.Connect(kPort));
+    ASSERT_TRUE(client.SendAll(GetRequest("/big.bin")));
+    EXPECT_EQ("HTTP/1.1 200 Sending file\r\ncontent-length: 3221225472\r\n\r\n", client.ReadHead(5000));
+    EXPECT_EQ("BIG!", client.Read(4, 5000));
+    client.Close();
+    EXPECT_EQ(kHeadFound, [&] {
+        RawClient second;
+        second.Connect(kPort);
+        return Ask(second, HeadRequest("/big.bin"));
+    }());
+}
+
+TEST_F(Server, SixthConnectionIsAnsweredOnlyWhenOneOfFiveEnds)
+{
+    StartServer();
+    RawClient held[5];
+    for (RawClient& c : held) {
+        ASSERT_TRUE(c.Connect(kPort));
+        ASSERT_EQ(Found("<p>sub</p>"), Ask(c, GetRequest("/sub/page.html")));
+    }
+    RawClient sixth;
+    ASSERT_TRUE(sixth.Connect(kPort));
+    ASSERT_TRUE(sixth.SendAll(GetRequest("/sub/page.html")));
+    EXPECT_FALSE(sixth.AnythingArrives(800));
+    held[2].Close();
+    EXPECT_EQ(Found("<p>sub</p>"), sixth.ReadAnswer(1500));
+}
+
+TEST_F(Server, SecondCopyOnTheSamePortLogsTheBindFailureAndClosesCleanly)
+{
+    StartServer();
+    TempFolder otherRoot(L"qor-e2e-second");
+    ServerProcess second;
+    ASSERT_TRUE(second.Start(otherRoot.Path()));
+    ASSERT_TRUE(second.WaitForMainWindow(15000));
+    ASSERT_TRUE(second.WaitForLog(L"Listen Failed\r\n", 15000)) << Narrow(second.ReadLog());
+    std::wstring log = second.ReadLog();
+    EXPECT_NE(std::wstring::npos, log.find(L"Starting Threads\r\n")) << Narrow(log);
+    EXPECT_NE(std::wstring::npos, log.find(L"CS:Listen: bind failed: ")) << Narrow(log);
+    EXPECT_EQ(std::wstring::npos, log.find(L"Listening...")) << Narrow(log);
+    EXPECT_TRUE(second.IsRunning());
+    EXPECT_EQ(0u, second.CloseAndWait(15000));
+    // The first copy still serves.
+    RawClient client;
+    ASSERT_TRUE(client.Connect(kPort));
+    EXPECT_EQ(Found("<html>start</html>"), Ask(client, GetRequest("/")));
+}
+
+TEST_F(Server, ClosingTheWindowWaitsForTheConnectionBeingServed)
+{
+    StartServer();
+    RawClient client;
+    ASSERT_TRUE(client.Connect(kPort));
+    ASSERT_EQ(Found("<p>sub</p>"), Ask(client, GetRequest("/sub/page.html")));
+    ASSERT_TRUE(m_server.Close());
+    Sleep(300);
+    // The worker still serves the connection it has.
+    EXPECT_TRUE(m_server.IsRunning());
+    EXPECT_EQ(Found("<p>sub</p>"), Ask(client, GetRequest("/sub/page.html")));
+    ULONGLONG nStart = GetTickCount64();
+    client.Close();
+    DWORD dwExit = 1;
+    EXPECT_TRUE(m_server.WaitForExit(10000, &dwExit));
+    EXPECT_EQ(0u, dwExit);
+    EXPECT_LT(GetTickCount64() - nStart, 3000u);
+    // Nobody listens any more.
+    RawClient late;
+    EXPECT_FALSE(late.Connect(kPort));
+}
+
+TEST_F(Server, IdleClientIsCutAfterAboutThreeSeconds)
+{
+    StartServer();
+    RawClient client;
+    ASSERT_TRUE(client.Connect(kPort));
+    ULONGLONG nStart = GetTickCount64();
+    EXPECT_TRUE(client.WaitClosed(8000));
+    ULONGLONG nElapsed = GetTickCount64() - nStart;
+    EXPECT_GE(nElapsed, 2500u);
+    EXPECT_LE(nElapsed, 6000u);
+}
+
+} // namespace
