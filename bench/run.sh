@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# bench/run.sh [BUILD_DIR] [SECONDS]
+# Loads OrraWebServer.exe (under Wine, port 80) and Debian's nginx (port
+# 8089) in the same run with the same files: wrk with keep-alive for 1 KiB,
+# 64 KiB and 16 MiB on 1 and 5 connections, and ab without keep-alive for
+# 1 KiB; each figure is the median of 3 runs. Writes docs/performance.md.
+# Installs wrk, nginx and apache2-utils when missing. Holds the port-80 lock
+# (/tmp/qor-port80.lock) while it runs.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=$(cd "${1:-$here/build/win64}" && pwd)
+secs=${2:-5}
+runs=3
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build" "$secs"
+fi
+need=()
+command -v wrk >/dev/null || need+=(wrk)
+command -v nginx >/dev/null || need+=(nginx)
+command -v ab >/dev/null || need+=(apache2-utils)
+if [ ${#need[@]} -gt 0 ]; then
+  apt-get update -qq && apt-get install -y --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+work=$(mktemp -d)
+site=$work/site
+mkdir -p "$site" "$work/nginx"
+head -c 1024 /dev/urandom >"$site/1k.bin"
+head -c 65536 /dev/urandom >"$site/64k.bin"
+head -c 16777216 /dev/urandom >"$site/16m.bin"
+
+cat >"$work/nginx/nginx.conf" <<CONF
+worker_processes 1;
+daemon off;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/error.log;
+events { worker_connections 256; }
+http {
+  access_log off;
+  sendfile on;
+  keepalive_requests 100000;
+  client_body_temp_path $work/nginx;
+  proxy_temp_path $work/nginx;
+  fastcgi_temp_path $work/nginx;
+  uwsgi_temp_path $work/nginx;
+  scgi_temp_path $work/nginx;
+  server { listen 127.0.0.1:8089; root $site; }
+}
+CONF
+
+export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
+"$here/tools/wine-prefix.sh" >/dev/null
+exec 9>/tmp/qor-port80.lock
+flock 9
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+
+nginx_pid= server_pid=
+cleanup() {
+  [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null || true
+  [ -n "$server_pid" ] && wine taskkill /f /im OrraWebServer.exe >/dev/null 2>&1 || true
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+nginx -c "$work/nginx/nginx.conf" &
+nginx_pid=$!
+wine "$build/bin/OrraWebServer.exe" "$(winepath -w "$site")\\" </dev/null >/dev/null 2>&1 &
+server_pid=$!
+for _ in $(seq 100); do
+  curl -sf -o /dev/null http://127.0.0.1/1k.bin && curl -sf -o /dev/null http://127.0.0.1:8089/1k.bin && break
+  sleep 0.2
+done
+cmp -s "$site/16m.bin" <(curl -s http://127.0.0.1/16m.bin) || { echo "server not serving" >&2; exit 1; }
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# wrk_figure URL CONNS -> "req/s MB/s errors" (medians; errors summed)
+wrk_figure() {
+  local url=$1 conns=$2 out=$work/wrk.txt
+  : >"$out"
+  for _ in $(seq $runs); do
+    wrk -t1 -c"$conns" -d"${secs}s" --timeout 10s -s "$here/bench/report.lua" "$url" |
+      awk '/^RESULT/ { print $2, $3, $5 }' >>"$out"
+  done
+  echo "$(cut -d' ' -f1 "$out" | median) $(cut -d' ' -f2 "$out" | median) $(awk '{ e += $3 } END { print e }' "$out")"
+}
+
+# ab_figure URL -> "req/s failed" (median req/s; failures summed)
+ab_figure() {
+  local url=$1 out=$work/ab.txt
+  : >"$out"
+  for _ in $(seq $runs); do
+    ab -q -n 2000 -c 1 "$url" 2>&1 |
+      awk '/^Requests per second/ { r = $4 } /^Failed requests/ { f = $3 } END { print r, f }' >>"$out"
+  done
+  echo "$(cut -d' ' -f1 "$out" | median) $(awk '{ f += $2 } END { print f }' "$out")"
+}
+
+rows=()
+for file in 1k 64k 16m; do
+  for conns in 1 5; do
+    read -r ours_rps ours_bps ours_err < <(wrk_figure "http://127.0.0.1/$file.bin" "$conns")
+    read -r ngx_rps ngx_bps ngx_err < <(wrk_figure "http://127.0.0.1:8089/$file.bin" "$conns")
+    rows+=("$(awk -v f="$file" -v c="$conns" -v a="$ours_rps" -v b="$ours_bps" -v e="$ours_err" \
+      -v n="$ngx_rps" -v m="$ngx_bps" -v g="$ngx_err" 'BEGIN {
+        printf "| wrk, keep-alive | %s | %d | %.0f | %.1f | %d | %.0f | %.1f | %.3f |",
+               f, c, a, b / 1e6, e, n, m / 1e6, a / n }')")
+    echo "${rows[-1]}"
+  done
+done
+read -r ours_rps ours_fail < <(ab_figure http://127.0.0.1/1k.bin)
+read -r ngx_rps ngx_fail < <(ab_figure http://127.0.0.1:8089/1k.bin)
+rows+=("$(awk -v a="$ours_rps" -v f="$ours_fail" -v n="$ngx_rps" 'BEGIN {
+  printf "| ab, no keep-alive | 1k | 1 | %.0f | %.1f | %d failed | %.0f | %.1f | %.3f |",
+         a, a * 1024 / 1e6, f, n, n * 1024 / 1e6, a / n }')")
+echo "${rows[-1]}"
+
+cpu=$(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)
+{
+  echo "# Performance"
+  echo
+  echo "Measured with \`bench/run.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC'):"
+  echo "$cpu, $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo) RAM,"
+  echo "$(. /etc/os-release; echo "$PRETTY_NAME"), $(wine --version), $(nginx -v 2>&1 | sed 's/.*: //'),"
+  echo "$(wrk -v 2>&1 | head -1 | awk '{ print $1, $2 }'), ab $(ab -V | awk '/Version/ { print $5; exit }')."
+  echo
+  echo "Command: \`bench/run.sh ${build#$here/} $secs\` (wrk: \`wrk -t1 -cN -d${secs}s\`;"
+  echo "ab: \`ab -n 2000 -c 1\`). OrraWebServer.exe runs under Wine on port 80; nginx"
+  echo "(one worker, sendfile on) serves the same files on 127.0.0.1:8089 in the same run."
+  echo "Each figure is the median of $runs runs; errors are summed over the runs."
+  echo
+  echo "| client | file | connections | OrraWebServer req/s | MB/s | errors | nginx req/s | MB/s | ratio |"
+  echo "| --- | --- | ---: | ---: | ---: | ---: | ---: | ---: | ---: |"
+  printf '%s\n' "${rows[@]}"
+  echo
+  echo "MB/s counts the bytes wrk received (heads and bodies) in millions per second;"
+  echo "for ab it is 1 KiB bodies times requests per second. Under Wine every \`send\`"
+  echo "costs roughly 100 µs, which bounds the server's figures here; nginx runs"
+  echo "natively with \`sendfile\`, so the ratio measures Wine as much as the server."
+} >"$here/docs/performance.md"
+echo "wrote docs/performance.md"
