@@ -1,0 +1,448 @@
+// The control in a container: created by its ProgID after registration,
+// activated in place, driven through IDispatch::Invoke; each test checks the
+// values and results and the events and property notices that followed, in
+// order.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <algorithm>
+#include "DialogWatcher.h"
+#include "QorTreeViewIds.h"
+#include "TestContainer.h"
+
+namespace {
+using Log = std::vector<std::string>;
+
+enum : DISPID {
+  kConfigFile = 1, kLocalRemote, kURL, kRefresh, kSelectedNodes, kSelectedLabel, kSelectedData,
+  kPopupMenuText, kShowError, kInsertNode, kRemoveAll,
+};
+
+HMODULE g_module = nullptr;
+
+typedef HRESULT(STDAPICALLTYPE* ExportFn)();
+ExportFn Export(const char* name) {
+  return reinterpret_cast<ExportFn>(reinterpret_cast<void*>(GetProcAddress(g_module, name)));
+}
+
+std::wstring ModulePath() {
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring p(path);
+  return p.substr(0, p.find_last_of(L'\\') + 1) + L"QorTreeView.ocx";
+}
+
+// Registers the module once for the whole program, and removes it after.
+class RegisteredModule : public ::testing::Environment {
+public:
+  void SetUp() override {
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    g_module = LoadLibraryW(ModulePath().c_str());
+    ASSERT_NE(g_module, nullptr);
+    ExportFn reg = Export("DllRegisterServer");
+    ASSERT_NE(reg, nullptr);
+    ASSERT_EQ(reg(), S_OK);
+  }
+  void TearDown() override {
+    ExportFn unreg = Export("DllUnregisterServer");
+    EXPECT_EQ(unreg(), S_OK);
+    CoUninitialize();
+  }
+};
+const auto* g_env = ::testing::AddGlobalTestEnvironment(new RegisteredModule);
+
+const RECT kPos = {10, 10, 310, 210};  // 300 by 200
+
+class ControlTest : public ::testing::Test {
+protected:
+  void SetUp() override { ASSERT_EQ(c.Create(QORTREEVIEW_PROGID), S_OK); }
+  void Activate() {
+    ASSERT_EQ(c.Activate(kPos), S_OK);
+    ASSERT_NE(c.TreeWindow(), nullptr);
+  }
+  bool Insert(const std::string& path, const std::string& data = "") {
+    VARIANT args[3] = {VarBstr(path), VarBstr(""), VarBstr(data)};
+    VARIANT r;
+    HRESULT hr = c.Call(kInsertNode, &r, args, 3);
+    for (VARIANT& a : args) VariantClear(&a);
+    EXPECT_EQ(hr, S_OK);
+    EXPECT_EQ(V_VT(&r), VT_BOOL);
+    return V_BOOL(&r) == VARIANT_TRUE;
+  }
+  VARIANT_BOOL CallBool(DISPID id) {
+    VARIANT r;
+    EXPECT_EQ(c.Call(id, &r), S_OK);
+    EXPECT_EQ(V_VT(&r), VT_BOOL);
+    return V_BOOL(&r);
+  }
+  LRESULT TreeCount() { return SendMessageW(c.TreeWindow(), TVM_GETCOUNT, 0, 0); }
+  std::string PopupText(LONG n) {
+    VARIANT idx = VarI4(n), r;
+    EXPECT_EQ(c.Get(kPopupMenuText, &r, &idx, 1), S_OK);
+    std::string s = V_VT(&r) == VT_BSTR ? ToAnsi(V_BSTR(&r)) : "<not a string>";
+    VariantClear(&r);
+    return s;
+  }
+  bool Dirty() {
+    IPersistStreamInit* p = nullptr;
+    c.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&p));
+    HRESULT hr = p->IsDirty();
+    p->Release();
+    return hr == S_OK;
+  }
+  // A bounding rectangle of a child in its parent's client coordinates.
+  static RECT ChildRect(HWND child) {
+    RECT rc;
+    GetWindowRect(child, &rc);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+  }
+
+  TestContainer c;
+};
+}  // namespace
+
+TEST_F(ControlTest, ANewControlReadsItsDefaults) {
+  VARIANT v;
+  ASSERT_EQ(c.Get(kShowError, &v), S_OK);
+  EXPECT_EQ(V_VT(&v), VT_BOOL);
+  EXPECT_EQ(V_BOOL(&v), VARIANT_FALSE);
+  ASSERT_EQ(c.Get(kLocalRemote, &v), S_OK);
+  EXPECT_EQ(V_VT(&v), VT_I4);
+  EXPECT_EQ(V_I4(&v), 0);
+  for (DISPID id : {kConfigFile, kURL, kSelectedNodes, kSelectedLabel, kSelectedData})
+    EXPECT_EQ(c.GetString(id), "") << id;
+  EXPECT_EQ(PopupText(0), "Inserir");
+  EXPECT_EQ(PopupText(1), "Remover");
+  EXPECT_EQ(PopupText(2), "Invalid Number");
+  EXPECT_FALSE(Dirty());
+  EXPECT_TRUE(c.Take().empty());
+}
+
+TEST_F(ControlTest, StoredPropertiesReadBackWhatWasWrittenAndOnlyMarkTheControlModified) {
+  const std::string text = "C:\\cfg\\\xe1rvore \xe9.txt";  // system code page both ways
+  for (DISPID id : {kConfigFile, kURL, kSelectedLabel, kSelectedData}) {
+    ASSERT_EQ(c.PutString(id, text), S_OK);
+    EXPECT_EQ(c.GetString(id), text);
+  }
+  VARIANT v = VarI4(-7);
+  ASSERT_EQ(c.Put(kLocalRemote, v), S_OK);
+  ASSERT_EQ(c.Get(kLocalRemote, &v), S_OK);
+  EXPECT_EQ(V_I4(&v), -7);
+  EXPECT_TRUE(Dirty());
+  EXPECT_TRUE(c.Take().empty());  // a container's write announces nothing
+}
+
+TEST_F(ControlTest, ArgumentsAreConvertedAndWrongTypesOrMembersFailWithoutHarm) {
+  VARIANT v = VarBstr("12");
+  EXPECT_EQ(c.Put(kLocalRemote, v), S_OK);
+  VariantClear(&v);
+  ASSERT_EQ(c.Get(kLocalRemote, &v), S_OK);
+  EXPECT_EQ(V_I4(&v), 12);
+  v = VarI4(-1);
+  EXPECT_EQ(c.Put(kShowError, v), S_OK);
+  ASSERT_EQ(c.Get(kShowError, &v), S_OK);
+  EXPECT_EQ(V_BOOL(&v), VARIANT_TRUE);
+
+  v = VarBstr("not a number");
+  EXPECT_EQ(c.Put(kLocalRemote, v), DISP_E_TYPEMISMATCH);
+  VariantClear(&v);
+  EXPECT_EQ(c.Get(99, &v), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(c.Call(kInsertNode, &v), DISP_E_BADPARAMCOUNT);
+  v = VarI4(1);
+  EXPECT_EQ(c.Put(kRefresh, v), DISP_E_MEMBERNOTFOUND);
+  // Still usable, and unchanged by the failures.
+  ASSERT_EQ(c.Get(kLocalRemote, &v), S_OK);
+  EXPECT_EQ(V_I4(&v), 12);
+}
+
+TEST_F(ControlTest, NamesResolveToTheirDispatchIdsAndParameterPositions) {
+  const wchar_t* names[] = {L"insertnode", L"sNodeData", L"sNodePath"};
+  DISPID ids[3];
+  ASSERT_EQ(c.Control()->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names), 3, 0, ids), S_OK);
+  EXPECT_EQ(ids[0], 10);
+  EXPECT_EQ(ids[1], 2);
+  EXPECT_EQ(ids[2], 0);
+  const struct {
+    const wchar_t* name;
+    DISPID id;
+  } members[] = {{L"AboutBox", DISPID_ABOUTBOX}, {L"ConfigFile", 1}, {L"LocalRemote", 2}, {L"URL", 3},
+                 {L"Refresh", 4}, {L"SelectedNodes", 5}, {L"SelectedLabel", 6}, {L"SelectedData", 7},
+                 {L"PopupMenuText", 8}, {L"ShowError", 9}, {L"InsertNode", 10}, {L"RemoveAll", 11}};
+  for (const auto& m : members) {
+    DISPID id = 0;
+    LPOLESTR n = const_cast<LPOLESTR>(m.name);
+    EXPECT_EQ(c.Control()->GetIDsOfNames(IID_NULL, &n, 1, 0, &id), S_OK);
+    EXPECT_EQ(id, m.id);
+  }
+  LPOLESTR unknown = const_cast<LPOLESTR>(L"Nothing");
+  DISPID id = 0;
+  EXPECT_EQ(c.Control()->GetIDsOfNames(IID_NULL, &unknown, 1, 0, &id), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(id, DISPID_UNKNOWN);
+}
+
+TEST_F(ControlTest, WithoutAWindowInsertNodeAndRemoveAllReturnFalseAndAddNothing) {
+  EXPECT_FALSE(Insert("A\\B"));
+  EXPECT_EQ(CallBool(kRemoveAll), VARIANT_FALSE);
+  EXPECT_EQ(c.PutString(kSelectedNodes, "A"), S_OK);  // selects nothing
+  EXPECT_EQ(c.Call(kRefresh, nullptr), S_OK);
+  Activate();
+  EXPECT_EQ(TreeCount(), 0);
+  EXPECT_TRUE(c.Take().empty());
+}
+
+TEST_F(ControlTest, ActivationCreatesTheTreeWindowInsideTheFrame) {
+  Activate();
+  EXPECT_EQ(c.inPlaceActivations, 1);
+  HWND ctl = c.ControlWindow();
+  EXPECT_EQ(GetParent(ctl), c.HostWindow());
+  RECT rc = ChildRect(ctl);
+  EXPECT_EQ(rc.left, 10);
+  EXPECT_EQ(rc.right, 310);
+  HWND tree = c.TreeWindow();
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(tree, GWL_STYLE)), 0x50810033u);
+  rc = ChildRect(tree);
+  EXPECT_EQ(rc.left, 1);
+  EXPECT_EQ(rc.top, 1);
+  EXPECT_EQ(rc.right, 299);
+  EXPECT_EQ(rc.bottom, 199);
+}
+
+TEST_F(ControlTest, AResizeFitsTheTreeWindowOnePixelShortOfTheFrame) {
+  Activate();
+  IOleInPlaceObject* ipo = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&ipo)), S_OK);
+  RECT pos = {20, 30, 420, 280};  // 400 by 250
+  EXPECT_EQ(ipo->SetObjectRects(&pos, &pos), S_OK);
+  ipo->Release();
+  RECT rc = ChildRect(c.TreeWindow());
+  EXPECT_EQ(rc.left, 1);
+  EXPECT_EQ(rc.top, 1);
+  EXPECT_EQ(rc.right - rc.left, 397);
+  EXPECT_EQ(rc.bottom - rc.top, 247);
+}
+
+TEST_F(ControlTest, InsertNodeCreatesMissingNodesOnceAndStaysQuiet) {
+  Activate();
+  EXPECT_TRUE(Insert("A\\B", "b"));
+  EXPECT_EQ(TreeCount(), 2);
+  EXPECT_TRUE(Insert("A\\B", "other"));
+  EXPECT_EQ(TreeCount(), 2);
+  EXPECT_TRUE(c.Take().empty());
+  EXPECT_FALSE(Dirty());
+}
+
+TEST_F(ControlTest, WritingSelectedNodesSelectsTheNodeAndReportsBeforeReturning) {
+  Activate();
+  ASSERT_TRUE(Insert("A", "a"));
+  ASSERT_TRUE(Insert("A\\B\\C", "c"));
+  ASSERT_EQ(c.PutString(kSelectedNodes, "A\\B\\C"), S_OK);
+  EXPECT_EQ(c.Take(), (Log{"changed:6", "changed:5", "changed:7", "event:3"}));
+  EXPECT_EQ(c.GetString(kSelectedLabel), "C");
+  EXPECT_EQ(c.GetString(kSelectedNodes), "A\\B\\C");
+  EXPECT_EQ(c.GetString(kSelectedData), "c");
+  EXPECT_TRUE(Dirty());
+  // The same node again: the widget reports no change.
+  ASSERT_EQ(c.PutString(kSelectedNodes, "A\\B\\C"), S_OK);
+  EXPECT_TRUE(c.Take().empty());
+}
+
+TEST_F(ControlTest, AnUnknownPathSelectsTheFirstTopNode) {
+  Activate();
+  ASSERT_TRUE(Insert("A", "a"));
+  ASSERT_TRUE(Insert("Z\\Y", "y"));
+  ASSERT_EQ(c.PutString(kSelectedNodes, "Z\\Y"), S_OK);
+  c.Take();
+  ASSERT_EQ(c.PutString(kSelectedNodes, "no such node"), S_OK);
+  EXPECT_EQ(c.Take(), (Log{"changed:6", "changed:5", "changed:7", "event:3"}));
+  EXPECT_EQ(c.GetString(kSelectedNodes), "A");
+  // Already on the first node: nothing changes, the written text stays.
+  ASSERT_EQ(c.PutString(kSelectedNodes, "still nothing"), S_OK);
+  EXPECT_TRUE(c.Take().empty());
+  EXPECT_EQ(c.GetString(kSelectedNodes), "still nothing");
+  EXPECT_EQ(c.GetString(kSelectedLabel), "A");
+}
+
+TEST_F(ControlTest, WritingLabelOrDataLeavesTheSelectionAlone) {
+  Activate();
+  ASSERT_TRUE(Insert("A\\B"));
+  ASSERT_EQ(c.PutString(kSelectedNodes, "A\\B"), S_OK);
+  c.Take();
+  ASSERT_EQ(c.PutString(kSelectedLabel, "x"), S_OK);
+  ASSERT_EQ(c.PutString(kSelectedData, "y"), S_OK);
+  EXPECT_TRUE(c.Take().empty());
+  EXPECT_EQ(c.GetString(kSelectedNodes), "A\\B");
+  HTREEITEM sel = reinterpret_cast<HTREEITEM>(SendMessageW(c.TreeWindow(), TVM_GETNEXTITEM, TVGN_CARET, 0));
+  EXPECT_NE(sel, nullptr);
+}
+
+TEST_F(ControlTest, RemoveAllEmptiesTheTreeAndKeepsTheSelectionProperties) {
+  Activate();
+  ASSERT_TRUE(Insert("A\\B", "d"));
+  ASSERT_EQ(c.PutString(kSelectedNodes, "A\\B"), S_OK);
+  c.Take();
+  EXPECT_EQ(CallBool(kRemoveAll), VARIANT_TRUE);
+  EXPECT_EQ(TreeCount(), 0);
+  EXPECT_EQ(c.GetString(kSelectedNodes), "A\\B");
+  EXPECT_EQ(c.GetString(kSelectedLabel), "B");
+  EXPECT_EQ(c.GetString(kSelectedData), "d");
+  EXPECT_TRUE(c.Take().empty());
+}
+
+TEST_F(ControlTest, PopupTextsChangeForEntriesZeroAndOneAndAnyWriteMarksModified) {
+  VARIANT idx = VarI4(0), text = VarBstr("Add");
+  ASSERT_EQ(c.Put(kPopupMenuText, text, &idx, 1), S_OK);
+  VariantClear(&text);
+  idx = VarI4(2);
+  text = VarBstr("ignored");
+  ASSERT_EQ(c.Put(kPopupMenuText, text, &idx, 1), S_OK);
+  VariantClear(&text);
+  EXPECT_EQ(PopupText(0), "Add");
+  EXPECT_EQ(PopupText(1), "Remover");
+  EXPECT_EQ(PopupText(2), "Invalid Number");
+  EXPECT_TRUE(Dirty());
+}
+
+TEST_F(ControlTest, APopupCommandAnnouncesTheLabelOnlyThenFires) {
+  Activate();
+  ASSERT_TRUE(Insert("A\\B"));
+  ASSERT_EQ(c.PutString(kSelectedNodes, "A\\B"), S_OK);
+  c.Take();
+  SendMessageW(c.TreeWindow(), WM_COMMAND, 32768, 0);
+  EXPECT_EQ(c.Take(), (Log{"changed:6", "event:1"}));
+  SendMessageW(c.TreeWindow(), WM_COMMAND, 32769, 0);
+  EXPECT_EQ(c.Take(), (Log{"changed:6", "event:2"}));
+  EXPECT_EQ(c.GetString(kSelectedLabel), "B");
+}
+
+TEST_F(ControlTest, ARefusedNodeIsShownOnlyWhileShowErrorIsTrue) {
+  Activate();
+  {
+    DialogWatcher none(L"QorTreeView");
+    EXPECT_FALSE(Insert("\"a\\b\""));
+    Sleep(200);
+    EXPECT_FALSE(none.Seen());
+  }
+  VARIANT t = VarBool(true);
+  ASSERT_EQ(c.Put(kShowError, t), S_OK);
+  DialogWatcher box(L"QorTreeView");
+  EXPECT_FALSE(Insert("\"a\\b\"\\c"));
+  Log texts = box.Texts();
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "Fail to insert node: \"a\\b\"\\c"), texts.end());
+  EXPECT_EQ(TreeCount(), 0);
+}
+
+TEST_F(ControlTest, TheAboutBoxShowsTheVersionAndReturnsWhenClosed) {
+  DialogWatcher about(L"About QorTreeView Control");
+  EXPECT_EQ(c.Call(DISPID_ABOUTBOX, nullptr), S_OK);
+  Log texts = about.Texts();
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "QorTreeView Control, Version 1.0"), texts.end());
+}
+
+TEST_F(ControlTest, SavingAndReloadingRestoresNoProperty) {
+  Activate();
+  ASSERT_EQ(c.PutString(kURL, "http://127.0.0.1/cfg"), S_OK);
+  ASSERT_EQ(c.PutString(kConfigFile, "tree.txt"), S_OK);
+  ASSERT_TRUE(Insert("A"));
+  IStream* stm = nullptr;
+  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stm), S_OK);
+  IPersistStreamInit* ps = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)), S_OK);
+  ASSERT_EQ(ps->Save(stm, TRUE), S_OK);
+  EXPECT_EQ(ps->IsDirty(), S_FALSE);
+  ps->Release();
+  c.Close();
+
+  // The saved state: the version stamp 1.0 and the extent.
+  LARGE_INTEGER zero = {};
+  stm->Seek(zero, STREAM_SEEK_SET, nullptr);
+  DWORD version = 0;
+  ULONG got = 0;
+  ASSERT_EQ(stm->Read(&version, sizeof(version), &got), S_OK);
+  EXPECT_EQ(version, 0x10000u);
+  stm->Seek(zero, STREAM_SEEK_SET, nullptr);
+
+  TestContainer again;
+  ASSERT_EQ(again.Create(QORTREEVIEW_PROGID), S_OK);
+  ASSERT_EQ(again.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)), S_OK);
+  EXPECT_EQ(ps->Load(stm), S_OK);
+  ps->Release();
+  stm->Release();
+  ASSERT_EQ(again.Activate(kPos), S_OK);
+  EXPECT_EQ(again.GetString(kURL), "");
+  EXPECT_EQ(again.GetString(kConfigFile), "");
+  EXPECT_EQ(SendMessageW(again.TreeWindow(), TVM_GETCOUNT, 0, 0), 0);
+}
+
+TEST_F(ControlTest, TheControlNamesItsPageItsEventsAndItsStatus) {
+  ISpecifyPropertyPages* spp = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void**>(&spp)), S_OK);
+  CAUUID pages = {};
+  ASSERT_EQ(spp->GetPages(&pages), S_OK);
+  spp->Release();
+  ASSERT_EQ(pages.cElems, 1u);
+  EXPECT_TRUE(IsEqualGUID(pages.pElems[0], CLSID_QorTreeViewPropPage));
+  CoTaskMemFree(pages.pElems);
+
+  IProvideClassInfo2* pci = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&pci)), S_OK);
+  GUID events = {};
+  EXPECT_EQ(pci->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
+  EXPECT_TRUE(IsEqualGUID(events, DIID__DQorTreeViewEvents));
+  ITypeInfo* ti = nullptr;
+  ASSERT_EQ(pci->GetClassInfo(&ti), S_OK);
+  TYPEATTR* ta = nullptr;
+  ASSERT_EQ(ti->GetTypeAttr(&ta), S_OK);
+  EXPECT_EQ(ta->typekind, TKIND_COCLASS);
+  EXPECT_TRUE(IsEqualGUID(ta->guid, CLSID_QorTreeView));
+  ti->ReleaseTypeAttr(ta);
+  ti->Release();
+  pci->Release();
+
+  IOleObject* ole = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
+  DWORD misc = 0;
+  EXPECT_EQ(ole->GetMiscStatus(DVASPECT_CONTENT, &misc), S_OK);
+  EXPECT_EQ(misc, 0x20191u);
+  LPOLESTR name = nullptr;
+  EXPECT_EQ(ole->GetUserType(USERCLASSTYPE_FULL, &name), S_OK);
+  EXPECT_STREQ(name, L"QorTreeView Control");
+  CoTaskMemFree(name);
+  ole->Release();
+}
+
+TEST_F(ControlTest, ThePropertyPageIsGeneralAndHoldsOnlyThePlaceholder) {
+  IPropertyPage* page = nullptr;
+  ASSERT_EQ(CoCreateInstance(CLSID_QorTreeViewPropPage, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
+                             reinterpret_cast<void**>(&page)),
+            S_OK);
+  PROPPAGEINFO info = {};
+  info.cb = sizeof(info);
+  ASSERT_EQ(page->GetPageInfo(&info), S_OK);
+  EXPECT_STREQ(info.pszTitle, L"General");
+  EXPECT_GT(info.size.cx, 0);
+  CoTaskMemFree(info.pszTitle);
+  IUnknown* objects[] = {c.Unknown()};
+  EXPECT_EQ(page->SetObjects(1, objects), S_OK);
+  RECT rc = {0, 0, info.size.cx, info.size.cy};
+  ASSERT_EQ(page->Activate(c.HostWindow(), &rc, FALSE), S_OK);
+  HWND dlg = FindWindowExW(c.HostWindow(), nullptr, L"#32770", nullptr);
+  ASSERT_NE(dlg, nullptr);
+  HWND text = GetWindow(dlg, GW_CHILD);
+  ASSERT_NE(text, nullptr);
+  char buf[200] = {};
+  GetWindowTextA(text, buf, sizeof(buf));
+  EXPECT_STREQ(buf, "TODO: Place controls to manipulate properties of QorTreeView Control on this dialog.");
+  EXPECT_EQ(GetWindow(text, GW_HWNDNEXT), nullptr);
+  EXPECT_EQ(page->Deactivate(), S_OK);
+  EXPECT_EQ(page->SetObjects(0, nullptr), S_OK);
+  page->Release();
+}
+
+TEST_F(ControlTest, TheModuleStaysLoadedWhileObjectsLive) {
+  ExportFn canUnload = Export("DllCanUnloadNow");
+  ASSERT_NE(canUnload, nullptr);
+  EXPECT_EQ(canUnload(), S_FALSE);
+  c.Close();
+  EXPECT_EQ(canUnload(), S_OK);
+}

@@ -1,0 +1,123 @@
+// CQorTreeViewCtrl: construction, the window (creation, resizing, drawing),
+// the methods and change handlers, and the reports that the tree makes.
+#include "CQorTreeViewCtrl.h"
+#include "CDialog.h"
+#include "COleControlModule.h"
+#include "QorTreeViewIds.h"
+#include "ResourceIds.h"
+
+namespace {
+const CLSID kPropPages[] = {CLSID_QorTreeViewPropPage};
+
+enum : DISPID {
+  kDispSelectedNodes = 5,
+  kDispSelectedLabel = 6,
+  kDispSelectedData = 7,
+  kEventInsertData = 1,
+  kEventRemoveData = 2,
+  kEventSelChanged = 3,
+};
+}  // namespace
+
+CQorTreeViewCtrl::CQorTreeViewCtrl()
+    : COleControl(DIID__DQorTreeView, DIID__DQorTreeViewEvents), m_LocalRemote(0), m_ShowError(FALSE) {}
+
+CQorTreeViewCtrl::~CQorTreeViewCtrl() {
+  // The windows go while the members they use still exist.
+  DestroyControlWindow();
+}
+
+IUnknown* CQorTreeViewCtrl::CreateObject() { return static_cast<IDispatch*>(new CQorTreeViewCtrl()); }
+
+REFCLSID CQorTreeViewCtrl::GetControlClsid() const { return CLSID_QorTreeView; }
+REFGUID CQorTreeViewCtrl::GetTypeLibID() const { return LIBID_QorTreeViewLib; }
+UINT CQorTreeViewCtrl::GetUserTypeNameID() const { return IDS_CONTROL_NAME; }
+
+UINT CQorTreeViewCtrl::GetPropPageIDs(const CLSID** ppIDs) const {
+  *ppIDs = kPropPages;
+  return 1;
+}
+
+LRESULT CQorTreeViewCtrl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE: {
+      if (COleControl::HandleMessage(msg, wParam, lParam) == -1) return -1;
+      const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+      RECT rc = {1, 1, cs->cx - 1, cs->cy - 1};
+      m_tree.Create(kTreeStyle, rc, m_hWnd, IDC_TREE);  // a failure is not detected
+      LoadConfiguration();
+      return 0;
+    }
+    case WM_WINDOWPOSCHANGED: {
+      LRESULT r = COleControl::HandleMessage(msg, wParam, lParam);
+      const auto* wp = reinterpret_cast<const WINDOWPOS*>(lParam);
+      // A show, hide or z-order change carries no size: nothing to fit then.
+      if (m_tree.GetSafeHwnd() && !(wp->flags & SWP_NOSIZE)) {
+        MoveWindow(m_tree.GetSafeHwnd(), 1, 1, wp->cx - 3, wp->cy - 3, TRUE);
+      }
+      return r;
+    }
+    default:
+      return COleControl::HandleMessage(msg, wParam, lParam);
+  }
+}
+
+void CQorTreeViewCtrl::OnDraw(HDC hdc, const RECT& bounds, const RECT& invalid) {
+  if (!hdc) return;
+  HGDIOBJ oldBrush = SelectObject(hdc, GetStockObject(WHITE_BRUSH));
+  HGDIOBJ oldPen = SelectObject(hdc, GetStockObject(BLACK_PEN));
+  Rectangle(hdc, bounds.left, bounds.top, bounds.right, bounds.bottom);
+  SelectObject(hdc, oldBrush);
+  SelectObject(hdc, oldPen);
+  if (m_tree.GetSafeHwnd()) InvalidateRect(m_tree.GetSafeHwnd(), &invalid, TRUE);
+}
+
+void CQorTreeViewCtrl::AboutBox() {
+  COleControlModule* m = COleControlModule::Get();
+  CDialog dlg(m ? m->GetResourceHandle() : nullptr, IDD_ABOUTBOX);
+  dlg.DoModal();
+}
+
+void CQorTreeViewCtrl::LoadConfiguration() {}
+
+BOOL CQorTreeViewCtrl::InsertNode(const std::string& path, const std::string& icon, const std::string& data) {
+  if (!m_tree.GetSafeHwnd()) return FALSE;
+  return m_tree.InsertNodePath(path, icon, data);
+}
+
+BOOL CQorTreeViewCtrl::RemoveAll() {
+  if (!m_tree.GetSafeHwnd()) return FALSE;
+  return m_tree.DeleteAllNodes();
+}
+
+void CQorTreeViewCtrl::OnSelectedNodesChanged() {
+  if (m_tree.GetSafeHwnd()) {
+    const std::string key = m_SelectedNodes;  // the selection report rewrites the member
+    m_tree.SelectNodePath(key);
+  }
+  SetModifiedFlag();
+}
+
+void CQorTreeViewCtrl::OnShowErrorChanged() {
+  m_tree.SetShowError(m_ShowError);
+  SetModifiedFlag();
+}
+
+void CQorTreeViewCtrl::SetSelectedLabel(const std::string& text) {
+  m_SelectedLabel = text;
+  BoundPropertyChanged(kDispSelectedLabel);
+}
+
+void CQorTreeViewCtrl::SetSelectedNodes(const std::string& text) {
+  m_SelectedNodes = text;
+  BoundPropertyChanged(kDispSelectedNodes);
+}
+
+void CQorTreeViewCtrl::SetSelectedData(const std::string& text) {
+  m_SelectedData = text;
+  BoundPropertyChanged(kDispSelectedData);
+}
+
+void CQorTreeViewCtrl::FireInsertData() { FireEvent(kEventInsertData); }
+void CQorTreeViewCtrl::FireRemoveData() { FireEvent(kEventRemoveData); }
+void CQorTreeViewCtrl::FireSelChanged() { FireEvent(kEventSelChanged); }

@@ -1,0 +1,67 @@
+// CQorTreeViewCtrl: the tree-view ActiveX control: its dispatch members and
+// events, its frame, and the tree widget that fills its window (owned here).
+#pragma once
+#include <string>
+#include "COleControl.h"
+#include "COleObjectFactory.h"
+#include "QorTreeCtrl.h"
+#include "QorTreeOwner.h"
+
+class CQorTreeViewCtrl : public COleControl, public QorTreeOwner {
+public:
+  // The class factory of the control; its one instance lives in the module.
+  class CQorTreeViewCtrlFactory : public COleObjectFactory {
+  public:
+    CQorTreeViewCtrlFactory();
+    BOOL UpdateRegistry(BOOL bRegister, CClassRegistry& registry) override;
+  };
+
+  static const DWORD kMiscStatus = 0x20191;
+  static const DWORD kVersion = 0x10000;  // 1.0
+  static const DWORD kTreeStyle = 0x50810033;
+
+  CQorTreeViewCtrl();
+  ~CQorTreeViewCtrl() override;
+
+  static IUnknown* CreateObject();
+  // The dispatch table: one row per member of the dispatch interface.
+  static const DispEntry* DispatchTable(UINT* pcEntries);
+
+  // QorTreeOwner: the tree's reports.
+  void SetSelectedLabel(const std::string& text) override;
+  void SetSelectedNodes(const std::string& text) override;
+  void SetSelectedData(const std::string& text) override;
+  void FireInsertData() override;
+  void FireRemoveData() override;
+  void FireSelChanged() override;
+
+private:
+  friend struct CQorTreeViewDispatch;
+
+  const DispEntry* GetDispatchTable(UINT* pcEntries) const override { return DispatchTable(pcEntries); }
+  REFCLSID GetControlClsid() const override;
+  REFGUID GetTypeLibID() const override;
+  DWORD GetMiscStatusBits() const override { return kMiscStatus; }
+  UINT GetUserTypeNameID() const override;
+  UINT GetPropPageIDs(const CLSID** ppIDs) const override;
+  DWORD GetControlVersion() const override { return kVersion; }
+  void OnDraw(HDC hdc, const RECT& bounds, const RECT& invalid) override;
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+  void AboutBox();
+  // Rebuilds the tree from the configuration file; reading it comes later.
+  void LoadConfiguration();
+  BOOL InsertNode(const std::string& path, const std::string& icon, const std::string& data);
+  BOOL RemoveAll();
+  void OnSelectedNodesChanged();
+  void OnShowErrorChanged();
+
+  QorTreeCtrl m_tree;
+  std::string m_ConfigFile;
+  LONG m_LocalRemote;
+  std::string m_URL;
+  std::string m_SelectedNodes;
+  std::string m_SelectedLabel;
+  std::string m_SelectedData;
+  BOOL m_ShowError;
+};

@@ -1,0 +1,15 @@
+// CQorTreeViewCtrl::CQorTreeViewCtrlFactory: creates the control and writes
+// its registration (a control class, apartment threaded).
+#include "CQorTreeViewCtrl.h"
+#include "QorTreeViewIds.h"
+#include "ResourceIds.h"
+
+CQorTreeViewCtrl::CQorTreeViewCtrlFactory::CQorTreeViewCtrlFactory()
+    : COleObjectFactory(CLSID_QorTreeView, &CQorTreeViewCtrl::CreateObject, FALSE, QORTREEVIEW_PROGID) {}
+
+BOOL CQorTreeViewCtrl::CQorTreeViewCtrlFactory::UpdateRegistry(BOOL bRegister, CClassRegistry& registry) {
+  if (!bRegister) return registry.UnregisterClass(CLSID_QorTreeView, QORTREEVIEW_PROGID);
+  ControlClassInfo info = {CLSID_QorTreeView, QORTREEVIEW_PROGID, IDS_CONTROL_NAME, IDB_TOOLBOX, TRUE,
+                           CQorTreeViewCtrl::kMiscStatus, LIBID_QorTreeViewLib, 1, 0};
+  return registry.RegisterControlClass(info);
+}

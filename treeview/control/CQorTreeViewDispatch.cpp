@@ -1,0 +1,107 @@
+// CQorTreeViewCtrl: the dispatch table of _DQorTreeView, one row per member
+// in the interface's order, and the accessors that the rows name.
+#include "AnsiBstr.h"
+#include "CQorTreeViewCtrl.h"
+
+struct CQorTreeViewDispatch {
+  static CQorTreeViewCtrl* Ctl(COleControl* p) { return static_cast<CQorTreeViewCtrl*>(p); }
+
+  static HRESULT PutBstr(VARIANT* v, const std::string& s) {
+    V_VT(v) = VT_BSTR;
+    V_BSTR(v) = AnsiToBstr(s);
+    return V_BSTR(v) ? S_OK : E_OUTOFMEMORY;
+  }
+  static HRESULT PutBool(VARIANT* v, BOOL b) {
+    V_VT(v) = VT_BOOL;
+    V_BOOL(v) = b ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+  }
+
+  // A stored string property: read gives a copy, write stores and marks modified.
+  template <std::string CQorTreeViewCtrl::*M>
+  static HRESULT GetString(COleControl* p, const VARIANT*, VARIANT* r) {
+    return PutBstr(r, Ctl(p)->*M);
+  }
+  template <std::string CQorTreeViewCtrl::*M>
+  static HRESULT SetString(COleControl* p, const VARIANT*, const VARIANT& v) {
+    Ctl(p)->*M = BstrToAnsi(V_BSTR(&v));
+    Ctl(p)->SetModifiedFlag();
+    return S_OK;
+  }
+
+  static HRESULT AboutBox(COleControl* p, const VARIANT*, VARIANT*) {
+    Ctl(p)->AboutBox();
+    return S_OK;
+  }
+  static HRESULT GetLocalRemote(COleControl* p, const VARIANT*, VARIANT* r) {
+    V_VT(r) = VT_I4;
+    V_I4(r) = Ctl(p)->m_LocalRemote;
+    return S_OK;
+  }
+  static HRESULT SetLocalRemote(COleControl* p, const VARIANT*, const VARIANT& v) {
+    Ctl(p)->m_LocalRemote = V_I4(&v);
+    Ctl(p)->SetModifiedFlag();
+    return S_OK;
+  }
+  static HRESULT Refresh(COleControl* p, const VARIANT*, VARIANT*) {
+    Ctl(p)->LoadConfiguration();
+    return S_OK;
+  }
+  static HRESULT SetSelectedNodes(COleControl* p, const VARIANT*, const VARIANT& v) {
+    Ctl(p)->m_SelectedNodes = BstrToAnsi(V_BSTR(&v));
+    Ctl(p)->OnSelectedNodesChanged();
+    return S_OK;
+  }
+  static HRESULT GetPopupMenuText(COleControl* p, const VARIANT* args, VARIANT* r) {
+    return PutBstr(r, Ctl(p)->m_tree.GetPopupMenuText(V_I4(&args[0])));
+  }
+  static HRESULT SetPopupMenuText(COleControl* p, const VARIANT* args, const VARIANT& v) {
+    Ctl(p)->m_tree.SetPopupMenuText(V_I4(&args[0]), BstrToAnsi(V_BSTR(&v)));
+    Ctl(p)->SetModifiedFlag();
+    return S_OK;
+  }
+  static HRESULT GetShowError(COleControl* p, const VARIANT*, VARIANT* r) { return PutBool(r, Ctl(p)->m_ShowError); }
+  static HRESULT SetShowError(COleControl* p, const VARIANT*, const VARIANT& v) {
+    Ctl(p)->m_ShowError = V_BOOL(&v) ? TRUE : FALSE;
+    Ctl(p)->OnShowErrorChanged();
+    return S_OK;
+  }
+  static HRESULT InsertNode(COleControl* p, const VARIANT* args, VARIANT* r) {
+    return PutBool(r, Ctl(p)->InsertNode(BstrToAnsi(V_BSTR(&args[0])), BstrToAnsi(V_BSTR(&args[1])),
+                                         BstrToAnsi(V_BSTR(&args[2]))));
+  }
+  static HRESULT RemoveAll(COleControl* p, const VARIANT*, VARIANT* r) { return PutBool(r, Ctl(p)->RemoveAll()); }
+
+  static const DispEntry* Table(UINT* pcEntries) {
+    using D = CQorTreeViewDispatch;
+    using C = CQorTreeViewCtrl;
+    static const DispParam kMenuIndex[] = {{L"nMenuIndex", VT_I4}};
+    static const DispParam kInsertNodeParams[] = {{L"sNodePath", VT_BSTR}, {L"sNodeIcon", VT_BSTR}, {L"sNodeData", VT_BSTR}};
+
+    static const DispEntry kTable[] = {
+        {DISPID_ABOUTBOX, L"AboutBox", DispKind::Method, VT_EMPTY, nullptr, 0, D::AboutBox, nullptr},
+        {1, L"ConfigFile", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_ConfigFile>,
+         D::SetString<&C::m_ConfigFile>},
+        {2, L"LocalRemote", DispKind::Property, VT_I4, nullptr, 0, D::GetLocalRemote, D::SetLocalRemote},
+        {3, L"URL", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_URL>, D::SetString<&C::m_URL>},
+        {4, L"Refresh", DispKind::Method, VT_EMPTY, nullptr, 0, D::Refresh, nullptr},
+        {5, L"SelectedNodes", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_SelectedNodes>,
+         D::SetSelectedNodes},
+        {6, L"SelectedLabel", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_SelectedLabel>,
+         D::SetString<&C::m_SelectedLabel>},
+        {7, L"SelectedData", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_SelectedData>,
+         D::SetString<&C::m_SelectedData>},
+        {8, L"PopupMenuText", DispKind::ParamProperty, VT_BSTR, kMenuIndex, 1, D::GetPopupMenuText,
+         D::SetPopupMenuText},
+        {9, L"ShowError", DispKind::Property, VT_BOOL, nullptr, 0, D::GetShowError, D::SetShowError},
+        {10, L"InsertNode", DispKind::Method, VT_BOOL, kInsertNodeParams, 3, D::InsertNode, nullptr},
+        {11, L"RemoveAll", DispKind::Method, VT_BOOL, nullptr, 0, D::RemoveAll, nullptr},
+    };
+    *pcEntries = sizeof(kTable) / sizeof(kTable[0]);
+    return kTable;
+  }
+};
+
+const DispEntry* CQorTreeViewCtrl::DispatchTable(UINT* pcEntries) { return CQorTreeViewDispatch::Table(pcEntries); }
+
+

@@ -1,0 +1,11 @@
+// CQorTreeViewApp: the control module's application object (one global
+// instance); owns nothing beyond its COleControlModule state.
+#pragma once
+#include "COleControlModule.h"
+
+class CQorTreeViewApp : public COleControlModule {
+public:
+  CQorTreeViewApp() = default;
+  BOOL InitInstance() override;
+  int ExitInstance() override;
+};

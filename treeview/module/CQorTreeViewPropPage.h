@@ -1,0 +1,17 @@
+// CQorTreeViewPropPage: the control's one property page ("General"), over
+// dialog 200; it binds no property.
+#pragma once
+#include "COleObjectFactory.h"
+#include "COlePropertyPage.h"
+
+class CQorTreeViewPropPage : public COlePropertyPage {
+public:
+  class CQorTreeViewPropPageFactory : public COleObjectFactory {
+  public:
+    CQorTreeViewPropPageFactory();
+    BOOL UpdateRegistry(BOOL bRegister, CClassRegistry& registry) override;
+  };
+
+  CQorTreeViewPropPage();
+  static IUnknown* CreateObject();
+};

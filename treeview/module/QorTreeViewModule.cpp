@@ -1,0 +1,84 @@
+// The module's entry points: DllMain, DllRegisterServer, DllUnregisterServer,
+// DllInstall (per-user registration), DllGetClassObject, DllCanUnloadNow; and
+// the module's global objects (application, then the two factories).
+#include <windows.h>
+#include <olectl.h>
+#include "CClassRegistry.h"
+#include "CModuleStateScope.h"
+#include "CQorTreeViewApp.h"
+#include "CQorTreeViewCtrl.h"
+#include "CQorTreeViewPropPage.h"
+#include "QorTreeViewIds.h"
+
+namespace {
+// Constructed in this order at load, destroyed in reverse at unload.
+CQorTreeViewApp theApp;
+CQorTreeViewCtrl::CQorTreeViewCtrlFactory theCtrlFactory;
+CQorTreeViewPropPage::CQorTreeViewPropPageFactory thePageFactory;
+
+HRESULT Register(RegScope scope) {
+  CModuleStateScope state;
+  CClassRegistry registry(scope, theApp.GetInstance());
+  if (!registry.RegisterTypeLib()) return SELFREG_E_TYPELIB;
+  if (!COleObjectFactory::UpdateRegistryAll(TRUE, registry)) return SELFREG_E_CLASS;
+  return S_OK;
+}
+
+HRESULT Unregister(RegScope scope) {
+  CModuleStateScope state;
+  CClassRegistry registry(scope, theApp.GetInstance());
+  if (!registry.UnregisterTypeLib(LIBID_QorTreeViewLib, 1, 0, 0)) return SELFREG_E_TYPELIB;
+  if (!COleObjectFactory::UpdateRegistryAll(FALSE, registry)) return SELFREG_E_CLASS;
+  return S_OK;
+}
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID) {
+  if (dwReason == DLL_PROCESS_ATTACH) {
+    DisableThreadLibraryCalls(hInstance);
+    return theApp.Attach(hInstance);
+  }
+  if (dwReason == DLL_PROCESS_DETACH) theApp.Detach();
+  return TRUE;
+}
+
+STDAPI DllRegisterServer() {
+  try {
+    return Register(RegScope::Machine);
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+STDAPI DllUnregisterServer() {
+  try {
+    return Unregister(RegScope::Machine);
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+// "user" registers for the calling user only (regsvr32 /n /i:user); without
+// a command line it does what DllRegisterServer and DllUnregisterServer do.
+STDAPI DllInstall(BOOL bInstall, LPCWSTR pszCmdLine) {
+  try {
+    RegScope scope = RegScope::Machine;
+    if (pszCmdLine && *pszCmdLine) {
+      if (_wcsicmp(pszCmdLine, L"user") != 0) return E_INVALIDARG;
+      scope = RegScope::User;
+    }
+    return bInstall ? Register(scope) : Unregister(scope);
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
+  CModuleStateScope state;
+  return COleObjectFactory::GetClassObject(rclsid, riid, ppv);
+}
+
+STDAPI DllCanUnloadNow() {
+  CModuleStateScope state;
+  return theApp.GetLockCount() == 0 ? S_OK : S_FALSE;
+}
