@@ -23,6 +23,7 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 
 work=$(mktemp -d)
+chmod 755 "$work"   # nginx's workers run as nobody
 site=$work/site
 mkdir -p "$site" "$work/nginx"
 head -c 1024 /dev/urandom >"$site/1k.bin"
@@ -71,7 +72,10 @@ for _ in $(seq 100); do
   curl -sf -o /dev/null http://127.0.0.1/1k.bin && curl -sf -o /dev/null http://127.0.0.1:8089/1k.bin && break
   sleep 0.2
 done
-cmp -s "$site/16m.bin" <(curl -s http://127.0.0.1/16m.bin) || { echo "server not serving" >&2; exit 1; }
+for port in 80 8089; do
+  cmp -s "$site/16m.bin" <(curl -s "http://127.0.0.1:$port/16m.bin") ||
+    { echo "port $port does not serve the files" >&2; exit 1; }
+done
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 

@@ -26,11 +26,18 @@ int CListenThread::Run()
     }
     CSocket client;
     LogMessage(L"Listening...");
+    DWORD dwPause = 0;
     for (;;) {
-        if (WaitForSingleObject(m_hStopEvent, 100) == WAIT_OBJECT_0)
+        // Waiting before every accept would cap the server at ten new
+        // connections a second; only a failed accept (normal once Shutdown
+        // has closed the socket) pauses for the stop event.
+        if (WaitForSingleObject(m_hStopEvent, dwPause) == WAIT_OBJECT_0)
             break;
-        if (!m_socket.Accept(client, nullptr, nullptr))
-            continue;   // normal after Shutdown closed the socket
+        dwPause = 0;
+        if (!m_socket.Accept(client, nullptr, nullptr)) {
+            dwPause = STOP_POLL_MS;
+            continue;
+        }
         SOCKET hConnection = client.Detach();
         bool bAnyStarted = false;
         for (CHttpThread& worker : m_workers)
@@ -41,7 +48,7 @@ int CListenThread::Run()
             continue;
         }
         while (!Dispatch(hConnection))
-            Sleep(100);
+            Sleep(STOP_POLL_MS);
     }
     return 1;
 }

@@ -13,6 +13,7 @@ class CListenThread : public CThread
 public:
     static const int WORKER_COUNT = 5;
     static const unsigned short PORT = 80;
+    static const DWORD STOP_POLL_MS = 100;   // also the retry for a free worker
 
     CListenThread();
     ~CListenThread() override;

@@ -115,6 +115,7 @@ protected:
         SOCKET h = Accepted(&m_client);
         ASSERT_NE(INVALID_SOCKET, h);
         ASSERT_TRUE(m_worker.Assign(h));
+        m_hServed = h;
     }
 
     std::string Ask(const std::string& request)
@@ -124,6 +125,7 @@ protected:
     }
 
     SOCKET m_hListen = INVALID_SOCKET;
+    SOCKET m_hServed = INVALID_SOCKET;   // the worker's end, for inspection only
     unsigned short m_nPort = 0;
     CHttpThread m_worker;
     RawClient m_client;
@@ -182,6 +184,13 @@ TEST_F(HttpWorker, ServesManyRequestsOnOneConnectionAndCountsEachHead)
     EXPECT_FALSE(m_client.AnythingArrives(300));
     EXPECT_EQ(Found("bee"), Ask(GetRequest("/a/b.txt")));
     EXPECT_EQ(nBefore + 42, g_nRequestCount);
+    // Head and file go out in separate sends: without this option each
+    // small answer would wait for the client's delayed acknowledgement.
+    BOOL bNoDelay = FALSE;
+    int nSize = sizeof(bNoDelay);
+    ASSERT_EQ(0, getsockopt(m_hServed, IPPROTO_TCP, TCP_NODELAY,
+                            reinterpret_cast<char*>(&bNoDelay), &nSize));
+    EXPECT_TRUE(bNoDelay);
 }
 
 TEST_F(HttpWorker, TwoHeadsInOnePieceAreOneHeadAnsweredOnce)
