@@ -157,9 +157,13 @@ BOOL CClassRegistry::RegisterTypeLib() {
 BOOL CClassRegistry::UnregisterTypeLib(REFGUID libid, WORD wVerMajor, WORD wVerMinor, LCID lcid) {
   if (!m_hRoot) return FALSE;
   if (m_scope == RegScope::Machine) {
-    HRESULT hr = ::UnRegisterTypeLib(libid, wVerMajor, wVerMinor, lcid, kSysKindValue);
     // Unregistering what is not registered leaves the wanted state.
-    return SUCCEEDED(hr) || hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED;
+    wchar_t ver[16];
+    swprintf(ver, 16, L"%x.%x", wVerMajor, wVerMinor);
+    CRegKey key;
+    if (key.Open(m_hRoot, L"TypeLib\\" + GuidString(libid) + L"\\" + ver) == ERROR_FILE_NOT_FOUND) return TRUE;
+    key.Close();
+    return SUCCEEDED(::UnRegisterTypeLib(libid, wVerMajor, wVerMinor, lcid, kSysKindValue));
   }
   // Per user: the interface keys first, found through the module's own type library.
   ComRelease<ITypeLib> lib;

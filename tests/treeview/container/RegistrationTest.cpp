@@ -1,0 +1,90 @@
+// Registration by the system's regsvr32 (the one of the module's bitness),
+// per machine and per user, checked with the system's reg query.
+#include <gtest/gtest.h>
+#include "CClassRegistry.h"
+#include "QorTreeViewIds.h"
+#include "TestProcess.h"
+
+namespace {
+std::wstring Module() { return L"\"" + ProgramFolder() + L"QorTreeView.ocx\""; }
+
+DWORD Regsvr32(const std::wstring& options) {
+  return RunProcess(L"\"" + SystemProgram(L"regsvr32.exe") + L"\" /s " + options + L" " + Module()).exitCode;
+}
+
+// reg query of a key (and a value, or the default one with L"/ve"); the output
+// when found, or "<missing>".
+std::string Query(const std::wstring& key, const std::wstring& value = L"") {
+  ProcessResult r = RunProcess(L"\"" + SystemProgram(L"reg.exe") + L"\" query \"" + key + L"\"" +
+                               (value.empty() ? L"" : L" " + value));
+  return r.exitCode == 0 ? r.output : "<missing>";
+}
+
+std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
+
+const std::wstring kClsid = CClassRegistry::GuidString(CLSID_QorTreeView);
+const std::wstring kPage = CClassRegistry::GuidString(CLSID_QorTreeViewPropPage);
+const std::wstring kLibid = CClassRegistry::GuidString(LIBID_QorTreeViewLib);
+const std::wstring kIface = CClassRegistry::GuidString(DIID__DQorTreeView);
+
+#ifdef _WIN64
+const wchar_t kSysKind[] = L"win64";
+#else
+const wchar_t kSysKind[] = L"win32";
+#endif
+
+// Checks the entries of one registration under a classes root.
+void ExpectRegistered(const std::wstring& root) {
+  const std::wstring cls = root + L"\\CLSID\\" + kClsid;
+  EXPECT_NE(Query(root + L"\\QORTREEVIEW.QorTreeViewCtrl.1\\CLSID", L"/ve").find(Narrow(kClsid)), std::string::npos);
+  EXPECT_NE(Query(cls, L"/ve").find("QorTreeView Control"), std::string::npos);
+  EXPECT_NE(Query(cls + L"\\InprocServer32", L"/ve").find("QorTreeView.ocx"), std::string::npos);
+  EXPECT_NE(Query(cls + L"\\InprocServer32", L"/v ThreadingModel").find("Apartment"), std::string::npos);
+  EXPECT_NE(Query(cls + L"\\MiscStatus\\1", L"/ve").find("131473"), std::string::npos);
+  EXPECT_NE(Query(cls + L"\\ToolboxBitmap32", L"/ve").find("QorTreeView.ocx, 1"), std::string::npos);
+  EXPECT_NE(Query(cls + L"\\TypeLib", L"/ve").find(Narrow(kLibid)), std::string::npos);
+  EXPECT_NE(Query(cls + L"\\Version", L"/ve").find("1.0"), std::string::npos);
+  EXPECT_NE(Query(cls + L"\\ProgID", L"/ve").find("QORTREEVIEW.QorTreeViewCtrl.1"), std::string::npos);
+  EXPECT_NE(Query(cls + L"\\Control"), "<missing>");
+  EXPECT_NE(Query(root + L"\\CLSID\\" + kPage, L"/ve").find("QorTreeView Property Page"), std::string::npos);
+  EXPECT_NE(Query(root + L"\\TypeLib\\" + kLibid + L"\\1.0\\0\\" + kSysKind, L"/ve").find("QorTreeView.ocx"),
+            std::string::npos);
+  EXPECT_NE(Query(root + L"\\Interface\\" + kIface + L"\\TypeLib", L"/ve").find(Narrow(kLibid)), std::string::npos);
+}
+
+void ExpectUnregistered(const std::wstring& root) {
+  EXPECT_EQ(Query(root + L"\\CLSID\\" + kClsid), "<missing>");
+  EXPECT_EQ(Query(root + L"\\CLSID\\" + kPage), "<missing>");
+  EXPECT_EQ(Query(root + L"\\QORTREEVIEW.QorTreeViewCtrl.1"), "<missing>");
+  EXPECT_EQ(Query(root + L"\\TypeLib\\" + kLibid), "<missing>");
+}
+}  // namespace
+
+TEST(Registration, RegisteringTwiceSucceedsAndUnregisteringRemovesEverything) {
+  ASSERT_EQ(Regsvr32(L""), 0u);
+  ASSERT_EQ(Regsvr32(L""), 0u);
+  ExpectRegistered(L"HKLM\\Software\\Classes");
+  // One set of entries: the ProgID names one class.
+  std::string progid = Query(L"HKCR\\QORTREEVIEW.QorTreeViewCtrl.1", L"/s");
+  EXPECT_EQ(progid.find("CLSID"), progid.rfind("CLSID"));
+
+  ASSERT_EQ(Regsvr32(L"/u"), 0u);
+  ExpectUnregistered(L"HKLM\\Software\\Classes");
+}
+
+TEST(Registration, PerUserRegistrationWritesOnlyTheUsersClasses) {
+  ASSERT_EQ(Regsvr32(L"/u"), 0u);  // nothing per machine to begin with
+  ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
+  ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
+  ExpectRegistered(L"HKCU\\Software\\Classes");
+  EXPECT_EQ(Query(L"HKLM\\Software\\Classes\\CLSID\\" + kClsid), "<missing>");
+
+  ASSERT_EQ(Regsvr32(L"/u /n /i:user"), 0u);
+  ExpectUnregistered(L"HKCU\\Software\\Classes");
+  EXPECT_EQ(Query(L"HKCU\\Software\\Classes\\Interface\\" + kIface), "<missing>");
+}
+
+TEST(Registration, AnUnknownInstallCommandIsRefused) {
+  EXPECT_NE(Regsvr32(L"/n /i:everyone"), 0u);
+  EXPECT_EQ(Query(L"HKCU\\Software\\Classes\\CLSID\\" + kClsid), "<missing>");
+}
