@@ -23,6 +23,10 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+command -v curl >/dev/null || fail "curl is not installed"
+if [ "$mode" = chromium ]; then
+  command -v chromium >/dev/null || fail "chromium is not installed (apt-get install chromium)"
+fi
 root="$(winepath -w "$site")\\"
 wine "$bin/OrraWebServer.exe" "$root" </dev/null >/dev/null 2>&1 &
 server_pid=$!
