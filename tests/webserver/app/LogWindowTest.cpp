@@ -60,6 +60,12 @@ protected:
     CWnd* m_pPane = nullptr;
 };
 
+DWORD WINAPI WriteStartingLine(LPVOID)
+{
+    LogMessage(L"Starting Threads\r\n");
+    return 0;
+}
+
 } // namespace
 
 TEST_F(LogWindowTest, AppendsTheTextExactlyWithoutAddingAnything)
@@ -120,10 +126,7 @@ TEST_F(LogWindowTest, AWriterNeverWaitsForTheWindowsThread)
 {
     // The window's thread waits for a writer without pumping messages, as
     // it does while the server stops: the writer must still finish.
-    HANDLE hWriter = CreateThread(nullptr, 0, [](LPVOID) -> DWORD {
-        LogMessage(L"Starting Threads\r\n");
-        return 0;
-    }, nullptr, 0, nullptr);
+    HANDLE hWriter = CreateThread(nullptr, 0, WriteStartingLine, nullptr, 0, nullptr);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hWriter, 5000));
     CloseHandle(hWriter);
     Pump();
