@@ -252,6 +252,15 @@ TEST_F(HttpWorker, HeadLongerThanTheBufferEndsTheConnectionUnanswered)
     EXPECT_EQ(nBefore, g_nRequestCount);
 }
 
+TEST_F(HttpWorker, BlockStartingWithAZeroByteEndsTheConnectionUnanswered)
+{
+    Connect();
+    LONG nBefore = g_nRequestCount;
+    ASSERT_TRUE(m_client.SendAll(std::string("\0GET /a/b.txt HTTP/1.1\r\n\r\n", 26)));
+    EXPECT_TRUE(m_client.WaitClosed(2000));
+    EXPECT_EQ(nBefore, g_nRequestCount);
+}
+
 TEST_F(HttpWorker, HeadFillingTheBufferExactlyIsStillAnswered)
 {
     Connect();
