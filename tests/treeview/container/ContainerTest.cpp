@@ -439,6 +439,67 @@ TEST_F(ControlTest, ThePropertyPageIsGeneralAndHoldsOnlyThePlaceholder) {
   page->Release();
 }
 
+namespace {
+// Waits for the property frame of this process, reads the caption of its
+// first tab, and cancels it.
+class FrameWatcher {
+public:
+  FrameWatcher() : m_thread([this] { Run(); }) {}
+  ~FrameWatcher() {
+    if (m_thread.joinable()) m_thread.join();
+  }
+  std::wstring Tab() {
+    if (m_thread.joinable()) m_thread.join();
+    return m_tab;
+  }
+
+private:
+  static BOOL CALLBACK FindFrame(HWND h, LPARAM p) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    wchar_t cls[16] = {};
+    GetClassNameW(h, cls, 16);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(h) && wcscmp(cls, L"#32770") == 0) {
+      *reinterpret_cast<HWND*>(p) = h;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  void Run() {
+    for (int i = 0; i < 250; ++i) {
+      HWND frame = nullptr;
+      EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&frame));
+      HWND tabs = frame ? FindWindowExW(frame, nullptr, WC_TABCONTROLW, nullptr) : nullptr;
+      if (tabs) {
+        Sleep(100);
+        wchar_t text[64] = {};
+        TCITEMW item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        SendMessageW(tabs, TCM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        m_tab = text;
+        PostMessageW(frame, WM_COMMAND, IDCANCEL, 0);
+        return;
+      }
+      Sleep(20);
+    }
+  }
+  std::wstring m_tab;
+  std::thread m_thread;
+};
+}  // namespace
+
+TEST_F(ControlTest, ThePropertiesVerbOpensTheFrameWithTheGeneralPage) {
+  Activate();
+  IOleObject* ole = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
+  FrameWatcher watcher;
+  EXPECT_EQ(ole->DoVerb(OLEIVERB_PROPERTIES, nullptr, &c, 0, c.HostWindow(), nullptr), S_OK);
+  EXPECT_EQ(watcher.Tab(), L"General");
+  ole->Release();
+}
+
 TEST_F(ControlTest, TheModuleStaysLoadedWhileObjectsLive) {
   ExportFn canUnload = Export("DllCanUnloadNow");
   ASSERT_NE(canUnload, nullptr);
