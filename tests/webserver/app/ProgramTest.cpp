@@ -8,6 +8,7 @@
 
 #include <winsock2.h>
 
+#include <algorithm>
 #include <string>
 
 using testsupport::ServerProcess;
@@ -250,5 +251,69 @@ TEST(ProgramAbout, ShowsTheNumberOfRequestsServed)
     for (int i = 0; i < 250 && IsWindow(hAbout); ++i)
         Sleep(20);
     EXPECT_FALSE(IsWindow(hAbout));
+    EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+}
+
+namespace {
+
+// Opens the About dialog, returns its screen rectangle and closes it.
+bool AboutDialogRect(ServerProcess& server, RECT* pRect)
+{
+    PostMessageW(server.MainWindow(), WM_COMMAND, 40003, 0);
+    HWND hAbout = server.WaitForWindow(L"#32770", L"About", 5000);
+    if (!hAbout)
+        return false;
+    GetWindowRect(hAbout, pRect);
+    PostMessageW(hAbout, WM_COMMAND, IDCANCEL, 0);
+    for (int i = 0; i < 250 && IsWindow(hAbout); ++i)
+        Sleep(20);
+    return !IsWindow(hAbout);
+}
+
+} // namespace
+
+TEST(ProgramWindow, TheLogPaneFillsTheClientAreaAfterAResize)
+{
+    ServerProcess server;
+    StartListening(server, L"C:\\");
+    HWND hMain = server.MainWindow();
+    SetWindowPos(hMain, nullptr, 0, 0, 500, 350, SWP_NOMOVE | SWP_NOZORDER);
+    for (int i = 0; i < 50; ++i) {
+        RECT client, pane;
+        GetClientRect(hMain, &client);
+        GetClientRect(server.LogPane(), &pane);
+        RECT paneOnScreen;
+        GetWindowRect(server.LogPane(), &paneOnScreen);
+        POINT origin = {0, 0};
+        ClientToScreen(hMain, &origin);
+        if (paneOnScreen.left == origin.x && paneOnScreen.top == origin.y &&
+            paneOnScreen.right - paneOnScreen.left == client.right &&
+            paneOnScreen.bottom - paneOnScreen.top == client.bottom)
+            break;
+        ASSERT_LT(i, 49) << "pane " << paneOnScreen.right - paneOnScreen.left << "x"
+                         << paneOnScreen.bottom - paneOnScreen.top << ", client "
+                         << client.right << "x" << client.bottom;
+        Sleep(20);
+    }
+    EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+}
+
+TEST(ProgramAbout, OpensCentredOnTheClientAreaSizeWhereverTheWindowLies)
+{
+    ServerProcess server;
+    StartListening(server, L"C:\\");
+    HWND hMain = server.MainWindow();
+    SetWindowPos(hMain, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT first, second, client;
+    ASSERT_TRUE(AboutDialogRect(server, &first));
+    GetClientRect(hMain, &client);
+    int nWidth = first.right - first.left, nHeight = first.bottom - first.top;
+    EXPECT_EQ(std::max(0L, (client.right - nWidth) / 2), first.left);
+    EXPECT_EQ(std::max(0L, (client.bottom - nHeight) / 2), first.top);
+
+    SetWindowPos(hMain, nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ASSERT_TRUE(AboutDialogRect(server, &second));
+    EXPECT_EQ(first.left, second.left);
+    EXPECT_EQ(first.top, second.top);
     EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
 }
