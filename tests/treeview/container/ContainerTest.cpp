@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <objsafe.h>
 #include <algorithm>
 #include "DialogWatcher.h"
 #include "QorTreeViewIds.h"
@@ -398,6 +399,11 @@ TEST_F(ControlTest, TheControlNamesItsPageItsEventsAndItsStatus) {
   ti->ReleaseTypeAttr(ta);
   ti->Release();
   pci->Release();
+
+  // It does not claim to be safe for scripting or initialisation.
+  IUnknown* safety = nullptr;
+  EXPECT_EQ(c.Unknown()->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety)), E_NOINTERFACE);
+  EXPECT_EQ(safety, nullptr);
 
   IOleObject* ole = nullptr;
   ASSERT_EQ(c.Unknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
