@@ -4,7 +4,7 @@
 set -euo pipefail
 pkgs=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
       libwine-dev wine wine64 wine32:i386 xvfb xauth x11-apps imagemagick
-      googletest cmake ninja-build curl)
+      googletest cmake ninja-build curl chromium)
 [ -n "${QOR_EXTRA_PACKAGES:-}" ] && read -r -a extra <<<"$QOR_EXTRA_PACKAGES" && pkgs+=("${extra[@]}")
 missing=()
 for p in "${pkgs[@]}"; do
