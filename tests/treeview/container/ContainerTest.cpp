@@ -340,11 +340,16 @@ TEST_F(ControlTest, TheAboutBoxShowsTheVersionAndReturnsWhenClosed) {
   EXPECT_NE(std::find(texts.begin(), texts.end(), "QorTreeView Control, Version 1.0"), texts.end());
 }
 
-TEST_F(ControlTest, SavingAndReloadingRestoresNoProperty) {
+TEST_F(ControlTest, SavingAndReloadingRestoresNoPropertyOnlyVersionAndExtent) {
   Activate();
   ASSERT_EQ(c.PutString(kURL, "http://127.0.0.1/cfg"), S_OK);
   ASSERT_EQ(c.PutString(kConfigFile, "tree.txt"), S_OK);
   ASSERT_TRUE(Insert("A"));
+  IOleObject* ole = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
+  SIZEL extent = {5000, 3000};
+  ASSERT_EQ(ole->SetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  ole->Release();
   IStream* stm = nullptr;
   ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stm), S_OK);
   IPersistStreamInit* ps = nullptr;
@@ -369,6 +374,13 @@ TEST_F(ControlTest, SavingAndReloadingRestoresNoProperty) {
   EXPECT_EQ(ps->Load(stm), S_OK);
   ps->Release();
   stm->Release();
+  // The extent is the one state that comes back.
+  ASSERT_EQ(again.Unknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
+  SIZEL loaded = {};
+  EXPECT_EQ(ole->GetExtent(DVASPECT_CONTENT, &loaded), S_OK);
+  EXPECT_EQ(loaded.cx, 5000);
+  EXPECT_EQ(loaded.cy, 3000);
+  ole->Release();
   ASSERT_EQ(again.Activate(kPos), S_OK);
   EXPECT_EQ(again.GetString(kURL), "");
   EXPECT_EQ(again.GetString(kConfigFile), "");
