@@ -98,6 +98,12 @@ int CSocket::Send(const char* pBuffer, int nLength)
 
 bool CSocket::ReceiveLine(char* pBuffer, int nSize)
 {
+    // A line needs room for one byte and the terminator.
+    if (nSize < 2) {
+        if (nSize == 1)
+            pBuffer[0] = '\0';
+        return false;
+    }
     int nPos = 0;
     for (;;) {
         if (Receive(pBuffer + nPos, 1) != 1) {

@@ -39,7 +39,8 @@ public:
     int Receive(char* pBuffer, int nLength);
     int Send(const char* pBuffer, int nLength);
     // One byte at a time up to a line feed (kept) or nSize - 1 bytes; false
-    // (buffer emptied) when the peer closes or fails first. nSize >= 2.
+    // (buffer emptied) when the peer closes or fails first, and at once
+    // when nSize < 2 leaves no room for a byte and the terminator.
     bool ReceiveLine(char* pBuffer, int nSize);
     // True only when the whole text went out in one send.
     bool SendString(const char* pszText);

@@ -213,6 +213,13 @@ TEST_F(ConnectedSocketTest, ReceiveLineStopsAtALineFeedOrAFullBuffer)
     EXPECT_STREQ("GET /\r\n", line);
     EXPECT_TRUE(m_server.ReceiveLine(line, sizeof(line)));
     EXPECT_STREQ("abcdefg", line);
+    char guard[2] = {'x', 'y'};
+    EXPECT_FALSE(m_server.ReceiveLine(guard, 1));   // no room: nothing read or written past
+    EXPECT_EQ('\0', guard[0]);
+    EXPECT_EQ('y', guard[1]);
+    ASSERT_EQ(1, send(m_hClient, "\n", 1, 0));
+    EXPECT_TRUE(m_server.ReceiveLine(line, sizeof(line)));
+    EXPECT_STREQ("hij\n", line);
     shutdown(m_hClient, SD_SEND);
     EXPECT_FALSE(m_server.ReceiveLine(line, sizeof(line)));
     EXPECT_STREQ("", line);
