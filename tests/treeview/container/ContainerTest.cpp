@@ -524,4 +524,26 @@ TEST_F(ControlTest, TheModuleStaysLoadedWhileObjectsLive) {
   EXPECT_EQ(canUnload(), S_FALSE);
   c.Close();
   EXPECT_EQ(canUnload(), S_OK);
+
+  // A factory held, or a lock on it, keeps the module too.
+  typedef HRESULT(STDAPICALLTYPE * GetClassObjectFn)(REFCLSID, REFIID, void**);
+  auto getClassObject =
+      reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(g_module, "DllGetClassObject")));
+  IClassFactory* factory = nullptr;
+  ASSERT_EQ(getClassObject(CLSID_QorTreeView, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+  EXPECT_EQ(canUnload(), S_FALSE);
+  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+  factory->Release();
+  EXPECT_EQ(canUnload(), S_FALSE);
+  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(canUnload(), S_OK);
+  IUnknown* outer = static_cast<IOleClientSite*>(&c);  // any outer object: aggregation is refused
+  IUnknown* inner = nullptr;
+  ASSERT_EQ(getClassObject(CLSID_QorTreeView, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+  EXPECT_EQ(factory->CreateInstance(outer, IID_IUnknown, reinterpret_cast<void**>(&inner)), CLASS_E_NOAGGREGATION);
+  factory->Release();
+  const CLSID other = {0x12345678, 0, 0, {0, 0, 0, 0, 0, 0, 0, 1}};
+  void* none = nullptr;
+  EXPECT_EQ(getClassObject(other, IID_IClassFactory, &none), CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(none, nullptr);
 }
