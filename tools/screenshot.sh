@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # screenshot.sh OUT.png: saves the whole X screen ($DISPLAY) as a PNG.
+# ImageMagick's import, not xwd: xwd draws Wine's pop-ups (dialogs,
+# message boxes) as black rectangles.
 set -euo pipefail
 out=${1:?usage: screenshot.sh OUT.png}
-xwd -root -silent -display "${DISPLAY:?no DISPLAY}" | convert xwd:- "$out"
+import -display "${DISPLAY:?no DISPLAY}" -window root "$out"

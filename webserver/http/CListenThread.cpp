@@ -64,6 +64,10 @@ bool CListenThread::Dispatch(SOCKET hSocket)
 
 void CListenThread::Shutdown()
 {
+    // The stop event goes first: a thread that has not yet made its socket
+    // when the close comes must still see the stop before it blocks in
+    // accept on a socket that nobody would close any more.
+    SetEvent(m_hStopEvent);
     m_socket.Close();
     Stop();
     for (CHttpThread& worker : m_workers)
