@@ -78,8 +78,6 @@ void CQorTreeViewCtrl::AboutBox() {
   dlg.DoModal();
 }
 
-void CQorTreeViewCtrl::LoadConfiguration() {}
-
 BOOL CQorTreeViewCtrl::InsertNode(const std::string& path, const std::string& icon, const std::string& data) {
   if (!m_tree.GetSafeHwnd()) return FALSE;
   return m_tree.InsertNodePath(path, icon, data);

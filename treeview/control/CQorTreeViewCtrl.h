@@ -34,6 +34,16 @@ public:
   void FireInsertData() override;
   void FireRemoveData() override;
   void FireSelChanged() override;
+  int ResolveFile(const std::string& name, std::string& path) override;
+  bool IsRemoteMode() const override { return m_LocalRemote != 0; }
+
+  // Copies a location (a web address or a file: location) into a new
+  // temporary file; TRUE with its path when the whole content was copied.
+  // On failure no temporary file remains and the path is empty.
+  static BOOL DownloadToTempFile(const std::string& location, std::string& tempPath);
+  // A new, empty file with the prefix "qtv" in the user's temporary folder;
+  // FALSE, with the path untouched, when none can be made.
+  static BOOL MakeTempFileName(std::string& path);
 
 private:
   friend struct CQorTreeViewDispatch;
@@ -49,7 +59,7 @@ private:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   void AboutBox();
-  // Rebuilds the tree from the configuration file; reading it comes later.
+  // Rebuilds the tree from the configuration file named by URL and ConfigFile.
   void LoadConfiguration();
   BOOL InsertNode(const std::string& path, const std::string& icon, const std::string& data);
   BOOL RemoveAll();

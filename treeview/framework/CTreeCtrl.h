@@ -31,4 +31,6 @@ public:
   BOOL Expand(HTREEITEM hItem, UINT nCode);
   UINT GetCount() const;
   HIMAGELIST SetImageList(HIMAGELIST hList, int nType);
+  // With FALSE the widget stops repainting until it is turned back on.
+  void SetRedraw(BOOL bRedraw) { SendMessageA(m_hWnd, WM_SETREDRAW, bRedraw, 0); }
 };

@@ -2,6 +2,7 @@
 // splitter, the error report, and the selection and popup reports to the owner.
 #include "QorTreeCtrl.h"
 #include "CDialog.h"
+#include "CLineReader.h"
 #include "COleControlModule.h"
 #include "QorTreeOwner.h"
 #include <algorithm>
@@ -10,6 +11,8 @@ namespace {
 const char kInvalidNumber[] = "Invalid Number";
 const char kFailInsert[] = "Fail to insert node: ";
 const char kErrorCaption[] = "QorTreeView";
+const char kInvalidNode[] = "Invalid Node: ";
+const char kDefaultIcon[] = "Default.ico";
 }  // namespace
 
 QorTreeCtrl::QorTreeCtrl() : m_bShowError(FALSE), m_strInsertText("Inserir"), m_strRemoveText("Remover") {
@@ -127,7 +130,65 @@ std::string QorTreeCtrl::GetPopupMenuText(int nEntry) const {
   return kInvalidNumber;
 }
 
-void QorTreeCtrl::SetNodeIcon(HTREEITEM, const std::string&) {}
+bool QorTreeCtrl::AddIconFile(const std::string& path, int& index) {
+  // Not shared: a shared icon is cached by file name, and temporary copies
+  // reuse names; the list keeps its own copy, so the handle goes at once.
+  HICON hIcon = static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+  if (!hIcon) return false;
+  index = m_imageList.AddIcon(hIcon);
+  DestroyIcon(hIcon);
+  return true;
+}
+
+void QorTreeCtrl::SetNodeIcon(HTREEITEM hItem, const std::string& icon) {
+  QorTreeOwner* owner = GetOwner();
+  if (!m_imageList.GetSafeHandle()) {
+    if (!m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1)) return;
+    SetImageList(m_imageList.GetSafeHandle(), TVSIL_NORMAL);
+    std::string path;
+    if (owner && owner->ResolveFile(kDefaultIcon, path) == 0) {
+      int index;
+      AddIconFile(path, index);
+      if (owner->IsRemoteMode()) DeleteFileA(path.c_str());
+    }
+  }
+  if (icon.empty()) return;  // image 0, as created
+  int index = -1;
+  auto it = m_mapIcons.find(icon);
+  if (it != m_mapIcons.end()) {
+    index = it->second;
+  } else {
+    std::string path;
+    if (owner && owner->ResolveFile(icon + ".ico", path) == 0) {
+      if (AddIconFile(path, index)) m_mapIcons[icon] = index;  // also a failed append: not fetched again
+      if (owner->IsRemoteMode()) DeleteFileA(path.c_str());
+    }
+  }
+  SetItemImage(hItem, index, index);
+}
+
+void QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path) {
+  // One repaint at the end instead of one per node.
+  SetRedraw(FALSE);
+  DeleteAllNodes();
+  CLineReader reader;
+  if (reader.Open(path)) {
+    std::string line;
+    std::vector<std::string> fields;
+    while (reader.ReadLine(line)) {
+      if (!SplitFields(line, fields, "|") || fields[0].empty()) {
+        ReportError(kInvalidNode + line);
+        continue;
+      }
+      fields.resize(3);
+      InsertNodePath(fields[0], fields[1], fields[2]);
+    }
+    HTREEITEM hRoot = GetRootItem();
+    if (hRoot) Expand(hRoot, TVE_EXPAND);
+  }
+  SetRedraw(TRUE);
+  InvalidateRect(m_hWnd, nullptr, TRUE);
+}
 
 QorTreeOwner* QorTreeCtrl::GetOwner() const {
   return dynamic_cast<QorTreeOwner*>(CWnd::FromHandle(::GetParent(m_hWnd)));

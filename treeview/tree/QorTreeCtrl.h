@@ -41,8 +41,14 @@ public:
   void SetPopupMenuText(int nEntry, const std::string& text);
   std::string GetPopupMenuText(int nEntry) const;
 
-  // Gives a created node its icon; icons come with configuration loading.
+  // Gives a created node its image: the icon file named icon + ".ico",
+  // loaded once per name; image 0 is "Default.ico"; -1 when it fails.
   void SetNodeIcon(HTREEITEM hItem, const std::string& icon);
+  // Rebuilds the tree from a configuration file of path|icon|data lines;
+  // the location is the owner's and not used here.
+  void LoadNodesFromFile(const std::string& location, const std::string& path);
+  int GetImageCount() const { return m_imageList.GetImageCount(); }
+  HIMAGELIST GetImageListHandle() const { return m_imageList.GetSafeHandle(); }
 
   // The data list index stored in a node, for the selection report.
   size_t GetNodeDataCount() const { return m_arrNodeData.size(); }
@@ -55,6 +61,9 @@ private:
   void OnSelChanged();
   void OnRButtonDown(POINT pt);
   void OnPopupCommand(UINT nID);
+  // Appends the icon of a local file to the image list; false when it does
+  // not load, else the append's index (-1 when the list refused it).
+  bool AddIconFile(const std::string& path, int& index);
 
   std::unordered_map<std::string, int> m_mapIcons;  // icon name -> image index
   std::map<std::string, HTREEITEM> m_mapNodes;      // node key -> item

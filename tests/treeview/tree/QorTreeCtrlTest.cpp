@@ -20,6 +20,11 @@ public:
   void FireInsertData() override { calls.push_back("InsertData"); }
   void FireRemoveData() override { calls.push_back("RemoveData"); }
   void FireSelChanged() override { calls.push_back("SelChanged"); }
+  int ResolveFile(const std::string& name, std::string&) override {
+    calls.push_back("resolve=" + name);
+    return 1;
+  }
+  bool IsRemoteMode() const override { return false; }
 };
 
 class TreeTest : public ::testing::Test {

@@ -1,0 +1,109 @@
+// CQorTreeViewCtrl: configuration loading: resolving file names against URL,
+// downloading remote files into temporary copies, and the load itself.
+#include <vector>
+#include "CFile.h"
+#include "CInternetFile.h"
+#include "CLocation.h"
+#include "CQorTreeViewCtrl.h"
+
+namespace {
+const DWORD kCopyBuffer = 16384;
+}
+
+void CQorTreeViewCtrl::LoadConfiguration() {
+  if (!m_tree.GetSafeHwnd()) return;
+  std::string path;
+  if (ResolveFile(m_ConfigFile, path) != 0) return;
+  m_tree.LoadNodesFromFile(m_URL, path);
+  if (IsRemoteMode()) DeleteFileA(path.c_str());
+}
+
+int CQorTreeViewCtrl::ResolveFile(const std::string& name, std::string& path) {
+  if (name.empty() || m_URL.empty()) return 1;
+  while (!m_URL.empty() && m_URL.back() == '\\') m_URL.pop_back();
+  const std::string location = CLocation::Join(m_URL, name);
+  if (!IsRemoteMode()) {
+    path = location;
+    return 0;
+  }
+  // A failed download leaves no temporary file and no name behind.
+  path.clear();
+  return DownloadToTempFile(location, path) ? 0 : 1;
+}
+
+namespace {
+// The size of a location, as far as it can be learned. Nothing uses it;
+// the server sees the probe's request before the download's.
+void ProbeSize(const std::string& location) {
+  std::string local;
+  if (CLocation::FileUrlToPath(location, local)) {
+    CFile file;
+    if (file.Open(local, CFile::kRead)) file.GetLength();
+    return;
+  }
+  if (!CLocation::IsWebAddress(location)) return;
+  CInternetSession session;
+  CInternetFile stream;
+  if (!session.Open(INTERNET_OPEN_TYPE_PRECONFIG) || !stream.Open(session, location)) {
+    session.Close();
+    if (!session.Open(INTERNET_OPEN_TYPE_DIRECT) || !stream.Open(session, location)) return;
+  }
+  DWORD status = 0, length = 0;
+  if (stream.QueryStatusCode(status) && status == 200) stream.QueryContentLength(length);
+}
+
+// One attempt to open a location as a stream: a local file for file:
+// locations, else the URL through a session of the given access type,
+// accepted only with HTTP status 200 (or no HTTP status at all).
+bool OpenStream(const std::string& location, DWORD dwAccess, CInternetSession& session, CInternetFile& stream,
+                CFile& file) {
+  std::string local;
+  if (CLocation::FileUrlToPath(location, local)) return file.Open(local, CFile::kRead) != FALSE;
+  if (!session.Open(dwAccess) || !stream.Open(session, location)) return false;
+  DWORD status = 0;
+  if (stream.QueryStatusCode(status) && status != 200) {
+    stream.Close();
+    return false;
+  }
+  return true;
+}
+}  // namespace
+
+BOOL CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::string& tempPath) {
+  tempPath.clear();
+  ProbeSize(location);
+  CInternetSession session;
+  CInternetFile stream;
+  CFile source;
+  if (!OpenStream(location, INTERNET_OPEN_TYPE_PRECONFIG, session, stream, source)) {
+    session.Close();
+    if (!OpenStream(location, INTERNET_OPEN_TYPE_DIRECT, session, stream, source)) return FALSE;
+  }
+  std::string name;
+  if (!MakeTempFileName(name)) return FALSE;
+  CFile target;
+  bool copied = target.Open(name, CFile::kCreateNew) != FALSE;
+  std::vector<char> buffer(kCopyBuffer);
+  while (copied) {
+    int got = source.IsOpen() ? source.Read(buffer.data(), kCopyBuffer) : stream.Read(buffer.data(), kCopyBuffer);
+    if (got == 0) break;
+    copied = got > 0 && target.Write(buffer.data(), static_cast<DWORD>(got));
+  }
+  target.Close();
+  if (!copied) {
+    DeleteFileA(name.c_str());
+    return FALSE;
+  }
+  tempPath = name;
+  return TRUE;
+}
+
+BOOL CQorTreeViewCtrl::MakeTempFileName(std::string& path) {
+  char folder[MAX_PATH + 1] = {};
+  char name[MAX_PATH + 1] = {};
+  DWORD n = GetTempPathA(sizeof(folder), folder);
+  if (n == 0 || n >= sizeof(folder)) return FALSE;
+  if (GetTempFileNameA(folder, "qtv", 0, name) == 0) return FALSE;
+  path = name;
+  return TRUE;
+}

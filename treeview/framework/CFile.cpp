@@ -1,0 +1,36 @@
+// CFile: open modes, reading, writing and the length of one file.
+#include "CFile.h"
+
+BOOL CFile::Open(const std::string& path, Mode mode) {
+  Close();
+  if (mode == kRead)
+    m_hFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+  else
+    m_hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return IsOpen();
+}
+
+void CFile::Close() {
+  if (m_hFile != INVALID_HANDLE_VALUE) {
+    CloseHandle(m_hFile);
+    m_hFile = INVALID_HANDLE_VALUE;
+  }
+}
+
+int CFile::Read(void* pBuffer, DWORD cb) {
+  DWORD got = 0;
+  if (!IsOpen() || !ReadFile(m_hFile, pBuffer, cb, &got, nullptr)) return -1;
+  return static_cast<int>(got);
+}
+
+BOOL CFile::Write(const void* pBuffer, DWORD cb) {
+  DWORD put = 0;
+  return IsOpen() && WriteFile(m_hFile, pBuffer, cb, &put, nullptr) && put == cb;
+}
+
+LONGLONG CFile::GetLength() const {
+  LARGE_INTEGER size;
+  if (!IsOpen() || !GetFileSizeEx(m_hFile, &size)) return -1;
+  return size.QuadPart;
+}

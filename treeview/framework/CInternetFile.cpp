@@ -1,0 +1,34 @@
+// CInternetFile: opening a URL, its status and length, reading it.
+#include "CInternetFile.h"
+
+BOOL CInternetFile::Open(const CInternetSession& session, const std::string& url) {
+  Close();
+  if (!session.GetHandle()) return FALSE;
+  const DWORD flags = INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+  m_hFile = InternetOpenUrlA(session.GetHandle(), url.c_str(), nullptr, 0, flags, 1);
+  return m_hFile != nullptr;
+}
+
+void CInternetFile::Close() {
+  if (m_hFile) {
+    InternetCloseHandle(m_hFile);
+    m_hFile = nullptr;
+  }
+}
+
+BOOL CInternetFile::QueryNumber(DWORD dwInfo, DWORD& dwValue) const {
+  DWORD size = sizeof(dwValue);
+  return m_hFile && HttpQueryInfoA(m_hFile, dwInfo | HTTP_QUERY_FLAG_NUMBER, &dwValue, &size, nullptr);
+}
+
+BOOL CInternetFile::QueryStatusCode(DWORD& dwStatus) const { return QueryNumber(HTTP_QUERY_STATUS_CODE, dwStatus); }
+
+BOOL CInternetFile::QueryContentLength(DWORD& dwLength) const {
+  return QueryNumber(HTTP_QUERY_CONTENT_LENGTH, dwLength);
+}
+
+int CInternetFile::Read(void* pBuffer, DWORD cb) {
+  DWORD got = 0;
+  if (!m_hFile || !InternetReadFile(m_hFile, pBuffer, cb, &got)) return -1;
+  return static_cast<int>(got);
+}

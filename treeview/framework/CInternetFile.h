@@ -1,0 +1,28 @@
+// CInternetFile: one URL opened as a readable stream through a session
+// (InternetOpenUrl); closes it.
+#pragma once
+#include <string>
+#include "CInternetSession.h"
+
+class CInternetFile {
+public:
+  CInternetFile() : m_hFile(nullptr) {}
+  ~CInternetFile() { Close(); }
+  CInternetFile(const CInternetFile&) = delete;
+  CInternetFile& operator=(const CInternetFile&) = delete;
+
+  // Binary transfer, fetched afresh and kept out of the URL cache, so that
+  // every open sees the resource as it is now.
+  BOOL Open(const CInternetSession& session, const std::string& url);
+  void Close();
+  BOOL IsOpen() const { return m_hFile != nullptr; }
+  // The HTTP status code; FALSE when the stream has none.
+  BOOL QueryStatusCode(DWORD& dwStatus) const;
+  BOOL QueryContentLength(DWORD& dwLength) const;
+  // Bytes read, 0 at the end, -1 on failure.
+  int Read(void* pBuffer, DWORD cb);
+
+private:
+  BOOL QueryNumber(DWORD dwInfo, DWORD& dwValue) const;
+  HINTERNET m_hFile;
+};

@@ -1,0 +1,20 @@
+// CInternetSession: one WinInet session handle (InternetOpen); closes it.
+#pragma once
+#include <windows.h>
+#include <wininet.h>
+
+class CInternetSession {
+public:
+  CInternetSession() : m_hSession(nullptr) {}
+  ~CInternetSession() { Close(); }
+  CInternetSession(const CInternetSession&) = delete;
+  CInternetSession& operator=(const CInternetSession&) = delete;
+
+  // dwAccessType: INTERNET_OPEN_TYPE_PRECONFIG or INTERNET_OPEN_TYPE_DIRECT.
+  BOOL Open(DWORD dwAccessType);
+  void Close();
+  HINTERNET GetHandle() const { return m_hSession; }
+
+private:
+  HINTERNET m_hSession;
+};
