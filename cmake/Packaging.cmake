@@ -1,0 +1,48 @@
+# What is shipped: one zip per architecture, made by cpack, and the test
+# that checks it. Add a deliverable by naming its target in
+# QOR_PACKAGE_TARGETS and its file in QOR_PACKAGE_FILES.
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(QOR_PACKAGE_ARCH win64)
+else()
+  set(QOR_PACKAGE_ARCH win32)
+endif()
+
+# Targets installed at the top of the zip.
+set(QOR_PACKAGE_TARGETS OrraWebServer QorTreeView)
+# Every file the zip must hold, relative to its top folder; the package
+# test checks this list, and the binaries among them for their imports.
+set(QOR_PACKAGE_FILES
+  OrraWebServer.exe
+  QorTreeView.ocx
+  README.md
+  docs/user-guide.md
+  site/index.html
+  site/readme.txt)
+
+install(TARGETS ${QOR_PACKAGE_TARGETS} RUNTIME DESTINATION . LIBRARY DESTINATION .)
+install(FILES README.md DESTINATION .)
+install(FILES docs/user-guide.md DESTINATION docs)
+install(DIRECTORY examples/site/ DESTINATION site)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME OrraWebServer-QorTreeView)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(QOR_PACKAGE_ZIP OrraWebServer-QorTreeView-${PROJECT_VERSION}-${QOR_PACKAGE_ARCH})
+set(CPACK_PACKAGE_FILE_NAME ${QOR_PACKAGE_ZIP})
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+include(CPack)
+
+# The package test makes the zip afresh from the built tree, then checks
+# its contents and that its binaries import only system DLLs.
+string(REPLACE ";" "," qor_package_list "${QOR_PACKAGE_FILES}")
+add_test(NAME package_check
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-package.sh
+          --make ${CMAKE_BINARY_DIR}
+          ${CMAKE_BINARY_DIR}/package/${QOR_PACKAGE_ZIP}.zip
+          ${CMAKE_OBJDUMP} ${qor_package_list})
+set_tests_properties(package_check PROPERTIES TIMEOUT 120 LABELS win32 RESOURCE_LOCK package)
+
+# The server's soak test (here until tests/webserver lists it).
+add_subdirectory(tests/webserver/soak)
