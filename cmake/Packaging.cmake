@@ -44,5 +44,14 @@ add_test(NAME package_check
           ${CMAKE_OBJDUMP} ${qor_package_list})
 set_tests_properties(package_check PROPERTIES TIMEOUT 120 LABELS win32 RESOURCE_LOCK package)
 
+# The checker itself, fed zips with known faults.
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
+                OUTPUT_VARIABLE qor_mingw_runtime OUTPUT_STRIP_TRAILING_WHITESPACE)
+add_test(NAME package_checker
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/packaging/check-package-test.sh
+          ${CMAKE_SOURCE_DIR}/tools/check-package.sh ${CMAKE_OBJDUMP}
+          $<TARGET_FILE:OrraWebServer> ${qor_mingw_runtime})
+set_tests_properties(package_checker PROPERTIES TIMEOUT 60 LABELS win32)
+
 # The server's soak test (here until tests/webserver lists it).
 add_subdirectory(tests/webserver/soak)

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# check-package-test.sh CHECKER OBJDUMP GOOD_BINARY MINGW_DLL
+# Feeds the package checker zips with known faults and one sound zip: it
+# must refuse each fault (missing file, MinGW runtime import, stray binary,
+# wrong name) and accept the sound one.
+set -uo pipefail
+checker=$1 objdump=$2 good=$3 mingw=$4
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+list=OrraWebServer.exe,QorTreeView.ocx,README.md
+
+# make NAME: zips $work/NAME/<top>/ as $work/NAME/<top>.zip from what the
+# caller put there.
+zipit() { (cd "$work/$1" && cmake -E tar cf "$2.zip" --format=zip "$2"); }
+layout() {
+  local dir=$work/$1/$2
+  mkdir -p "$dir"
+  cp "$good" "$dir/OrraWebServer.exe"
+  cp "$good" "$dir/QorTreeView.ocx"
+  echo readme >"$dir/README.md"
+}
+expect() {   # expect WANT(0|1) CASE ZIP MESSAGE-PATTERN
+  local out rc
+  out=$(bash "$checker" "$3" "$objdump" "$list" 2>&1); rc=$?
+  if { [ "$1" = 0 ] && [ $rc != 0 ]; } || { [ "$1" = 1 ] && [ $rc = 0 ]; } ||
+     ! grep -q -- "$4" <<<"$out"; then
+    echo "FAIL $2: exit $rc, output: $out"; failures=$((failures + 1))
+  else
+    echo "ok   $2"
+  fi
+}
+top=OrraWebServer-QorTreeView-1.0.0-win64
+
+layout sound $top; zipit sound $top
+expect 0 "a sound zip passes" "$work/sound/$top.zip" "import only system DLLs"
+
+layout missing $top; rm "$work/missing/$top/README.md"; zipit missing $top
+expect 1 "a missing file is named" "$work/missing/$top.zip" "$top/README.md missing"
+
+layout runtime $top; cp "$mingw" "$work/runtime/$top/QorTreeView.ocx"; zipit runtime $top
+expect 1 "a MinGW runtime import is refused" "$work/runtime/$top.zip" "not a system DLL"
+
+layout stray $top; cp "$good" "$work/stray/$top/helper.dll"; zipit stray $top
+expect 1 "an unlisted binary is refused" "$work/stray/$top.zip" "unlisted binary $top/helper.dll"
+
+odd=OrraWebServer-QorTreeView-1.0.0-arm
+layout name $odd; zipit name $odd
+expect 1 "a wrongly named package is refused" "$work/name/$odd.zip" "unexpected package name"
+
+expect 1 "no zip at all is refused" "$work/none.zip" "no package"
+exit $((failures > 0))
