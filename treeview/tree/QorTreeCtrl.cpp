@@ -164,6 +164,8 @@ void QorTreeCtrl::SetNodeIcon(HTREEITEM hItem, const std::string& icon) {
       if (owner->IsRemoteMode()) DeleteFileA(path.c_str());
     }
   }
+  // -1 would be the widget's "ask the parent" value, which nobody answers.
+  if (index < 0) index = I_IMAGENONE;
   SetItemImage(hItem, index, index);
 }
 

@@ -42,7 +42,8 @@ public:
   std::string GetPopupMenuText(int nEntry) const;
 
   // Gives a created node its image: the icon file named icon + ".ico",
-  // loaded once per name; image 0 is "Default.ico"; -1 when it fails.
+  // loaded once per name; image 0 is "Default.ico"; no image (I_IMAGENONE)
+  // when it fails.
   void SetNodeIcon(HTREEITEM hItem, const std::string& icon);
   // Rebuilds the tree from a configuration file of path|icon|data lines;
   // the location is the owner's and not used here.

@@ -1,0 +1,107 @@
+// What the user does in the tree reaches the container: selection by the
+// keyboard, and the right-click menu with its current texts, its choices
+// and its cancelling.
+#include "TreeFixture.h"
+
+using namespace treetest;
+
+namespace {
+// The texts of every popup menu that opens on this thread while it lives.
+Lines* g_menuTexts = nullptr;
+LRESULT CALLBACK WatchMenus(int code, WPARAM w, LPARAM l) {
+  auto* m = reinterpret_cast<CWPSTRUCT*>(l);
+  if (code == HC_ACTION && m->message == WM_INITMENUPOPUP && g_menuTexts) {
+    HMENU menu = reinterpret_cast<HMENU>(m->wParam);
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      char text[256] = {};
+      GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
+      g_menuTexts->push_back(std::to_string(GetMenuItemID(menu, i)) + " " + text);
+    }
+  }
+  // The release of the button ends the widget's own tracking of the press,
+  // which follows the menu.
+  if (code == HC_ACTION && m->message == WM_EXITMENULOOP) PostMessageW(m->hwnd, WM_RBUTTONUP, 0, MAKELPARAM(20, 5));
+  return CallNextHookEx(nullptr, code, w, l);
+}
+
+class Events : public TreeFixture {
+protected:
+  void SetUp() override {
+    TreeFixture::SetUp();
+    Activate();
+    ASSERT_TRUE(Insert("A", "", "a"));
+    ASSERT_TRUE(Insert("B\\C", "", "c"));
+    ASSERT_TRUE(Insert("D", "", "d"));
+  }
+  // Right-clicks the tree with the given keys waiting for the menu, then
+  // lets the chosen command arrive. The texts of the menu that opened.
+  Lines RightClick(std::initializer_list<WPARAM> keys) {
+    HWND tree = c.TreeWindow();
+    for (WPARAM k : keys) PostMessageW(tree, WM_KEYDOWN, k, 0);
+    Lines texts;
+    g_menuTexts = &texts;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchMenus, nullptr, GetCurrentThreadId());
+    SendMessageW(tree, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 5));
+    UnhookWindowsHookEx(hook);
+    g_menuTexts = nullptr;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    return texts;
+  }
+};
+}  // namespace
+
+TEST_F(Events, AKeyboardMoveReportsLabelPathAndDataInOrderThenFiresOnce) {
+  ASSERT_EQ(c.PutString(kSelectedNodes, "A"), S_OK);
+  c.Take();
+  SendMessageW(c.TreeWindow(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(c.Take(), (Lines{"changed:6", "changed:5", "changed:7", "event:3"}));
+  EXPECT_EQ(c.GetString(kSelectedLabel), "B");
+  EXPECT_EQ(c.GetString(kSelectedNodes), "B");
+  EXPECT_EQ(c.GetString(kSelectedData), "c");  // B was created by the record of B\C
+  SendMessageW(c.TreeWindow(), WM_KEYDOWN, VK_RIGHT, 0);  // expands B
+  SendMessageW(c.TreeWindow(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(c.Take(), (Lines{"changed:6", "changed:5", "changed:7", "event:3"}));
+  EXPECT_EQ(c.GetString(kSelectedNodes), "B\\C");
+}
+
+TEST_F(Events, WritingSelectedNodesReportsTheSameWayAsTheKeyboard) {
+  ASSERT_EQ(c.PutString(kSelectedNodes, "B\\C"), S_OK);
+  EXPECT_EQ(c.Take(), (Lines{"changed:6", "changed:5", "changed:7", "event:3"}));
+  EXPECT_EQ(c.GetString(kSelectedLabel), "C");
+  EXPECT_EQ(c.GetString(kSelectedNodes), "B\\C");
+  EXPECT_EQ(c.GetString(kSelectedData), "c");
+}
+
+TEST_F(Events, TheMenuShowsTheCurrentTextsAndItsEntriesFireTheirEvents) {
+  ASSERT_EQ(c.PutString(kSelectedNodes, "D"), S_OK);
+  c.Take();
+  EXPECT_EQ(RightClick({VK_DOWN, VK_RETURN}), (Lines{"32768 Inserir", "32769 Remover"}));
+  EXPECT_EQ(c.Take(), (Lines{"changed:6", "event:1"}));
+  EXPECT_EQ(c.GetString(kSelectedLabel), "D");
+
+  VARIANT idx = VarI4(0), text = VarBstr("Add");
+  ASSERT_EQ(c.Put(kPopupMenuText, text, &idx, 1), S_OK);
+  VariantClear(&text);
+  idx = VarI4(1);
+  text = VarBstr("Delete");
+  ASSERT_EQ(c.Put(kPopupMenuText, text, &idx, 1), S_OK);
+  VariantClear(&text);
+  ASSERT_EQ(c.PutString(kSelectedLabel, "stale"), S_OK);
+  EXPECT_EQ(RightClick({VK_DOWN, VK_DOWN, VK_RETURN}), (Lines{"32768 Add", "32769 Delete"}));
+  EXPECT_EQ(c.Take(), (Lines{"changed:6", "event:2"}));
+  EXPECT_EQ(c.GetString(kSelectedLabel), "D");
+  EXPECT_EQ(c.GetString(kSelectedNodes), "D");  // untouched by the command
+}
+
+TEST_F(Events, CancellingTheMenuFiresNothingAndChangesNothing) {
+  ASSERT_EQ(c.PutString(kSelectedNodes, "A"), S_OK);
+  c.Take();
+  EXPECT_EQ(RightClick({VK_ESCAPE}).size(), 2u);
+  EXPECT_TRUE(c.Take().empty());
+  EXPECT_EQ(c.GetString(kSelectedLabel), "A");
+  // The menu opens for the selected node, wherever the press was.
+  EXPECT_EQ(RightClick({VK_DOWN, VK_RETURN}).size(), 2u);
+  EXPECT_EQ(c.Take(), (Lines{"changed:6", "event:1"}));
+  EXPECT_EQ(c.GetString(kSelectedLabel), "A");
+}

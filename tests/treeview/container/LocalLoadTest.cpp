@@ -1,0 +1,167 @@
+// Loading the configuration from a local folder: the records, their
+// quoting and fields, invalid lines, line ends, icons, and what a load
+// leaves of the tree and of URL.
+#include "IconFile.h"
+#include "TreeFixture.h"
+
+using namespace treetest;
+
+namespace {
+const COLORREF kGrey = RGB(128, 128, 128), kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
+const char kExample[] = "Plant|plant|P1\r\nPlant\\Line 1|line|L1\r\nPlant\\Line 1\\Pump 3\r\n";
+
+class LocalLoad : public TreeFixture {
+protected:
+  void WriteIcons() {
+    Write("Default.ico", IconFileBytes(kGrey));
+    Write("plant.ico", IconFileBytes(kRed));
+    Write("line.ico", IconFileBytes(kGreen));
+  }
+  // Loads a configuration's bytes through Refresh and returns the tree.
+  Lines Load(const std::string& bytes) {
+    Write("tree.txt", bytes);
+    Refresh();
+    return Dump();
+  }
+};
+}  // namespace
+
+TEST_F(LocalLoad, TheExampleFileBuildsTheTreeAtCreationWithIconsDataAndTheFirstNodeExpanded) {
+  WriteIcons();
+  Write("tree.txt", kExample);
+  Configure(folder + "\\\\", "tree.txt", 0);
+  Activate();
+  EXPECT_EQ(Dump(), (Lines{"Plant [1] {P1} +", "  Line 1 [2] {L1}", "    Pump 3 [0] {}"}));
+  ASSERT_EQ(ImageCount(), 3);
+  EXPECT_EQ(Colour(0), kGrey);
+  EXPECT_EQ(Colour(1), kRed);
+  EXPECT_EQ(Colour(2), kGreen);
+  // The trailing backslashes are gone from URL itself, announced to nobody.
+  EXPECT_EQ(c.GetString(kURL), folder);
+  EXPECT_TRUE(c.Take().empty());
+}
+
+TEST_F(LocalLoad, TheRecordThatCreatesANodeDecidesItsIconAndData) {
+  WriteIcons();
+  Configure(folder, "tree.txt", 0);
+  Activate();
+  EXPECT_EQ(Load("Plant\\Line 1\\Pump 3\nPlant\\Line 1|line|L1\nPlant|plant|P1\n"),
+            (Lines{"Plant [0] {} +", "  Line 1 [0] {}", "    Pump 3 [0] {}"}));
+  EXPECT_EQ(ImageCount(), 1);  // the later records fetched no icon
+}
+
+TEST_F(LocalLoad, QuotesProtectBarsAndDoubledQuotesAndFieldsAfterTheThirdAreIgnored) {
+  Configure(folder, "tree.txt", 0);
+  Activate();
+  EXPECT_EQ(Load("A||\"P1|P2\"\nB||\"say \"\"hi\"\"\"\nC||c|extra|more\nPlant |\n\"Q\" ||q\n"),
+            (Lines{"A [0] {P1|P2}", "B [0] {say \"hi\"}", "C [0] {c}", "Plant  [0] {}", "Q [0] {q}"}));
+}
+
+TEST_F(LocalLoad, InvalidLinesAreReportedWhileShowErrorIsSetAndSkipped) {
+  const std::string file = "A||1\r\n\r\n|plant|P1\r\nB||2";
+  Configure(folder, "tree.txt", 0);
+  Activate();
+  {
+    MessageBoxCloser none;
+    EXPECT_EQ(Load(file), (Lines{"A [0] {1}", "B [0] {2}"}));
+    EXPECT_TRUE(none.Texts().empty());
+  }
+  PutBool(kShowError, true);
+  MessageBoxCloser boxes;
+  EXPECT_EQ(Load(file), (Lines{"A [0] {1}", "B [0] {2}"}));
+  EXPECT_EQ(boxes.Texts(), (Lines{"Invalid Node: ", "Invalid Node: |plant|P1"}));
+}
+
+TEST_F(LocalLoad, LineEndsDoNotMatterAndAByteOrderMarkStaysInTheFirstLabel) {
+  Configure(folder, "tree.txt", 0);
+  Activate();
+  const Lines expected = {"A [0] {a} +", "  B [0] {b}", "C [0] {c\rd}"};
+  EXPECT_EQ(Load("A||a\r\nA\\B||b\r\nC||c\rd\r\n"), expected);
+  EXPECT_EQ(Load("A||a\nA\\B||b\nC||c\rd"), expected);
+  EXPECT_EQ(Load("\xEF\xBB\xBFPlant|\nOther"), (Lines{"\xEF\xBB\xBFPlant [0] {}", "Other [0] {}"}));
+}
+
+TEST_F(LocalLoad, LongLinesAndBytesThatAreNotTextLoadWithoutALimit) {
+  Configure(folder, "tree.txt", 0);
+  Activate();
+  const std::string longData(200000, 'd');
+  Write("tree.txt", "A||" + longData + "\nB\n");
+  Refresh();
+  ASSERT_EQ(c.PutString(kSelectedNodes, "A"), S_OK);
+  EXPECT_EQ(c.GetString(kSelectedData), longData);
+  // A zero byte ends its line's text; the lines after it still load.
+  std::string binary = "X||x";
+  binary += '\0';
+  binary += "hidden\n\x01\x02\xff|\x80\nY";
+  binary += '\0';
+  binary += "\xff\xfe";
+  EXPECT_EQ(Load(binary), (Lines{"X [0] {x}", "\x01\x02\xff [-2] {}", "Y [0] {}"}));
+}
+
+TEST_F(LocalLoad, AMissingFileEmptiesTheTreeAndAnEmptyNameLeavesItAlone) {
+  Configure(folder, "tree.txt", 0);
+  Activate();
+  ASSERT_TRUE(Insert("Kept"));
+  ASSERT_EQ(c.PutString(kConfigFile, ""), S_OK);
+  Refresh();
+  EXPECT_EQ(Dump(), (Lines{"Kept [0] {}"}));
+  ASSERT_EQ(c.PutString(kConfigFile, "missing.txt"), S_OK);
+  Refresh();
+  EXPECT_TRUE(Dump().empty());
+  // A file: location in local mode is a file name that does not exist.
+  ASSERT_TRUE(Insert("Kept"));
+  Write("tree.txt", "A\n");
+  Configure("file://" + folder, "tree.txt", 0);
+  Refresh();
+  EXPECT_TRUE(Dump().empty());
+}
+
+TEST_F(LocalLoad, RefreshTwiceGivesTheSameTreeAndKeepsTheSelectionProperties) {
+  WriteIcons();
+  Write("tree.txt", kExample);
+  Configure(folder, "tree.txt", 0);
+  Activate();
+  ASSERT_EQ(c.PutString(kSelectedNodes, "Plant\\Line 1"), S_OK);
+  c.Take();
+  Refresh();
+  Lines first = Dump();
+  ASSERT_EQ(c.PutString(kSelectedNodes, "Plant\\Line 1"), S_OK);
+  c.Take();
+  Refresh();
+  EXPECT_EQ(c.GetString(kSelectedNodes), "Plant\\Line 1");
+  EXPECT_EQ(c.GetString(kSelectedData), "L1");
+  EXPECT_TRUE(c.Take().empty());
+  EXPECT_EQ(Dump(), first);
+  EXPECT_EQ(first.size(), 3u);
+  EXPECT_EQ(ImageCount(), 3);  // no image added by the second load
+}
+
+namespace {
+// Records, in order, the redraw switches and insertions that reach a window.
+HWND g_watched = nullptr;
+std::vector<std::string>* g_seen = nullptr;
+LRESULT CALLBACK WatchSent(int code, WPARAM w, LPARAM l) {
+  auto* m = reinterpret_cast<CWPSTRUCT*>(l);
+  if (code == HC_ACTION && m->hwnd == g_watched && g_seen) {
+    if (m->message == WM_SETREDRAW) g_seen->push_back(m->wParam ? "redraw on" : "redraw off");
+    if (m->message == TVM_INSERTITEMA && (g_seen->empty() || g_seen->back() != "insert"))
+      g_seen->push_back("insert");
+  }
+  return CallNextHookEx(nullptr, code, w, l);
+}
+}  // namespace
+
+TEST_F(LocalLoad, TheTreeDoesNotRedrawWhileALoadInsertsItsNodes) {
+  Configure(folder, "tree.txt", 0);
+  Activate();
+  Write("tree.txt", "A\\B\nC\nD\\E\\F\n");
+  std::vector<std::string> seen;
+  g_watched = c.TreeWindow();
+  g_seen = &seen;
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchSent, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  Refresh();
+  UnhookWindowsHookEx(hook);
+  g_seen = nullptr;
+  EXPECT_EQ(seen, (Lines{"redraw off", "insert", "redraw on"}));
+}

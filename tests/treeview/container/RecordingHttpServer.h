@@ -1,0 +1,46 @@
+// RecordingHttpServer: a small HTTP/1.1 server for the tests on a free
+// loopback port: answers GET from a table of paths and records the request
+// line of every request it reads, in order. Owns its sockets and its thread.
+#pragma once
+#include <winsock2.h>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class RecordingHttpServer {
+public:
+  RecordingHttpServer();
+  ~RecordingHttpServer();
+  RecordingHttpServer(const RecordingHttpServer&) = delete;
+  RecordingHttpServer& operator=(const RecordingHttpServer&) = delete;
+
+  // Listens on 127.0.0.1 at a port of the system's choice.
+  bool Start();
+  void Stop();
+  unsigned short Port() const { return m_port; }
+  std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+
+  // Serves the body with status 200 at the path ("/cfg/tree.txt"); every
+  // other path gets 404. Answers say they may be cached for an hour.
+  void Serve(const std::string& path, const std::string& body);
+  void Remove(const std::string& path);
+  // The request lines received since the last Take ("GET /cfg/tree.txt").
+  std::vector<std::string> Take();
+  // How many of those named the path.
+  size_t Count(const std::vector<std::string>& requests, const std::string& path) const;
+
+private:
+  void Run();
+  // Handles the complete heads in a connection's buffer; false to close it.
+  bool Answer(SOCKET s, std::string& pending);
+
+  SOCKET m_listen;
+  unsigned short m_port;
+  volatile bool m_stop;
+  std::thread m_thread;
+  std::mutex m_lock;  // guards the two members below
+  std::map<std::string, std::string> m_files;
+  std::vector<std::string> m_requests;
+};

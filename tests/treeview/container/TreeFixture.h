@@ -1,0 +1,64 @@
+// TreeFixture: a control in the test container with a fresh folder of
+// configuration files, and readers of the tree it shows (labels, images,
+// data, expansion) and of the temporary files it leaves. Owns the
+// container and the folder.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <set>
+#include <string>
+#include <vector>
+#include "TestContainer.h"
+
+namespace treetest {
+using Lines = std::vector<std::string>;
+
+enum : DISPID {
+  kConfigFile = 1, kLocalRemote, kURL, kRefresh, kSelectedNodes, kSelectedLabel, kSelectedData,
+  kPopupMenuText, kShowError, kInsertNode, kRemoveAll,
+};
+
+// The names of the control's temporary files ("qtv*.tmp") now present.
+std::set<std::string> TempCopies();
+
+// Closes every message box of the control while it runs, keeping their texts.
+class MessageBoxCloser {
+public:
+  MessageBoxCloser();
+  ~MessageBoxCloser();
+  MessageBoxCloser(const MessageBoxCloser&) = delete;
+  MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
+  Lines Texts();
+
+private:
+  struct State;
+  State* m_state;
+};
+
+class TreeFixture : public ::testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Writes a file into the folder; the folder's path has no trailing backslash.
+  void Write(const std::string& name, const std::string& bytes);
+  void Remove(const std::string& name);
+  void Configure(const std::string& url, const std::string& file, LONG remote);
+  void Activate();
+  void Refresh();
+  void PutBool(DISPID id, bool value);
+  bool Insert(const std::string& path, const std::string& icon = "", const std::string& data = "");
+
+  // One line per node, depth first: indentation, label, [image], {data},
+  // and " +" when expanded. Reading the data selects each node (the
+  // expansion is read before); the events that causes are dropped.
+  Lines Dump();
+  HTREEITEM Root() const;
+  int ImageCount() const;
+  COLORREF Colour(int image) const;
+
+  TestContainer c;
+  std::string folder;
+};
+}  // namespace treetest
