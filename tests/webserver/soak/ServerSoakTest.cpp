@@ -466,11 +466,13 @@ TEST_F(Soak, MixedLoadIsAnsweredExactlyWithFlatMemoryAndHandlesAndACleanExit)
     EXPECT_GT(m_counts.vanished.load(), 10);
 
     // Flat: after the warm-up no sample, and above all not the idle one
-    // at the end, rises more than a fixed margin over the baseline. A leak
-    // of one handle or one 4 KiB head buffer per connection would pass
-    // these margins within the first few seconds of load.
+    // at the end, rises more than a fixed margin over the baseline. The
+    // handle margin covers five busy connections (socket, file, events)
+    // sampled at a busier moment than the baseline; a leak of one handle
+    // per connection passes it within a second of load, and one of a 4 KiB
+    // head buffer per request passes the memory margin within the run.
     ASSERT_TRUE(bHaveBaseline);
-    const DWORD kHandleMargin = 16;
+    const DWORD kHandleMargin = 32;
     const SIZE_T kMemoryMargin = 4 * 1024 * 1024;
     for (const Sample& s : samples) {
         if (s.nAtMs < baseline.nAtMs)
