@@ -47,10 +47,22 @@ set_tests_properties(package_check PROPERTIES TIMEOUT 120 LABELS win32 RESOURCE_
 # The checker itself, fed zips with known faults.
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
                 OUTPUT_VARIABLE qor_mingw_runtime OUTPUT_STRIP_TRAILING_WHITESPACE)
+# A PE file of the other architecture, for the mixed-up package; the
+# win32 objdump cannot read 64-bit files, so only the win64 tree has one.
+set(qor_other_arch_binary "")
+if(QOR_PACKAGE_ARCH STREQUAL "win64")
+  execute_process(COMMAND i686-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll
+                  OUTPUT_VARIABLE qor_other_arch_binary OUTPUT_STRIP_TRAILING_WHITESPACE
+                  ERROR_QUIET)
+  if(NOT EXISTS "${qor_other_arch_binary}")
+    set(qor_other_arch_binary "")
+  endif()
+endif()
 add_test(NAME package_checker
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/packaging/check-package-test.sh
           ${CMAKE_SOURCE_DIR}/tools/check-package.sh ${CMAKE_OBJDUMP}
-          $<TARGET_FILE:OrraWebServer> ${qor_mingw_runtime})
+          $<TARGET_FILE:OrraWebServer> ${qor_mingw_runtime} ${QOR_PACKAGE_ARCH}
+          "${qor_other_arch_binary}")
 set_tests_properties(package_checker PROPERTIES TIMEOUT 60 LABELS win32)
 
 # The server's soak test (here until tests/webserver lists it).

@@ -26,8 +26,9 @@ bad() { echo "check-package: $*" >&2; fail=1; }
 zip=$(realpath "$zip")
 top=$(basename "$zip" .zip)
 case "$top" in
-  OrraWebServer-QorTreeView-*-win64|OrraWebServer-QorTreeView-*-win32) ;;
-  *) bad "unexpected package name $top" ;;
+  OrraWebServer-QorTreeView-*-win64) format=pei-x86-64 ;;
+  OrraWebServer-QorTreeView-*-win32) format=pei-i386 ;;
+  *) bad "unexpected package name $top"; format=unknown ;;
 esac
 
 # cmake reads zips too, and is there wherever the project builds.
@@ -49,6 +50,9 @@ while IFS= read -r entry; do
   listed=0
   for f in "${wanted[@]}"; do [ "$f" = "$rel" ] && listed=1; done
   [ $listed = 1 ] || bad "unlisted binary $entry"
+  # A binary of the other architecture would not load in this one's hosts.
+  got=$("$objdump" -f "$work/$entry" 2>/dev/null | sed -n 's/.*file format //p')
+  [ "$got" = "$format" ] || bad "$entry is ${got:-not a PE file}, not $format"
   imports=$("$objdump" -p "$work/$entry" | sed -n 's/^[[:space:]]*DLL Name: //p')
   [ -n "$imports" ] || bad "$entry: no imports read (not a PE file?)"
   for dll in $imports; do

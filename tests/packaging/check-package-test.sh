@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# check-package-test.sh CHECKER OBJDUMP GOOD_BINARY MINGW_DLL
+# check-package-test.sh CHECKER OBJDUMP GOOD_BINARY MINGW_DLL ARCH OTHER_ARCH_BINARY
 # Feeds the package checker zips with known faults and one sound zip: it
 # must refuse each fault (missing file, MinGW runtime import, stray binary,
-# wrong name) and accept the sound one.
+# binary of the other architecture, wrong name) and accept the sound one.
+# ARCH (win64 or win32) is GOOD_BINARY's; OTHER_ARCH_BINARY is any PE file of
+# the other one (empty: that case is skipped).
 set -uo pipefail
-checker=$1 objdump=$2 good=$3 mingw=$4
+checker=$1 objdump=$2 good=$3 mingw=$4 arch=$5 other=${6:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -30,7 +32,7 @@ expect() {   # expect WANT(0|1) CASE ZIP MESSAGE-PATTERN
     echo "ok   $2"
   fi
 }
-top=OrraWebServer-QorTreeView-1.0.0-win64
+top=OrraWebServer-QorTreeView-1.0.0-$arch
 
 layout sound $top; zipit sound $top
 expect 0 "a sound zip passes" "$work/sound/$top.zip" "import only system DLLs"
@@ -43,6 +45,11 @@ expect 1 "a MinGW runtime import is refused" "$work/runtime/$top.zip" "not a sys
 
 layout stray $top; cp "$good" "$work/stray/$top/helper.dll"; zipit stray $top
 expect 1 "an unlisted binary is refused" "$work/stray/$top.zip" "unlisted binary $top/helper.dll"
+
+if [ -n "$other" ]; then
+  layout foreign $top; cp "$other" "$work/foreign/$top/QorTreeView.ocx"; zipit foreign $top
+  expect 1 "a binary of the other architecture is refused" "$work/foreign/$top.zip" "QorTreeView.ocx is pei-"
+fi
 
 odd=OrraWebServer-QorTreeView-1.0.0-arm
 layout name $odd; zipit name $odd
