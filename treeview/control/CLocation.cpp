@@ -58,6 +58,7 @@ bool CLocation::FileUrlToPath(const std::string& location, std::string& path) {
   std::string rest = location.substr(5);
   if (rest.compare(0, 2, "//") != 0) return false;
   rest = rest.substr(2);
+  if (rest.empty()) return false;
   if (IsDrive(rest)) {
     path = rest;  // the name as written: no escapes, separators kept
   } else if (!rest.empty() && rest[0] == '/') {
