@@ -65,5 +65,7 @@ add_test(NAME package_checker
           "${qor_other_arch_binary}")
 set_tests_properties(package_checker PROPERTIES TIMEOUT 60 LABELS win32)
 
-# The server's soak test (here until tests/webserver lists it).
-add_subdirectory(tests/webserver/soak)
+# The server's soak test, unless tests/webserver already lists it.
+if(NOT TARGET server_soak_test)
+  add_subdirectory(tests/webserver/soak)
+endif()
