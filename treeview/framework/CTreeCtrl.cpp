@@ -23,6 +23,17 @@ HTREEITEM CTreeCtrl::InsertItem(const std::string& label, HTREEITEM hParent) {
   return reinterpret_cast<HTREEITEM>(SendMessageA(m_hWnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tvi)));
 }
 
+HTREEITEM CTreeCtrl::InsertItem(const std::string& label, HTREEITEM hParent, int nImage, DWORD_PTR data) {
+  TVINSERTSTRUCTA tvi = {};
+  tvi.hParent = hParent ? hParent : TVI_ROOT;
+  tvi.hInsertAfter = TVI_LAST;
+  tvi.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+  tvi.item.pszText = const_cast<char*>(label.c_str());
+  tvi.item.iImage = tvi.item.iSelectedImage = nImage;
+  tvi.item.lParam = static_cast<LPARAM>(data);
+  return reinterpret_cast<HTREEITEM>(SendMessageA(m_hWnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tvi)));
+}
+
 BOOL CTreeCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR data) {
   TVITEMA item = {};
   item.mask = TVIF_PARAM;

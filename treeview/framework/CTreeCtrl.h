@@ -13,6 +13,9 @@ public:
 
   // Labels are text of the system code page.
   HTREEITEM InsertItem(const std::string& label, HTREEITEM hParent);
+  // The same with the item's image (normal and selected) and data, set in
+  // the one message.
+  HTREEITEM InsertItem(const std::string& label, HTREEITEM hParent, int nImage, DWORD_PTR data);
   BOOL SetItemData(HTREEITEM hItem, DWORD_PTR data);
   DWORD_PTR GetItemData(HTREEITEM hItem) const;
   BOOL SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage);

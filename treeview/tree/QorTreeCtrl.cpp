@@ -83,15 +83,14 @@ BOOL QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& ico
 
   for (size_t i = segments.size() - strip; i < segments.size(); ++i) {
     key = key.empty() ? segments[i] : key + "\\" + segments[i];
-    HTREEITEM hItem = InsertItem(segments[i], hParent);
+    // Image and data go with the insertion: one message per node.
+    HTREEITEM hItem = InsertItem(segments[i], hParent, NodeImage(icon), m_arrNodeData.size());
     if (!hItem) {
       ReportError(kFailInsert + path);
       return FALSE;
     }
-    SetNodeIcon(hItem, icon);
     m_mapNodes[key] = hItem;
     m_arrNodeData.push_back(data);
-    SetItemData(hItem, m_arrNodeData.size() - 1);
     hParent = hItem;
   }
   return TRUE;
@@ -140,10 +139,10 @@ bool QorTreeCtrl::AddIconFile(const std::string& path, int& index) {
   return true;
 }
 
-void QorTreeCtrl::SetNodeIcon(HTREEITEM hItem, const std::string& icon) {
+int QorTreeCtrl::NodeImage(const std::string& icon) {
   QorTreeOwner* owner = GetOwner();
   if (!m_imageList.GetSafeHandle()) {
-    if (!m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1)) return;
+    if (!m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1)) return icon.empty() ? 0 : I_IMAGENONE;
     SetImageList(m_imageList.GetSafeHandle(), TVSIL_NORMAL);
     std::string path;
     if (owner && owner->ResolveFile(kDefaultIcon, path) == 0) {
@@ -152,7 +151,7 @@ void QorTreeCtrl::SetNodeIcon(HTREEITEM hItem, const std::string& icon) {
       if (owner->IsRemoteMode()) DeleteFileA(path.c_str());
     }
   }
-  if (icon.empty()) return;  // image 0, as created
+  if (icon.empty()) return 0;
   int index = -1;
   auto it = m_mapIcons.find(icon);
   if (it != m_mapIcons.end()) {
@@ -165,7 +164,11 @@ void QorTreeCtrl::SetNodeIcon(HTREEITEM hItem, const std::string& icon) {
     }
   }
   // -1 would be the widget's "ask the parent" value, which nobody answers.
-  if (index < 0) index = I_IMAGENONE;
+  return index < 0 ? I_IMAGENONE : index;
+}
+
+void QorTreeCtrl::SetNodeIcon(HTREEITEM hItem, const std::string& icon) {
+  int index = NodeImage(icon);
   SetItemImage(hItem, index, index);
 }
 

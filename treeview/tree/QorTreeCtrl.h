@@ -62,12 +62,14 @@ private:
   void OnSelChanged();
   void OnRButtonDown(POINT pt);
   void OnPopupCommand(UINT nID);
+  // The image a new node with this icon name shows (see SetNodeIcon).
+  int NodeImage(const std::string& icon);
   // Appends the icon of a local file to the image list; false when it does
   // not load, else the append's index (-1 when the list refused it).
   bool AddIconFile(const std::string& path, int& index);
 
   std::unordered_map<std::string, int> m_mapIcons;  // icon name -> image index
-  std::map<std::string, HTREEITEM> m_mapNodes;      // node key -> item
+  std::unordered_map<std::string, HTREEITEM> m_mapNodes;  // node key -> item
   std::vector<std::string> m_arrNodeData;           // a node's item data indexes this
   CImageList m_imageList;
   CMenu m_popupMenu;
