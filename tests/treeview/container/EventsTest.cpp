@@ -65,14 +65,6 @@ TEST_F(Events, AKeyboardMoveReportsLabelPathAndDataInOrderThenFiresOnce) {
   EXPECT_EQ(c.GetString(kSelectedNodes), "B\\C");
 }
 
-TEST_F(Events, WritingSelectedNodesReportsTheSameWayAsTheKeyboard) {
-  ASSERT_EQ(c.PutString(kSelectedNodes, "B\\C"), S_OK);
-  EXPECT_EQ(c.Take(), (Lines{"changed:6", "changed:5", "changed:7", "event:3"}));
-  EXPECT_EQ(c.GetString(kSelectedLabel), "C");
-  EXPECT_EQ(c.GetString(kSelectedNodes), "B\\C");
-  EXPECT_EQ(c.GetString(kSelectedData), "c");
-}
-
 TEST_F(Events, TheMenuShowsTheCurrentTextsAndItsEntriesFireTheirEvents) {
   ASSERT_EQ(c.PutString(kSelectedNodes, "D"), S_OK);
   c.Take();
