@@ -65,9 +65,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (Unescape(escaped) != text)
         Fail("escaping is not reversible");
 
+    // The path check takes converted targets only (no '/' left), as the
+    // worker hands it.
     if (text.find(L'\0') == std::wstring::npos) {
-        std::wstring path = L"C:\\site\\" + text;
-        if (IsSafeTarget(text) && !LiesUnderRoot(L"C:\\site\\", path.c_str()))
+        std::wstring target = text;
+        ConvertPath(&target);
+        std::wstring path = L"C:\\site\\" + target;
+        if (IsSafeTarget(target) && !LiesUnderRoot(L"C:\\site\\", path.c_str()))
             Fail("safe target outside the web root");
     }
 

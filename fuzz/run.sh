@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# fuzz/run.sh [SECONDS]
+# fuzz/run.sh [SECONDS [TARGET]]
 # Builds the server's pure text functions natively with clang, libFuzzer,
 # AddressSanitizer and UndefinedBehaviorSanitizer, then runs each fuzz
-# target for SECONDS (default 60) on one core. Not part of ./test.sh.
+# target (or only TARGET: FuzzRequest, FuzzText) for SECONDS (default 60)
+# on one core. Not part of ./test.sh.
 # Corpora and crash files stay in build/fuzz/; a crash stops the script
 # with the fuzzer's exit code and names the file that reproduces it.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
 seconds=${1:-60}
+targets=(${2:-FuzzRequest FuzzText})
 out=$root/build/fuzz
 mkdir -p "$out"
 
@@ -34,11 +36,12 @@ for head in 'GET / HTTP/1.1\r\n\r\n' 'HEAD /a/b.txt HTTP/1.1\r\nConnection: clos
 done
 
 status=0
-for target in FuzzRequest FuzzText; do
+for target in "${targets[@]}"; do
   corpus=$out/corpus-$target
   mkdir -p "$corpus"
   extra=()
-  [ -d "$out/seeds-$target" ] && extra=("$out/seeds-$target")
+  [ -d "$out/seeds-$target" ] && extra+=("$out/seeds-$target")
+  [ -d "$here/seeds/$target" ] && extra+=("$here/seeds/$target")
   echo "== $target for $seconds s"
   (cd "$out" && "./$target" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 \
       -rss_limit_mb=2048 -artifact_prefix="$out/crash-$target-" "$corpus" "${extra[@]}" \
