@@ -64,8 +64,3 @@ add_test(NAME package_checker
           $<TARGET_FILE:OrraWebServer> ${qor_mingw_runtime} ${QOR_PACKAGE_ARCH}
           "${qor_other_arch_binary}")
 set_tests_properties(package_checker PROPERTIES TIMEOUT 60 LABELS win32)
-
-# The server's soak test, unless tests/webserver already lists it.
-if(NOT TARGET server_soak_test)
-  add_subdirectory(tests/webserver/soak)
-endif()
