@@ -27,10 +27,17 @@ BOOL QorTreeCtrl::SplitFields(const std::string& text, std::vector<std::string>&
   fields.clear();
   const size_t len = text.size();
   size_t start = 0, pos = 0;
+  size_t sep = 0, sepFrom = std::string::npos;  // first separator at or after sepFrom
   while (pos <= len) {
     size_t open = text.find('"', pos);
     size_t close = open == std::string::npos ? std::string::npos : text.find('"', open + 1);
-    size_t sep = text.find_first_of(separators, pos);
+    // The search for the next separator is kept while the position has not
+    // passed it: a long run of quoted stretches before a far separator would
+    // otherwise rescan the rest of the line for each stretch.
+    if (sepFrom == std::string::npos || pos > sep || pos < sepFrom) {
+      sep = text.find_first_of(separators, pos);
+      sepFrom = pos;
+    }
     if (sep != std::string::npos && open != std::string::npos && close != std::string::npos && sep >= open) {
       pos = close + 1;  // the separator is quoted: the field stays open
       continue;

@@ -61,3 +61,16 @@ TEST(SplitFields, AnUnclosedQuoteProtectsNothingAndBlanksStay) {
   };
   for (const SplitCase& c : cases) EXPECT_EQ(Split(c.text, c.separators), c.fields) << c.text;
 }
+
+// A megabyte of quoted stretches before the only separator: a splitter that
+// searched the rest of the line again for every stretch would not finish
+// within the test's time-out.
+TEST(SplitFields, AVeryLongRunOfQuotedStretchesSplitsOnceAtTheFarSeparator) {
+  const int kStretches = 350000;
+  std::string text;
+  for (int i = 0; i < kStretches; ++i) text += "\"x\"";
+  text += "|tail";
+  std::string first = "x";
+  for (int i = 1; i < kStretches; ++i) first += "\"x";
+  EXPECT_EQ(Split(text, "|"), (std::vector<std::string>{first, "tail"}));
+}
