@@ -1,0 +1,318 @@
+// DemoWindow: layout, the buttons' actions and the notice list.
+#include "DemoWindow.h"
+#include <commctrl.h>
+#include <olectl.h>
+
+namespace {
+enum : int {
+  kUrl = 1001, kConfig, kLocalRemote, kShowError, kMenu0, kMenu1, kNode,
+  kApply, kRefresh, kInsert, kRemoveAll, kAbout, kLog,
+  kLabelFirst = 1100
+};
+// The control's dispatch ids.
+enum : DISPID {
+  kConfigFile = 1, kLocalRemoteId = 2, kUrlId = 3, kRefreshId = 4, kSelectedNodes = 5, kSelectedLabel = 6,
+  kSelectedData = 7, kPopupMenuText = 8, kShowErrorId = 9, kInsertNode = 10, kRemoveAllId = 11,
+  kAboutBox = DISPID_ABOUTBOX
+};
+constexpr int kPanel = 330;  // width of the right-hand panel
+constexpr int kMargin = 8;
+
+const wchar_t* PropertyName(DISPID id) {
+  switch (id) {
+    case kConfigFile: return L"ConfigFile";
+    case kLocalRemoteId: return L"LocalRemote";
+    case kUrlId: return L"URL";
+    case kSelectedNodes: return L"SelectedNodes";
+    case kSelectedLabel: return L"SelectedLabel";
+    case kSelectedData: return L"SelectedData";
+    case kPopupMenuText: return L"PopupMenuText";
+    case kShowErrorId: return L"ShowError";
+    default: return L"?";
+  }
+}
+
+const wchar_t* EventName(DISPID id) {
+  switch (id) {
+    case 1: return L"InsertData";
+    case 2: return L"RemoveData";
+    case 3: return L"SelChanged";
+    default: return L"?";
+  }
+}
+
+VARIANT Bstr(const std::wstring& s) {
+  VARIANT v;
+  VariantInit(&v);
+  V_VT(&v) = VT_BSTR;
+  V_BSTR(&v) = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
+  return v;
+}
+
+VARIANT Long(LONG n) {
+  VARIANT v;
+  VariantInit(&v);
+  V_VT(&v) = VT_I4;
+  V_I4(&v) = n;
+  return v;
+}
+
+std::wstring ModuleBeside(const wchar_t* name) {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring s(path, n < MAX_PATH ? n : 0);
+  size_t slash = s.find_last_of(L"\\/");
+  return (slash == std::wstring::npos ? std::wstring() : s.substr(0, slash + 1)) + name;
+}
+}  // namespace
+
+DemoWindow::~DemoWindow() { Close(); }
+
+void DemoWindow::Close() {
+  if (m_site) m_site->Close();
+  m_site.reset();
+  if (m_hWnd) DestroyWindow(m_hWnd);
+  m_hWnd = nullptr;
+  if (m_hFont) DeleteObject(m_hFont);
+  m_hFont = nullptr;
+}
+
+bool DemoWindow::Create(HINSTANCE instance, const Settings& settings, int show) {
+  m_settings = settings;
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = WndProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  RegisterClassW(&wc);
+  m_hWnd = CreateWindowExW(0, kClassName, L"QorTreeView demo container", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                           CW_USEDEFAULT, CW_USEDEFAULT, 760, 560, nullptr, nullptr, instance, this);
+  if (!m_hWnd) return false;
+  NONCLIENTMETRICSW ncm = {};
+  ncm.cbSize = sizeof(ncm);
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0))
+    m_hFont = CreateFontIndirectW(&ncm.lfMessageFont);
+  CreateChildren();
+
+  m_site.reset(new DemoSite(m_hWnd, [this](const wchar_t* kind, DISPID id) { OnNotice(kind, id); }));
+  HRESULT hr = m_site->Create(ModuleBeside(L"QorTreeView.ocx"));
+  if (SUCCEEDED(hr)) {
+    Log(m_site->FromLocalModule() ? L"Control created from QorTreeView.ocx beside the program"
+                                  : L"Control created from its registration");
+    // Properties before activation: the tree loads when the control's window is made.
+    Apply();
+    RECT rc;
+    GetClientRect(m_hWnd, &rc);
+    RECT pos = {kMargin, kMargin, rc.right - kPanel - kMargin, rc.bottom - kMargin};
+    hr = m_site->Activate(pos);
+  }
+  if (FAILED(hr)) {
+    wchar_t msg[160];
+    wsprintfW(msg, L"The control could not be created (0x%08lX).", static_cast<unsigned long>(hr));
+    MessageBoxW(m_hWnd, msg, L"QorTreeView demo", MB_ICONERROR | MB_OK);
+    return false;
+  }
+  Layout();
+  ShowWindow(m_hWnd, show);
+  UpdateWindow(m_hWnd);
+  return true;
+}
+
+HWND DemoWindow::AddChild(const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+  HWND h = CreateWindowExW(lstrcmpW(cls, L"EDIT") == 0 || lstrcmpW(cls, L"LISTBOX") == 0 ? WS_EX_CLIENTEDGE : 0,
+                           cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, m_hWnd,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  if (h && m_hFont) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
+  return h;
+}
+
+void DemoWindow::CreateChildren() {
+  const DWORD edit = WS_TABSTOP | ES_AUTOHSCROLL;
+  const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
+  AddChild(L"STATIC", L"URL", 0, kLabelFirst);
+  AddChild(L"EDIT", m_settings.url.c_str(), edit, kUrl);
+  AddChild(L"STATIC", L"ConfigFile", 0, kLabelFirst + 1);
+  AddChild(L"EDIT", m_settings.configFile.c_str(), edit, kConfig);
+  AddChild(L"BUTTON", L"LocalRemote (remote)", WS_TABSTOP | BS_AUTOCHECKBOX, kLocalRemote);
+  AddChild(L"BUTTON", L"ShowError", WS_TABSTOP | BS_AUTOCHECKBOX, kShowError);
+  AddChild(L"STATIC", L"Popup menu texts", 0, kLabelFirst + 2);
+  AddChild(L"EDIT", L"Inserir", edit, kMenu0);
+  AddChild(L"EDIT", L"Remover", edit, kMenu1);
+  AddChild(L"STATIC", L"Node (path|icon|data)", 0, kLabelFirst + 3);
+  AddChild(L"EDIT", L"", edit, kNode);
+  AddChild(L"BUTTON", L"Apply", button, kApply);
+  AddChild(L"BUTTON", L"Refresh", button, kRefresh);
+  AddChild(L"BUTTON", L"InsertNode", button, kInsert);
+  AddChild(L"BUTTON", L"RemoveAll", button, kRemoveAll);
+  AddChild(L"BUTTON", L"About", button, kAbout);
+  AddChild(L"LISTBOX", L"", WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOTIFY, kLog);
+  SendDlgItemMessageW(m_hWnd, kLog, LB_SETHORIZONTALEXTENT, 1200, 0);
+  CheckDlgButton(m_hWnd, kLocalRemote, m_settings.localRemote ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void DemoWindow::Layout() {
+  RECT rc;
+  GetClientRect(m_hWnd, &rc);
+  if (m_site) m_site->Move({kMargin, kMargin, rc.right - kPanel - kMargin, rc.bottom - kMargin});
+  const int x = rc.right - kPanel, w = kPanel - kMargin, row = 22, gap = 4;
+  int y = kMargin;
+  auto place = [&](int id, int left, int width, int height) {
+    MoveWindow(GetDlgItem(m_hWnd, id), x + left, y, width, height, TRUE);
+  };
+  auto line = [&](int id, int height) {
+    place(id, 0, w, height);
+    y += height + gap;
+  };
+  line(kLabelFirst, 16);
+  line(kUrl, row);
+  line(kLabelFirst + 1, 16);
+  line(kConfig, row);
+  place(kLocalRemote, 0, w / 2, row);
+  place(kShowError, w / 2, w / 2, row);
+  y += row + gap;
+  line(kLabelFirst + 2, 16);
+  place(kMenu0, 0, w / 2 - 2, row);
+  place(kMenu1, w / 2 + 2, w / 2 - 2, row);
+  y += row + gap;
+  line(kLabelFirst + 3, 16);
+  line(kNode, row);
+  const int b = (w - 4 * gap) / 5;
+  const int buttons[] = {kApply, kRefresh, kInsert, kRemoveAll, kAbout};
+  for (int i = 0; i < 5; ++i) place(buttons[i], i * (b + gap), b, 26);
+  y += 26 + gap;
+  int rest = rc.bottom - kMargin - y;
+  line(kLog, rest > 40 ? rest : 40);
+}
+
+std::wstring DemoWindow::Text(int id) const {
+  HWND h = GetDlgItem(m_hWnd, id);
+  int n = GetWindowTextLengthW(h);
+  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(h, &s[0], n + 1);
+  s.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return s;
+}
+
+void DemoWindow::Log(const std::wstring& line) {
+  HWND list = GetDlgItem(m_hWnd, kLog);
+  LRESULT at = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  // A long session must not grow without bound.
+  while (SendMessageW(list, LB_GETCOUNT, 0, 0) > 2000) at = SendMessageW(list, LB_DELETESTRING, 0, 0) - 1;
+  if (at >= 0) SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(at), 0);
+}
+
+void DemoWindow::Apply() {
+  auto putString = [this](DISPID id, const std::wstring& s, const VARIANT* index = nullptr) {
+    VARIANT v = Bstr(s);
+    m_site->Put(id, v, index);
+    VariantClear(&v);
+  };
+  putString(kUrlId, Text(kUrl));
+  putString(kConfigFile, Text(kConfig));
+  m_site->Put(kLocalRemoteId, Long(IsDlgButtonChecked(m_hWnd, kLocalRemote) == BST_CHECKED ? 1 : 0));
+  VARIANT flag;
+  VariantInit(&flag);
+  V_VT(&flag) = VT_BOOL;
+  V_BOOL(&flag) = IsDlgButtonChecked(m_hWnd, kShowError) == BST_CHECKED ? VARIANT_TRUE : VARIANT_FALSE;
+  m_site->Put(kShowErrorId, flag);
+  VARIANT first = Long(0), second = Long(1);
+  putString(kPopupMenuText, Text(kMenu0), &first);
+  putString(kPopupMenuText, Text(kMenu1), &second);
+}
+
+void DemoWindow::InsertNode() {
+  // path|icon|data, as one configuration record.
+  std::wstring record = Text(kNode), fields[3];
+  size_t start = 0;
+  for (int i = 0; i < 3; ++i) {
+    size_t bar = record.find(L'|', start);
+    fields[i] = record.substr(start, bar == std::wstring::npos ? std::wstring::npos : bar - start);
+    if (bar == std::wstring::npos) break;
+    start = bar + 1;
+  }
+  VARIANT args[3] = {Bstr(fields[0]), Bstr(fields[1]), Bstr(fields[2])};
+  VARIANT result;
+  HRESULT hr = m_site->Call(kInsertNode, &result, args, 3);
+  bool ok = SUCCEEDED(hr) && V_VT(&result) == VT_BOOL && V_BOOL(&result) != VARIANT_FALSE;
+  Log(L"InsertNode(\"" + fields[0] + L"\", \"" + fields[1] + L"\", \"" + fields[2] + L"\") = " +
+      (ok ? L"True" : L"False"));
+  VariantClear(&result);
+  for (VARIANT& v : args) VariantClear(&v);
+}
+
+void DemoWindow::OnCommand(int id) {
+  if (!m_site) return;
+  VARIANT result;
+  switch (id) {
+    case kApply:
+      Apply();
+      Log(L"Properties applied");
+      break;
+    case kRefresh:
+      Apply();
+      m_site->Call(kRefreshId, nullptr);
+      Log(L"Refresh()");
+      break;
+    case kInsert:
+      InsertNode();
+      break;
+    case kRemoveAll: {
+      HRESULT hr = m_site->Call(kRemoveAllId, &result);
+      Log(std::wstring(L"RemoveAll() = ") +
+          (SUCCEEDED(hr) && V_VT(&result) == VT_BOOL && V_BOOL(&result) ? L"True" : L"False"));
+      VariantClear(&result);
+      break;
+    }
+    case kAbout:
+      m_site->Call(kAboutBox, nullptr);
+      break;
+    default:
+      break;
+  }
+}
+
+void DemoWindow::OnNotice(const wchar_t* kind, DISPID id) {
+  std::wstring line;
+  if (lstrcmpW(kind, L"event") == 0) {
+    line = std::wstring(L"Event ") + EventName(id) + L": SelectedLabel=\"" + m_site->GetString(kSelectedLabel) +
+           L"\" SelectedNodes=\"" + m_site->GetString(kSelectedNodes) + L"\" SelectedData=\"" +
+           m_site->GetString(kSelectedData) + L"\"";
+  } else {
+    line = std::wstring(L"Changed ") + PropertyName(id);
+    if (id == kSelectedLabel || id == kSelectedNodes || id == kSelectedData)
+      line += L" = \"" + m_site->GetString(id) + L"\"";
+  }
+  Log(line);
+}
+
+LRESULT CALLBACK DemoWindow::WndProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  DemoWindow* self = reinterpret_cast<DemoWindow*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  if (m == WM_NCCREATE) {
+    self = static_cast<DemoWindow*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->m_hWnd = h;
+  }
+  return self ? self->Handle(m, w, l) : DefWindowProcW(h, m, w, l);
+}
+
+LRESULT DemoWindow::Handle(UINT m, WPARAM w, LPARAM l) {
+  switch (m) {
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(w) == BN_CLICKED) OnCommand(LOWORD(w));
+      return 0;
+    case WM_DESTROY:
+      // The control goes before its host window does.
+      if (m_site) m_site->Close();
+      SetWindowLongPtrW(m_hWnd, GWLP_USERDATA, 0);
+      m_hWnd = nullptr;
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcW(m_hWnd, m, w, l);
+  }
+}
