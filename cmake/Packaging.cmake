@@ -9,16 +9,19 @@ else()
 endif()
 
 # Targets installed at the top of the zip.
-set(QOR_PACKAGE_TARGETS OrraWebServer QorTreeView)
+set(QOR_PACKAGE_TARGETS OrraWebServer QorTreeView QorTreeViewDemo)
 # Every file the zip must hold, relative to its top folder; the package
 # test checks this list, and the binaries among them for their imports.
 set(QOR_PACKAGE_FILES
   OrraWebServer.exe
   QorTreeView.ocx
+  QorTreeViewDemo.exe
   README.md
   docs/user-guide.md
   site/index.html
-  site/readme.txt)
+  site/readme.txt
+  site/tree.txt
+  site/Default.ico)
 
 install(TARGETS ${QOR_PACKAGE_TARGETS} RUNTIME DESTINATION . LIBRARY DESTINATION .)
 install(FILES README.md DESTINATION .)
