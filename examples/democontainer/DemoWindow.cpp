@@ -87,8 +87,14 @@ bool DemoWindow::Create(HINSTANCE instance, const Settings& settings, int show) 
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;
   RegisterClassW(&wc);
+  // Centred on the work area, so a server window started first at the corner stays in view.
+  const int width = 760, height = 560;
+  RECT work = {0, 0, width, height};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int left = work.left + ((work.right - work.left) - width) / 2;
+  const int top = work.top + ((work.bottom - work.top) - height) / 2;
   m_hWnd = CreateWindowExW(0, kClassName, L"QorTreeView demo container", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                           CW_USEDEFAULT, CW_USEDEFAULT, 760, 560, nullptr, nullptr, instance, this);
+                           left > 0 ? left : 0, top > 0 ? top : 0, width, height, nullptr, nullptr, instance, this);
   if (!m_hWnd) return false;
   NONCLIENTMETRICSW ncm = {};
   ncm.cbSize = sizeof(ncm);
