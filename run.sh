@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and starts the web server under Wine, serving a folder.
+# Builds and starts the web server under Wine, serving a folder, and the demo
+# container showing that folder's tree.txt from the server.
 # Usage: ./run.sh [web-root]      (default: examples/site)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -9,7 +10,7 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" env QOR_HEADLESS=1 "$0" "$@"
 fi
 cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target OrraWebServer
+cmake --build --preset win64 --target OrraWebServer QorTreeViewDemo
 tools/wine-prefix.sh
 root=$(cd "${1:-examples/site}" && pwd)
 # The web root is joined directly to each request path: it needs its
@@ -19,9 +20,19 @@ echo "Serving $root as $winroot"
 echo "Open http://127.0.0.1/ (port 80; a user who is not root needs: sysctl net.ipv4.ip_unprivileged_port_start=80)"
 tools/wine-run.sh build/win64/bin/OrraWebServer.exe "$winroot" &
 server=$!
+# The demo reads its tree from the server: wait until it answers.
+for _ in $(seq 1 60); do
+  curl -s -o /dev/null --max-time 2 http://127.0.0.1/tree.txt && break
+  kill -0 $server 2>/dev/null || { echo "The server stopped before answering"; exit 1; }
+  sleep 0.5
+done
+echo "Starting the demo container: QorTreeViewDemo.exe http://127.0.0.1 tree.txt 1"
+tools/wine-run.sh build/win64/bin/QorTreeViewDemo.exe http://127.0.0.1 tree.txt 1 &
+demo=$!
 if [ -n "${QOR_HEADLESS:-}" ]; then
-  sleep 4
+  sleep 5
   tools/screenshot.sh build/run-screenshot.png && echo "Screenshot: build/run-screenshot.png"
 fi
 echo "Close the server's window (or press Ctrl+C) to stop."
 wait $server
+kill $demo 2>/dev/null || true
