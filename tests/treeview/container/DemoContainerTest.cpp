@@ -100,6 +100,29 @@ protected:
     EnumChildWindows(main, FindTree, reinterpret_cast<LPARAM>(&tree));
     return tree ? SendMessageW(tree, TVM_GETCOUNT, 0, 0) : -1;
   }
+  static HWND Tree(HWND main) {
+    HWND tree = nullptr;
+    EnumChildWindows(main, FindTree, reinterpret_cast<LPARAM>(&tree));
+    return tree;
+  }
+  // Presses a button of the demo's panel by its caption, as a click would.
+  static void Press(HWND main, const wchar_t* caption) {
+    HWND b = FindWindowExW(main, nullptr, L"Button", caption);
+    ASSERT_NE(b, nullptr) << "no button";
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(b), BN_CLICKED), reinterpret_cast<LPARAM>(b));
+  }
+  static std::wstring LogText(HWND main) {
+    HWND list = FindWindowExW(main, nullptr, L"ListBox", nullptr);
+    std::wstring all;
+    LRESULT n = list ? SendMessageW(list, LB_GETCOUNT, 0, 0) : 0;
+    for (LRESULT i = 0; i < n; ++i) {
+      wchar_t line[1024] = {};
+      if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 1024) SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+      all += line;
+      all += L"\n";
+    }
+    return all;
+  }
   std::wstring folder;
 };
 
@@ -110,6 +133,37 @@ TEST_F(DemoContainer, ShowsTheTreeFromALocalFolderAndExitsCleanly) {
   ASSERT_NE(main, nullptr) << "no demo window";
   // A, B, C, D, E, F: the implied parent B counts too.
   EXPECT_EQ(TreeCount(main), 6);
+  EXPECT_EQ(demo.CloseAndWait(main), 0u);
+}
+
+TEST_F(DemoContainer, ListsTheSelectionAndDrivesTheControlFromItsButtons) {
+  DemoProcess demo(L"\"" + folder + L"\" tree.txt 0");
+  ASSERT_TRUE(demo.started);
+  HWND main = demo.WaitForWindow(30000);
+  ASSERT_NE(main, nullptr) << "no demo window";
+  HWND tree = Tree(main);
+  ASSERT_NE(tree, nullptr);
+  LPARAM second = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  ASSERT_NE(second, 0);
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, second);
+  std::wstring log = LogText(main);
+  EXPECT_NE(log.find(L"Changed SelectedNodes = \"E\""), std::wstring::npos) << std::string(log.begin(), log.end());
+  EXPECT_NE(log.find(L"Event SelChanged: SelectedLabel=\"E\" SelectedNodes=\"E\" SelectedData=\"e\""),
+            std::wstring::npos);
+
+  // The node field is one record: path|icon|data, a missing parent made too.
+  HWND node = nullptr;
+  for (HWND e = nullptr; (e = FindWindowExW(main, e, L"Edit", nullptr)) != nullptr;)
+    node = e;  // the last field of the panel
+  ASSERT_NE(node, nullptr);
+  SendMessageW(node, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"E\\G\\H|y|h"));
+  Press(main, L"InsertNode");
+  EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 8);
+  EXPECT_NE(LogText(main).find(L"InsertNode(\"E\\G\\H\", \"y\", \"h\") = True"), std::wstring::npos);
+  Press(main, L"RemoveAll");
+  EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 0);
+  Press(main, L"Refresh");
+  EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 6);
   EXPECT_EQ(demo.CloseAndWait(main), 0u);
 }
 
