@@ -210,19 +210,28 @@ void DemoWindow::Log(const std::wstring& line) {
 }
 
 void DemoWindow::Apply() {
-  auto putString = [this](DISPID id, const std::wstring& s, const VARIANT* index = nullptr) {
+  // A refused write is reported, not lost: the list shows which one.
+  auto report = [this](DISPID id, HRESULT hr) {
+    if (FAILED(hr)) {
+      wchar_t code[16];
+      wsprintfW(code, L"0x%08lX", static_cast<unsigned long>(hr));
+      Log(std::wstring(L"Setting ") + PropertyName(id) + L" failed: " + code);
+    }
+  };
+  auto putString = [this, &report](DISPID id, const std::wstring& s, const VARIANT* index = nullptr) {
     VARIANT v = Bstr(s);
-    m_site->Put(id, v, index);
+    report(id, m_site->Put(id, v, index));
     VariantClear(&v);
   };
   putString(kUrlId, Text(kUrl));
   putString(kConfigFile, Text(kConfig));
-  m_site->Put(kLocalRemoteId, Long(IsDlgButtonChecked(m_hWnd, kLocalRemote) == BST_CHECKED ? 1 : 0));
+  report(kLocalRemoteId,
+         m_site->Put(kLocalRemoteId, Long(IsDlgButtonChecked(m_hWnd, kLocalRemote) == BST_CHECKED ? 1 : 0)));
   VARIANT flag;
   VariantInit(&flag);
   V_VT(&flag) = VT_BOOL;
   V_BOOL(&flag) = IsDlgButtonChecked(m_hWnd, kShowError) == BST_CHECKED ? VARIANT_TRUE : VARIANT_FALSE;
-  m_site->Put(kShowErrorId, flag);
+  report(kShowErrorId, m_site->Put(kShowErrorId, flag));
   VARIANT first = Long(0), second = Long(1);
   putString(kPopupMenuText, Text(kMenu0), &first);
   putString(kPopupMenuText, Text(kMenu1), &second);

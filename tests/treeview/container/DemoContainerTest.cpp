@@ -133,6 +133,10 @@ TEST_F(DemoContainer, ShowsTheTreeFromALocalFolderAndExitsCleanly) {
   ASSERT_NE(main, nullptr) << "no demo window";
   // A, B, C, D, E, F: the implied parent B counts too.
   EXPECT_EQ(TreeCount(main), 6);
+  // Every property the panel holds, menu texts by index included, was taken.
+  std::wstring log = LogText(main);
+  EXPECT_NE(log.find(L"created from QorTreeView.ocx beside the program"), std::wstring::npos);
+  EXPECT_EQ(log.find(L"failed"), std::wstring::npos) << std::string(log.begin(), log.end());
   EXPECT_EQ(demo.CloseAndWait(main), 0u);
 }
 
