@@ -1,8 +1,9 @@
-// QorTreeCtrl: the node model (insertion by path, keys, data), the field
-// splitter, the error report, and the selection and popup reports to the owner.
+// QorTreeCtrl: the node model (insertion by path, keys, data), the error
+// report, and the selection and popup reports to the owner.
 #include "QorTreeCtrl.h"
 #include "CDialog.h"
 #include "CLineReader.h"
+#include "FieldSplitter.h"
 #include "COleControlModule.h"
 #include "QorTreeOwner.h"
 #include <algorithm>
@@ -24,44 +25,18 @@ QorTreeCtrl::~QorTreeCtrl() { Close(); }
 
 BOOL QorTreeCtrl::SplitFields(const std::string& text, std::vector<std::string>& fields,
                               const std::string& separators) {
-  fields.clear();
-  const size_t len = text.size();
-  size_t start = 0, pos = 0;
-  size_t sep = 0, sepFrom = std::string::npos;  // first separator at or after sepFrom
-  while (pos <= len) {
-    size_t open = text.find('"', pos);
-    size_t close = open == std::string::npos ? std::string::npos : text.find('"', open + 1);
-    // The search for the next separator is kept while the position has not
-    // passed it: a long run of quoted stretches before a far separator would
-    // otherwise rescan the rest of the line for each stretch.
-    if (sepFrom == std::string::npos || pos > sep || pos < sepFrom) {
-      sep = text.find_first_of(separators, pos);
-      sepFrom = pos;
-    }
-    if (sep != std::string::npos && open != std::string::npos && close != std::string::npos && sep >= open) {
-      pos = close + 1;  // the separator is quoted: the field stays open
-      continue;
-    }
-    size_t end = sep == std::string::npos ? len : sep;
-    std::string field = text.substr(start, end - start);
-    std::string trimmed = field;
-    while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
-    if (trimmed.size() > 1 && trimmed.front() == '"' && trimmed.back() == '"')
-      field = trimmed.substr(1, trimmed.size() - 2);
-    std::string unescaped;
-    unescaped.reserve(field.size());
-    for (size_t i = 0; i < field.size(); ++i) {
-      unescaped += field[i];
-      if (field[i] == '"' && i + 1 < field.size() && field[i + 1] == '"') ++i;
-    }
-    fields.push_back(unescaped);
-    if (sep == std::string::npos) break;
-    start = pos = sep + 1;
-  }
-  return !fields.empty();
+  return SplitQuotedFields(text, fields, separators) ? TRUE : FALSE;
 }
 
 BOOL QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& icon, const std::string& data) {
+  // Counted before anything else: the prefix search below is as costly as
+  // the chain it guards against.
+  const size_t backslashes = static_cast<size_t>(std::count(path.begin(), path.end(), '\\'));
+  if (backslashes >= kMaxPathDepth) {
+    ReportError(kFailInsert + path);
+    return FALSE;
+  }
+
   // The longest known prefix, reading the path as written.
   std::string key = path;
   size_t strip = 0;
@@ -82,7 +57,6 @@ BOOL QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& ico
   SplitFields(path, segments, "\\");
   // A backslash inside quotes makes the prefix search and the segments
   // disagree; such a path is refused rather than nested wrongly.
-  const size_t backslashes = static_cast<size_t>(std::count(path.begin(), path.end(), '\\'));
   if (backslashes + 1 != segments.size() || strip > segments.size()) {
     ReportError(kFailInsert + path);
     return FALSE;

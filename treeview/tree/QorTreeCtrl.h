@@ -19,20 +19,24 @@ public:
     kIdInsertCommand = 32768,
     kIdRemoveCommand = 32769,
   };
+  // Deepest path a node may have. Keys are whole paths, so a chain costs
+  // the square of its depth; without a bound one line of a few hundred
+  // kilobytes could ask for gigabytes.
+  static constexpr size_t kMaxPathDepth = 128;
 
   QorTreeCtrl();
   ~QorTreeCtrl() override;
 
   // TRUE when the path exists afterwards; FALSE when the widget refused a node
-  // or the path cannot be read as nodes (a quoted segment holding a backslash).
+  // or the path cannot be read as nodes (a quoted segment holding a backslash,
+  // or more than kMaxPathDepth levels).
   BOOL InsertNodePath(const std::string& path, const std::string& icon, const std::string& data);
   BOOL DeleteAllNodes();
   // Selects the node of a key, or else the first top-level node.
   void SelectNodePath(const std::string& key);
   std::string GetNodePath(HTREEITEM hItem) const;
 
-  // Splits at any separator character outside double quotes; removes
-  // enclosing quotes and halves doubled ones. TRUE when a field was found.
+  // SplitQuotedFields (FieldSplitter.h) under the class's own name.
   static BOOL SplitFields(const std::string& text, std::vector<std::string>& fields, const std::string& separators);
 
   void ReportError(const std::string& text);

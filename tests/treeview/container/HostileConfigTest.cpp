@@ -1,5 +1,5 @@
 // Hostile configuration files (random bytes with zero bytes, lines of
-// megabytes, paths thousands of segments deep, thousands of quotes) mixed
+// megabytes, paths far deeper than the tree takes, thousands of quotes) mixed
 // with known records: the control survives each load, still answers its
 // properties, and the tree holds exactly the nodes the known records make.
 #include <algorithm>
@@ -16,6 +16,8 @@ const uint32_t kSeed = 20261208;
 // Every known record lives under a root with this prefix; hostile lines
 // never start with it, so they cannot reach those subtrees.
 const char kRootPrefix[] = "Known-";
+// The deepest path the control builds, as documented.
+const size_t kMaxPathDepth = 128;
 
 // The known records' nodes, built from the record rules stated plainly: a
 // record is path|icon|data; the path's backslash-separated prefixes each
@@ -52,6 +54,8 @@ public:
     hostileBound += static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
     hostileBound += static_cast<size_t>(std::count(text.begin(), text.end(), '\\'));
   }
+  // A line the control must turn down whole, known prefix or not.
+  void Refused(const std::string& line) { bytes += line + "\r\n"; }
   void KnownRecords(int root, int count) {
     for (int i = 0; i < count; ++i) {
       std::string path = kRootPrefix + std::to_string(root);
@@ -199,21 +203,28 @@ TEST_F(HostileConfig, LinesOfMegabytesLoadAndKeepTheirDataWhole) {
   EXPECT_TRUE(c.GetString(kSelectedData) == huge);
 }
 
-TEST_F(HostileConfig, PathsThousandsOfSegmentsDeepBuildTheWholeChain) {
+TEST_F(HostileConfig, PathsUpToTheDepthLimitBuildTheWholeChainDeeperOnesNothing) {
   HostileFile f(rng);
   f.KnownRecords(1, 10);
   std::string deep = std::string(kRootPrefix) + "deep";
-  for (int i = 0; i < 2500; ++i) deep += "\\s" + std::to_string(i);
+  for (size_t i = 1; i < kMaxPathDepth; ++i) deep += "\\s" + std::to_string(i);
   f.Record(deep, "bottom");
-  // The same chain again, one segment longer: only one more node.
-  f.Record(deep + "\\last", "last");
-  // Thousands of empty segments under a hostile root.
+  // One level more is refused whole, under a known chain or not.
+  f.Refused(deep + "\\last||last");
+  std::string deeper = std::string(kRootPrefix) + "deeper";
+  for (int i = 0; i < 2500; ++i) deeper += "\\s" + std::to_string(i);
+  f.Refused(deeper + "||x");
+  // Thousands of empty segments, and a line of 300,000 levels whose keys
+  // alone would fill tens of gigabytes.
   f.Hostile("Hollow" + std::string(3000, '\\') + "|x|y");
+  std::string abyss = "Abyss";
+  for (int i = 0; i < 300000; ++i) abyss += "\\a";
+  f.Hostile(abyss + "|x|y");
   f.KnownRecords(2, 10);
   LoadAndCheck(f);
-  ASSERT_EQ(c.PutString(kSelectedNodes, deep + "\\last"), S_OK);
-  EXPECT_EQ(c.GetString(kSelectedData), "last");
-  EXPECT_TRUE(c.GetString(kSelectedNodes) == deep + "\\last");
+  ASSERT_EQ(c.PutString(kSelectedNodes, deep), S_OK);
+  EXPECT_EQ(c.GetString(kSelectedData), "bottom");
+  EXPECT_TRUE(c.GetString(kSelectedNodes) == deep);
 }
 
 TEST_F(HostileConfig, ThousandsOfQuotesNeitherHangNorReachTheKnownRecords) {

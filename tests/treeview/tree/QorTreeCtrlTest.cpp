@@ -161,6 +161,24 @@ TEST_F(TreeTest, AQuotedSegmentHoldingABackslashIsRefusedAndCreatesNothing) {
   EXPECT_EQ(tree.GetCount(), 1u);
 }
 
+TEST_F(TreeTest, PathsUpToTheDepthLimitAreBuiltDeeperOnesAreRefusedWholeAndAtOnce) {
+  std::string path = "L0";
+  for (size_t i = 1; i < QorTreeCtrl::kMaxPathDepth; ++i) path += "\\L" + std::to_string(i);
+  ASSERT_TRUE(tree.InsertNodePath(path, "", "bottom"));
+  EXPECT_EQ(tree.GetCount(), QorTreeCtrl::kMaxPathDepth);
+  EXPECT_EQ(tree.GetNodePath(Select(path)), path);
+  // One level more, below the known chain: nothing new, not even a prefix.
+  EXPECT_FALSE(tree.InsertNodePath(path + "\\deeper", "", ""));
+  EXPECT_FALSE(tree.InsertNodePath("Other" + path.substr(2) + "\\deeper", "", ""));
+  // A line of 200,000 levels: keys are whole paths, so building it would
+  // take tens of gigabytes; it must be turned down before any of that.
+  std::string abyss = "A";
+  for (int i = 0; i < 200000; ++i) abyss += "\\a";
+  EXPECT_FALSE(tree.InsertNodePath(abyss, "", ""));
+  EXPECT_EQ(tree.GetCount(), QorTreeCtrl::kMaxPathDepth);
+  EXPECT_EQ(tree.GetNodeDataCount(), QorTreeCtrl::kMaxPathDepth);
+}
+
 TEST_F(TreeTest, GetNodePathJoinsTheLabelsFromTheTopLevelDown) {
   ASSERT_TRUE(tree.InsertNodePath("First", "", ""));
   ASSERT_TRUE(tree.InsertNodePath("Second\\Mid\\Leaf", "", ""));
