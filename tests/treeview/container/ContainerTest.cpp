@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <objsafe.h>
 #include <algorithm>
+#include <map>
 #include "DialogWatcher.h"
 #include "QorTreeViewIds.h"
 #include "TestContainer.h"
@@ -385,6 +386,124 @@ TEST_F(ControlTest, SavingAndReloadingRestoresNoPropertyOnlyVersionAndExtent) {
   EXPECT_EQ(again.GetString(kURL), "");
   EXPECT_EQ(again.GetString(kConfigFile), "");
   EXPECT_EQ(SendMessageW(again.TreeWindow(), TVM_GETCOUNT, 0, 0), 0);
+}
+
+namespace {
+// A property bag as a web page's <object> element gives one: names to
+// values, strings for anything written by hand.
+class MemoryBag : public IPropertyBag {
+public:
+  ~MemoryBag() {
+    for (auto& v : values) VariantClear(&v.second);
+  }
+  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    if (riid != IID_IUnknown && riid != IID_IPropertyBag) return *ppv = nullptr, E_NOINTERFACE;
+    *ppv = this;
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP Read(LPCOLESTR name, VARIANT* v, IErrorLog*) override {
+    auto it = values.find(name);
+    if (it == values.end()) return E_INVALIDARG;
+    VARTYPE wanted = V_VT(v);
+    VariantInit(v);
+    return wanted == VT_EMPTY ? VariantCopy(v, &it->second) : VariantChangeType(v, &it->second, 0, wanted);
+  }
+  STDMETHODIMP Write(LPCOLESTR name, VARIANT* v) override {
+    VARIANT& slot = values[name];
+    VariantClear(&slot);
+    return VariantCopy(&slot, v);
+  }
+  void PutText(const wchar_t* name, const wchar_t* text) {
+    VARIANT v;
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = SysAllocString(text);
+    Write(name, &v);
+    VariantClear(&v);
+  }
+  std::map<std::wstring, VARIANT> values;
+};
+
+SIZEL Extent(IUnknown* control) {
+  IOleObject* ole = nullptr;
+  SIZEL size = {};
+  if (SUCCEEDED(control->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)))) {
+    ole->GetExtent(DVASPECT_CONTENT, &size);
+    ole->Release();
+  }
+  return size;
+}
+}  // namespace
+
+TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheExtentAndAHandWrittenBagStillLoads) {
+  IOleObject* ole = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
+  SIZEL extent = {4321, 1234};
+  ASSERT_EQ(ole->SetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  ole->Release();
+
+  MemoryBag saved;
+  IPersistPropertyBag* bag = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)), S_OK);
+  ASSERT_EQ(bag->Save(&saved, TRUE, TRUE), S_OK);
+  bag->Release();
+  ASSERT_EQ(saved.values.size(), 3u);
+  EXPECT_EQ(V_I4(&saved.values[L"_Version"]), 0x10000);
+  EXPECT_EQ(V_I4(&saved.values[L"_ExtentX"]), 4321);
+  EXPECT_EQ(V_I4(&saved.values[L"_ExtentY"]), 1234);
+
+  IStorage* stg = nullptr;
+  ILockBytes* bytes = nullptr;
+  ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes), S_OK);
+  ASSERT_EQ(StgCreateDocfileOnILockBytes(bytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stg), S_OK);
+  IPersistStorage* ps = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&ps)), S_OK);
+  ASSERT_EQ(ps->Save(stg, TRUE), S_OK);
+  ps->Release();
+  c.Close();
+
+  // Each form brings the extent back into a new control.
+  {
+    TestContainer fromBag;
+    ASSERT_EQ(fromBag.Create(QORTREEVIEW_PROGID), S_OK);
+    ASSERT_EQ(fromBag.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)), S_OK);
+    EXPECT_EQ(bag->Load(&saved, nullptr), S_OK);
+    bag->Release();
+    EXPECT_EQ(Extent(fromBag.Unknown()).cx, 4321);
+    EXPECT_EQ(Extent(fromBag.Unknown()).cy, 1234);
+  }
+  {
+    TestContainer fromStorage;
+    ASSERT_EQ(fromStorage.Create(QORTREEVIEW_PROGID), S_OK);
+    ASSERT_EQ(fromStorage.Unknown()->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&ps)), S_OK);
+    EXPECT_EQ(ps->Load(stg), S_OK);
+    ps->Release();
+    EXPECT_EQ(Extent(fromStorage.Unknown()).cx, 4321);
+    EXPECT_EQ(Extent(fromStorage.Unknown()).cy, 1234);
+  }
+  stg->Release();
+  bytes->Release();
+
+  // A page's parameters: text values, a name the control does not keep, a
+  // value that is not a number and a missing one. The load succeeds (a
+  // failure would stop the page from showing the control), takes the
+  // number, and keeps the default where there is none.
+  TestContainer fromPage;
+  ASSERT_EQ(fromPage.Create(QORTREEVIEW_PROGID), S_OK);
+  const SIZEL defaults = Extent(fromPage.Unknown());
+  MemoryBag page;
+  page.PutText(L"_ExtentX", L"2500");
+  page.PutText(L"_ExtentY", L"wide");
+  page.PutText(L"URL", L"http://127.0.0.1");
+  ASSERT_EQ(fromPage.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)), S_OK);
+  EXPECT_EQ(bag->Load(&page, nullptr), S_OK);
+  MemoryBag empty;
+  EXPECT_EQ(bag->Load(&empty, nullptr), S_OK);
+  bag->Release();
+  EXPECT_EQ(Extent(fromPage.Unknown()).cx, 2500);
+  EXPECT_EQ(Extent(fromPage.Unknown()).cy, defaults.cy);
+  EXPECT_EQ(fromPage.GetString(kURL), "");
 }
 
 TEST_F(ControlTest, TheControlNamesItsPageItsEventsAndItsStatus) {
