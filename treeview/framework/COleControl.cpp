@@ -4,6 +4,8 @@
 #include "COleControl.h"
 #include "COleControlModule.h"
 #include "CModuleStateScope.h"
+#include "CEnumConnectionPoints.h"
+#include <new>
 #include <string>
 
 COleControl::COleControl(REFIID iidPrimary, REFIID iidEvents)
@@ -90,8 +92,9 @@ STDMETHODIMP_(ULONG) COleControl::Release() {
 }
 
 STDMETHODIMP COleControl::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) {
-  if (ppEnum) *ppEnum = nullptr;
-  return E_NOTIMPL;
+  if (!ppEnum) return E_POINTER;
+  *ppEnum = new (std::nothrow) CEnumConnectionPoints({&m_cpEvents, &m_cpPropNotify});
+  return *ppEnum ? S_OK : E_OUTOFMEMORY;
 }
 
 STDMETHODIMP COleControl::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) {

@@ -548,6 +548,55 @@ TEST_F(ControlTest, TheControlNamesItsPageItsEventsAndItsStatus) {
   ole->Release();
 }
 
+TEST_F(ControlTest, ItsConnectionPointsAreListedAndEachFindsItself) {
+  IConnectionPointContainer* cpc = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc)), S_OK);
+  IEnumConnectionPoints* e = nullptr;
+  ASSERT_EQ(cpc->EnumConnectionPoints(&e), S_OK);
+  IConnectionPoint* got[3] = {};
+  ULONG fetched = 0;
+  EXPECT_EQ(e->Next(3, got, &fetched), S_FALSE);  // fewer than asked for
+  ASSERT_EQ(fetched, 2u);
+  std::vector<GUID> iids;
+  for (ULONG i = 0; i < fetched; ++i) {
+    IID iid = {};
+    EXPECT_EQ(got[i]->GetConnectionInterface(&iid), S_OK);
+    iids.push_back(iid);
+    IConnectionPoint* found = nullptr;
+    EXPECT_EQ(cpc->FindConnectionPoint(iid, &found), S_OK);
+    EXPECT_EQ(found, got[i]);
+    if (found) found->Release();
+    got[i]->Release();
+  }
+  EXPECT_TRUE(IsEqualGUID(iids[0], DIID__DQorTreeViewEvents));
+  EXPECT_TRUE(IsEqualGUID(iids[1], IID_IPropertyNotifySink));
+
+  // Skip, Reset and a clone that keeps its own place.
+  EXPECT_EQ(e->Skip(5), S_FALSE);
+  EXPECT_EQ(e->Next(1, got, nullptr), S_FALSE);
+  EXPECT_EQ(e->Reset(), S_OK);
+  EXPECT_EQ(e->Skip(1), S_OK);
+  IEnumConnectionPoints* clone = nullptr;
+  ASSERT_EQ(e->Clone(&clone), S_OK);
+  EXPECT_EQ(e->Next(1, got, nullptr), S_OK);
+  got[0]->Release();
+  EXPECT_EQ(e->Next(1, got, nullptr), S_FALSE);
+  ASSERT_EQ(clone->Next(1, got, nullptr), S_OK);
+  IID iid = {};
+  got[0]->GetConnectionInterface(&iid);
+  EXPECT_TRUE(IsEqualGUID(iid, IID_IPropertyNotifySink));
+  got[0]->Release();
+  e->Release();
+  cpc->Release();
+  // The clone outlives the enumerator and the container's reference; the
+  // control stays alive through it until it goes.
+  c.Close();
+  EXPECT_EQ(clone->Reset(), S_OK);
+  EXPECT_EQ(clone->Next(1, got, nullptr), S_OK);
+  got[0]->Release();
+  clone->Release();
+}
+
 TEST_F(ControlTest, ThePropertyPageIsGeneralAndHoldsOnlyThePlaceholder) {
   IPropertyPage* page = nullptr;
   ASSERT_EQ(CoCreateInstance(CLSID_QorTreeViewPropPage, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
