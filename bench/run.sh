@@ -49,12 +49,8 @@ http {
 }
 CONF
 
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
-"$here/tools/wine-prefix.sh" >/dev/null
-exec 9>/tmp/qor-port80.lock
-flock 9
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+. "$here/tools/wine-session.sh"
+wine_session "$build"
 
 nginx_pid= server_pid=
 cleanup() {

@@ -11,12 +11,7 @@ build=$(cd "${1:?usage: treeview-load.sh BUILD_DIR [RUNS]}" && pwd); runs=${2:-5
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build" "$runs"
 fi
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
-"$here/tools/wine-prefix.sh"
-exec 9>/tmp/qor-port80.lock
-flock 9
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+. "$here/tools/wine-session.sh"
+wine_session "$build"
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); $(wine --version); $(date -u +%F)"
 wine "$build/bin/qortree_bench.exe" "$runs" </dev/null

@@ -10,11 +10,6 @@ build=$(cd "${1:?usage: dev-ctest.sh BUILD_DIR [ctest args]}" && pwd); shift
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "$@"
 fi
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
-"$here/tools/wine-prefix.sh"
-exec 9>/tmp/qor-port80.lock
-flock 9
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+. "$here/tools/wine-session.sh"
+wine_session "$build"
 ctest --test-dir "$build" --output-on-failure "$@"

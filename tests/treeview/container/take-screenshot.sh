@@ -15,13 +15,8 @@ esac
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 800x600x24" "$0" "$build" "$out" "$kind"
 fi
-export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
-"$here/tools/wine-prefix.sh"
-exec 9>/tmp/qor-port80.lock
-flock 9
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+. "$here/tools/wine-session.sh"
+wine_session "$build"
 QOR_HOLD_SECONDS=$hold wine "$build/bin/$program" >/dev/null 2>&1 </dev/null &
 sleep "$wait"
 "$here/tools/screenshot.sh" "$out.full.png"
