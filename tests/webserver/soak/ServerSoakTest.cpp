@@ -196,6 +196,16 @@ protected:
 
     bool Running() const { return GetTickCount64() < m_nEnd; }
 
+    // A refused connect is counted, and the client backs off a little.
+    bool Connect(RawClient& client)
+    {
+        if (client.Connect(kPort))
+            return true;
+        ++m_counts.connectFailed;
+        Sleep(50);
+        return false;
+    }
+
     void Wrong(const std::string& what)
     {
         ++m_counts.wrong;
@@ -225,11 +235,8 @@ protected:
         std::mt19937 random(seed);
         while (Running()) {
             RawClient client;
-            if (!client.Connect(kPort)) {
-                ++m_counts.connectFailed;
-                Sleep(50);
+            if (!Connect(client))
                 continue;
-            }
             int nRequests = 1 + static_cast<int>(random() % 8);
             for (int i = 0; i < nRequests && Running(); ++i) {
                 if (!Check(client, m_exchanges[random() % m_exchanges.size()]))
@@ -245,11 +252,8 @@ protected:
         const std::string request = "GET /a.txt HTTP/1.1\r\nConnection: close\r\n\r\n";
         while (Running()) {
             RawClient client;
-            if (!client.Connect(kPort)) {
-                ++m_counts.connectFailed;
-                Sleep(50);
+            if (!Connect(client))
                 continue;
-            }
             if (!Check(client, {request, Found("A")}))
                 continue;
             if (client.WaitClosed(5000))
@@ -265,11 +269,8 @@ protected:
         std::mt19937 random(seed);
         while (Running()) {
             RawClient client;
-            if (!client.Connect(kPort)) {
-                ++m_counts.connectFailed;
-                Sleep(50);
+            if (!Connect(client))
                 continue;
-            }
             switch (random() % 4) {
             case 0: {   // random bytes, then gone
                 std::string bytes;
@@ -310,11 +311,8 @@ protected:
         bool bTooSlow = false;
         while (Running()) {
             RawClient client;
-            if (!client.Connect(kPort)) {
-                ++m_counts.connectFailed;
-                Sleep(50);
+            if (!Connect(client))
                 continue;
-            }
             const std::string request = "GET /a.txt HTTP/1.1\r\n\r\n";
             // 23 bytes: 40 ms apart is under a second; 250 ms apart runs
             // past the deadline after about 12 bytes.
@@ -352,11 +350,8 @@ protected:
         std::mt19937 random(seed);
         while (Running()) {
             RawClient client;
-            if (!client.Connect(kPort)) {
-                ++m_counts.connectFailed;
-                Sleep(50);
+            if (!Connect(client))
                 continue;
-            }
             if (!client.SendAll(GetRequest("/big.bin")))
                 continue;
             std::string first = client.Read(9 + random() % 3000, kAnswerTimeoutMs);
