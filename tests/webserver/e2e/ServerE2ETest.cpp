@@ -1,5 +1,6 @@
 // OrraWebServer.exe end to end: started with a temporary web root, spoken
 // to byte for byte on 127.0.0.1:80, its log pane read, closed with WM_CLOSE.
+#include "ExpectedAnswers.h"
 #include "RawClient.h"
 #include "ServerProcess.h"
 
@@ -16,22 +17,11 @@ using testsupport::TempFolder;
 namespace {
 
 const unsigned short kPort = 80;
-const char kHeadFound[] = "HTTP/1.1 200 File Exists\r\n\r\n";
-const char kHeadMissing[] = "HTTP/1.1 404 File not found\r\n\r\n";
 
-std::string Found(const std::string& body)
-{
-    return "HTTP/1.1 200 Sending file\r\ncontent-length: " + std::to_string(body.size()) +
-           "\r\n\r\n" + body;
-}
-
-std::string NotFound(const std::string& name)
-{
-    std::string page = "<html><body><h1>404</h1><b>Couldn't find file: " + name +
-                       "</b></body></html>\r\n";
-    return "HTTP/1.1 404 File not found!\r\ncontent-length: " + std::to_string(page.size()) +
-           "\r\n\r\n" + page;
-}
+using expected::Found;
+using expected::NotFound;
+using expected::kHeadFound;
+using expected::kHeadMissing;
 
 std::string Ask(RawClient& client, const std::string& request)
 {

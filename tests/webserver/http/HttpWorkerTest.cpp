@@ -4,6 +4,7 @@
 #include "CHttpThread.h"
 #include "CListenThread.h"
 #include "Globals.h"
+#include "ExpectedAnswers.h"
 #include "RawClient.h"
 
 #include <gtest/gtest.h>
@@ -37,22 +38,11 @@ std::string Pattern(size_t n)
     return s;
 }
 
-std::string NotFound(const std::string& escapedName)
-{
-    std::string page = "<html><body><h1>404</h1><b>Couldn't find file: " + escapedName +
-                       "</b></body></html>\r\n";
-    return "HTTP/1.1 404 File not found!\r\ncontent-length: " + std::to_string(page.size()) +
-           "\r\n\r\n" + page;
-}
+using expected::Found;
+using expected::NotFound;
+using expected::kHeadFound;
+using expected::kHeadMissing;
 
-std::string Found(const std::string& body)
-{
-    return "HTTP/1.1 200 Sending file\r\ncontent-length: " + std::to_string(body.size()) +
-           "\r\n\r\n" + body;
-}
-
-const char kHeadFound[] = "HTTP/1.1 200 File Exists\r\n\r\n";
-const char kHeadMissing[] = "HTTP/1.1 404 File not found\r\n\r\n";
 
 class HttpWorker : public ::testing::Test
 {

@@ -6,6 +6,7 @@
 //
 // Every loop is bounded by the load's end time and every wait by a
 // timeout. QOR_SOAK_SECONDS overrides the load's length (default 40 s).
+#include "ExpectedAnswers.h"
 #include "RawClient.h"
 #include "ServerProcess.h"
 
@@ -33,19 +34,8 @@ const unsigned short kPort = 80;
 const DWORD kAnswerTimeoutMs = 15000;
 const size_t kBigFileBytes = 3 * 1024 * 1024;
 
-std::string Found(const std::string& body)
-{
-    return "HTTP/1.1 200 Sending file\r\ncontent-length: " + std::to_string(body.size()) +
-           "\r\n\r\n" + body;
-}
-
-std::string NotFound(const std::string& name)
-{
-    std::string page = "<html><body><h1>404</h1><b>Couldn't find file: " + name +
-                       "</b></body></html>\r\n";
-    return "HTTP/1.1 404 File not found!\r\ncontent-length: " + std::to_string(page.size()) +
-           "\r\n\r\n" + page;
-}
+using expected::Found;
+using expected::NotFound;
 
 // One request and the exact answer it must get.
 struct Exchange
