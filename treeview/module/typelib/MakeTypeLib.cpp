@@ -1,20 +1,18 @@
 // MakeTypeLib: writes the control's type library (QorTreeViewLib) with the
 // system's type library writer, so that every attribute is exact, help
-// strings on dispatch properties included. Usage: MakeTypeLib OUT.tlb
-// Run at build time under Wine; the result is embedded as TYPELIB 1.
+// strings on dispatch properties included. Usage: MakeTypeLib OUT.tlb win32|win64
+// Run at build time under Wine; the result is embedded as TYPELIB 1. Always
+// built for x64 and told the target's architecture, so that a build of the
+// 32-bit control never has to run a 32-bit program.
 #include <windows.h>
 #include <oleauto.h>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 #include "QorTreeViewIds.h"
 
 namespace {
-#ifdef _WIN64
-const SYSKIND kSysKind = SYS_WIN64;
-#else
-const SYSKIND kSysKind = SYS_WIN32;
-#endif
 
 HRESULT g_hr = S_OK;
 int g_line = 0;
@@ -105,15 +103,16 @@ ITypeInfo* AsTypeInfo(ICreateTypeInfo2* cti) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) {
-    fprintf(stderr, "usage: MakeTypeLib OUT.tlb\n");
+  const bool win32 = argc == 3 && wcscmp(argv[2], L"win32") == 0;
+  if (argc != 3 || (!win32 && wcscmp(argv[2], L"win64") != 0)) {
+    fprintf(stderr, "usage: MakeTypeLib OUT.tlb win32|win64\n");
     return 2;
   }
   CoInitialize(nullptr);
   ICreateTypeLib2* lib = nullptr;
   ITypeLib* stdole = nullptr;
   ITypeInfo* dispatch = nullptr;
-  CHECK(CreateTypeLib2(kSysKind, argv[1], &lib));
+  CHECK(CreateTypeLib2(win32 ? SYS_WIN32 : SYS_WIN64, argv[1], &lib));
   CHECK(LoadTypeLib(L"stdole2.tlb", &stdole));
   CHECK(stdole->GetTypeInfoOfGuid(IID_IDispatch, &dispatch));
   if (FAILED(g_hr)) {
