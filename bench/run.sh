@@ -55,14 +55,14 @@ wine_session "$build"
 nginx_pid= server_pid=
 cleanup() {
   [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null || true
-  [ -n "$server_pid" ] && wine taskkill /f /im OrraWebServer.exe >/dev/null 2>&1 || true
-  wineserver -k 2>/dev/null || true
+  [ -n "$server_pid" ] && qor_wine taskkill /f /im OrraWebServer.exe >/dev/null 2>&1 || true
+  qor_wineserver -k 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
 nginx -c "$work/nginx/nginx.conf" &
 nginx_pid=$!
-wine "$build/bin/OrraWebServer.exe" "$(winepath -w "$site")\\" </dev/null >/dev/null 2>&1 &
+"$QOR_WINE" "$build/bin/OrraWebServer.exe" "$(qor_wine winepath -w "$site")\\" </dev/null >/dev/null 2>&1 &
 server_pid=$!
 for _ in $(seq 100); do
   curl -sf -o /dev/null http://127.0.0.1/1k.bin && curl -sf -o /dev/null http://127.0.0.1:8089/1k.bin && break
@@ -124,7 +124,7 @@ section=$work/server-section.md
   echo
   echo "Measured with \`bench/run.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC'):"
   echo "$cpu, $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo) RAM,"
-  echo "$(. /etc/os-release; echo "$PRETTY_NAME"), $(wine --version), $(nginx -v 2>&1 | sed 's/.*: //'),"
+  echo "$(. /etc/os-release; echo "$PRETTY_NAME"), $(qor_wine --version), $(nginx -v 2>&1 | sed 's/.*: //'),"
   echo "$(wrk -v 2>&1 | head -1 | awk '{ print $1, $2 }'), ab $(ab -V | awk '/Version/ { print $5; exit }')."
   echo
   echo "Command: \`bench/run.sh ${build#$here/} $secs\` (wrk: \`wrk -t1 -cN -d${secs}s\`;"

@@ -13,5 +13,5 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 . "$here/tools/wine-session.sh"
 wine_session "$build"
-echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); $(wine --version); $(date -u +%F)"
-wine "$build/bin/qortree_bench.exe" "$runs" </dev/null
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); $(qor_wine --version); $(date -u +%F)"
+qor_wine "$build/bin/qortree_bench.exe" "$runs" </dev/null

@@ -1,12 +1,14 @@
 # qor_add_wine_test(NAME <name> COMMAND <target> [args...]
 #                   [WIN32] [PORT80] [TIMEOUT s] [LABELS ...])
 # Registers a Windows test program with CTest; the crosscompiling emulator
-# (tools/wine-run.sh) runs it under Wine. WIN32 marks tests that the win32
-# preset runs too; PORT80 serialises tests that bind the server's port.
+# (tools/wine-run.sh) runs it under Wine. Every such test carries the label
+# "wine" (test.sh leaves the win32 ones out where 32-bit programs cannot
+# run). WIN32 marks tests that the win32 preset runs too; PORT80 serialises
+# tests that bind the server's port.
 function(qor_add_wine_test)
   cmake_parse_arguments(T "WIN32;PORT80" "NAME;TIMEOUT" "COMMAND;LABELS" ${ARGN})
   add_test(NAME ${T_NAME} COMMAND ${T_COMMAND})
-  set(labels ${T_LABELS})
+  set(labels wine ${T_LABELS})
   if(T_WIN32)
     list(APPEND labels win32)
   endif()

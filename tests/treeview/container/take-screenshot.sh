@@ -17,7 +17,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 . "$here/tools/wine-session.sh"
 wine_session "$build"
-QOR_HOLD_SECONDS=$hold wine "$build/bin/$program" >/dev/null 2>&1 </dev/null &
+QOR_HOLD_SECONDS=$hold "$QOR_WINE" "$build/bin/$program" >/dev/null 2>&1 </dev/null &
 sleep "$wait"
 "$here/tools/screenshot.sh" "$out.full.png"
 wait

@@ -11,7 +11,7 @@ set -euo pipefail
 mode=${1:?mode}; bin=$(cd "${2:?bin dir}" && pwd); site=$(cd "${3:?site dir}" && pwd)
 shot=${4:-}
 : "${WINEPREFIX:?run through tools/dev-ctest.sh or test.sh}"
-export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+. "$(dirname "${BASH_SOURCE[0]}")/../../../tools/wine-env.sh"
 work=$(mktemp -d)
 server_pid=
 cleanup() {
@@ -27,8 +27,8 @@ command -v curl >/dev/null || fail "curl is not installed"
 if [ "$mode" = chromium ]; then
   command -v chromium >/dev/null || fail "chromium is not installed (apt-get install chromium)"
 fi
-root="$(winepath -w "$site")\\"
-wine "$bin/OrraWebServer.exe" "$root" </dev/null >/dev/null 2>&1 &
+root="$(qor_wine winepath -w "$site")\\"
+"$QOR_WINE" "$bin/OrraWebServer.exe" "$root" </dev/null >/dev/null 2>&1 &
 server_pid=$!
 for _ in $(seq 100); do
   curl -s -o /dev/null --max-time 1 http://127.0.0.1/ && break
@@ -87,7 +87,7 @@ PY
 esac
 
 status=0
-timeout 30 wine "$bin/close_server.exe" </dev/null || status=$?
+timeout 30 "$(dirname "${BASH_SOURCE[0]}")/../../../tools/wine-run.sh" "$bin/close_server.exe" </dev/null || status=$?
 timeout 10 tail --pid="$server_pid" -f /dev/null || true
 server_pid=
 [ "$status" = 0 ] || fail "server exit code $status after WM_CLOSE"
