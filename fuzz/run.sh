@@ -11,7 +11,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
 seconds=${1:-60}
-targets=(${2:-FuzzRequest FuzzText FuzzFields})
+read -r -a targets <<<"${2:-FuzzRequest FuzzText FuzzFields}"
 out=$root/build/fuzz
 mkdir -p "$out"
 
@@ -20,6 +20,7 @@ if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux
   apt-get install -y --no-install-recommends clang libclang-rt-14-dev
 fi
 
+# shellcheck disable=SC2054 # the commas belong to one flag
 flags=(-std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Wall -Wextra -Wshadow)
 for target in FuzzRequest FuzzText; do
   clang++ "${flags[@]}" -I"$here/shim" -I"$root/webserver/http" "$here/$target.cpp" \
@@ -35,7 +36,7 @@ i=0
 for head in 'GET / HTTP/1.1\r\n\r\n' 'HEAD /a/b.txt HTTP/1.1\r\nConnection: close\r\n\r\n' \
             'GET /../x HTTP/1.0\r\n\r\n' 'GET /a/.. ./CON.txt HTTP/1.1\r\n\r\n' \
             'GET /x:y HTTP/1.1\r\nConnection: keep-alive, Close\r\n\r\n' 'POST / HTTP/1.1\r\n\r\n'; do
-  printf "$head" >"$seeds/seed$i"; i=$((i + 1))
+  printf "%b" "$head" >"$seeds/seed$i"; i=$((i + 1))
 done
 
 status=0
@@ -56,5 +57,5 @@ for target in "${targets[@]}"; do
     grep -E 'ERROR|fuzz_|Test unit written|SUMMARY' "$out/$target.log" | head -20
     exit $status
   fi
-  echo "corpus: $(ls "$corpus" | wc -l) inputs"
+  echo "corpus: $(find "$corpus" -type f | wc -l) inputs"
 done

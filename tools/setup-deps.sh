@@ -4,6 +4,7 @@
 # The 32-bit Wine (wine32:i386) only where this kernel runs 32-bit programs:
 # elsewhere its post-install scripts fail, and nothing could use it.
 set -euo pipefail
+# shellcheck source=wine-env.sh
 . "$(dirname "$0")/wine-env.sh"
 pkgs=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
       libwine-dev wine wine64 fonts-wine xvfb xauth x11-apps imagemagick

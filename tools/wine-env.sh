@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by every script that runs a Windows program: the one place that
 # decides how Wine starts them on this host.
 #

@@ -1,9 +1,11 @@
+# shellcheck shell=bash
 # Sourced by the scripts that run programs of one build tree under Wine.
 # wine_session BUILD_DIR: uses the tree's own prefix (BUILD_DIR/wineprefix),
 # takes the port-80 lock on fd 9 for the rest of the script (the server's
 # tests and benchmarks bind that port), keeps one wineserver alive until the
 # script exits, and starts Wine's services detached from any program's
 # output (started by a program under test, they would hold its pipes open).
+# shellcheck source=wine-env.sh
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 wine_session() {
   local tools

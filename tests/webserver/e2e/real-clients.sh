@@ -11,6 +11,7 @@ set -euo pipefail
 mode=${1:?mode}; bin=$(cd "${2:?bin dir}" && pwd); site=$(cd "${3:?site dir}" && pwd)
 shot=${4:-}
 : "${WINEPREFIX:?run through tools/dev-ctest.sh or test.sh}"
+# shellcheck source=../../../tools/wine-env.sh
 . "$(dirname "${BASH_SOURCE[0]}")/../../../tools/wine-env.sh"
 work=$(mktemp -d)
 server_pid=
@@ -61,6 +62,7 @@ curl)
 chromium)
   [ -n "$shot" ] || fail "screenshot path missing"
   mkdir -p "$(dirname "$shot")"
+  # shellcheck disable=SC2054 # --window-size takes a comma
   flags=(--headless --no-sandbox --disable-gpu --disable-quic --no-first-run
          --disable-background-networking --disable-component-update --disable-sync
          --user-data-dir="$work/profile" --window-size=800,500 --hide-scrollbars

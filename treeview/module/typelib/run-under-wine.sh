@@ -7,6 +7,7 @@
 set -euo pipefail
 tool=$1 out=$2 arch=$3
 export WINEPREFIX=$4
+# shellcheck source=../../../tools/wine-env.sh
 . "$(dirname "$0")/../../../tools/wine-env.sh"
 advice="check that Wine runs here: WINEPREFIX=$WINEPREFIX tools/wine-run.sh cmd /c ver (tools/setup-deps.sh installs it); remove $WINEPREFIX to start afresh"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
