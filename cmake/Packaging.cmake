@@ -35,6 +35,10 @@ set(QOR_PACKAGE_ZIP OrraWebServer-QorTreeView-${PROJECT_VERSION}-${QOR_PACKAGE_A
 set(CPACK_PACKAGE_FILE_NAME ${QOR_PACKAGE_ZIP})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# The zip's binaries are stripped with the target's strip (CMAKE_STRIP) as
+# they are installed; build/<preset>/bin keeps the unstripped ones, whose
+# symbols turn a crash address into a function name.
+set(CPACK_STRIP_FILES ON)
 include(CPack)
 
 # The package test makes the zip afresh from the built tree, then checks
@@ -65,5 +69,5 @@ add_test(NAME package_checker
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/packaging/check-package-test.sh
           ${CMAKE_SOURCE_DIR}/tools/check-package.sh ${CMAKE_OBJDUMP}
           $<TARGET_FILE:OrraWebServer> ${qor_mingw_runtime} ${QOR_PACKAGE_ARCH}
-          "${qor_other_arch_binary}")
+          "${qor_other_arch_binary}" ${CMAKE_STRIP})
 set_tests_properties(package_checker PROPERTIES TIMEOUT 60 LABELS win32)

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# check-package-test.sh CHECKER OBJDUMP GOOD_BINARY MINGW_DLL ARCH OTHER_ARCH_BINARY
+# check-package-test.sh CHECKER OBJDUMP BINARY MINGW_DLL ARCH OTHER_ARCH_BINARY STRIP
 # Feeds the package checker zips with known faults and one sound zip: it
 # must refuse each fault (missing file, MinGW runtime import, stray binary,
-# binary of the other architecture, wrong name) and accept the sound one.
-# ARCH (win64 or win32) is GOOD_BINARY's; OTHER_ARCH_BINARY is any PE file of
-# the other one (empty: that case is skipped).
+# binary of the other architecture, unstripped binary, wrong name) and
+# accept the sound one. ARCH (win64 or win32) is BINARY's, an unstripped
+# build output that STRIP makes shippable; OTHER_ARCH_BINARY is any PE file
+# of the other one (empty: that case is skipped).
 set -uo pipefail
-checker=$1 objdump=$2 good=$3 mingw=$4 arch=$5 other=${6:-}
+checker=$1 objdump=$2 unstripped=$3 mingw=$4 arch=$5 other=${6:-} strip=$7
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+good=$work/good.exe
+"$strip" -o "$good" "$unstripped" || { echo "FAIL cannot strip $unstripped"; exit 1; }
 failures=0
 list=OrraWebServer.exe,QorTreeView.ocx,README.md
 
@@ -50,6 +53,9 @@ if [ -n "$other" ]; then
   layout foreign $top; cp "$other" "$work/foreign/$top/QorTreeView.ocx"; zipit foreign $top
   expect 1 "a binary of the other architecture is refused" "$work/foreign/$top.zip" "QorTreeView.ocx is pei-"
 fi
+
+layout symbols $top; cp "$unstripped" "$work/symbols/$top/QorTreeView.ocx"; zipit symbols $top
+expect 1 "an unstripped binary is refused" "$work/symbols/$top.zip" "QorTreeView.ocx is not stripped"
 
 odd=OrraWebServer-QorTreeView-1.0.0-arm
 layout name $odd; zipit name $odd
