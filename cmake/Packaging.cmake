@@ -18,14 +18,23 @@ set(QOR_PACKAGE_FILES
   QorTreeViewDemo.exe
   README.md
   docs/user-guide.md
+  docs/control.md
+  docs/configuration.md
+  docs/http.md
+  docs/troubleshooting.md
+  docs/changelog.md
   site/index.html
   site/readme.txt
   site/tree.txt
   site/Default.ico)
 
 install(TARGETS ${QOR_PACKAGE_TARGETS} RUNTIME DESTINATION . LIBRARY DESTINATION .)
-install(FILES README.md DESTINATION .)
-install(FILES docs/user-guide.md DESTINATION docs)
+# The zip's README speaks to someone on Windows holding the zip; the
+# repository's README stays the developer's.
+install(FILES README-windows.md DESTINATION . RENAME README.md)
+# Every document with its pictures: the package test checks that each
+# relative link of a shipped Markdown file resolves inside the zip.
+install(DIRECTORY docs/ DESTINATION docs FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
 install(DIRECTORY examples/site/ DESTINATION site)
 
 set(CPACK_GENERATOR ZIP)
