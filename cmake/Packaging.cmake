@@ -16,6 +16,8 @@ set(QOR_PACKAGE_FILES
   OrraWebServer.exe
   QorTreeView.ocx
   QorTreeViewDemo.exe
+  QorTreeView.sxs.manifest
+  YourProgram.exe.manifest
   README.md
   docs/user-guide.md
   docs/control.md
@@ -29,6 +31,18 @@ set(QOR_PACKAGE_FILES
   site/Default.ico)
 
 install(TARGETS ${QOR_PACKAGE_TARGETS} RUNTIME DESTINATION . LIBRARY DESTINATION .)
+# Registration-free use: the control's side-by-side manifest and an example
+# program manifest naming it, for this architecture; made beside the built
+# control too, where the registration-free test takes them from.
+if(QOR_PACKAGE_ARCH STREQUAL "win64")
+  set(QOR_SXS_ARCH amd64)
+else()
+  set(QOR_SXS_ARCH x86)
+endif()
+foreach(manifest QorTreeView.sxs.manifest YourProgram.exe.manifest)
+  configure_file(treeview/module/${manifest}.in ${CMAKE_BINARY_DIR}/bin/${manifest} @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/bin/${manifest} DESTINATION .)
+endforeach()
 # The zip's README speaks to someone on Windows holding the zip; the
 # repository's README stays the developer's.
 install(FILES README-windows.md DESTINATION . RENAME README.md)
