@@ -62,8 +62,8 @@ public:
 };
 
 DemoSite::DemoSite(HWND host, Notice notice)
-    : m_notice(std::move(notice)), m_hHost(host), m_rcPos{0, 0, 0, 0}, m_hModule(nullptr), m_hrLocal(S_OK), m_pUnknown(nullptr),
-      m_pDispatch(nullptr), m_pOleObject(nullptr), m_pEvents(new EventSink(m_notice)),
+    : m_notice(std::move(notice)), m_hHost(host), m_rcPos{0, 0, 0, 0}, m_hModule(nullptr), m_hrLocal(S_OK),
+      m_pUnknown(nullptr), m_pDispatch(nullptr), m_pOleObject(nullptr), m_pEvents(new EventSink(m_notice)),
       m_pNotify(new NotifySink(m_notice)), m_dwEventCookie(0), m_dwNotifyCookie(0), m_pEventCP(nullptr),
       m_pNotifyCP(nullptr) {}
 

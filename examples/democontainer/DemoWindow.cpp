@@ -153,7 +153,8 @@ bool DemoWindow::Create(HINSTANCE instance, const Settings& settings, int show) 
   m_site.reset(new DemoSite(m_hWnd, [this](const wchar_t* kind, DISPID id) { OnNotice(kind, id); }));
   const std::wstring module = ModuleBeside(L"QorTreeView.ocx");
   HRESULT hr = m_site->Create(module);
-  if (SUCCEEDED(hr)) {
+  const bool created = SUCCEEDED(hr);
+  if (created) {
     Log(m_site->FromLocalModule() ? L"Control created from QorTreeView.ocx beside the program"
                                   : L"Control created from its registration");
     // Properties before activation: the tree loads when the control's window is made.
@@ -164,7 +165,9 @@ bool DemoWindow::Create(HINSTANCE instance, const Settings& settings, int show) 
     hr = m_site->Activate(pos);
   }
   if (FAILED(hr)) {
-    const std::wstring msg = CreationFailureText(hr, m_site->LocalModuleResult(), module);
+    // Only a control that was never made has the two fixes to offer.
+    const std::wstring msg = created ? L"The control could not be activated (" + ErrorText(hr) + L")."
+                                     : CreationFailureText(hr, m_site->LocalModuleResult(), module);
     MessageBoxW(m_hWnd, msg.c_str(), L"QorTreeView demo", MB_ICONERROR | MB_OK);
     return false;
   }
