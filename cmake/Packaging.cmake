@@ -16,16 +16,39 @@ set(QOR_PACKAGE_FILES
   OrraWebServer.exe
   QorTreeView.ocx
   QorTreeViewDemo.exe
+  QorTreeView.sxs.manifest
+  YourProgram.exe.manifest
   README.md
   docs/user-guide.md
+  docs/control.md
+  docs/configuration.md
+  docs/http.md
+  docs/troubleshooting.md
+  docs/changelog.md
   site/index.html
   site/readme.txt
   site/tree.txt
   site/Default.ico)
 
 install(TARGETS ${QOR_PACKAGE_TARGETS} RUNTIME DESTINATION . LIBRARY DESTINATION .)
-install(FILES README.md DESTINATION .)
-install(FILES docs/user-guide.md DESTINATION docs)
+# Registration-free use: the control's side-by-side manifest and an example
+# program manifest naming it, for this architecture; made beside the built
+# control too, where the registration-free test takes them from.
+if(QOR_PACKAGE_ARCH STREQUAL "win64")
+  set(QOR_SXS_ARCH amd64)
+else()
+  set(QOR_SXS_ARCH x86)
+endif()
+foreach(manifest QorTreeView.sxs.manifest YourProgram.exe.manifest)
+  configure_file(treeview/module/${manifest}.in ${CMAKE_BINARY_DIR}/bin/${manifest} @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/bin/${manifest} DESTINATION .)
+endforeach()
+# The zip's README speaks to someone on Windows holding the zip; the
+# repository's README stays the developer's.
+install(FILES README-windows.md DESTINATION . RENAME README.md)
+# Every document with its pictures: the package test checks that each
+# relative link of a shipped Markdown file resolves inside the zip.
+install(DIRECTORY docs/ DESTINATION docs FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
 install(DIRECTORY examples/site/ DESTINATION site)
 
 set(CPACK_GENERATOR ZIP)
@@ -35,6 +58,10 @@ set(QOR_PACKAGE_ZIP OrraWebServer-QorTreeView-${PROJECT_VERSION}-${QOR_PACKAGE_A
 set(CPACK_PACKAGE_FILE_NAME ${QOR_PACKAGE_ZIP})
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# The zip's binaries are stripped with the target's strip (CMAKE_STRIP) as
+# they are installed; build/<preset>/bin keeps the unstripped ones, whose
+# symbols turn a crash address into a function name.
+set(CPACK_STRIP_FILES ON)
 include(CPack)
 
 # The package test makes the zip afresh from the built tree, then checks
@@ -65,5 +92,5 @@ add_test(NAME package_checker
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/packaging/check-package-test.sh
           ${CMAKE_SOURCE_DIR}/tools/check-package.sh ${CMAKE_OBJDUMP}
           $<TARGET_FILE:OrraWebServer> ${qor_mingw_runtime} ${QOR_PACKAGE_ARCH}
-          "${qor_other_arch_binary}")
+          "${qor_other_arch_binary}" ${CMAKE_STRIP})
 set_tests_properties(package_checker PROPERTIES TIMEOUT 60 LABELS win32)

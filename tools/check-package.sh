@@ -2,7 +2,9 @@
 # check-package.sh [--make BUILD_DIR] ZIP OBJDUMP FILE[,FILE...]
 # Checks one shipped zip: it holds every listed file under its top folder
 # (named after the zip), no binary beyond the listed ones, and each binary
-# imports only DLLs that come with Windows. With --make, the zip is first
+# imports only DLLs that come with Windows, and is stripped; every relative
+# link of a shipped Markdown file resolves inside the zip, and the published
+# site holds no build scripts. With --make, the zip is first
 # made afresh with cpack in BUILD_DIR. Exit code 0 only when all holds.
 set -euo pipefail
 if [ "${1:-}" = "--make" ]; then
@@ -51,8 +53,13 @@ while IFS= read -r entry; do
   for f in "${wanted[@]}"; do [ "$f" = "$rel" ] && listed=1; done
   [ $listed = 1 ] || bad "unlisted binary $entry"
   # A binary of the other architecture would not load in this one's hosts.
-  got=$("$objdump" -f "$work/$entry" 2>/dev/null | sed -n 's/.*file format //p')
+  header=$("$objdump" -f "$work/$entry" 2>/dev/null || true)
+  got=$(sed -n 's/.*file format //p' <<<"$header")
   [ "$got" = "$format" ] || bad "$entry is ${got:-not a PE file}, not $format"
+  # Shipped binaries are stripped; the build tree keeps the symbols.
+  if grep -qE 'HAS_SYMS|HAS_DEBUG' <<<"$header" || "$objdump" -h "$work/$entry" | grep -q ' \.debug'; then
+    bad "$entry is not stripped (symbol table or debug sections)"
+  fi
   imports=$("$objdump" -p "$work/$entry" | sed -n 's/^[[:space:]]*DLL Name: //p')
   [ -n "$imports" ] || bad "$entry: no imports read (not a PE file?)"
   for dll in $imports; do
@@ -63,7 +70,29 @@ while IFS= read -r entry; do
   done
 done <<<"$listing"
 
+# Links: [text](target) and ![alt](picture), relative to the file; web
+# addresses and anchors within the page are not files.
+while IFS= read -r md; do
+  dir=$(dirname "$md")
+  while IFS= read -r target; do
+    target=${target%%#*}
+    case "$target" in
+      ''|*://*|mailto:*) continue ;;
+    esac
+    resolved=$(realpath -m "$work/$dir/$target")
+    case "$resolved" in
+      "$work/$top"/*) [ -e "$resolved" ] || bad "$md links $target, which is not in the zip" ;;
+      *) bad "$md links $target, outside the zip" ;;
+    esac
+  done < <(grep -oE '\]\([^)[:space:]]+' "$work/$md" | cut -c3-)
+done < <(grep -iE '\.md$' <<<"$listing")
+
+# The server publishes site/ as it stands: a script there would be served.
+while IFS= read -r entry; do
+  bad "build script $entry in the published site"
+done < <(grep -iE "^$top/site/.*\.(py|sh|ps1|cmd|bat)$" <<<"$listing")
+
 if [ $fail = 0 ]; then
-  echo "check-package: $(basename "$zip"): ${#wanted[@]} listed files present, binaries import only system DLLs"
+  echo "check-package: $(basename "$zip"): ${#wanted[@]} listed files present, binaries stripped and import only system DLLs"
 fi
 exit $fail

@@ -62,8 +62,8 @@ public:
 };
 
 DemoSite::DemoSite(HWND host, Notice notice)
-    : m_notice(std::move(notice)), m_hHost(host), m_rcPos{0, 0, 0, 0}, m_hModule(nullptr), m_pUnknown(nullptr),
-      m_pDispatch(nullptr), m_pOleObject(nullptr), m_pEvents(new EventSink(m_notice)),
+    : m_notice(std::move(notice)), m_hHost(host), m_rcPos{0, 0, 0, 0}, m_hModule(nullptr), m_hrLocal(S_OK),
+      m_pUnknown(nullptr), m_pDispatch(nullptr), m_pOleObject(nullptr), m_pEvents(new EventSink(m_notice)),
       m_pNotify(new NotifySink(m_notice)), m_dwEventCookie(0), m_dwNotifyCookie(0), m_pEventCP(nullptr),
       m_pNotifyCP(nullptr) {}
 
@@ -97,7 +97,7 @@ HRESULT DemoSite::CreateFromModule(const std::wstring& modulePath) {
 
 HRESULT DemoSite::Create(const std::wstring& modulePath) {
   Close();
-  HRESULT hr = CreateFromModule(modulePath);
+  HRESULT hr = m_hrLocal = CreateFromModule(modulePath);
   if (FAILED(hr))
     hr = CoCreateInstance(CLSID_QorTreeView, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                           reinterpret_cast<void**>(&m_pUnknown));

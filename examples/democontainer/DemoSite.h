@@ -24,6 +24,8 @@ public:
   HRESULT Create(const std::wstring& modulePath);
   // True when the control came from the module beside the program.
   bool FromLocalModule() const { return m_hModule != nullptr; }
+  // Why the module beside the program gave no control (S_OK when it did).
+  HRESULT LocalModuleResult() const { return m_hrLocal; }
   HRESULT Activate(const RECT& pos);
   void Move(const RECT& pos);
   // Deactivates, disconnects, releases the control and frees its module; idempotent.
@@ -83,6 +85,7 @@ private:
   HWND m_hHost;
   RECT m_rcPos;
   HMODULE m_hModule;
+  HRESULT m_hrLocal;  // of the last attempt with the module beside the program
   IUnknown* m_pUnknown;
   IDispatch* m_pDispatch;
   IOleObject* m_pOleObject;

@@ -64,6 +64,54 @@ std::wstring ModuleBeside(const wchar_t* name) {
   size_t slash = s.find_last_of(L"\\/");
   return (slash == std::wstring::npos ? std::wstring() : s.substr(0, slash + 1)) + name;
 }
+
+// "0x80040154: Class not registered", as the system words it.
+std::wstring ErrorText(HRESULT hr) {
+  wchar_t code[16];
+  wsprintfW(code, L"0x%08lX", static_cast<unsigned long>(hr));
+  std::wstring text = code;
+  wchar_t* words = nullptr;
+  if (FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&words), 0, nullptr)) {
+    std::wstring w = words;
+    LocalFree(words);
+    while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L'.' || w.back() == L' ')) w.pop_back();
+    if (!w.empty()) text += L": " + w;
+  }
+  return text;
+}
+
+// What a user can do when neither the module beside the program nor a
+// registration gave a control: the two fixes, for this program's bitness.
+std::wstring CreationFailureText(HRESULT hr, HRESULT hrLocal, const std::wstring& modulePath) {
+#ifdef _WIN64
+  const wchar_t* bits = L"64-bit";
+  const wchar_t* systemFolder = L"System32";
+#else
+  const wchar_t* bits = L"32-bit";
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  const wchar_t* systemFolder = wow64 ? L"SysWOW64" : L"System32";
+#endif
+  wchar_t windows[MAX_PATH] = L"C:\\Windows";
+  GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  const size_t slash = modulePath.find_last_of(L'\\');
+  const std::wstring folder = slash == std::wstring::npos ? modulePath : modulePath.substr(0, slash + 1);
+
+  std::wstring text = L"The control could not be created (" + ErrorText(hr) + L").\n\n";
+  if (hrLocal == HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT))
+    text += L"The QorTreeView.ocx beside this program is not a " + std::wstring(bits) + L" module.\n\n";
+  else if (FAILED(hrLocal) && hrLocal != HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND) &&
+           hrLocal != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND))
+    text += L"The QorTreeView.ocx beside this program could not be used (" + ErrorText(hrLocal) + L").\n\n";
+  text += L"This is a " + std::wstring(bits) + L" program. Either:\n\n"
+          L"1. put the " + bits + L" QorTreeView.ocx (from the same zip as this program) beside it, in\n   " +
+          folder + L"\n\nor\n\n"
+          L"2. register a " + bits + L" QorTreeView.ocx with\n   " + windows + L"\\" + systemFolder +
+          L"\\regsvr32.exe QorTreeView.ocx\n   (add /n /i:user to register it for this user only, "
+          L"without administrator rights).";
+  return text;
+}
 }  // namespace
 
 DemoWindow::~DemoWindow() { Close(); }
@@ -103,8 +151,10 @@ bool DemoWindow::Create(HINSTANCE instance, const Settings& settings, int show) 
   CreateChildren();
 
   m_site.reset(new DemoSite(m_hWnd, [this](const wchar_t* kind, DISPID id) { OnNotice(kind, id); }));
-  HRESULT hr = m_site->Create(ModuleBeside(L"QorTreeView.ocx"));
-  if (SUCCEEDED(hr)) {
+  const std::wstring module = ModuleBeside(L"QorTreeView.ocx");
+  HRESULT hr = m_site->Create(module);
+  const bool created = SUCCEEDED(hr);
+  if (created) {
     Log(m_site->FromLocalModule() ? L"Control created from QorTreeView.ocx beside the program"
                                   : L"Control created from its registration");
     // Properties before activation: the tree loads when the control's window is made.
@@ -115,9 +165,10 @@ bool DemoWindow::Create(HINSTANCE instance, const Settings& settings, int show) 
     hr = m_site->Activate(pos);
   }
   if (FAILED(hr)) {
-    wchar_t msg[160];
-    wsprintfW(msg, L"The control could not be created (0x%08lX).", static_cast<unsigned long>(hr));
-    MessageBoxW(m_hWnd, msg, L"QorTreeView demo", MB_ICONERROR | MB_OK);
+    // Only a control that was never made has the two fixes to offer.
+    const std::wstring msg = created ? L"The control could not be activated (" + ErrorText(hr) + L")."
+                                     : CreationFailureText(hr, m_site->LocalModuleResult(), module);
+    MessageBoxW(m_hWnd, msg.c_str(), L"QorTreeView demo", MB_ICONERROR | MB_OK);
     return false;
   }
   Layout();

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# check-package-test.sh CHECKER OBJDUMP GOOD_BINARY MINGW_DLL ARCH OTHER_ARCH_BINARY
+# check-package-test.sh CHECKER OBJDUMP BINARY MINGW_DLL ARCH OTHER_ARCH_BINARY STRIP
 # Feeds the package checker zips with known faults and one sound zip: it
 # must refuse each fault (missing file, MinGW runtime import, stray binary,
-# binary of the other architecture, wrong name) and accept the sound one.
-# ARCH (win64 or win32) is GOOD_BINARY's; OTHER_ARCH_BINARY is any PE file of
-# the other one (empty: that case is skipped).
+# binary of the other architecture, unstripped binary, broken or escaping
+# link in a Markdown file, script in the site, wrong name) and
+# accept the sound one. ARCH (win64 or win32) is BINARY's, an unstripped
+# build output that STRIP makes shippable; OTHER_ARCH_BINARY is any PE file
+# of the other one (empty: that case is skipped).
 set -uo pipefail
-checker=$1 objdump=$2 good=$3 mingw=$4 arch=$5 other=${6:-}
+checker=$1 objdump=$2 unstripped=$3 mingw=$4 arch=$5 other=${6:-} strip=$7
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+good=$work/good.exe
+"$strip" -o "$good" "$unstripped" || { echo "FAIL cannot strip $unstripped"; exit 1; }
 failures=0
 list=OrraWebServer.exe,QorTreeView.ocx,README.md
 
@@ -20,7 +24,11 @@ layout() {
   mkdir -p "$dir"
   cp "$good" "$dir/OrraWebServer.exe"
   cp "$good" "$dir/QorTreeView.ocx"
-  echo readme >"$dir/README.md"
+  mkdir -p "$dir/docs/images" "$dir/site"
+  printf '[guide](docs/guide.md), [site](http://127.0.0.1/), [top](#top)\n' >"$dir/README.md"
+  printf '![shot](images/shot.png) [back](../README.md#top)\n' >"$dir/docs/guide.md"
+  echo png >"$dir/docs/images/shot.png"
+  echo page >"$dir/site/index.html"
 }
 expect() {   # expect WANT(0|1) CASE ZIP MESSAGE-PATTERN
   local out rc
@@ -50,6 +58,18 @@ if [ -n "$other" ]; then
   layout foreign $top; cp "$other" "$work/foreign/$top/QorTreeView.ocx"; zipit foreign $top
   expect 1 "a binary of the other architecture is refused" "$work/foreign/$top.zip" "QorTreeView.ocx is pei-"
 fi
+
+layout symbols $top; cp "$unstripped" "$work/symbols/$top/QorTreeView.ocx"; zipit symbols $top
+expect 1 "an unstripped binary is refused" "$work/symbols/$top.zip" "QorTreeView.ocx is not stripped"
+
+layout link $top; rm "$work/link/$top/docs/images/shot.png"; zipit link $top
+expect 1 "a link to a file left out is named" "$work/link/$top.zip" "docs/guide.md links images/shot.png, which is not"
+
+layout escape $top; echo '[src](../../cmake/Packaging.cmake)' >>"$work/escape/$top/docs/guide.md"; zipit escape $top
+expect 1 "a link out of the zip is refused" "$work/escape/$top.zip" "outside the zip"
+
+layout script $top; echo 'print()' >"$work/script/$top/site/make_icons.py"; zipit script $top
+expect 1 "a build script in the site is refused" "$work/script/$top.zip" "build script $top/site/make_icons.py"
 
 odd=OrraWebServer-QorTreeView-1.0.0-arm
 layout name $odd; zipit name $odd

@@ -14,6 +14,17 @@ const wchar_t kSysKind[] = L"win32";
 const SYSKIND kSysKindValue = SYS_WIN32;
 #endif
 
+// "Lib.Class.1" gives "Lib.Class", the name scripts and VB try first; a
+// ProgID without a numeric version suffix has none.
+std::wstring VersionIndependent(const wchar_t* progId) {
+  const std::wstring id(progId);
+  const size_t dot = id.find_last_of(L'.');
+  if (dot == std::wstring::npos || dot == 0 || dot + 1 == id.size()) return std::wstring();
+  for (size_t i = dot + 1; i < id.size(); ++i)
+    if (id[i] < L'0' || id[i] > L'9') return std::wstring();
+  return id.substr(0, dot);
+}
+
 // Scoped COM pointer for the few places that need one.
 template <class T>
 struct ComRelease {
@@ -88,6 +99,14 @@ BOOL CClassRegistry::RegisterControlClass(const ControlClassInfo& info) {
   set(clsidKey + L"\\Version", ver);
   set(info.progId, typeName);
   set(std::wstring(info.progId) + L"\\CLSID", GuidString(info.clsid));
+  // The version-independent name follows the version registered last.
+  const std::wstring current = VersionIndependent(info.progId);
+  if (!current.empty()) {
+    set(clsidKey + L"\\VersionIndependentProgID", current);
+    set(current, typeName);
+    set(current + L"\\CLSID", GuidString(info.clsid));
+    set(current + L"\\CurVer", info.progId);
+  }
   return r == ERROR_SUCCESS;
 }
 
@@ -103,6 +122,17 @@ BOOL CClassRegistry::UnregisterClass(REFCLSID clsid, const wchar_t* progId) {
   if (!m_hRoot) return FALSE;
   LONG r = CRegKey::DeleteTree(m_hRoot, L"CLSID\\" + GuidString(clsid));
   if (progId && r == ERROR_SUCCESS) r = CRegKey::DeleteTree(m_hRoot, progId);
+  // The version-independent name goes too, unless another version has taken it.
+  const std::wstring current = progId ? VersionIndependent(progId) : std::wstring();
+  if (!current.empty() && r == ERROR_SUCCESS) {
+    CRegKey key;
+    std::wstring curVer;
+    const bool taken = key.Open(m_hRoot, current + L"\\CurVer") == ERROR_SUCCESS &&
+                       key.QueryString(nullptr, curVer) == ERROR_SUCCESS && _wcsicmp(curVer.c_str(), progId) != 0;
+    if (taken) return TRUE;
+    key.Close();
+    r = CRegKey::DeleteTree(m_hRoot, current);
+  }
   return r == ERROR_SUCCESS;
 }
 

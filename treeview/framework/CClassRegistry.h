@@ -28,9 +28,11 @@ public:
   CClassRegistry& operator=(const CClassRegistry&) = delete;
   void Close();
 
+  // A ProgID "Lib.Class.N" also writes "Lib.Class" with CurVer naming it.
   BOOL RegisterControlClass(const ControlClassInfo& info);
   BOOL RegisterPropertyPageClass(REFCLSID clsid, UINT nIDTypeName);
-  // Removes a class and, when given, its programmatic identifier.
+  // Removes a class and, when given, its programmatic identifier and the
+  // version-independent one while its CurVer still names this version.
   BOOL UnregisterClass(REFCLSID clsid, const wchar_t* progId);
 
   // Registers the type library held as resource TYPELIB 1 of the module.

@@ -22,6 +22,12 @@ std::string Query(const std::wstring& key, const std::wstring& value = L"") {
 
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
+// What COM itself makes of a ProgID, as CreateObject would ask it.
+bool ResolvesToTheControl(const wchar_t* progId) {
+  CLSID clsid = {};
+  return SUCCEEDED(CLSIDFromProgID(progId, &clsid)) && IsEqualCLSID(clsid, CLSID_QorTreeView);
+}
+
 const std::wstring kClsid = CClassRegistry::GuidString(CLSID_QorTreeView);
 const std::wstring kPage = CClassRegistry::GuidString(CLSID_QorTreeViewPropPage);
 const std::wstring kLibid = CClassRegistry::GuidString(LIBID_QorTreeViewLib);
@@ -46,6 +52,11 @@ void ExpectRegistered(const std::wstring& root) {
   EXPECT_NE(Query(cls + L"\\Version", L"/ve").find("1.0"), std::string::npos);
   EXPECT_NE(Query(cls + L"\\ProgID", L"/ve").find("QORTREEVIEW.QorTreeViewCtrl.1"), std::string::npos);
   EXPECT_NE(Query(cls + L"\\Control"), "<missing>");
+  // The version-independent ProgID, as scripts and VB name the control.
+  EXPECT_NE(Query(cls + L"\\VersionIndependentProgID", L"/ve").find("QORTREEVIEW.QorTreeViewCtrl"), std::string::npos);
+  EXPECT_NE(Query(root + L"\\QORTREEVIEW.QorTreeViewCtrl\\CLSID", L"/ve").find(Narrow(kClsid)), std::string::npos);
+  EXPECT_NE(Query(root + L"\\QORTREEVIEW.QorTreeViewCtrl\\CurVer", L"/ve").find("QORTREEVIEW.QorTreeViewCtrl.1"),
+            std::string::npos);
   EXPECT_NE(Query(root + L"\\CLSID\\" + kPage, L"/ve").find("QorTreeView Property Page"), std::string::npos);
   EXPECT_NE(Query(root + L"\\TypeLib\\" + kLibid + L"\\1.0\\0\\" + kSysKind, L"/ve").find("QorTreeView.ocx"),
             std::string::npos);
@@ -56,6 +67,7 @@ void ExpectUnregistered(const std::wstring& root) {
   EXPECT_EQ(Query(root + L"\\CLSID\\" + kClsid), "<missing>");
   EXPECT_EQ(Query(root + L"\\CLSID\\" + kPage), "<missing>");
   EXPECT_EQ(Query(root + L"\\QORTREEVIEW.QorTreeViewCtrl.1"), "<missing>");
+  EXPECT_EQ(Query(root + L"\\QORTREEVIEW.QorTreeViewCtrl"), "<missing>");
   EXPECT_EQ(Query(root + L"\\TypeLib\\" + kLibid), "<missing>");
 }
 }  // namespace
@@ -68,8 +80,11 @@ TEST(Registration, RegisteringTwiceSucceedsAndUnregisteringRemovesEverything) {
   std::string progid = Query(L"HKCR\\QORTREEVIEW.QorTreeViewCtrl.1", L"/s");
   EXPECT_EQ(progid.find("CLSID"), progid.rfind("CLSID"));
 
+  EXPECT_TRUE(ResolvesToTheControl(L"QORTREEVIEW.QorTreeViewCtrl"));
+
   ASSERT_EQ(Regsvr32(L"/u"), 0u);
   ExpectUnregistered(L"HKLM\\Software\\Classes");
+  EXPECT_FALSE(ResolvesToTheControl(L"QORTREEVIEW.QorTreeViewCtrl"));
 }
 
 TEST(Registration, PerUserRegistrationWritesOnlyTheUsersClasses) {
@@ -79,9 +94,24 @@ TEST(Registration, PerUserRegistrationWritesOnlyTheUsersClasses) {
   ExpectRegistered(L"HKCU\\Software\\Classes");
   EXPECT_EQ(Query(L"HKLM\\Software\\Classes\\CLSID\\" + kClsid), "<missing>");
 
+  // Not resolved through COM here: Wine's HKCR does not show the user's
+  // classes (neither ProgID resolves), which Windows merges in.
+
   ASSERT_EQ(Regsvr32(L"/u /n /i:user"), 0u);
   ExpectUnregistered(L"HKCU\\Software\\Classes");
   EXPECT_EQ(Query(L"HKCU\\Software\\Classes\\Interface\\" + kIface), "<missing>");
+}
+
+TEST(Registration, UnregisteringLeavesTheVersionIndependentProgIdOfANewerVersion) {
+  const std::wstring current = L"HKCU\\Software\\Classes\\QORTREEVIEW.QorTreeViewCtrl";
+  ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
+  // A later version registered since then has taken the name over.
+  ASSERT_EQ(RunProcess(L"\"" + SystemProgram(L"reg.exe") + L"\" add \"" + current +
+                       L"\\CurVer\" /ve /d QORTREEVIEW.QorTreeViewCtrl.2 /f").exitCode, 0u);
+  ASSERT_EQ(Regsvr32(L"/u /n /i:user"), 0u);
+  EXPECT_NE(Query(current + L"\\CurVer", L"/ve").find("QORTREEVIEW.QorTreeViewCtrl.2"), std::string::npos);
+  EXPECT_EQ(Query(L"HKCU\\Software\\Classes\\QORTREEVIEW.QorTreeViewCtrl.1"), "<missing>");
+  RunProcess(L"\"" + SystemProgram(L"reg.exe") + L"\" delete \"" + current + L"\" /f");
 }
 
 TEST(Registration, AnUnknownInstallCommandIsRefused) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the sample tree's icons (16x16, 32-bit) with the standard library only.
 
-Run from anywhere: writes the .ico files beside this script."""
+Run from anywhere: writes the .ico files into examples/site/. It lives
+outside the site so that the server never publishes it."""
 import os
 import struct
 
@@ -50,7 +51,7 @@ ICONS = {
 }
 
 if __name__ == "__main__":
-    here = os.path.dirname(os.path.abspath(__file__))
+    site = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "site")
     for name, (shape, colour) in ICONS.items():
-        with open(os.path.join(here, name + ".ico"), "wb") as f:
+        with open(os.path.join(site, name + ".ico"), "wb") as f:
             f.write(ico(shape, colour))
