@@ -19,7 +19,9 @@ cp "$bin/YourProgram.exe.manifest" "$app/$name.manifest"
 cp "$bin/QorTreeViewDemo.exe" "$app/alone/"
 
 export WINEPREFIX=$root/wineprefix
+# shellcheck source=../../../tools/wine-env.sh
+. "$here/tools/wine-env.sh"
 "$here/tools/wine-prefix.sh"
 # Only this prefix's server: the build tree's own one stays up.
-trap 'wineserver -k 2>/dev/null || true' EXIT
-"$here/tools/wine-run.sh" "$app/$name" "$@"
+trap 'qor_wineserver -k 2>/dev/null || true' EXIT
+qor_wine "$app/$name" "$@"
