@@ -54,7 +54,7 @@ CONF
 # The yardstick is one small file; built here so the benchmark needs nothing
 # from the build tree beyond the server.
 x86_64-w64-mingw32-g++-posix -std=c++17 -O2 -municode -static -o "$work/yardstick.exe" \
-    "$here/bench/yardstick/Yardstick.cpp" -lws2_32
+    "$here/bench/yardstick/Yardstick.cpp" -lmswsock -lws2_32
 
 . "$here/tools/wine-session.sh"
 wine_session "$build"

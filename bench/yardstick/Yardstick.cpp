@@ -2,16 +2,19 @@
 // holds OrraWebServer against, run under the same Wine in the same run: the
 // platform's own cost of serving a file, with nothing clever.
 //
-//   yardstick.exe PORT ROOT [PIECE_BYTES]
+//   yardstick.exe PORT ROOT [PIECE_BYTES | transmit]
 //
 // One thread per connection; blocking recv until the head ends; GET only;
 // CreateFile, the head in its own send, then PIECE_BYTES ReadFile + send
 // (8,192 by default); TCP_NODELAY; keep-alive until the client closes
 // (HTTP/1.0: closed after the answer).
+// "transmit" sends the file with TransmitFile instead, to weigh that call
+// against plain sends under Wine.
 // No path checks: a benchmark tool for the loopback, never a server.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
+#include <mswsock.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +26,7 @@ namespace {
 
 std::wstring g_root;
 int g_nPiece = 8192;
+bool g_bTransmit = false;
 
 bool SendAll(SOCKET h, const char* p, int n)
 {
@@ -78,7 +82,9 @@ DWORD WINAPI Serve(LPVOID pParam)
                               static_cast<long long>(size.QuadPart));
         bool bOk = SendAll(h, line, n);
         DWORD nRead = 0;
-        while (bOk && ReadFile(hFile, piece.data(), g_nPiece, &nRead, nullptr) && nRead > 0)
+        if (bOk && g_bTransmit)
+            bOk = TransmitFile(h, hFile, 0, 0, nullptr, nullptr, 0) != FALSE;
+        while (bOk && !g_bTransmit && ReadFile(hFile, piece.data(), g_nPiece, &nRead, nullptr) && nRead > 0)
             bOk = SendAll(h, piece.data(), static_cast<int>(nRead));
         CloseHandle(hFile);
         // ab speaks HTTP/1.0 and waits for the close.
@@ -101,7 +107,9 @@ int wmain(int argc, wchar_t** argv)
     g_root = argv[2];
     if (g_root.empty() || g_root.back() != L'\\')
         g_root.push_back(L'\\');
-    if (argc > 3)
+    if (argc > 3 && wcscmp(argv[3], L"transmit") == 0)
+        g_bTransmit = true;
+    else if (argc > 3)
         g_nPiece = _wtoi(argv[3]);
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
