@@ -15,6 +15,7 @@ CHttpThread::CHttpThread()
       m_hWorkEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       m_pRequest(new char[REQUEST_BUFFER_BYTES]),
       m_nBuffered(0),
+      m_bAnswered(false),
       m_pSend(new char[SEND_BUFFER_BYTES]),
       m_pnWaiting(nullptr),
       m_hFreedEvent(nullptr),
@@ -71,7 +72,10 @@ void CHttpThread::Shutdown()
 
 bool CHttpThread::ClaimForWaiting()
 {
-    return m_pnWaiting && *m_pnWaiting == 1 &&
+    // Only a connection that has had an answer: a fresh one has not asked
+    // yet (its head deadline bounds it), and the flag may still be that of
+    // the very connection this worker was just given.
+    return m_bAnswered && m_nBuffered == 0 && m_pnWaiting && *m_pnWaiting == 1 &&
            InterlockedCompareExchange(m_pnWaiting, 0, 1) == 1;
 }
 
@@ -87,6 +91,7 @@ void CHttpThread::HandleConnection()
     u_long nNonBlocking = 1;
     m_socket.IoControl(FIONBIO, &nNonBlocking);
     m_nBuffered = 0;
+    m_bAnswered = false;
     char* pBuffer = m_pRequest.get();
     for (;;) {
         int nHead = ReadRequest();
@@ -111,6 +116,7 @@ void CHttpThread::HandleConnection()
             continue;   // counted, not answered; the connection stays open
         if (!bSent || bClose)
             break;
+        m_bAnswered = true;
     }
     m_nBuffered = 0;
     m_socket.Close();
@@ -141,7 +147,7 @@ int CHttpThread::WaitReady(bool bWrite, ULONGLONG nDeadline)
         if (n > 0)
             return 1;
         // Between two requests the worker may be wanted elsewhere.
-        if (!bWrite && m_nBuffered == 0 && ClaimForWaiting())
+        if (!bWrite && ClaimForWaiting())
             return -1;
     }
 }
@@ -160,7 +166,7 @@ int CHttpThread::ReadRequest()
             return nHead;
         if (m_nBuffered >= REQUEST_TEXT_MAX)
             return 0;   // a head this long is never answered
-        if (IsStopping() || (m_nBuffered == 0 && ClaimForWaiting()))
+        if (IsStopping() || ClaimForWaiting())
             return 0;
         if (WaitReady(false, nDeadline) <= 0)
             return 0;

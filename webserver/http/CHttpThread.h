@@ -34,8 +34,9 @@ public:
     bool IsBusy() const { return WaitForSingleObject(m_hWorkEvent, 0) == WAIT_OBJECT_0; }
 
     // The listener's pool: *pnWaiting is 1 while an accepted connection
-    // waits for a worker; a worker between two requests takes that 1 and
-    // ends its own kept-alive connection for it. hFreedEvent, when given,
+    // waits for a worker; a worker between two requests (after an answer,
+    // with nothing of the next head received) takes that 1 and ends its own
+    // kept-alive connection for it. hFreedEvent, when given,
     // is set each time this worker becomes idle.
     void JoinPool(volatile LONG* pnWaiting, HANDLE hFreedEvent);
     // How long a send may make no progress before the connection is ended.
@@ -86,6 +87,7 @@ private:
     HANDLE m_hWorkEvent;   // manual reset; signalled = busy
     std::unique_ptr<char[]> m_pRequest;   // REQUEST_BUFFER_BYTES: the head, then what followed it
     int m_nBuffered;                      // bytes received into m_pRequest and not yet consumed
+    bool m_bAnswered;                     // this connection has had an answer
     std::unique_ptr<char[]> m_pSend;      // SEND_BUFFER_BYTES
     volatile LONG* m_pnWaiting;           // the listener's, or null
     HANDLE m_hFreedEvent;                 // the listener's, or null; not owned
