@@ -2,6 +2,7 @@
 #include "ServerControl.h"
 
 #include "CListenThread.h"
+#include "Globals.h"
 #include "Log.h"
 #include "Sockets.h"
 
@@ -9,6 +10,8 @@ CListenThread* g_pListenThread = nullptr;
 
 void StartServer()
 {
+    // A wrong root is seen at once, not after a puzzling 404.
+    LogMessage(L"Serving the folder %s\r\n", g_szWebRoot);
     LogMessage(L"Initializing sockets...\r\n");
     if (!InitSockets()) {
         LogMessage(L"\r\nSocket Initialization failed\r\n");

@@ -3,8 +3,9 @@
 
 #include "Globals.h"
 
-// The web root is the command-line tail taken whole (no trimming, quotes
-// kept, no separator added); without a tail it is the folder of the program
+// The web root is the command-line tail taken whole (no trimming, no
+// separator added), less one pair of quotation marks around all of it;
+// without a tail (or with only "") it is the folder of the program
 // (pszModulePath cut after its last backslash), and "\webroot\" when that
 // path is empty or has no backslash. Writes WEBROOT_CHARS characters at
 // most into pszWebRoot. Returns false, leaving "\webroot\", for a tail of

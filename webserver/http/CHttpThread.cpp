@@ -8,9 +8,18 @@
 
 #include <ws2tcpip.h>
 
+#include <cstring>
+
 CHttpThread::CHttpThread()
     : CThread(false),
-      m_hWorkEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+      m_hWorkEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_pRequest(new char[REQUEST_BUFFER_BYTES]),
+      m_nBuffered(0),
+      m_bAnswered(false),
+      m_pSend(new char[SEND_BUFFER_BYTES]),
+      m_pnWaiting(nullptr),
+      m_hFreedEvent(nullptr),
+      m_dwStallMs(SEND_STALL_MS)
 {
 }
 
@@ -18,6 +27,12 @@ CHttpThread::~CHttpThread()
 {
     if (m_hWorkEvent)
         CloseHandle(m_hWorkEvent);
+}
+
+void CHttpThread::JoinPool(volatile LONG* pnWaiting, HANDLE hFreedEvent)
+{
+    m_pnWaiting = pnWaiting;
+    m_hFreedEvent = hFreedEvent;
 }
 
 bool CHttpThread::Assign(SOCKET hSocket)
@@ -33,14 +48,16 @@ bool CHttpThread::Assign(SOCKET hSocket)
 int CHttpThread::Run()
 {
     LogMessage(L".");
-    // The work event comes first, so a connection handed over just before
-    // a stop is still served.
+    // The work event comes first, so that a connection handed over just
+    // before a stop is closed by this thread, not left to the destructor.
     HANDLE handles[2] = {m_hWorkEvent, m_hStopEvent};
     for (;;) {
         DWORD dwWait = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
         if (dwWait == WAIT_OBJECT_0) {
             HandleConnection();
             ResetEvent(m_hWorkEvent);
+            if (m_hFreedEvent)
+                SetEvent(m_hFreedEvent);
         } else if (dwWait == WAIT_OBJECT_0 + 1) {
             return 1;
         }
@@ -53,20 +70,43 @@ void CHttpThread::Shutdown()
     m_socket.Close();
 }
 
+bool CHttpThread::ClaimForWaiting()
+{
+    // Only a connection that has had an answer: a fresh one has not asked
+    // yet (its head deadline bounds it), and the flag may still be that of
+    // the very connection this worker was just given.
+    return m_bAnswered && m_nBuffered == 0 && m_pnWaiting && *m_pnWaiting == 1 &&
+           InterlockedCompareExchange(m_pnWaiting, 0, 1) == 1;
+}
+
 void CHttpThread::HandleConnection()
 {
-    // The head and the file go out in separate sends; without this a small
-    // answer waits for the client's delayed acknowledgement.
+    SOCKET h = m_socket.GetHandle();
+    // A small answer goes out in one send, but the last piece of a large
+    // file must not wait for the client's delayed acknowledgement either.
     BOOL bNoDelay = TRUE;
-    setsockopt(m_socket.GetHandle(), IPPROTO_TCP, TCP_NODELAY,
-               reinterpret_cast<const char*>(&bNoDelay), sizeof(bNoDelay));
+    setsockopt(h, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&bNoDelay),
+               sizeof(bNoDelay));
+    // Every wait is ours (WaitReady), bounded and watching for a stop.
+    u_long nNonBlocking = 1;
+    m_socket.IoControl(FIONBIO, &nNonBlocking);
+    m_nBuffered = 0;
+    m_bAnswered = false;
+    char* pBuffer = m_pRequest.get();
     for (;;) {
-        std::unique_ptr<char[]> head = ReadRequest();
-        if (!head)
+        int nHead = ReadRequest();
+        if (nHead == 0)
             break;
         InterlockedIncrement(&g_nRequestCount);
+        char cNext = pBuffer[nHead];
+        pBuffer[nHead] = 0;   // the buffer has room for it: heads stop at 4,095 bytes
         std::wstring target;
-        HttpMethod method = ParseRequest(head.get(), &target);
+        HttpMethod method = ParseRequest(pBuffer, &target);
+        bool bClose = ClientAsksToClose(pBuffer);
+        pBuffer[nHead] = cNext;
+        // What followed the head is the next request.
+        m_nBuffered -= nHead;
+        std::memmove(pBuffer, pBuffer + nHead, m_nBuffered);
         bool bSent = true;
         if (method == HTTP_GET)
             bSent = OnGet(target);
@@ -74,60 +114,87 @@ void CHttpThread::HandleConnection()
             bSent = OnHead(target);
         else
             continue;   // counted, not answered; the connection stays open
-        if (!bSent || ClientAsksToClose(head.get()))
+        if (!bSent || bClose)
             break;
+        m_bAnswered = true;
     }
+    m_nBuffered = 0;
     m_socket.Close();
 }
 
-std::unique_ptr<char[]> CHttpThread::ReadRequest()
+int CHttpThread::WaitReady(bool bWrite, ULONGLONG nDeadline)
 {
-    std::unique_ptr<char[]> buffer(new char[REQUEST_BUFFER_BYTES]);
-    buffer[0] = 0;
-    int nLength = 0;
-    ULONGLONG nDeadline = GetTickCount64() + HEAD_DEADLINE_MS;
     SOCKET h = m_socket.GetHandle();
-    while (GetTickCount64() <= nDeadline) {
-        // Wait for bytes instead of sleeping: a sleep caps a connection at
-        // ten requests a second.
-        fd_set readable;
-        FD_ZERO(&readable);
-        FD_SET(h, &readable);
-        timeval wait = {0, static_cast<long>(POLL_MS * 1000)};
-        int nReady = select(0, &readable, nullptr, nullptr, &wait);
-        if (nReady == SOCKET_ERROR)
-            return nullptr;
-        if (nReady == 0)
-            continue;
-        u_long nPending = 0;
-        if (!m_socket.IoControl(FIONREAD, &nPending))
-            return nullptr;
-        // Readable with nothing pending means the peer closed: the receive
-        // below then returns 0 at once.
-        int nWant = nPending == 0 ? 1 : static_cast<int>(nPending);
-        if (nWant > REQUEST_TEXT_MAX - nLength)
-            nWant = REQUEST_TEXT_MAX - nLength;
-        int nGot = m_socket.Receive(buffer.get() + nLength, nWant);
-        if (nGot <= 0 || buffer[nLength] == 0)
-            return nullptr;
-        nLength += nGot;
-        buffer[nLength] = 0;
-        if (IsHeadComplete(buffer.get(), nLength))
-            return buffer;
-        if (nLength >= REQUEST_TEXT_MAX)
-            return nullptr;   // a head this long is never answered
+    for (;;) {
+        if (IsStopping())
+            return -1;
+        ULONGLONG nNow = GetTickCount64();
+        if (nNow > nDeadline)
+            return 0;
+        ULONGLONG nWait = nDeadline - nNow;
+        if (nWait > POLL_MS)
+            nWait = POLL_MS;
+        fd_set ready, failed;
+        FD_ZERO(&ready);
+        FD_SET(h, &ready);
+        FD_ZERO(&failed);
+        FD_SET(h, &failed);
+        timeval wait = {0, static_cast<long>(nWait * 1000)};
+        int n = bWrite ? select(0, nullptr, &ready, &failed, &wait)
+                       : select(0, &ready, nullptr, nullptr, &wait);
+        if (n == SOCKET_ERROR || (bWrite && FD_ISSET(h, &failed)))
+            return -1;
+        if (n > 0)
+            return 1;
+        // Between two requests the worker may be wanted elsewhere.
+        if (!bWrite && ClaimForWaiting())
+            return -1;
     }
-    return nullptr;
+}
+
+int CHttpThread::ReadRequest()
+{
+    char* pBuffer = m_pRequest.get();
+    ULONGLONG nDeadline = GetTickCount64() + HEAD_DEADLINE_MS;
+    for (;;) {
+        int nHead = HeadLength(pBuffer, m_nBuffered);
+        // A zero byte cannot be part of a request; what would follow it is
+        // unknowable, so nothing of the head is answered.
+        if (std::memchr(pBuffer, 0, nHead ? nHead : m_nBuffered))
+            return 0;
+        if (nHead)
+            return nHead;
+        if (m_nBuffered >= REQUEST_TEXT_MAX)
+            return 0;   // a head this long is never answered
+        if (IsStopping() || ClaimForWaiting())
+            return 0;
+        if (WaitReady(false, nDeadline) <= 0)
+            return 0;
+        int nGot = m_socket.Receive(pBuffer + m_nBuffered, REQUEST_TEXT_MAX - m_nBuffered);
+        if (nGot == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK)
+            continue;
+        if (nGot <= 0)
+            return 0;
+        m_nBuffered += nGot;
+    }
 }
 
 bool CHttpThread::ResolveTarget(const wchar_t* pszRoot, std::wstring* pTarget,
                                 std::wstring* pPath)
 {
+    // Decoded once, before every rule below, so an escaped character meets
+    // exactly the checks the character itself meets. A malformed escape
+    // names no file; the page then shows the target as it came.
+    std::wstring bytes;
+    bool bDecoded = DecodeTarget(*pTarget, &bytes);
+    if (bDecoded)
+        *pTarget = bytes;
     if (*pTarget == L"/")
         *pTarget = L"index.html";
     ConvertPath(pTarget);
-    *pPath = std::wstring(pszRoot) + *pTarget;
-    return IsSafeTarget(*pTarget) && LiesUnderRoot(pszRoot, pPath->c_str());
+    std::wstring name = NameFromBytes(*pTarget);
+    *pPath = std::wstring(pszRoot) + name;
+    return bDecoded && IsSafeTarget(name) && LiesUnderRoot(pszRoot, pPath->c_str());
 }
 
 bool CHttpThread::OpenTarget(std::wstring* pTarget, CFile* pFile, ULONGLONG* pnSize)
@@ -145,19 +212,14 @@ bool CHttpThread::OnGet(std::wstring target)
 {
     CFile file;
     ULONGLONG nSize = 0;
-    if (OpenTarget(&target, &file, &nSize)) {
-        if (!SendHeader(200, L"Sending file", static_cast<long long>(nSize)))
-            return false;
-        return SendBody(file, nSize);
-    }
+    if (OpenTarget(&target, &file, &nSize))
+        return SendFileAnswer(AnswerHead(200, L"Sending file", static_cast<long long>(nSize)),
+                              file, nSize);
     std::wstring page = NotFoundPage(target);
-    if (!SendHeader(404, L"File not found!", static_cast<long long>(page.size())))
-        return false;
-    std::string narrow;
-    narrow.reserve(page.size());
+    std::string answer = AnswerHead(404, L"File not found!", static_cast<long long>(page.size()));
     for (wchar_t c : page)
-        narrow.push_back(static_cast<char>(c));   // every character is below 256
-    return m_socket.SendString(narrow.c_str());
+        answer.push_back(static_cast<char>(c));   // every character is below 256
+    return SendAll(answer.data(), static_cast<int>(answer.size()));
 }
 
 bool CHttpThread::OnHead(std::wstring target)
@@ -165,33 +227,57 @@ bool CHttpThread::OnHead(std::wstring target)
     // The same test as GET, so HEAD says 200 exactly when GET sends a file.
     CFile file;
     ULONGLONG nSize = 0;
-    if (OpenTarget(&target, &file, &nSize))
-        return SendHeader(200, L"File Exists", -1);
-    return SendHeader(404, L"File not found", -1);
+    std::string head = OpenTarget(&target, &file, &nSize) ? AnswerHead(200, L"File Exists", -1)
+                                                          : AnswerHead(404, L"File not found", -1);
+    return SendAll(head.data(), static_cast<int>(head.size()));
 }
 
-bool CHttpThread::SendBody(CFile& file, ULONGLONG nSize)
+bool CHttpThread::SendFileAnswer(const std::string& head, CFile& file, ULONGLONG nSize)
 {
-    // Exactly the promised bytes, in 8,192-byte pieces. A file that fails
-    // or ends early (cut by another program) must end the connection: the
-    // client would otherwise wait for bytes that never come, or take the
-    // next answer for part of this file. Growth meanwhile is not sent.
-    char piece[FILE_PIECE_BYTES];
+    // Exactly the promised bytes. A file that fails or ends early (cut by
+    // another program) must end the connection: the client would otherwise
+    // wait for bytes that never come, or take the next answer for part of
+    // this file. Growth meanwhile is not sent.
+    char* pBuffer = m_pSend.get();
+    DWORD nUsed = static_cast<DWORD>(head.size());
+    std::memcpy(pBuffer, head.data(), nUsed);
     ULONGLONG nLeft = nSize;
-    while (nLeft > 0) {
-        DWORD nWant = nLeft < FILE_PIECE_BYTES ? static_cast<DWORD>(nLeft) : FILE_PIECE_BYTES;
-        bool bFailed = false;
-        DWORD nRead = file.Read(piece, nWant, &bFailed);
-        if (bFailed || nRead == 0)
+    for (;;) {
+        DWORD nRoom = SEND_BUFFER_BYTES - nUsed;
+        DWORD nWant = nLeft < nRoom ? static_cast<DWORD>(nLeft) : nRoom;
+        bool bCut = false;
+        if (nWant > 0) {
+            bool bFailed = false;
+            DWORD nRead = file.Read(pBuffer + nUsed, nWant, &bFailed);
+            bCut = bFailed || nRead == 0;
+            nUsed += nRead;
+            nLeft -= nRead;
+        }
+        if (!SendAll(pBuffer, static_cast<int>(nUsed)) || bCut)
             return false;
-        if (m_socket.Send(piece, static_cast<int>(nRead)) != static_cast<int>(nRead))
+        if (nLeft == 0)
+            return true;
+        nUsed = 0;
+    }
+}
+
+bool CHttpThread::SendAll(const char* pData, int nLength)
+{
+    ULONGLONG nStallEnd = 0;   // set at the first wait: a send that goes through costs no clock
+    while (nLength > 0) {
+        int nSent = m_socket.Send(pData, nLength);
+        if (nSent > 0) {
+            pData += nSent;
+            nLength -= nSent;
+            nStallEnd = 0;
+            continue;
+        }
+        if (nSent == 0 || WSAGetLastError() != WSAEWOULDBLOCK)
             return false;
-        nLeft -= nRead;
+        if (nStallEnd == 0)
+            nStallEnd = GetTickCount64() + m_dwStallMs;
+        if (WaitReady(true, nStallEnd) <= 0)
+            return false;
     }
     return true;
-}
-
-bool CHttpThread::SendHeader(int nStatus, const wchar_t* pszReason, long long nLength)
-{
-    return m_socket.SendString(AnswerHead(nStatus, pszReason, nLength).c_str());
 }

@@ -3,12 +3,19 @@
 
 #include "Log.h"
 
-CListenThread::CListenThread() : CThread(false)
+CListenThread::CListenThread()
+    : CThread(false),
+      m_nWaiting(0),
+      m_hFreedEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr))
 {
+    for (CHttpThread& worker : m_workers)
+        worker.JoinPool(&m_nWaiting, m_hFreedEvent);
 }
 
 CListenThread::~CListenThread()
 {
+    if (m_hFreedEvent)
+        CloseHandle(m_hFreedEvent);
 }
 
 int CListenThread::Run()
@@ -47,10 +54,31 @@ int CListenThread::Run()
             CSocket drop(hConnection);
             continue;
         }
-        while (!Dispatch(hConnection))
-            Sleep(STOP_POLL_MS);
+        DispatchOrWait(hConnection);
     }
     return 1;
+}
+
+bool CListenThread::DispatchOrWait(SOCKET hSocket)
+{
+    if (Dispatch(hSocket))
+        return true;
+    InterlockedExchange(&m_nWaiting, 1);
+    HANDLE handles[2] = {m_hStopEvent, m_hFreedEvent};
+    for (;;) {
+        // A worker going idle wakes this at once; the poll covers a worker
+        // freed before the event was looked at.
+        DWORD dwWait = WaitForMultipleObjects(2, handles, FALSE, STOP_POLL_MS);
+        if (dwWait == WAIT_OBJECT_0)
+            break;
+        if (Dispatch(hSocket)) {
+            InterlockedExchange(&m_nWaiting, 0);
+            return true;
+        }
+    }
+    InterlockedExchange(&m_nWaiting, 0);
+    CSocket drop(hSocket);   // nobody will serve it now
+    return false;
 }
 
 bool CListenThread::Dispatch(SOCKET hSocket)
@@ -67,7 +95,9 @@ void CListenThread::Shutdown()
     // The stop event goes first: a thread that has not yet made its socket
     // when the close comes must still see the stop before it blocks in
     // accept on a socket that nobody would close any more.
-    SetEvent(m_hStopEvent);
+    SignalStop();
+    for (CHttpThread& worker : m_workers)
+        worker.SignalStop();
     m_socket.Close();
     Stop();
     for (CHttpThread& worker : m_workers)

@@ -7,7 +7,9 @@
 #include "CThread.h"
 
 // Accepts connections on port 80 of every local IPv4 address and hands each
-// to the lowest-numbered idle worker, waiting while all five are busy.
+// to the lowest-numbered idle worker. While all five are busy, the
+// connection waits, and the first worker to reach the gap between two
+// requests ends its kept-alive connection to take it.
 class CListenThread : public CThread
 {
 public:
@@ -20,9 +22,10 @@ public:
 
     // 1 after a stop, 0 when the listening socket could not be set up.
     int Run() override;
-    // On the window's thread: closes the listening socket (releasing a
-    // blocked accept), stops this thread, then each worker in order.
-    // Returns once all six threads have ended.
+    // On the window's thread: tells all six threads to stop, closes the
+    // listening socket (releasing a blocked accept), then waits for this
+    // thread and each worker in order. Workers give up their connections
+    // rather than finish them, so this returns within a few polls.
     virtual void Shutdown();
 
     // Offers a connection to workers 0 to 4 in order; true when one took it.
@@ -32,6 +35,12 @@ public:
     CHttpThread& Worker(int i) { return m_workers[i]; }
 
 private:
+    // Offers the connection until a worker takes it (true) or a stop comes
+    // (false; the connection is then closed).
+    bool DispatchOrWait(SOCKET hSocket);
+
     CSocket m_socket;                       // listening; empty until Run
     CHttpThread m_workers[WORKER_COUNT];    // constructed 0..4, destroyed 4..0
+    volatile LONG m_nWaiting;               // 1 while a connection waits for a worker
+    HANDLE m_hFreedEvent;                   // auto reset: a worker became idle
 };

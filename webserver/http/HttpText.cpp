@@ -7,9 +7,13 @@
 #include <cwctype>
 #include <vector>
 
-bool IsHeadComplete(const char* pText, int nLength)
+int HeadLength(const char* pText, int nLength)
 {
-    return nLength > 4 && std::memcmp(pText + nLength - 4, "\r\n\r\n", 4) == 0;
+    for (int i = 1; i + 4 <= nLength; ++i) {
+        if (pText[i] == '\r' && std::memcmp(pText + i, "\r\n\r\n", 4) == 0)
+            return i + 4;
+    }
+    return 0;
 }
 
 HttpMethod ParseRequest(const char* pszHead, std::wstring* pTarget)
@@ -29,6 +33,89 @@ HttpMethod ParseRequest(const char* pszHead, std::wstring* pTarget)
     for (const char* p = pszHead + nSkip; *p && *p != ' '; ++p)
         pTarget->push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
     return method;
+}
+
+namespace {
+
+int HexValue(wchar_t c)
+{
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    if (c >= L'a' && c <= L'f')
+        return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F')
+        return c - L'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+bool DecodeTarget(const std::wstring& raw, std::wstring* pBytes)
+{
+    pBytes->clear();
+    size_t nEnd = raw.find(L'?');
+    if (nEnd == std::wstring::npos)
+        nEnd = raw.size();
+    for (size_t i = 0; i < nEnd; ++i) {
+        if (raw[i] != L'%') {
+            pBytes->push_back(raw[i]);
+            continue;
+        }
+        int nHigh = i + 2 < nEnd ? HexValue(raw[i + 1]) : -1;
+        int nLow = nHigh >= 0 ? HexValue(raw[i + 2]) : -1;
+        if (nLow < 0)
+            return false;
+        pBytes->push_back(static_cast<wchar_t>(nHigh * 16 + nLow));
+        i += 2;
+    }
+    return true;
+}
+
+std::wstring NameFromBytes(const std::wstring& bytes)
+{
+    std::wstring name;
+    name.reserve(bytes.size());
+    size_t i = 0, n = bytes.size();
+    while (i < n) {
+        unsigned c = bytes[i];
+        if (c > 0xFF)
+            return bytes;   // not bytes at all: left as they are
+        if (c < 0x80) {
+            name.push_back(static_cast<wchar_t>(c));
+            ++i;
+            continue;
+        }
+        size_t nMore = 0;
+        unsigned long cp = 0, nMin = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            nMore = 1; cp = c & 0x1F; nMin = 0x80;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            nMore = 2; cp = c & 0x0F; nMin = 0x800;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            nMore = 3; cp = c & 0x07; nMin = 0x10000;
+        } else {
+            return bytes;
+        }
+        if (i + nMore >= n)
+            return bytes;   // cut short
+        for (size_t k = 1; k <= nMore; ++k) {
+            unsigned b = bytes[i + k];
+            if ((b & 0xC0) != 0x80 || b > 0xFF)
+                return bytes;
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        if (cp < nMin || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return bytes;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            name.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+            name.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            name.push_back(static_cast<wchar_t>(cp));
+        }
+        i += nMore + 1;
+    }
+    return name;
 }
 
 void ConvertPath(std::wstring* pTarget)

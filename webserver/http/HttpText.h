@@ -11,17 +11,29 @@ const int REQUEST_TEXT_MAX = REQUEST_BUFFER_BYTES - 1;
 
 enum HttpMethod { HTTP_OTHER, HTTP_GET, HTTP_HEAD };
 
-// True when the text is longer than 4 bytes and its last four bytes are
-// CR LF CR LF. Only the end of everything received counts.
-bool IsHeadComplete(const char* pText, int nLength);
+// The length of the head at the start of the text: through its first
+// CR LF CR LF that ends after the fourth byte, or 0 while none has ended.
+// What follows belongs to the next request on the connection.
+int HeadLength(const char* pText, int nLength);
 
 // The method of a head ("GET " / "HEAD ", exact case, space included) and
 // the target after it: up to the first space or the end of the head,
 // widened byte for byte. No length limit beyond the head's own.
 HttpMethod ParseRequest(const char* pszHead, std::wstring* pTarget);
 
-// Drops one leading '/', then turns every '/' into '\'. Nothing else: no
-// decoding, no cutting at '?' or '#'.
+// The target as clients write it (characters 0 to 255, one per byte): cut
+// at the first '?' (no file name holds one), then every "%XX" decoded once,
+// with hex digits of either case. The result is bytes again, one character
+// each. False for a '%' not followed by two hex digits.
+bool DecodeTarget(const std::wstring& raw, std::wstring* pBytes);
+
+// Bytes (characters 0 to 255) read as UTF-8 when they form valid UTF-8
+// (shortest forms, no surrogates, at most U+10FFFF); otherwise each byte
+// is the character of the same value, as clients that send single-byte
+// names expect.
+std::wstring NameFromBytes(const std::wstring& bytes);
+
+// Drops one leading '/', then turns every '/' into '\'. Nothing else.
 void ConvertPath(std::wstring* pTarget);
 
 // Whether a converted target may be joined to the web root: false for a

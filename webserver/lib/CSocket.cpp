@@ -50,8 +50,20 @@ bool CSocket::Listen(unsigned short nPort)
     address.sin_family = AF_INET;
     address.sin_port = htons(nPort);
     address.sin_addr.s_addr = INADDR_ANY;
+    // No other program may bind the port beside us and take our clients.
+    BOOL bExclusive = TRUE;
+    setsockopt(m_hSocket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
+               reinterpret_cast<const char*>(&bExclusive), sizeof(bExclusive));
     if (bind(m_hSocket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-        LogMessage(L"CS:Listen: bind failed: %d\r\n", static_cast<int>(GetLastError()));
+        int nError = static_cast<int>(GetLastError());
+        LogMessage(L"CS:Listen: bind failed: %d\r\n", nError);
+        // The number alone tells a person nothing; the window would look as
+        // if it served.
+        if (nError == WSAEADDRINUSE)
+            LogMessage(L"Port %d is in use by another program.\r\n", static_cast<int>(nPort));
+        else if (nError == WSAEACCES)   // also what an exclusive holder causes
+            LogMessage(L"Port %d is in use by another program, or this user may not open it.\r\n",
+                       static_cast<int>(nPort));
         return false;
     }
     if (listen(m_hSocket, BACKLOG) != 0) {

@@ -8,7 +8,7 @@
 
 class CFile;
 
-// Blocking, no options set. A socket passes between owners only by Detach
+// Blocking unless the owner says otherwise. A socket passes between owners only by Detach
 // and Attach. Close may be called from another thread while this one blocks
 // in Accept: that is how a blocked accept is released.
 class CSocket : public CObject
@@ -23,8 +23,9 @@ public:
     // socket(); logs "CS:Create: socket failed: %d\r\n" on failure. Refused
     // (false, no log) while a socket is owned, so none is leaked.
     bool Create(int nFamily, int nType, int nProtocol);
-    // Binds all local IPv4 addresses on the port (host order) and listens
-    // with a backlog of 5; logs the bind or listen failure.
+    // Binds all local IPv4 addresses on the port (host order), exclusively,
+    // and listens with a backlog of 5; logs the bind or listen failure, and
+    // a plain line when the port is taken.
     bool Listen(unsigned short nPort);
     // Hands the next connection to client (see Attach). When client refuses
     // it, the connection is closed rather than leaked. No log line.

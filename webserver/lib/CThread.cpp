@@ -4,7 +4,8 @@
 CThread::CThread(bool bAutoDelete)
     : m_hThread(nullptr),
       m_bAutoDelete(bAutoDelete),
-      m_hStopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+      m_hStopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_bStopping(0)
 {
 }
 
@@ -29,16 +30,22 @@ bool CThread::Start()
     return true;
 }
 
+void CThread::SignalStop()
+{
+    InterlockedExchange(&m_bStopping, 1);
+    SetEvent(m_hStopEvent);
+}
+
 void CThread::Stop()
 {
-    SetEvent(m_hStopEvent);
+    SignalStop();
     for (;;) {
         DWORD dwStatus = 0;
         if (!m_hThread || !GetExitCodeThread(m_hThread, &dwStatus))
             dwStatus = 0;
         if (dwStatus != STILL_ACTIVE)
             return;
-        Sleep(100);
+        WaitForSingleObject(m_hThread, 100);   // returns early when it ends
     }
 }
 

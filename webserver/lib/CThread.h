@@ -25,6 +25,11 @@ public:
     // Signals the stop event and returns once the thread has ended (at once
     // when it was never started). Polls every 100 ms.
     void Stop();
+    // Signals the stop event without waiting, so that several threads can
+    // wind down at once before each is waited for.
+    void SignalStop();
+    // Whether a stop was signalled; a memory read, no platform call.
+    bool IsStopping() const { return m_bStopping != 0; }
 
     HANDLE GetThreadHandle() const { return m_hThread; }
 
@@ -32,6 +37,7 @@ protected:
     HANDLE m_hThread;     // null until Start succeeds
     bool m_bAutoDelete;   // delete this on its own thread once Run returns
     HANDLE m_hStopEvent;  // manual reset, never reset once signalled
+    volatile LONG m_bStopping;   // set with the stop event
 
 private:
     static DWORD WINAPI ThreadEntry(LPVOID pParam);

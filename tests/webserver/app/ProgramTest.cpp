@@ -100,15 +100,15 @@ TEST(ProgramWebRoot, WithoutATrailingBackslashIsJoinedToTheRequestAsItIs)
     EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
 }
 
-TEST(ProgramWebRoot, KeepsTheQuotationMarksOfAQuotedArgument)
+TEST(ProgramWebRoot, QuotedServesTheFolderInsideTheQuotesAndLogsIt)
 {
-    TempFolder root(L"quoted");
+    TempFolder root(L"quoted site ");
     ASSERT_TRUE(root.WriteFile(L"index.html", "unquoted"));
     ServerProcess server;
     StartListening(server, L"\"" + root.Path() + L"\"");
-    HttpAnswer answer = HttpGet("/");
-    EXPECT_EQ(404, answer.nStatus);
-    EXPECT_NE("unquoted", answer.body);
+    EXPECT_EQ("unquoted", HttpGet("/").body);
+    std::wstring log = server.ReadLog();
+    EXPECT_EQ(0u, log.find(L"Serving the folder " + root.Path() + L"\r\n"));
     EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
 }
 

@@ -31,7 +31,6 @@ TEST(WebRootFromTheCommandLine, IsTheTailExactlyAsGiven)
     struct Case { const wchar_t* pszTail; } cases[] = {
         {L"C:\\site\\"},
         {L"C:\\site"},                       // no separator is added
-        {L"\"C:\\my site\\\""},              // quotation marks are kept
         {L"  C:\\site\\  "},                 // blanks are not trimmed
         {L"\\\\server\\share\\"},
         {L"C:\\sit\u00E9\\\u00FCn\u00EF\u2014\u6587\u5B57\\"},   // beyond 8 bits
@@ -41,6 +40,24 @@ TEST(WebRootFromTheCommandLine, IsTheTailExactlyAsGiven)
         Choice choice = Choose(c.pszTail);
         EXPECT_TRUE(choice.bAccepted) << c.pszTail;
         EXPECT_EQ(std::wstring(c.pszTail), choice.root);
+    }
+}
+
+TEST(WebRootFromTheCommandLine, LosesOnePairOfQuotationMarksAroundItAndNoOthers)
+{
+    struct Case { const wchar_t* pszTail; const wchar_t* pszRoot; } cases[] = {
+        {L"\"C:\\My Site\\\"", L"C:\\My Site\\"},
+        {L"\"\"C:\\site\\\"\"", L"\"C:\\site\\\""},   // one pair only
+        {L"\"C:\\site\\", L"\"C:\\site\\"},             // not a pair: as given
+        {L"C:\\site\\\"", L"C:\\site\\\""},
+        {L" \"C:\\site\\\"", L" \"C:\\site\\\""},      // not around all of it
+        {L"\"", L"\""},
+        {L"\"\"", L"C:\\Programs\\srv\\"},                // empty: the program's folder
+    };
+    for (const Case& c : cases) {
+        Choice choice = Choose(c.pszTail);
+        EXPECT_TRUE(choice.bAccepted) << c.pszTail;
+        EXPECT_EQ(std::wstring(c.pszRoot), choice.root) << c.pszTail;
     }
 }
 

@@ -9,19 +9,67 @@
 
 namespace {
 
-TEST(HeadEnd, IsSeenOnlyAtTheVeryEndOfWhatArrived)
+TEST(HeadEnd, IsTheFirstBlankLineSoWhatFollowsIsTheNextRequest)
 {
-    struct { const char* text; bool complete; } cases[] = {
-        {"GET / HTTP/1.1\r\n\r\n", true},
-        {"\r\n\r\n", false},                      // not longer than four bytes
-        {"x\r\n\r\n", true},
-        {"GET / HTTP/1.1\r\n\r", false},
-        {"GET / HTTP/1.1\r\n\r\nGET /", false},    // a second head follows
-        {"GET / HTTP/1.1\n\n", false},
-        {"", false},
+    struct { const char* text; int length; } cases[] = {
+        {"GET / HTTP/1.1\r\n\r\n", 18},
+        {"\r\n\r\n", 0},                          // not longer than four bytes
+        {"x\r\n\r\n", 5},
+        {"GET / HTTP/1.1\r\n\r", 0},
+        {"GET / HTTP/1.1\r\n\r\nGET /", 18},     // a second head follows
+        {"GET /a HTTP/1.1\r\n\r\nGET /b HTTP/1.1\r\n\r\n", 19},
+        {"\r\n\r\nGET / HTTP/1.1\r\n\r\n", 22},  // as before: one head
+        {"GET / HTTP/1.1\n\n", 0},
+        {"", 0},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c.complete, IsHeadComplete(c.text, static_cast<int>(strlen(c.text)))) << c.text;
+        EXPECT_EQ(c.length, HeadLength(c.text, static_cast<int>(strlen(c.text)))) << c.text;
+}
+
+TEST(DecodeTarget, CutsAtTheQueryAndDecodesEachEscapeOnce)
+{
+    struct { std::wstring raw; bool ok; std::wstring bytes; } cases[] = {
+        {L"/bomba%201.ico", true, L"/bomba 1.ico"},
+        {L"/page.html?v=1&x=%zz", true, L"/page.html"},
+        {L"/?", true, L"/"},
+        {L"/a%2fb%5Cc", true, L"/a/b\\c"},
+        {L"/%2e%2E/x", true, L"/../x"},
+        {L"/%3a%00", true, std::wstring(L"/:\0", 3)},
+        {L"/%2541", true, L"/%41"},             // once only
+        {L"/%C3%A9.txt", true, L"/\u00C3\u00A9.txt"},
+        {L"/\u00E9#frag", true, L"/\u00E9#frag"},
+        {L"/100%", false, L""},
+        {L"/%4", false, L""},
+        {L"/%g1", false, L""},
+        {L"/%%41", false, L""},
+        {L"/ok?%", true, L"/ok"},               // the query is never looked at
+    };
+    for (const auto& c : cases) {
+        std::wstring bytes;
+        EXPECT_EQ(c.ok, DecodeTarget(c.raw, &bytes)) << c.raw.c_str();
+        if (c.ok) {
+            EXPECT_EQ(c.bytes, bytes) << c.raw.c_str();
+        }
+    }
+}
+
+TEST(NameFromBytes, ReadsValidUtf8AndOtherwiseOneCharacterPerByte)
+{
+    struct { const wchar_t* bytes; const wchar_t* name; } cases[] = {
+        {L"plain.txt", L"plain.txt"},
+        {L"\u00C3\u00A9.txt", L"\u00E9.txt"},                           // é
+        {L"\u00E6\u0096\u0087", L"\u6587"},                            // 文
+        {L"\u00F0\u009F\u0098\u0080", L"\U0001F600"},                 // beyond 16 bits
+        {L"\u00E9.txt", L"\u00E9.txt"},                                  // single-byte name
+        {L"\u00C3", L"\u00C3"},                                          // cut short
+        {L"\u00C0\u00AF", L"\u00C0\u00AF"},                            // overlong '/'
+        {L"\u00E0\u0080\u00AF", L"\u00E0\u0080\u00AF"},              // overlong '/'
+        {L"\u00ED\u00A0\u0080", L"\u00ED\u00A0\u0080"},              // a surrogate
+        {L"\u00F4\u0090\u0080\u0080", L"\u00F4\u0090\u0080\u0080"},  // past U+10FFFF
+        {L"a\u00C3\u00A9\u00E9", L"a\u00C3\u00A9\u00E9"},            // one bad byte: all bytes
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(std::wstring(c.name), NameFromBytes(c.bytes)) << c.bytes;
 }
 
 TEST(RequestLine, MethodIsExactAndTargetRunsToFirstSpaceOrEnd)

@@ -12,7 +12,9 @@
 #include <winioctl.h>
 #include <ws2tcpip.h>
 
+#include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -64,6 +66,8 @@ protected:
         WriteFileBytes(g_root + L"a\\b.txt", "bee");
         WriteFileBytes(g_root + L"x", "ex");
         WriteFileBytes(g_root + L"my%20page.html", "percent");
+        WriteFileBytes(g_root + L"bomba 1.ico", "icon");
+        WriteFileBytes(g_root + L"\u00E9.txt", "e acute");
         WriteFileBytes(g_root + L"empty.txt", "");
         WriteFileBytes(g_root + L"two-pieces.bin", Pattern(16384));
         WriteFileBytes(g_root + L"odd.bin", Pattern(100000));
@@ -135,7 +139,7 @@ TEST_F(HttpWorker, AnswersEveryRowOfTheResponseTableByteForByte)
     EXPECT_EQ(Found(Pattern(100000)), Ask(GetRequest("/odd.bin")));
 }
 
-TEST_F(HttpWorker, MapsTargetsToFilesLiterally)
+TEST_F(HttpWorker, MapsTargetsToFilesOnceDecoded)
 {
     Connect();
     EXPECT_EQ(Found("<html>home</html>"), Ask(GetRequest("/")));
@@ -144,8 +148,7 @@ TEST_F(HttpWorker, MapsTargetsToFilesLiterally)
     EXPECT_EQ(Found("bee"), Ask(GetRequest("/a\\b.txt")));
     EXPECT_EQ(NotFound("docs\\"), Ask(GetRequest("/docs/")));
     EXPECT_EQ(NotFound("a"), Ask(GetRequest("/a")));
-    EXPECT_EQ(NotFound("index.html?v=1"), Ask(GetRequest("/index.html?v=1")));
-    EXPECT_EQ(Found("percent"), Ask(GetRequest("/my%20page.html")));
+    EXPECT_EQ(Found("percent"), Ask(GetRequest("/my%2520page.html")));
     EXPECT_EQ(NotFound(""), Ask("GET  HTTP/1.1\r\n\r\n"));
     // Without a version the head's own line ends belong to the target.
     EXPECT_EQ(NotFound("index.html\r\n\r\n"), Ask("GET /index.html\r\n\r\n"));
@@ -183,13 +186,58 @@ TEST_F(HttpWorker, ServesManyRequestsOnOneConnectionAndCountsEachHead)
     EXPECT_TRUE(bNoDelay);
 }
 
-TEST_F(HttpWorker, TwoHeadsInOnePieceAreOneHeadAnsweredOnce)
+TEST_F(HttpWorker, DecodesAddressesAsBrowsersWriteThem)
+{
+    Connect();
+    EXPECT_EQ(Found("icon"), Ask(GetRequest("/bomba%201.ico")));
+    EXPECT_EQ(Found("<html>home</html>"), Ask(GetRequest("/index.html?v=1")));
+    EXPECT_EQ(Found("<html>home</html>"), Ask(GetRequest("/?q")));
+    EXPECT_EQ(Found("bee"), Ask(GetRequest("/a%2Fb.txt")));
+    EXPECT_EQ(Found("e acute"), Ask(GetRequest("/%C3%A9.txt")));   // UTF-8
+    EXPECT_EQ(Found("e acute"), Ask(GetRequest("/\xE9.txt")));     // a raw single byte
+    EXPECT_EQ(NotFound("my page.html"), Ask(GetRequest("/my%20page.html")));
+    EXPECT_EQ(NotFound("100%.txt"), Ask(GetRequest("/100%.txt")));   // malformed
+    EXPECT_EQ(NotFound("&lt;b&gt;"), Ask(GetRequest("/%3Cb%3E")));
+    EXPECT_EQ(kHeadFound, Ask(HeadRequest("/bomba%201.ico")));
+    EXPECT_EQ(kHeadMissing, Ask(HeadRequest("/bomba%2")));
+}
+
+TEST_F(HttpWorker, PipelinedHeadsAreAnsweredEachInOrder)
 {
     Connect();
     LONG nBefore = g_nRequestCount;
-    EXPECT_EQ(Found("bee"), Ask(GetRequest("/a/b.txt") + GetRequest("/x")));
-    EXPECT_FALSE(m_client.AnythingArrives(500));
-    EXPECT_EQ(nBefore + 1, g_nRequestCount);
+    std::string requests, answers;
+    for (int i = 0; i < 50; ++i) {
+        requests += i % 2 ? GetRequest("/a/b.txt") : HeadRequest("/missing");
+        answers += i % 2 ? Found("bee") : std::string(kHeadMissing);
+    }
+    // A head filling the buffer exactly, with the next one in the same piece.
+    std::string start = "GET /x HTTP/1.1\r\nX-Pad: ";
+    requests += start + std::string(4095 - start.size() - 4, 'p') + "\r\n\r\n" + GetRequest("/x");
+    answers += Found("ex") + Found("ex");
+    ASSERT_TRUE(m_client.SendAll(requests));
+    EXPECT_EQ(answers, m_client.Read(answers.size(), 5000));
+    EXPECT_FALSE(m_client.AnythingArrives(300));
+    EXPECT_EQ(nBefore + 52, g_nRequestCount);
+}
+
+TEST_F(HttpWorker, ZeroByteAnywhereInTheHeadEndsTheConnectionUnanswered)
+{
+    const std::string heads[] = {
+        std::string("GET /index.html\0/x HTTP/1.1\r\n\r\n", 31),
+        std::string("GET /a/b.txt HTTP/1.1\r\nX: \0\r\nConnection: close\r\n\r\n", 49),
+    };
+    for (const std::string& head : heads) {
+        Connect();
+        LONG nBefore = g_nRequestCount;
+        ASSERT_TRUE(m_client.SendAll(head));
+        EXPECT_EQ("", m_client.Read(1, 2000));
+        EXPECT_TRUE(m_client.IsClosedByPeer());
+        EXPECT_EQ(nBefore, g_nRequestCount);
+        m_client.Close();
+        for (int i = 0; i < 100 && m_worker.IsBusy(); ++i)
+            Sleep(10);
+    }
 }
 
 TEST_F(HttpWorker, HeadArrivingInPiecesIsAnsweredWhenComplete)
@@ -388,6 +436,70 @@ TEST_F(HttpWorker, FileCutShortWhileSendingClosesTheConnection)
     std::string body = m_client.Read(nSize, 1500);
     EXPECT_LT(body.size() + 100, nSize);
     EXPECT_TRUE(m_client.IsClosedByPeer());
+}
+
+// A client asks for a large file and never reads: the worker fills the
+// socket's buffers and then waits on a client that will never take more.
+class NonReadingClient : public HttpWorker
+{
+protected:
+    void SetUp() override
+    {
+        HttpWorker::SetUp();
+        m_path = g_root + L"large.bin";
+        HANDLE h = CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        LARGE_INTEGER size;
+        size.QuadPart = 100LL * 1024 * 1024;
+        SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+        ASSERT_TRUE(SetEndOfFile(h));
+        CloseHandle(h);
+        m_worker.SetSendStallLimit(m_dwStallLimit);
+        Connect();
+        ASSERT_TRUE(m_client.SendAll(GetRequest("/large.bin")));
+        ASSERT_EQ(0u, m_client.ReadHead(5000).find("HTTP/1.1 200 "));
+        Sleep(500);   // the buffers fill
+    }
+    void TearDown() override
+    {
+        HttpWorker::TearDown();
+        DeleteFileW(m_path.c_str());
+    }
+    std::wstring m_path;
+    DWORD m_dwStallLimit = CHttpThread::SEND_STALL_MS;
+};
+
+// The limit is 30 s in service; these tests shorten it.
+class StallingClient : public NonReadingClient
+{
+protected:
+    StallingClient() { m_dwStallLimit = 1000; }
+};
+
+TEST_F(NonReadingClient, CannotHoldAStoppingWorker)
+{
+    HANDLE hDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ULONGLONG nStart = GetTickCount64();
+    std::thread stopper([&] {
+        m_worker.Shutdown();
+        SetEvent(hDone);
+    });
+    bool bStopped = WaitForSingleObject(hDone, 5000) == WAIT_OBJECT_0;
+    ULONGLONG nElapsed = GetTickCount64() - nStart;
+    if (!bStopped)
+        m_client.Close();   // releases the worker, so the test can end
+    stopper.join();
+    CloseHandle(hDone);
+    EXPECT_TRUE(bStopped);
+    std::printf("worker stopped %llu ms after the stop with a non-reading client\n", nElapsed);
+}
+
+TEST_F(StallingClient, IsCutOffWhenItTakesNothingForTheStallLimit)
+{
+    ULONGLONG nStart = GetTickCount64();
+    while (m_worker.IsBusy() && GetTickCount64() - nStart < 10000)
+        Sleep(50);
+    EXPECT_FALSE(m_worker.IsBusy());
 }
 
 TEST(HttpDispatch, GoesToTheLowestNumberedIdleStartedWorker)
