@@ -37,10 +37,18 @@ public:
   int ResolveFile(const std::string& name, std::string& path) override;
   bool IsRemoteMode() const override { return m_LocalRemote != 0; }
 
+  // Bounds of one copy, in bytes: a configuration file and an icon file.
+  static const ULONGLONG kMaxConfigBytes = 256ull << 20;
+  static const ULONGLONG kMaxIconBytes = 4ull << 20;
+  static const DWORD kSilenceTimeoutMs = 30000;
+
   // Copies a location (a web address or a file: location) into a new
   // temporary file; TRUE with its path when the whole content was copied.
-  // On failure no temporary file remains and the path is empty.
-  static BOOL DownloadToTempFile(const std::string& location, std::string& tempPath);
+  // A copy fails when it would exceed maxBytes, when fewer bytes arrive
+  // than the server announced, or after the silence time-out without a
+  // byte. On failure no temporary file remains and the path is empty.
+  static BOOL DownloadToTempFile(const std::string& location, std::string& tempPath,
+                                 ULONGLONG maxBytes = kMaxConfigBytes);
   // A new, empty file with the prefix "qtv" in the user's temporary folder;
   // FALSE, with the path untouched, when none can be made.
   static BOOL MakeTempFileName(std::string& path);
@@ -61,6 +69,8 @@ private:
   void AboutBox();
   // Rebuilds the tree from the configuration file named by URL and ConfigFile.
   void LoadConfiguration();
+  // ResolveFile with the bound of the copy in remote mode.
+  int ResolveBounded(const std::string& name, std::string& path, ULONGLONG maxBytes);
   BOOL InsertNode(const std::string& path, const std::string& icon, const std::string& data);
   BOOL RemoveAll();
   void OnSelectedNodesChanged();

@@ -172,3 +172,19 @@ TEST_F(RemoteLoad, WithNoTemporaryFolderTheDownloadFailsAndTouchesNoFile) {
   EXPECT_EQ(Dump(), (Lines{"A [0] {}", "Kept [0] {}"}));  // the first load's node and the inserted one
   EXPECT_TRUE(LeftOver().empty());
 }
+
+TEST_F(RemoteLoad, AConfigurationCutShortOrAnEndlessIconFailsItsCopyAndLeavesNoFile) {
+  Configure(server.BaseUrl(), "tree.txt", 1);
+  Activate();
+  ASSERT_TRUE(Insert("Kept"));
+  // 72 bytes of an announced 100000, then the close.
+  server.ServeHostile("/tree.txt", RecordingHttpServer::Hostile::kCutShort, std::string(70, 'A') + "\r\n", 100000);
+  Refresh();
+  EXPECT_EQ(Dump(), (Lines{"Kept [0] {}"}));
+  // An icon without end is cut at its bound; the node shows no image.
+  server.ServeHostile("/endless.ico", RecordingHttpServer::Hostile::kEndless, "");
+  server.Serve("/tree.txt", "A|endless\n");
+  Refresh();
+  EXPECT_EQ(Dump(), (Lines{"A [-2] {}"}));
+  EXPECT_TRUE(LeftOver().empty());
+}
