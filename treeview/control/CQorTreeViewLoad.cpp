@@ -1,5 +1,6 @@
 // CQorTreeViewCtrl: configuration loading: resolving file names against URL,
 // downloading remote files into temporary copies, and the load itself.
+#include <exception>
 #include <vector>
 #include "CFile.h"
 #include "CInternetFile.h"
@@ -21,7 +22,11 @@ void CQorTreeViewCtrl::LoadConfiguration() {
   if (!m_tree.GetSafeHwnd()) return;
   std::string path;
   if (ResolveBounded(m_ConfigFile, path, kMaxConfigBytes) != 0) return;
-  m_tree.LoadNodesFromFile(m_URL, path);
+  try {
+    m_tree.LoadNodesFromFile(m_URL, path);
+  } catch (const std::exception&) {
+    // A line too long to hold ends the load; the nodes before it stay.
+  }
   if (IsRemoteMode()) DeleteFileA(path.c_str());
 }
 

@@ -1,4 +1,5 @@
 // CConnectionPoint: IConnectionPoint over an array of sinks.
+#include "CatchToResult.h"
 #include "CConnectionPoint.h"
 
 CConnectionPoint::CConnectionPoint(REFIID iid, IConnectionPointContainer* pContainer)
@@ -48,21 +49,23 @@ STDMETHODIMP CConnectionPoint::GetConnectionPointContainer(IConnectionPointConta
 }
 
 STDMETHODIMP CConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) {
-  if (!pdwCookie) return E_POINTER;
-  *pdwCookie = 0;
-  if (!pUnkSink) return E_POINTER;
-  IUnknown* pSink = nullptr;
-  // The sink must speak the interface; an event interface may also be taken as IDispatch.
-  if (FAILED(pUnkSink->QueryInterface(m_iid, reinterpret_cast<void**>(&pSink))) &&
-      (m_iid == IID_IPropertyNotifySink ||
-       FAILED(pUnkSink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&pSink)))))
-    return CONNECT_E_CANNOTCONNECT;
-  size_t i = 0;
-  while (i < m_sinks.size() && m_sinks[i]) ++i;
-  if (i == m_sinks.size()) m_sinks.push_back(nullptr);
-  m_sinks[i] = pSink;
-  *pdwCookie = static_cast<DWORD>(i + 1);
-  return S_OK;
+  return CatchToResult([&]() -> HRESULT {
+    if (!pdwCookie) return E_POINTER;
+    *pdwCookie = 0;
+    if (!pUnkSink) return E_POINTER;
+    IUnknown* pSink = nullptr;
+    // The sink must speak the interface; an event interface may also be taken as IDispatch.
+    if (FAILED(pUnkSink->QueryInterface(m_iid, reinterpret_cast<void**>(&pSink))) &&
+        (m_iid == IID_IPropertyNotifySink ||
+         FAILED(pUnkSink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&pSink)))))
+      return CONNECT_E_CANNOTCONNECT;
+    size_t i = 0;
+    while (i < m_sinks.size() && m_sinks[i]) ++i;
+    if (i == m_sinks.size()) m_sinks.push_back(nullptr);
+    m_sinks[i] = pSink;
+    *pdwCookie = static_cast<DWORD>(i + 1);
+    return S_OK;
+  });
 }
 
 STDMETHODIMP CConnectionPoint::Unadvise(DWORD dwCookie) {

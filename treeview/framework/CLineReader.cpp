@@ -1,10 +1,14 @@
 // CLineReader: buffered line splitting over a CFile.
 #include "CLineReader.h"
 #include <cstring>
+#include <new>
 
 namespace {
 const DWORD kChunk = 65536;
+size_t g_lineLimit = 0;  // 0: no limit but the heap's
 }
+
+void CLineReader::SetLineLimitForTest(size_t bytes) { g_lineLimit = bytes; }
 
 BOOL CLineReader::Open(const std::string& path) {
   Close();
@@ -40,6 +44,7 @@ BOOL CLineReader::ReadLine(std::string& line) {
     const char* start = m_buffer.data() + m_pos;
     const void* nl = memchr(start, '\n', m_end - m_pos);
     size_t n = nl ? static_cast<const char*>(nl) - start : m_end - m_pos;
+    if (g_lineLimit && line.size() + n > g_lineLimit) throw std::bad_alloc();
     line.append(start, n);
     m_pos += n;
     if (nl) {

@@ -15,7 +15,12 @@ public:
   void Close();
   // The next line without its end (LF, or CR LF); a CR elsewhere stays, and
   // a line ends at its first zero byte as text would. FALSE after the last.
+  // A line that cannot be held raises std::bad_alloc.
   BOOL ReadLine(std::string& line);
+
+  // Test hook: lines longer than this many bytes fail as an allocation the
+  // heap refused would (0 restores no limit).
+  static void SetLineLimitForTest(size_t bytes);
 
 private:
   BOOL Fill();

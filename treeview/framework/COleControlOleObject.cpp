@@ -1,5 +1,6 @@
 // COleControl: IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject and
 // IOleControl: the container's site, in-place activation and the window.
+#include "CatchToResult.h"
 #include "COleControl.h"
 #include "COleControlModule.h"
 #include "CModuleStateScope.h"
@@ -59,27 +60,31 @@ STDMETHODIMP COleControl::GetClipboardData(DWORD, IDataObject** ppDataObject) {
 
 STDMETHODIMP COleControl::DoVerb(LONG iVerb, LPMSG, IOleClientSite* pActiveSite, LONG, HWND hwndParent,
                                  LPCRECT lprcPosRect) {
-  CModuleStateScope scope;
-  if (pActiveSite && !m_pClientSite) SetClientSite(pActiveSite);
-  switch (iVerb) {
-    case OLEIVERB_PRIMARY:
-    case OLEIVERB_SHOW:
-    case OLEIVERB_INPLACEACTIVATE:
-    case OLEIVERB_UIACTIVATE:
-      return InPlaceActivate(iVerb, lprcPosRect);
-    case OLEIVERB_HIDE:
-      UIDeactivate();
-      if (m_hWnd) ShowWindow(m_hWnd, SW_HIDE);
-      return S_OK;
-    case OLEIVERB_PROPERTIES:
-      return ShowPropertyPages(hwndParent);
-    default:
-      return iVerb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
-  }
+  return CatchToResult([&]() -> HRESULT {
+    CModuleStateScope scope;
+    if (pActiveSite && !m_pClientSite) SetClientSite(pActiveSite);
+    switch (iVerb) {
+      case OLEIVERB_PRIMARY:
+      case OLEIVERB_SHOW:
+      case OLEIVERB_INPLACEACTIVATE:
+      case OLEIVERB_UIACTIVATE:
+        return InPlaceActivate(iVerb, lprcPosRect);
+      case OLEIVERB_HIDE:
+        UIDeactivate();
+        if (m_hWnd) ShowWindow(m_hWnd, SW_HIDE);
+        return S_OK;
+      case OLEIVERB_PROPERTIES:
+        return ShowPropertyPages(hwndParent);
+      default:
+        return iVerb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+    }
+  });
 }
 
 STDMETHODIMP COleControl::EnumVerbs(IEnumOLEVERB** ppEnumOleVerb) {
-  return OleRegEnumVerbs(GetControlClsid(), ppEnumOleVerb);
+  return CatchToResult([&]() -> HRESULT {
+    return OleRegEnumVerbs(GetControlClsid(), ppEnumOleVerb);
+  });
 }
 
 STDMETHODIMP COleControl::Update() { return S_OK; }

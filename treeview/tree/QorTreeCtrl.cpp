@@ -153,9 +153,26 @@ void QorTreeCtrl::SetNodeIcon(HTREEITEM hItem, const std::string& icon) {
   SetItemImage(hItem, index, index);
 }
 
+namespace {
+// Turns the widget's drawing off for one scope and on again on every way out.
+class RedrawOff {
+public:
+  explicit RedrawOff(CTreeCtrl& tree) : m_tree(tree) { m_tree.SetRedraw(FALSE); }
+  ~RedrawOff() {
+    m_tree.SetRedraw(TRUE);
+    InvalidateRect(m_tree.GetSafeHwnd(), nullptr, TRUE);
+  }
+  RedrawOff(const RedrawOff&) = delete;
+  RedrawOff& operator=(const RedrawOff&) = delete;
+
+private:
+  CTreeCtrl& m_tree;
+};
+}  // namespace
+
 void QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path) {
   // One repaint at the end instead of one per node.
-  SetRedraw(FALSE);
+  RedrawOff redrawOff(*this);
   DeleteAllNodes();
   CLineReader reader;
   if (reader.Open(path)) {
@@ -172,8 +189,6 @@ void QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path)
     HTREEITEM hRoot = GetRootItem();
     if (hRoot) Expand(hRoot, TVE_EXPAND);
   }
-  SetRedraw(TRUE);
-  InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
 QorTreeOwner* QorTreeCtrl::GetOwner() const {

@@ -64,8 +64,10 @@ void TreeFixture::SetUp() {
   DeleteFileA(name);
   ASSERT_TRUE(CreateDirectoryA(name, nullptr));
   folder = name;
-  ASSERT_EQ(c.Create(QORTREEVIEW_PROGID), S_OK);
+  ASSERT_EQ(CreateControl(), S_OK);
 }
+
+HRESULT TreeFixture::CreateControl() { return c.Create(QORTREEVIEW_PROGID); }
 
 void TreeFixture::TearDown() {
   c.Close();

@@ -38,6 +38,8 @@ private:
 
 class TreeFixture : public ::testing::Test {
 protected:
+  // The control under test: by default the registered module's, by ProgID.
+  virtual HRESULT CreateControl();
   void SetUp() override;
   void TearDown() override;
 
