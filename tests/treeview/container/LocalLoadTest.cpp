@@ -72,13 +72,13 @@ TEST_F(LocalLoad, InvalidLinesAreReportedWhileShowErrorIsSetAndSkipped) {
   EXPECT_EQ(boxes.Texts(), (Lines{"Invalid Node: ", "Invalid Node: |plant|P1"}));
 }
 
-TEST_F(LocalLoad, LineEndsDoNotMatterAndAByteOrderMarkStaysInTheFirstLabel) {
+TEST_F(LocalLoad, LineEndsDoNotMatterAndAByteOrderMarkIsNoPartOfTheFirstLabel) {
   Configure(folder, "tree.txt", 0);
   Activate();
   const Lines expected = {"A [0] {a} +", "  B [0] {b}", "C [0] {c\rd}"};
   EXPECT_EQ(Load("A||a\r\nA\\B||b\r\nC||c\rd\r\n"), expected);
   EXPECT_EQ(Load("A||a\nA\\B||b\nC||c\rd"), expected);
-  EXPECT_EQ(Load("\xEF\xBB\xBFPlant|\nOther"), (Lines{"\xEF\xBB\xBFPlant [0] {}", "Other [0] {}"}));
+  EXPECT_EQ(Load("\xEF\xBB\xBFPlant|\nPlant\\Leaf"), (Lines{"Plant [0] {} +", "  Leaf [0] {}"}));
 }
 
 TEST_F(LocalLoad, LongLinesAndBytesThatAreNotTextLoadWithoutALimit) {
