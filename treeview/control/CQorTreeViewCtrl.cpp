@@ -80,6 +80,7 @@ void CQorTreeViewCtrl::AboutBox() {
 
 BOOL CQorTreeViewCtrl::InsertNode(const std::string& path, const std::string& icon, const std::string& data) {
   if (!m_tree.GetSafeHwnd()) return FALSE;
+  m_tree.ForgetFailedIcons();
   return m_tree.InsertNodePath(path, icon, data);
 }
 

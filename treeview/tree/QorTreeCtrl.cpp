@@ -137,12 +137,15 @@ int QorTreeCtrl::NodeImage(const std::string& icon) {
   auto it = m_mapIcons.find(icon);
   if (it != m_mapIcons.end()) {
     index = it->second;
-  } else {
+  } else if (!m_failedIcons.count(icon)) {
     std::string path;
+    bool loaded = false;
     if (owner && owner->ResolveFile(icon + ".ico", path) == 0) {
-      if (AddIconFile(path, index)) m_mapIcons[icon] = index;  // also a failed append: not fetched again
+      loaded = AddIconFile(path, index);
+      if (loaded) m_mapIcons[icon] = index;  // also a failed append: not fetched again
       if (owner->IsRemoteMode()) DeleteFileA(path.c_str());
     }
+    if (!loaded) m_failedIcons.insert(icon);
   }
   // -1 would be the widget's "ask the parent" value, which nobody answers.
   return index < 0 ? I_IMAGENONE : index;
@@ -174,6 +177,7 @@ void QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path)
   // One repaint at the end instead of one per node.
   RedrawOff redrawOff(*this);
   DeleteAllNodes();
+  ForgetFailedIcons();
   CLineReader reader;
   if (reader.Open(path)) {
     std::string line;
