@@ -72,6 +72,21 @@ void CQorTreeViewCtrl::OnDraw(HDC hdc, const RECT& bounds, const RECT& invalid) 
   if (m_tree.GetSafeHwnd()) InvalidateRect(m_tree.GetSafeHwnd(), &invalid, TRUE);
 }
 
+void CQorTreeViewCtrl::DoPropExchange(CPropExchange& px) {
+  px.String(L"URL", m_URL);
+  px.String(L"ConfigFile", m_ConfigFile);
+  px.Long(L"LocalRemote", m_LocalRemote);
+  px.Bool(L"ShowError", m_ShowError);
+  std::string insert = m_tree.GetPopupMenuText(0), remove = m_tree.GetPopupMenuText(1);
+  px.String(L"PopupMenuText0", insert);
+  px.String(L"PopupMenuText1", remove);
+  if (px.IsLoading()) {
+    m_tree.SetShowError(m_ShowError);
+    m_tree.SetPopupMenuText(0, insert);
+    m_tree.SetPopupMenuText(1, remove);
+  }
+}
+
 void CQorTreeViewCtrl::AboutBox() {
   COleControlModule* m = COleControlModule::Get();
   CDialog dlg(m ? m->GetResourceHandle() : nullptr, IDD_ABOUTBOX);

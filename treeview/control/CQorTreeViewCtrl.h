@@ -17,7 +17,9 @@ public:
   };
 
   static const DWORD kMiscStatus = 0x20191;
-  static const DWORD kVersion = 0x10000;  // 1.0
+  // Version stamp of the saved state: 1.1 adds the properties after the
+  // extent; 1.0 held version and extent only.
+  static const DWORD kVersion = 0x10001;
   static const DWORD kTreeStyle = 0x50810033;
 
   CQorTreeViewCtrl();
@@ -64,6 +66,7 @@ private:
   UINT GetPropPageIDs(const CLSID** ppIDs) const override;
   DWORD GetControlVersion() const override { return kVersion; }
   void OnDraw(HDC hdc, const RECT& bounds, const RECT& invalid) override;
+  void DoPropExchange(CPropExchange& px) override;
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   void AboutBox();

@@ -1,6 +1,7 @@
 // COleControl: IPersistStreamInit, IPersistStorage, IPersistPropertyBag and
-// ISpecifyPropertyPages. The state saved is the version stamp and the
-// extent; a state of another version loads and is saved as the current one.
+// ISpecifyPropertyPages. The state saved is the version stamp, the extent
+// and the control's own properties (DoPropExchange); a state of an older
+// version loads its version and extent only, and is saved as the current one.
 #include "CatchToResult.h"
 #include "COleControl.h"
 
@@ -47,6 +48,11 @@ HRESULT COleControl::ReadState(IStream* pStm) {
   // state[0] is the saved version; every version converts to the current one.
   m_sizeExtent.cx = static_cast<LONG>(state[1]);
   m_sizeExtent.cy = static_cast<LONG>(state[2]);
+  if (state[0] >= GetControlVersion()) {
+    CPropExchange px(pStm, true, state[0]);
+    DoPropExchange(px);
+    if (FAILED(px.GetResult())) return px.GetResult();
+  }
   m_bModified = FALSE;
   return S_OK;
 }
@@ -56,7 +62,10 @@ HRESULT COleControl::WriteState(IStream* pStm) {
   ULONG cb = 0;
   HRESULT hr = pStm->Write(state, kStateSize, &cb);
   if (FAILED(hr)) return hr;
-  return cb == kStateSize ? S_OK : STG_E_WRITEFAULT;
+  if (cb != kStateSize) return STG_E_WRITEFAULT;
+  CPropExchange px(pStm, false, GetControlVersion());
+  DoPropExchange(px);
+  return px.GetResult();
 }
 
 STDMETHODIMP COleControl::Load(LPSTREAM pStm) {
@@ -77,8 +86,18 @@ STDMETHODIMP COleControl::Save(LPSTREAM pStm, BOOL fClearDirty) {
 
 STDMETHODIMP COleControl::GetSizeMax(ULARGE_INTEGER* pCbSize) {
   if (!pCbSize) return E_POINTER;
-  pCbSize->QuadPart = kStateSize;
-  return S_OK;
+  return CatchToResult([&]() -> HRESULT {
+    // The size of the state as it would be saved now.
+    IStream* pStm = nullptr;
+    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &pStm);
+    if (FAILED(hr)) return hr;
+    hr = WriteState(pStm);
+    STATSTG st = {};
+    if (SUCCEEDED(hr)) hr = pStm->Stat(&st, STATFLAG_NONAME);
+    pStm->Release();
+    if (SUCCEEDED(hr)) pCbSize->QuadPart = st.cbSize.QuadPart;
+    return hr;
+  });
 }
 
 STDMETHODIMP COleControl::InitNew() {
@@ -128,6 +147,8 @@ STDMETHODIMP COleControl::Load(IPropertyBag* pPropBag, IErrorLog*) {
     ReadProp(pPropBag, L"_ExtentY", &cy);
     m_sizeExtent.cx = cx;
     m_sizeExtent.cy = cy;
+    CPropExchange px(pPropBag, true, GetControlVersion());
+    DoPropExchange(px);
     m_bModified = FALSE;
     return S_OK;
   });
@@ -139,6 +160,11 @@ STDMETHODIMP COleControl::Save(IPropertyBag* pPropBag, BOOL fClearDirty, BOOL) {
     HRESULT hr = WriteProp(pPropBag, L"_Version", static_cast<LONG>(GetControlVersion()));
     if (SUCCEEDED(hr)) hr = WriteProp(pPropBag, L"_ExtentX", m_sizeExtent.cx);
     if (SUCCEEDED(hr)) hr = WriteProp(pPropBag, L"_ExtentY", m_sizeExtent.cy);
+    if (SUCCEEDED(hr)) {
+      CPropExchange px(pPropBag, false, GetControlVersion());
+      DoPropExchange(px);
+      hr = px.GetResult();
+    }
     if (SUCCEEDED(hr) && fClearDirty) m_bModified = FALSE;
     return hr;
   });
