@@ -1,6 +1,8 @@
 // CConnectionPoint: IConnectionPoint over an array of sinks.
 #include "CatchToResult.h"
 #include "CConnectionPoint.h"
+#include <new>
+#include "CEnumConnections.h"
 
 CConnectionPoint::CConnectionPoint(REFIID iid, IConnectionPointContainer* pContainer)
     : m_iid(iid), m_pContainer(pContainer) {}
@@ -77,6 +79,13 @@ STDMETHODIMP CConnectionPoint::Unadvise(DWORD dwCookie) {
 }
 
 STDMETHODIMP CConnectionPoint::EnumConnections(IEnumConnections** ppEnum) {
-  if (ppEnum) *ppEnum = nullptr;
-  return E_NOTIMPL;
+  if (!ppEnum) return E_POINTER;
+  *ppEnum = nullptr;
+  return CatchToResult([&]() -> HRESULT {
+    std::vector<CONNECTDATA> live;
+    for (size_t i = 0; i < m_sinks.size(); ++i)
+      if (m_sinks[i]) live.push_back(CONNECTDATA{m_sinks[i], static_cast<DWORD>(i + 1)});
+    *ppEnum = new (std::nothrow) CEnumConnections(live);
+    return *ppEnum ? S_OK : E_OUTOFMEMORY;
+  });
 }

@@ -96,7 +96,9 @@ std::string QorTreeCtrl::GetNodePath(HTREEITEM hItem) const {
 }
 
 void QorTreeCtrl::ReportError(const std::string& text) {
-  if (m_bShowError) CDialog::MessageBox(nullptr, text.c_str(), kErrorCaption);
+  // Owned by the container's top-level window, which stays disabled while
+  // the box is open: nothing can call into a load that waits on it.
+  if (m_bShowError) CDialog::MessageBox(m_hWnd ? GetAncestor(m_hWnd, GA_ROOT) : nullptr, text.c_str(), kErrorCaption);
 }
 
 void QorTreeCtrl::SetPopupMenuText(int nEntry, const std::string& text) {

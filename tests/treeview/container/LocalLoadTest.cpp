@@ -70,6 +70,8 @@ TEST_F(LocalLoad, InvalidLinesAreReportedWhileShowErrorIsSetAndSkipped) {
   MessageBoxCloser boxes;
   EXPECT_EQ(Load(file), (Lines{"A [0] {1}", "B [0] {2}"}));
   EXPECT_EQ(boxes.Texts(), (Lines{"Invalid Node: ", "Invalid Node: |plant|P1"}));
+  // Owned by the container's window, which they keep from taking input.
+  EXPECT_EQ(boxes.Owners(), (std::vector<HWND>{c.HostWindow(), c.HostWindow()}));
 }
 
 TEST_F(LocalLoad, LineEndsDoNotMatterAndAByteOrderMarkIsNoPartOfTheFirstLabel) {

@@ -30,6 +30,8 @@ public:
   MessageBoxCloser(const MessageBoxCloser&) = delete;
   MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
   Lines Texts();
+  // The owner window of each box, in the same order.
+  std::vector<HWND> Owners();
 
 private:
   struct State;
