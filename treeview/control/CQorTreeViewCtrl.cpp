@@ -33,6 +33,10 @@ REFCLSID CQorTreeViewCtrl::GetControlClsid() const { return CLSID_QorTreeView; }
 REFGUID CQorTreeViewCtrl::GetTypeLibID() const { return LIBID_QorTreeViewLib; }
 UINT CQorTreeViewCtrl::GetUserTypeNameID() const { return IDS_CONTROL_NAME; }
 
+UINT CQorTreeViewCtrl::GetVerbNameID(LONG iVerb) const {
+  return iVerb == OLEIVERB_PRIMARY ? IDS_VERB_EDIT : iVerb == OLEIVERB_PROPERTIES ? IDS_VERB_PROPERTIES : 0;
+}
+
 UINT CQorTreeViewCtrl::GetPropPageIDs(const CLSID** ppIDs) const {
   *ppIDs = kPropPages;
   return 1;
@@ -89,7 +93,7 @@ void CQorTreeViewCtrl::DoPropExchange(CPropExchange& px) {
 
 void CQorTreeViewCtrl::AboutBox() {
   COleControlModule* m = COleControlModule::Get();
-  CDialog dlg(m ? m->GetResourceHandle() : nullptr, IDD_ABOUTBOX);
+  CDialog dlg(m ? m->GetResourceHandle() : nullptr, IDD_ABOUTBOX, m_hWnd ? GetAncestor(m_hWnd, GA_ROOT) : nullptr);
   dlg.DoModal();
 }
 

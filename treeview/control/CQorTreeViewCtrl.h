@@ -67,6 +67,7 @@ private:
   DWORD GetControlVersion() const override { return kVersion; }
   void OnDraw(HDC hdc, const RECT& bounds, const RECT& invalid) override;
   void DoPropExchange(CPropExchange& px) override;
+  UINT GetVerbNameID(LONG iVerb) const override;
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   void AboutBox();

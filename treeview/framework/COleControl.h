@@ -163,6 +163,9 @@ protected:
   // version than the control's holds version and extent only, and the pass
   // does not happen for it.
   virtual void DoPropExchange(CPropExchange&) {}
+  // The string resource naming a verb on the container's menus (the primary
+  // verb, OLEIVERB_PROPERTIES); 0 for the English default.
+  virtual UINT GetVerbNameID(LONG) const { return 0; }
 
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   // Destroys the control's window (before the derived class's members go).

@@ -4,6 +4,9 @@
 #include "COleControl.h"
 #include "COleControlModule.h"
 #include "CModuleStateScope.h"
+#include "CEnumOleVerb.h"
+#include <new>
+#include <vector>
 
 namespace {
 const wchar_t kWndClass[] = L"QorOleControlWnd";
@@ -83,7 +86,24 @@ STDMETHODIMP COleControl::DoVerb(LONG iVerb, LPMSG, IOleClientSite* pActiveSite,
 
 STDMETHODIMP COleControl::EnumVerbs(IEnumOLEVERB** ppEnumOleVerb) {
   return CatchToResult([&]() -> HRESULT {
-    return OleRegEnumVerbs(GetControlClsid(), ppEnumOleVerb);
+    if (!ppEnumOleVerb) return E_POINTER;
+    *ppEnumOleVerb = nullptr;
+    // Containers put these on their menus; DoVerb carries both out.
+    COleControlModule* m = COleControlModule::Get();
+    std::vector<CEnumOleVerb::Verb> verbs;
+    const struct {
+      LONG verb;
+      const wchar_t* fallback;
+    } rows[] = {{OLEIVERB_PRIMARY, L"&Edit"}, {OLEIVERB_PROPERTIES, L"&Properties..."}};
+    for (const auto& row : rows) {
+      const wchar_t* p = nullptr;
+      UINT id = GetVerbNameID(row.verb);
+      int n = m && id ? LoadStringW(m->GetResourceHandle(), id, reinterpret_cast<LPWSTR>(&p), 0) : 0;
+      verbs.push_back({row.verb, n > 0 ? std::wstring(p, static_cast<size_t>(n)) : row.fallback,
+                       OLEVERBATTRIB_ONCONTAINERMENU});
+    }
+    *ppEnumOleVerb = new (std::nothrow) CEnumOleVerb(verbs);
+    return *ppEnumOleVerb ? S_OK : E_OUTOFMEMORY;
   });
 }
 

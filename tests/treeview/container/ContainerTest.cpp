@@ -567,6 +567,27 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStill
   VariantClear(&v);
 }
 
+TEST_F(ControlTest, TheVerbListOffersThePrimaryVerbAndPropertiesForTheContainersMenu) {
+  IOleObject* ole = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
+  IEnumOLEVERB* verbs = nullptr;
+  ASSERT_EQ(ole->EnumVerbs(&verbs), S_OK);
+  ole->Release();
+  OLEVERB v[3] = {};
+  ULONG got = 0;
+  EXPECT_EQ(verbs->Next(3, v, &got), S_FALSE);
+  verbs->Release();
+  ASSERT_EQ(got, 2u);
+  EXPECT_EQ(v[0].lVerb, OLEIVERB_PRIMARY);
+  EXPECT_STREQ(v[0].lpszVerbName, L"&Editar");
+  EXPECT_EQ(v[1].lVerb, OLEIVERB_PROPERTIES);
+  EXPECT_STREQ(v[1].lpszVerbName, L"&Propriedades...");
+  for (ULONG i = 0; i < got; ++i) {
+    EXPECT_EQ(v[i].grfAttribs, static_cast<DWORD>(OLEVERBATTRIB_ONCONTAINERMENU));
+    CoTaskMemFree(v[i].lpszVerbName);
+  }
+}
+
 TEST_F(ControlTest, TheControlNamesItsPageItsEventsAndItsStatus) {
   ISpecifyPropertyPages* spp = nullptr;
   ASSERT_EQ(c.Unknown()->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void**>(&spp)), S_OK);
