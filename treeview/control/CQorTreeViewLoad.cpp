@@ -18,16 +18,27 @@ BOOL OpenSession(CInternetSession& session, DWORD dwAccess) {
 }
 }  // namespace
 
+namespace {
+const char kFailLoad[] = "Fail to load configuration: ";
+}
+
 void CQorTreeViewCtrl::LoadConfiguration() {
   if (!m_tree.GetSafeHwnd()) return;
+  // Nothing named: nothing to load, and nothing to say.
+  if (m_ConfigFile.empty() || m_URL.empty()) return;
   std::string path;
-  if (ResolveBounded(m_ConfigFile, path, kMaxConfigBytes) != 0) return;
+  if (ResolveBounded(m_ConfigFile, path, kMaxConfigBytes) != 0) {
+    m_tree.ReportError(kFailLoad + CLocation::Join(m_URL, m_ConfigFile));
+    return;
+  }
+  BOOL read = FALSE;
   try {
-    m_tree.LoadNodesFromFile(m_URL, path);
+    read = m_tree.LoadNodesFromFile(m_URL, path);
   } catch (const std::exception&) {
     // A line too long to hold ends the load; the nodes before it stay.
   }
   if (IsRemoteMode()) DeleteFileA(path.c_str());
+  if (!read) m_tree.ReportError(kFailLoad + CLocation::Join(m_URL, m_ConfigFile));
 }
 
 // The tree resolves icon files only.

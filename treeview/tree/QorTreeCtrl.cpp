@@ -175,13 +175,14 @@ private:
 };
 }  // namespace
 
-void QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path) {
+BOOL QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path) {
   // One repaint at the end instead of one per node.
   RedrawOff redrawOff(*this);
   DeleteAllNodes();
   ForgetFailedIcons();
   CLineReader reader;
-  if (reader.Open(path)) {
+  if (!reader.Open(path)) return FALSE;
+  {
     std::string line;
     std::vector<std::string> fields;
     while (reader.ReadLine(line)) {
@@ -195,6 +196,7 @@ void QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path)
     HTREEITEM hRoot = GetRootItem();
     if (hRoot) Expand(hRoot, TVE_EXPAND);
   }
+  return TRUE;
 }
 
 QorTreeOwner* QorTreeCtrl::GetOwner() const {

@@ -56,8 +56,9 @@ public:
   // Rebuilds the tree from a configuration file of path|icon|data lines;
   // the location is the owner's and not used here. An exception of the
   // reading (a line that cannot be held) leaves the nodes read before it,
-  // and the widget drawing again.
-  void LoadNodesFromFile(const std::string& location, const std::string& path);
+  // and the widget drawing again. FALSE when the file could not be opened
+  // (the tree is then empty).
+  BOOL LoadNodesFromFile(const std::string& location, const std::string& path);
   int GetImageCount() const { return m_imageList.GetImageCount(); }
   HIMAGELIST GetImageListHandle() const { return m_imageList.GetSafeHandle(); }
 

@@ -167,3 +167,17 @@ TEST_F(LocalLoad, TheTreeDoesNotRedrawWhileALoadInsertsItsNodes) {
   g_seen = nullptr;
   EXPECT_EQ(seen, (Lines{"redraw off", "insert", "redraw on"}));
 }
+
+TEST_F(LocalLoad, AConfigurationThatCannotBeReadIsReportedOnceWhileShowErrorIsSet) {
+  Configure(folder, "missing.txt", 0);
+  Activate();
+  {
+    MessageBoxCloser none;
+    Refresh();
+    EXPECT_TRUE(none.Texts().empty());
+  }
+  PutBool(kShowError, true);
+  MessageBoxCloser boxes;
+  Refresh();
+  EXPECT_EQ(boxes.Texts(), (Lines{"Fail to load configuration: " + folder + "\\missing.txt"}));
+}

@@ -53,12 +53,15 @@ TEST_F(RemoteLoad, EveryFileIsFetchedWithTwoRequestsAndNoCopyRemains) {
   EXPECT_TRUE(LeftOver().empty());
 }
 
-TEST_F(RemoteLoad, AFileAnsweredWith404IsAskedForThreeTimesAndLoadsNothing) {
+TEST_F(RemoteLoad, AFileAnsweredWith404IsAskedForThreeTimesLoadsNothingAndIsReported) {
   Configure(server.BaseUrl(), "tree.txt", 1);
   Activate();
   ASSERT_TRUE(Insert("Kept"));
   server.Take();
+  PutBool(kShowError, true);
+  MessageBoxCloser boxes;
   Refresh();
+  EXPECT_EQ(boxes.Texts(), (Lines{"Fail to load configuration: " + server.BaseUrl() + "/tree.txt"}));
   EXPECT_EQ(server.Take(), (Lines{"GET /tree.txt", "GET /tree.txt", "GET /tree.txt"}));
   EXPECT_EQ(Dump(), (Lines{"Kept [0] {}"}));
   EXPECT_TRUE(LeftOver().empty());
