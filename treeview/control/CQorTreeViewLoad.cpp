@@ -16,11 +16,9 @@ BOOL OpenSession(CInternetSession& session, DWORD dwAccess) {
   session.SetTimeout(CQorTreeViewCtrl::kSilenceTimeoutMs);
   return TRUE;
 }
-}  // namespace
 
-namespace {
 const char kFailLoad[] = "Fail to load configuration: ";
-}
+}  // namespace
 
 void CQorTreeViewCtrl::LoadConfiguration() {
   if (!m_tree.GetSafeHwnd()) return;
@@ -97,6 +95,7 @@ bool OpenStream(const std::string& location, DWORD dwAccess, CInternetSession& s
   return true;
 }
 }  // namespace
+
 BOOL CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::string& tempPath, ULONGLONG maxBytes) {
   tempPath.clear();
   ProbeSize(location);
