@@ -33,6 +33,10 @@ REFCLSID CQorTreeViewCtrl::GetControlClsid() const { return CLSID_QorTreeView; }
 REFGUID CQorTreeViewCtrl::GetTypeLibID() const { return LIBID_QorTreeViewLib; }
 UINT CQorTreeViewCtrl::GetUserTypeNameID() const { return IDS_CONTROL_NAME; }
 
+UINT CQorTreeViewCtrl::GetVerbNameID(LONG iVerb) const {
+  return iVerb == OLEIVERB_PRIMARY ? IDS_VERB_EDIT : iVerb == OLEIVERB_PROPERTIES ? IDS_VERB_PROPERTIES : 0;
+}
+
 UINT CQorTreeViewCtrl::GetPropPageIDs(const CLSID** ppIDs) const {
   *ppIDs = kPropPages;
   return 1;
@@ -72,14 +76,30 @@ void CQorTreeViewCtrl::OnDraw(HDC hdc, const RECT& bounds, const RECT& invalid) 
   if (m_tree.GetSafeHwnd()) InvalidateRect(m_tree.GetSafeHwnd(), &invalid, TRUE);
 }
 
+void CQorTreeViewCtrl::DoPropExchange(CPropExchange& px) {
+  px.String(L"URL", m_URL);
+  px.String(L"ConfigFile", m_ConfigFile);
+  px.Long(L"LocalRemote", m_LocalRemote);
+  px.Bool(L"ShowError", m_ShowError);
+  std::string insert = m_tree.GetPopupMenuText(0), remove = m_tree.GetPopupMenuText(1);
+  px.String(L"PopupMenuText0", insert);
+  px.String(L"PopupMenuText1", remove);
+  if (px.IsLoading()) {
+    m_tree.SetShowError(m_ShowError);
+    m_tree.SetPopupMenuText(0, insert);
+    m_tree.SetPopupMenuText(1, remove);
+  }
+}
+
 void CQorTreeViewCtrl::AboutBox() {
   COleControlModule* m = COleControlModule::Get();
-  CDialog dlg(m ? m->GetResourceHandle() : nullptr, IDD_ABOUTBOX);
+  CDialog dlg(m ? m->GetResourceHandle() : nullptr, IDD_ABOUTBOX, m_hWnd ? GetAncestor(m_hWnd, GA_ROOT) : nullptr);
   dlg.DoModal();
 }
 
 BOOL CQorTreeViewCtrl::InsertNode(const std::string& path, const std::string& icon, const std::string& data) {
   if (!m_tree.GetSafeHwnd()) return FALSE;
+  m_tree.ForgetFailedIcons();
   return m_tree.InsertNodePath(path, icon, data);
 }
 

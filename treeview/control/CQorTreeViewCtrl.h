@@ -17,7 +17,9 @@ public:
   };
 
   static const DWORD kMiscStatus = 0x20191;
-  static const DWORD kVersion = 0x10000;  // 1.0
+  // Version stamp of the saved state: 1.1 adds the properties after the
+  // extent; 1.0 held version and extent only.
+  static const DWORD kVersion = 0x10001;
   static const DWORD kTreeStyle = 0x50810033;
 
   CQorTreeViewCtrl();
@@ -37,10 +39,18 @@ public:
   int ResolveFile(const std::string& name, std::string& path) override;
   bool IsRemoteMode() const override { return m_LocalRemote != 0; }
 
+  // Bounds of one copy, in bytes: a configuration file and an icon file.
+  static const ULONGLONG kMaxConfigBytes = 256ull << 20;
+  static const ULONGLONG kMaxIconBytes = 4ull << 20;
+  static const DWORD kSilenceTimeoutMs = 30000;
+
   // Copies a location (a web address or a file: location) into a new
   // temporary file; TRUE with its path when the whole content was copied.
-  // On failure no temporary file remains and the path is empty.
-  static BOOL DownloadToTempFile(const std::string& location, std::string& tempPath);
+  // A copy fails when it would exceed maxBytes, when fewer bytes arrive
+  // than the server announced, or after the silence time-out without a
+  // byte. On failure no temporary file remains and the path is empty.
+  static BOOL DownloadToTempFile(const std::string& location, std::string& tempPath,
+                                 ULONGLONG maxBytes = kMaxConfigBytes);
   // A new, empty file with the prefix "qtv" in the user's temporary folder;
   // FALSE, with the path untouched, when none can be made.
   static BOOL MakeTempFileName(std::string& path);
@@ -56,11 +66,15 @@ private:
   UINT GetPropPageIDs(const CLSID** ppIDs) const override;
   DWORD GetControlVersion() const override { return kVersion; }
   void OnDraw(HDC hdc, const RECT& bounds, const RECT& invalid) override;
+  void DoPropExchange(CPropExchange& px) override;
+  UINT GetVerbNameID(LONG iVerb) const override;
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   void AboutBox();
   // Rebuilds the tree from the configuration file named by URL and ConfigFile.
   void LoadConfiguration();
+  // ResolveFile with the bound of the copy in remote mode.
+  int ResolveBounded(const std::string& name, std::string& path, ULONGLONG maxBytes);
   BOOL InsertNode(const std::string& path, const std::string& icon, const std::string& data);
   BOOL RemoveAll();
   void OnSelectedNodesChanged();

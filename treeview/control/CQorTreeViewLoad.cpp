@@ -1,5 +1,6 @@
 // CQorTreeViewCtrl: configuration loading: resolving file names against URL,
 // downloading remote files into temporary copies, and the load itself.
+#include <exception>
 #include <vector>
 #include "CFile.h"
 #include "CInternetFile.h"
@@ -8,17 +9,42 @@
 
 namespace {
 const DWORD kCopyBuffer = 16384;
+
+// A session whose transfers give up after the silence time-out.
+BOOL OpenSession(CInternetSession& session, DWORD dwAccess) {
+  if (!session.Open(dwAccess)) return FALSE;
+  session.SetTimeout(CQorTreeViewCtrl::kSilenceTimeoutMs);
+  return TRUE;
 }
+
+const char kFailLoad[] = "Fail to load configuration: ";
+}  // namespace
 
 void CQorTreeViewCtrl::LoadConfiguration() {
   if (!m_tree.GetSafeHwnd()) return;
+  // Nothing named: nothing to load, and nothing to say.
+  if (m_ConfigFile.empty() || m_URL.empty()) return;
   std::string path;
-  if (ResolveFile(m_ConfigFile, path) != 0) return;
-  m_tree.LoadNodesFromFile(m_URL, path);
+  if (ResolveBounded(m_ConfigFile, path, kMaxConfigBytes) != 0) {
+    m_tree.ReportError(kFailLoad + CLocation::Join(m_URL, m_ConfigFile));
+    return;
+  }
+  BOOL read = FALSE;
+  try {
+    read = m_tree.LoadNodesFromFile(m_URL, path);
+  } catch (const std::exception&) {
+    // A line too long to hold ends the load; the nodes before it stay.
+  }
   if (IsRemoteMode()) DeleteFileA(path.c_str());
+  if (!read) m_tree.ReportError(kFailLoad + CLocation::Join(m_URL, m_ConfigFile));
 }
 
+// The tree resolves icon files only.
 int CQorTreeViewCtrl::ResolveFile(const std::string& name, std::string& path) {
+  return ResolveBounded(name, path, kMaxIconBytes);
+}
+
+int CQorTreeViewCtrl::ResolveBounded(const std::string& name, std::string& path, ULONGLONG maxBytes) {
   if (name.empty() || m_URL.empty()) return 1;
   while (!m_URL.empty() && m_URL.back() == '\\') m_URL.pop_back();
   const std::string location = CLocation::Join(m_URL, name);
@@ -28,7 +54,7 @@ int CQorTreeViewCtrl::ResolveFile(const std::string& name, std::string& path) {
   }
   // A failed download leaves no temporary file and no name behind.
   path.clear();
-  return DownloadToTempFile(location, path) ? 0 : 1;
+  return DownloadToTempFile(location, path, maxBytes) ? 0 : 1;
 }
 
 namespace {
@@ -44,9 +70,9 @@ void ProbeSize(const std::string& location) {
   if (!CLocation::IsWebAddress(location)) return;
   CInternetSession session;
   CInternetFile stream;
-  if (!session.Open(INTERNET_OPEN_TYPE_PRECONFIG) || !stream.Open(session, location)) {
+  if (!OpenSession(session, INTERNET_OPEN_TYPE_PRECONFIG) || !stream.Open(session, location)) {
     session.Close();
-    if (!session.Open(INTERNET_OPEN_TYPE_DIRECT) || !stream.Open(session, location)) return;
+    if (!OpenSession(session, INTERNET_OPEN_TYPE_DIRECT) || !stream.Open(session, location)) return;
   }
   DWORD status = 0, length = 0;
   if (stream.QueryStatusCode(status) && status == 200) stream.QueryContentLength(length);
@@ -59,7 +85,8 @@ bool OpenStream(const std::string& location, DWORD dwAccess, CInternetSession& s
                 CFile& file) {
   std::string local;
   if (CLocation::FileUrlToPath(location, local)) return file.Open(local, CFile::kRead) != FALSE;
-  if (!session.Open(dwAccess) || !stream.Open(session, location)) return false;
+  if (!OpenSession(session, dwAccess) || !stream.Open(session, location)) return false;
+  stream.SetReceiveTimeout(CQorTreeViewCtrl::kSilenceTimeoutMs);
   DWORD status = 0;
   if (stream.QueryStatusCode(status) && status != 200) {
     stream.Close();
@@ -69,7 +96,7 @@ bool OpenStream(const std::string& location, DWORD dwAccess, CInternetSession& s
 }
 }  // namespace
 
-BOOL CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::string& tempPath) {
+BOOL CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::string& tempPath, ULONGLONG maxBytes) {
   tempPath.clear();
   ProbeSize(location);
   CInternetSession session;
@@ -79,16 +106,24 @@ BOOL CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::stri
     session.Close();
     if (!OpenStream(location, INTERNET_OPEN_TYPE_DIRECT, session, stream, source)) return FALSE;
   }
+  // A length the server announced: more than the bound fails at once, and
+  // fewer bytes than announced is a transfer cut short.
+  DWORD announced = 0;
+  const bool hasLength = !source.IsOpen() && stream.QueryContentLength(announced);
+  if (hasLength && announced > maxBytes) return FALSE;
   std::string name;
   if (!MakeTempFileName(name)) return FALSE;
   CFile target;
   bool copied = target.Open(name, CFile::kCreateNew) != FALSE;
   std::vector<char> buffer(kCopyBuffer);
+  ULONGLONG total = 0;
   while (copied) {
     int got = source.IsOpen() ? source.Read(buffer.data(), kCopyBuffer) : stream.Read(buffer.data(), kCopyBuffer);
     if (got == 0) break;
-    copied = got > 0 && target.Write(buffer.data(), static_cast<DWORD>(got));
+    total += static_cast<ULONGLONG>(got > 0 ? got : 0);
+    copied = got > 0 && total <= maxBytes && target.Write(buffer.data(), static_cast<DWORD>(got));
   }
+  if (copied && hasLength && total != announced) copied = false;
   target.Close();
   if (!copied) {
     DeleteFileA(name.c_str());

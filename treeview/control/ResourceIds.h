@@ -2,6 +2,8 @@
 #pragma once
 #define IDS_CONTROL_NAME 1
 #define IDS_PROPPAGE_NAME 2
+#define IDS_VERB_EDIT 3
+#define IDS_VERB_PROPERTIES 4
 #define IDS_PROPPAGE_CAPTION 200
 #define IDB_TOOLBOX 1
 #define IDI_ABOUT 1

@@ -1,5 +1,8 @@
 // CConnectionPoint: IConnectionPoint over an array of sinks.
+#include "CatchToResult.h"
 #include "CConnectionPoint.h"
+#include <new>
+#include "CEnumConnections.h"
 
 CConnectionPoint::CConnectionPoint(REFIID iid, IConnectionPointContainer* pContainer)
     : m_iid(iid), m_pContainer(pContainer) {}
@@ -48,21 +51,23 @@ STDMETHODIMP CConnectionPoint::GetConnectionPointContainer(IConnectionPointConta
 }
 
 STDMETHODIMP CConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) {
-  if (!pdwCookie) return E_POINTER;
-  *pdwCookie = 0;
-  if (!pUnkSink) return E_POINTER;
-  IUnknown* pSink = nullptr;
-  // The sink must speak the interface; an event interface may also be taken as IDispatch.
-  if (FAILED(pUnkSink->QueryInterface(m_iid, reinterpret_cast<void**>(&pSink))) &&
-      (m_iid == IID_IPropertyNotifySink ||
-       FAILED(pUnkSink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&pSink)))))
-    return CONNECT_E_CANNOTCONNECT;
-  size_t i = 0;
-  while (i < m_sinks.size() && m_sinks[i]) ++i;
-  if (i == m_sinks.size()) m_sinks.push_back(nullptr);
-  m_sinks[i] = pSink;
-  *pdwCookie = static_cast<DWORD>(i + 1);
-  return S_OK;
+  return CatchToResult([&]() -> HRESULT {
+    if (!pdwCookie) return E_POINTER;
+    *pdwCookie = 0;
+    if (!pUnkSink) return E_POINTER;
+    IUnknown* pSink = nullptr;
+    // The sink must speak the interface; an event interface may also be taken as IDispatch.
+    if (FAILED(pUnkSink->QueryInterface(m_iid, reinterpret_cast<void**>(&pSink))) &&
+        (m_iid == IID_IPropertyNotifySink ||
+         FAILED(pUnkSink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&pSink)))))
+      return CONNECT_E_CANNOTCONNECT;
+    size_t i = 0;
+    while (i < m_sinks.size() && m_sinks[i]) ++i;
+    if (i == m_sinks.size()) m_sinks.push_back(nullptr);
+    m_sinks[i] = pSink;
+    *pdwCookie = static_cast<DWORD>(i + 1);
+    return S_OK;
+  });
 }
 
 STDMETHODIMP CConnectionPoint::Unadvise(DWORD dwCookie) {
@@ -74,6 +79,13 @@ STDMETHODIMP CConnectionPoint::Unadvise(DWORD dwCookie) {
 }
 
 STDMETHODIMP CConnectionPoint::EnumConnections(IEnumConnections** ppEnum) {
-  if (ppEnum) *ppEnum = nullptr;
-  return E_NOTIMPL;
+  if (!ppEnum) return E_POINTER;
+  *ppEnum = nullptr;
+  return CatchToResult([&]() -> HRESULT {
+    std::vector<CONNECTDATA> live;
+    for (size_t i = 0; i < m_sinks.size(); ++i)
+      if (m_sinks[i]) live.push_back(CONNECTDATA{m_sinks[i], static_cast<DWORD>(i + 1)});
+    *ppEnum = new (std::nothrow) CEnumConnections(live);
+    return *ppEnum ? S_OK : E_OUTOFMEMORY;
+  });
 }

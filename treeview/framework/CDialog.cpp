@@ -20,12 +20,20 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM 
     self = reinterpret_cast<CDialog*>(lParam);
     SetWindowLongPtrW(hDlg, DWLP_USER, lParam);
     self->m_hDlg = hDlg;
-    return self->OnInitDialog();
+    try {
+      return self->OnInitDialog();
+    } catch (...) {
+      return TRUE;
+    }
   }
   if (!self) return FALSE;
   switch (msg) {
     case WM_COMMAND:
-      return self->OnCommand(LOWORD(wParam));
+      try {
+        return self->OnCommand(LOWORD(wParam));
+      } catch (...) {
+        return TRUE;  // nothing may unwind into the dialog manager
+      }
     case WM_NCDESTROY:
       self->m_hDlg = nullptr;
       return FALSE;

@@ -29,6 +29,11 @@ BOOL CFile::Write(const void* pBuffer, DWORD cb) {
   return IsOpen() && WriteFile(m_hFile, pBuffer, cb, &put, nullptr) && put == cb;
 }
 
+BOOL CFile::SeekToBegin() {
+  LARGE_INTEGER zero = {};
+  return IsOpen() && SetFilePointerEx(m_hFile, zero, nullptr, FILE_BEGIN);
+}
+
 LONGLONG CFile::GetLength() const {
   LARGE_INTEGER size;
   if (!IsOpen() || !GetFileSizeEx(m_hFile, &size)) return -1;

@@ -24,6 +24,8 @@ public:
   int Read(void* pBuffer, DWORD cb);
   // TRUE when every byte was written.
   BOOL Write(const void* pBuffer, DWORD cb);
+  // Moves to the first byte; FALSE on failure.
+  BOOL SeekToBegin();
   // The size in bytes, or -1.
   LONGLONG GetLength() const;
 

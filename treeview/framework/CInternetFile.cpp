@@ -9,6 +9,10 @@ BOOL CInternetFile::Open(const CInternetSession& session, const std::string& url
   return m_hFile != nullptr;
 }
 
+BOOL CInternetFile::SetReceiveTimeout(DWORD dwMilliseconds) {
+  return m_hFile && InternetSetOptionA(m_hFile, INTERNET_OPTION_RECEIVE_TIMEOUT, &dwMilliseconds, sizeof(dwMilliseconds));
+}
+
 void CInternetFile::Close() {
   if (m_hFile) {
     InternetCloseHandle(m_hFile);

@@ -16,6 +16,9 @@ public:
   BOOL Open(const CInternetSession& session, const std::string& url);
   void Close();
   BOOL IsOpen() const { return m_hFile != nullptr; }
+  // The receive time-out of the reads that follow (some versions of the
+  // library take it from the session only for the request's head).
+  BOOL SetReceiveTimeout(DWORD dwMilliseconds);
   // The HTTP status code; FALSE when the stream has none.
   BOOL QueryStatusCode(DWORD& dwStatus) const;
   BOOL QueryContentLength(DWORD& dwLength) const;

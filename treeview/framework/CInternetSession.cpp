@@ -13,3 +13,14 @@ void CInternetSession::Close() {
     m_hSession = nullptr;
   }
 }
+
+BOOL CInternetSession::SetTimeout(DWORD dwMilliseconds) {
+  const DWORD options[] = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                           INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT};
+  if (!m_hSession) return FALSE;
+  // Not every version of the library knows each of these; the receive
+  // time-out is the one that counts.
+  for (DWORD option : options) InternetSetOptionA(m_hSession, option, &dwMilliseconds, sizeof(dwMilliseconds));
+  DWORD set = 0, size = sizeof(set);
+  return InternetQueryOptionA(m_hSession, INTERNET_OPTION_RECEIVE_TIMEOUT, &set, &size) && set == dwMilliseconds;
+}

@@ -12,6 +12,9 @@ public:
 
   // dwAccessType: INTERNET_OPEN_TYPE_PRECONFIG or INTERNET_OPEN_TYPE_DIRECT.
   BOOL Open(DWORD dwAccessType);
+  // The time-out of connecting, sending and of each receive, for every
+  // transfer of the session; TRUE when the receive time-out took.
+  BOOL SetTimeout(DWORD dwMilliseconds);
   void Close();
   HINTERNET GetHandle() const { return m_hSession; }
 

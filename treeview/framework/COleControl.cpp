@@ -1,6 +1,7 @@
 // COleControl: the COM identity (IUnknown with its QueryInterface table),
 // construction, the connection point container, events and property notices,
 // and the control's window messages.
+#include "CatchToResult.h"
 #include "COleControl.h"
 #include "COleControlModule.h"
 #include "CModuleStateScope.h"
@@ -92,9 +93,11 @@ STDMETHODIMP_(ULONG) COleControl::Release() {
 }
 
 STDMETHODIMP COleControl::EnumConnectionPoints(IEnumConnectionPoints** ppEnum) {
-  if (!ppEnum) return E_POINTER;
-  *ppEnum = new (std::nothrow) CEnumConnectionPoints({&m_cpEvents, &m_cpPropNotify});
-  return *ppEnum ? S_OK : E_OUTOFMEMORY;
+  return CatchToResult([&]() -> HRESULT {
+    if (!ppEnum) return E_POINTER;
+    *ppEnum = new (std::nothrow) CEnumConnectionPoints({&m_cpEvents, &m_cpPropNotify});
+    return *ppEnum ? S_OK : E_OUTOFMEMORY;
+  });
 }
 
 STDMETHODIMP COleControl::FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) {

@@ -13,6 +13,7 @@
 #include <olectl.h>
 #include <vector>
 #include "CConnectionPoint.h"
+#include "CPropExchange.h"
 #include "CWnd.h"
 #include "DispEntry.h"
 
@@ -157,6 +158,14 @@ protected:
   virtual void OnDraw(HDC hdc, const RECT& bounds, const RECT& invalid) = 0;
   // The class library's reset of the state (InitNew); leaves members alone.
   virtual void OnResetState() {}
+  // Loads or saves the control's own persistent properties. A bag always
+  // takes part (a page's parameters carry no version); a stream of an older
+  // version than the control's holds version and extent only, and the pass
+  // does not happen for it.
+  virtual void DoPropExchange(CPropExchange&) {}
+  // The string resource naming a verb on the container's menus (the primary
+  // verb, OLEIVERB_PROPERTIES); 0 for the English default.
+  virtual UINT GetVerbNameID(LONG) const { return 0; }
 
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   // Destroys the control's window (before the derived class's members go).

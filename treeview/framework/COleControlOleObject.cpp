@@ -1,8 +1,12 @@
 // COleControl: IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject and
 // IOleControl: the container's site, in-place activation and the window.
+#include "CatchToResult.h"
 #include "COleControl.h"
 #include "COleControlModule.h"
 #include "CModuleStateScope.h"
+#include "CEnumOleVerb.h"
+#include <new>
+#include <vector>
 
 namespace {
 const wchar_t kWndClass[] = L"QorOleControlWnd";
@@ -59,27 +63,48 @@ STDMETHODIMP COleControl::GetClipboardData(DWORD, IDataObject** ppDataObject) {
 
 STDMETHODIMP COleControl::DoVerb(LONG iVerb, LPMSG, IOleClientSite* pActiveSite, LONG, HWND hwndParent,
                                  LPCRECT lprcPosRect) {
-  CModuleStateScope scope;
-  if (pActiveSite && !m_pClientSite) SetClientSite(pActiveSite);
-  switch (iVerb) {
-    case OLEIVERB_PRIMARY:
-    case OLEIVERB_SHOW:
-    case OLEIVERB_INPLACEACTIVATE:
-    case OLEIVERB_UIACTIVATE:
-      return InPlaceActivate(iVerb, lprcPosRect);
-    case OLEIVERB_HIDE:
-      UIDeactivate();
-      if (m_hWnd) ShowWindow(m_hWnd, SW_HIDE);
-      return S_OK;
-    case OLEIVERB_PROPERTIES:
-      return ShowPropertyPages(hwndParent);
-    default:
-      return iVerb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
-  }
+  return CatchToResult([&]() -> HRESULT {
+    CModuleStateScope scope;
+    if (pActiveSite && !m_pClientSite) SetClientSite(pActiveSite);
+    switch (iVerb) {
+      case OLEIVERB_PRIMARY:
+      case OLEIVERB_SHOW:
+      case OLEIVERB_INPLACEACTIVATE:
+      case OLEIVERB_UIACTIVATE:
+        return InPlaceActivate(iVerb, lprcPosRect);
+      case OLEIVERB_HIDE:
+        UIDeactivate();
+        if (m_hWnd) ShowWindow(m_hWnd, SW_HIDE);
+        return S_OK;
+      case OLEIVERB_PROPERTIES:
+        return ShowPropertyPages(hwndParent);
+      default:
+        return iVerb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+    }
+  });
 }
 
 STDMETHODIMP COleControl::EnumVerbs(IEnumOLEVERB** ppEnumOleVerb) {
-  return OleRegEnumVerbs(GetControlClsid(), ppEnumOleVerb);
+  return CatchToResult([&]() -> HRESULT {
+    if (!ppEnumOleVerb) return E_POINTER;
+    *ppEnumOleVerb = nullptr;
+    // Containers put these on their menus; DoVerb carries both out.
+    COleControlModule* m = COleControlModule::Get();
+    std::vector<CEnumOleVerb::Verb> verbs;
+    const struct {
+      LONG verb;
+      const wchar_t* fallback;
+    } rows[] = {{OLEIVERB_PRIMARY, L"&Edit"}, {OLEIVERB_PROPERTIES, L"&Properties..."}};
+    for (const auto& row : rows) {
+      const wchar_t* p = nullptr;
+      UINT id = GetVerbNameID(row.verb);
+      int n = m && id ? LoadStringW(m->GetResourceHandle(), id, reinterpret_cast<LPWSTR>(&p), 0) : 0;
+      verbs.push_back({row.verb, n > 0 ? std::wstring(p, static_cast<size_t>(n)) : row.fallback,
+                       OLEVERBATTRIB_ONCONTAINERMENU});
+    }
+    *ppEnumOleVerb = new (std::nothrow) CEnumOleVerb(verbs);
+    return *ppEnumOleVerb ? S_OK : E_OUTOFMEMORY;
+  });
 }
 
 STDMETHODIMP COleControl::Update() { return S_OK; }

@@ -1,6 +1,8 @@
 // COleControl: IPersistStreamInit, IPersistStorage, IPersistPropertyBag and
-// ISpecifyPropertyPages. The state saved is the version stamp and the
-// extent; a state of another version loads and is saved as the current one.
+// ISpecifyPropertyPages. The state saved is the version stamp, the extent
+// and the control's own properties (DoPropExchange); a state of an older
+// version loads its version and extent only, and is saved as the current one.
+#include "CatchToResult.h"
 #include "COleControl.h"
 
 namespace {
@@ -46,6 +48,11 @@ HRESULT COleControl::ReadState(IStream* pStm) {
   // state[0] is the saved version; every version converts to the current one.
   m_sizeExtent.cx = static_cast<LONG>(state[1]);
   m_sizeExtent.cy = static_cast<LONG>(state[2]);
+  if (state[0] >= GetControlVersion()) {
+    CPropExchange px(pStm, true, state[0]);
+    DoPropExchange(px);
+    if (FAILED(px.GetResult())) return px.GetResult();
+  }
   m_bModified = FALSE;
   return S_OK;
 }
@@ -55,78 +62,112 @@ HRESULT COleControl::WriteState(IStream* pStm) {
   ULONG cb = 0;
   HRESULT hr = pStm->Write(state, kStateSize, &cb);
   if (FAILED(hr)) return hr;
-  return cb == kStateSize ? S_OK : STG_E_WRITEFAULT;
+  if (cb != kStateSize) return STG_E_WRITEFAULT;
+  CPropExchange px(pStm, false, GetControlVersion());
+  DoPropExchange(px);
+  return px.GetResult();
 }
 
 STDMETHODIMP COleControl::Load(LPSTREAM pStm) {
-  if (!pStm) return E_POINTER;
-  return ReadState(pStm);
+  return CatchToResult([&]() -> HRESULT {
+    if (!pStm) return E_POINTER;
+    return ReadState(pStm);
+  });
 }
 
 STDMETHODIMP COleControl::Save(LPSTREAM pStm, BOOL fClearDirty) {
-  if (!pStm) return E_POINTER;
-  HRESULT hr = WriteState(pStm);
-  if (SUCCEEDED(hr) && fClearDirty) m_bModified = FALSE;
-  return hr;
+  return CatchToResult([&]() -> HRESULT {
+    if (!pStm) return E_POINTER;
+    HRESULT hr = WriteState(pStm);
+    if (SUCCEEDED(hr) && fClearDirty) m_bModified = FALSE;
+    return hr;
+  });
 }
 
 STDMETHODIMP COleControl::GetSizeMax(ULARGE_INTEGER* pCbSize) {
   if (!pCbSize) return E_POINTER;
-  pCbSize->QuadPart = kStateSize;
-  return S_OK;
+  return CatchToResult([&]() -> HRESULT {
+    // The size of the state as it would be saved now.
+    IStream* pStm = nullptr;
+    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &pStm);
+    if (FAILED(hr)) return hr;
+    hr = WriteState(pStm);
+    STATSTG st = {};
+    if (SUCCEEDED(hr)) hr = pStm->Stat(&st, STATFLAG_NONAME);
+    pStm->Release();
+    if (SUCCEEDED(hr)) pCbSize->QuadPart = st.cbSize.QuadPart;
+    return hr;
+  });
 }
 
 STDMETHODIMP COleControl::InitNew() {
-  OnResetState();
-  return S_OK;
+  return CatchToResult([&]() -> HRESULT {
+    OnResetState();
+    return S_OK;
+  });
 }
 
 STDMETHODIMP COleControl::InitNew(IStorage*) { return InitNew(); }
 
 STDMETHODIMP COleControl::Load(IStorage* pStg) {
-  if (!pStg) return E_POINTER;
-  IStream* pStm = nullptr;
-  HRESULT hr = pStg->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &pStm);
-  if (FAILED(hr)) return hr;
-  hr = ReadState(pStm);
-  pStm->Release();
-  return hr;
+  return CatchToResult([&]() -> HRESULT {
+    if (!pStg) return E_POINTER;
+    IStream* pStm = nullptr;
+    HRESULT hr = pStg->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &pStm);
+    if (FAILED(hr)) return hr;
+    hr = ReadState(pStm);
+    pStm->Release();
+    return hr;
+  });
 }
 
 STDMETHODIMP COleControl::Save(IStorage* pStgSave, BOOL fSameAsLoad) {
-  if (!pStgSave) return E_POINTER;
-  IStream* pStm = nullptr;
-  HRESULT hr = pStgSave->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &pStm);
-  if (FAILED(hr)) return hr;
-  hr = WriteState(pStm);
-  pStm->Release();
-  if (SUCCEEDED(hr) && fSameAsLoad) m_bModified = FALSE;
-  return hr;
+  return CatchToResult([&]() -> HRESULT {
+    if (!pStgSave) return E_POINTER;
+    IStream* pStm = nullptr;
+    HRESULT hr = pStgSave->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &pStm);
+    if (FAILED(hr)) return hr;
+    hr = WriteState(pStm);
+    pStm->Release();
+    if (SUCCEEDED(hr) && fSameAsLoad) m_bModified = FALSE;
+    return hr;
+  });
 }
 
 STDMETHODIMP COleControl::SaveCompleted(IStorage*) { return S_OK; }
 STDMETHODIMP COleControl::HandsOffStorage() { return S_OK; }
 
 STDMETHODIMP COleControl::Load(IPropertyBag* pPropBag, IErrorLog*) {
-  if (!pPropBag) return E_POINTER;
-  // Missing values keep their defaults: a bag written by hand may hold none.
-  LONG version = 0, cx = m_sizeExtent.cx, cy = m_sizeExtent.cy;
-  ReadProp(pPropBag, L"_Version", &version);
-  ReadProp(pPropBag, L"_ExtentX", &cx);
-  ReadProp(pPropBag, L"_ExtentY", &cy);
-  m_sizeExtent.cx = cx;
-  m_sizeExtent.cy = cy;
-  m_bModified = FALSE;
-  return S_OK;
+  return CatchToResult([&]() -> HRESULT {
+    if (!pPropBag) return E_POINTER;
+    // Missing values keep their defaults: a bag written by hand may hold none.
+    LONG version = 0, cx = m_sizeExtent.cx, cy = m_sizeExtent.cy;
+    ReadProp(pPropBag, L"_Version", &version);
+    ReadProp(pPropBag, L"_ExtentX", &cx);
+    ReadProp(pPropBag, L"_ExtentY", &cy);
+    m_sizeExtent.cx = cx;
+    m_sizeExtent.cy = cy;
+    CPropExchange px(pPropBag, true, GetControlVersion());
+    DoPropExchange(px);
+    m_bModified = FALSE;
+    return S_OK;
+  });
 }
 
 STDMETHODIMP COleControl::Save(IPropertyBag* pPropBag, BOOL fClearDirty, BOOL) {
-  if (!pPropBag) return E_POINTER;
-  HRESULT hr = WriteProp(pPropBag, L"_Version", static_cast<LONG>(GetControlVersion()));
-  if (SUCCEEDED(hr)) hr = WriteProp(pPropBag, L"_ExtentX", m_sizeExtent.cx);
-  if (SUCCEEDED(hr)) hr = WriteProp(pPropBag, L"_ExtentY", m_sizeExtent.cy);
-  if (SUCCEEDED(hr) && fClearDirty) m_bModified = FALSE;
-  return hr;
+  return CatchToResult([&]() -> HRESULT {
+    if (!pPropBag) return E_POINTER;
+    HRESULT hr = WriteProp(pPropBag, L"_Version", static_cast<LONG>(GetControlVersion()));
+    if (SUCCEEDED(hr)) hr = WriteProp(pPropBag, L"_ExtentX", m_sizeExtent.cx);
+    if (SUCCEEDED(hr)) hr = WriteProp(pPropBag, L"_ExtentY", m_sizeExtent.cy);
+    if (SUCCEEDED(hr)) {
+      CPropExchange px(pPropBag, false, GetControlVersion());
+      DoPropExchange(px);
+      hr = px.GetResult();
+    }
+    if (SUCCEEDED(hr) && fClearDirty) m_bModified = FALSE;
+    return hr;
+  });
 }
 
 STDMETHODIMP COleControl::GetPages(CAUUID* pPages) {

@@ -1,4 +1,5 @@
 // COlePropertyPage: IPropertyPage2 over a child dialog of the page frame.
+#include "CatchToResult.h"
 #include "COlePropertyPage.h"
 #include "COleControlModule.h"
 #include "CModuleStateScope.h"
@@ -68,13 +69,15 @@ INT_PTR CALLBACK COlePropertyPage::DialogProc(HWND, UINT msg, WPARAM, LPARAM) {
 }
 
 STDMETHODIMP COlePropertyPage::Activate(HWND hWndParent, LPCRECT pRect, BOOL) {
-  CModuleStateScope scope;
-  if (m_hDlg) return E_UNEXPECTED;
-  m_hDlg = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(m_nIDTemplate), hWndParent, DialogProc, 0);
-  if (!m_hDlg) return E_FAIL;
-  DoDataExchange(FALSE);
-  if (pRect) Move(pRect);
-  return S_OK;
+  return CatchToResult([&]() -> HRESULT {
+    CModuleStateScope scope;
+    if (m_hDlg) return E_UNEXPECTED;
+    m_hDlg = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(m_nIDTemplate), hWndParent, DialogProc, 0);
+    if (!m_hDlg) return E_FAIL;
+    DoDataExchange(FALSE);
+    if (pRect) Move(pRect);
+    return S_OK;
+  });
 }
 
 STDMETHODIMP COlePropertyPage::Deactivate() {
@@ -106,13 +109,15 @@ STDMETHODIMP COlePropertyPage::GetPageInfo(PROPPAGEINFO* pPageInfo) {
 }
 
 STDMETHODIMP COlePropertyPage::SetObjects(ULONG cObjects, IUnknown** ppUnk) {
-  if (cObjects && !ppUnk) return E_POINTER;
-  ReleaseObjects();
-  for (ULONG i = 0; i < cObjects; ++i) {
-    if (ppUnk[i]) ppUnk[i]->AddRef();
-    m_objects.push_back(ppUnk[i]);
-  }
-  return S_OK;
+  return CatchToResult([&]() -> HRESULT {
+    if (cObjects && !ppUnk) return E_POINTER;
+    ReleaseObjects();
+    for (ULONG i = 0; i < cObjects; ++i) {
+      if (ppUnk[i]) ppUnk[i]->AddRef();
+      m_objects.push_back(ppUnk[i]);
+    }
+    return S_OK;
+  });
 }
 
 STDMETHODIMP COlePropertyPage::Show(UINT nCmdShow) {
@@ -131,8 +136,10 @@ STDMETHODIMP COlePropertyPage::Move(LPCRECT pRect) {
 STDMETHODIMP COlePropertyPage::IsPageDirty() { return S_FALSE; }
 
 STDMETHODIMP COlePropertyPage::Apply() {
-  DoDataExchange(TRUE);
-  return S_OK;
+  return CatchToResult([&]() -> HRESULT {
+    DoDataExchange(TRUE);
+    return S_OK;
+  });
 }
 
 STDMETHODIMP COlePropertyPage::Help(LPCOLESTR) { return E_NOTIMPL; }

@@ -78,7 +78,14 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM 
     if (pWnd) pWnd->Attach(hWnd);
   }
   if (!pWnd) return DefWindowProcW(hWnd, msg, wParam, lParam);
-  LRESULT r = pWnd->HandleMessage(msg, wParam, lParam);
+  LRESULT r;
+  try {
+    r = pWnd->HandleMessage(msg, wParam, lParam);
+  } catch (...) {
+    // Nothing may unwind into the system's dispatch; a window whose creation
+    // threw is not made.
+    r = msg == WM_NCCREATE ? FALSE : msg == WM_CREATE ? -1 : 0;
+  }
   if (msg == WM_NCDESTROY) {
     pWnd->Detach();
     pWnd->PostNcDestroy();

@@ -96,7 +96,9 @@ std::string QorTreeCtrl::GetNodePath(HTREEITEM hItem) const {
 }
 
 void QorTreeCtrl::ReportError(const std::string& text) {
-  if (m_bShowError) CDialog::MessageBox(nullptr, text.c_str(), kErrorCaption);
+  // Owned by the container's top-level window, which stays disabled while
+  // the box is open: nothing can call into a load that waits on it.
+  if (m_bShowError) CDialog::MessageBox(m_hWnd ? GetAncestor(m_hWnd, GA_ROOT) : nullptr, text.c_str(), kErrorCaption);
 }
 
 void QorTreeCtrl::SetPopupMenuText(int nEntry, const std::string& text) {
@@ -137,12 +139,15 @@ int QorTreeCtrl::NodeImage(const std::string& icon) {
   auto it = m_mapIcons.find(icon);
   if (it != m_mapIcons.end()) {
     index = it->second;
-  } else {
+  } else if (!m_failedIcons.count(icon)) {
     std::string path;
+    bool loaded = false;
     if (owner && owner->ResolveFile(icon + ".ico", path) == 0) {
-      if (AddIconFile(path, index)) m_mapIcons[icon] = index;  // also a failed append: not fetched again
+      loaded = AddIconFile(path, index);
+      if (loaded) m_mapIcons[icon] = index;  // also a failed append: not fetched again
       if (owner->IsRemoteMode()) DeleteFileA(path.c_str());
     }
+    if (!loaded) m_failedIcons.insert(icon);
   }
   // -1 would be the widget's "ask the parent" value, which nobody answers.
   return index < 0 ? I_IMAGENONE : index;
@@ -153,12 +158,31 @@ void QorTreeCtrl::SetNodeIcon(HTREEITEM hItem, const std::string& icon) {
   SetItemImage(hItem, index, index);
 }
 
-void QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path) {
+namespace {
+// Turns the widget's drawing off for one scope and on again on every way out.
+class RedrawOff {
+public:
+  explicit RedrawOff(CTreeCtrl& tree) : m_tree(tree) { m_tree.SetRedraw(FALSE); }
+  ~RedrawOff() {
+    m_tree.SetRedraw(TRUE);
+    InvalidateRect(m_tree.GetSafeHwnd(), nullptr, TRUE);
+  }
+  RedrawOff(const RedrawOff&) = delete;
+  RedrawOff& operator=(const RedrawOff&) = delete;
+
+private:
+  CTreeCtrl& m_tree;
+};
+}  // namespace
+
+BOOL QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path) {
   // One repaint at the end instead of one per node.
-  SetRedraw(FALSE);
+  RedrawOff redrawOff(*this);
   DeleteAllNodes();
+  ForgetFailedIcons();
   CLineReader reader;
-  if (reader.Open(path)) {
+  if (!reader.Open(path)) return FALSE;
+  {
     std::string line;
     std::vector<std::string> fields;
     while (reader.ReadLine(line)) {
@@ -172,8 +196,7 @@ void QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path)
     HTREEITEM hRoot = GetRootItem();
     if (hRoot) Expand(hRoot, TVE_EXPAND);
   }
-  SetRedraw(TRUE);
-  InvalidateRect(m_hWnd, nullptr, TRUE);
+  return TRUE;
 }
 
 QorTreeOwner* QorTreeCtrl::GetOwner() const {

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 #include "CImageList.h"
 #include "CMenu.h"
@@ -49,9 +50,15 @@ public:
   // loaded once per name; image 0 is "Default.ico"; no image (I_IMAGENONE)
   // when it fails.
   void SetNodeIcon(HTREEITEM hItem, const std::string& icon);
+  // Starts a pass (a load, one InsertNode) in which an icon name that failed
+  // is not asked for again.
+  void ForgetFailedIcons() { m_failedIcons.clear(); }
   // Rebuilds the tree from a configuration file of path|icon|data lines;
-  // the location is the owner's and not used here.
-  void LoadNodesFromFile(const std::string& location, const std::string& path);
+  // the location is the owner's and not used here. An exception of the
+  // reading (a line that cannot be held) leaves the nodes read before it,
+  // and the widget drawing again. FALSE when the file could not be opened
+  // (the tree is then empty).
+  BOOL LoadNodesFromFile(const std::string& location, const std::string& path);
   int GetImageCount() const { return m_imageList.GetImageCount(); }
   HIMAGELIST GetImageListHandle() const { return m_imageList.GetSafeHandle(); }
 
@@ -73,6 +80,7 @@ private:
   bool AddIconFile(const std::string& path, int& index);
 
   std::unordered_map<std::string, int> m_mapIcons;  // icon name -> image index
+  std::unordered_set<std::string> m_failedIcons;    // names that failed in this pass
   std::unordered_map<std::string, HTREEITEM> m_mapNodes;  // node key -> item
   std::vector<std::string> m_arrNodeData;           // a node's item data indexes this
   CImageList m_imageList;

@@ -341,53 +341,6 @@ TEST_F(ControlTest, TheAboutBoxShowsTheVersionAndReturnsWhenClosed) {
   EXPECT_NE(std::find(texts.begin(), texts.end(), "QorTreeView Control, Version 1.0"), texts.end());
 }
 
-TEST_F(ControlTest, SavingAndReloadingRestoresNoPropertyOnlyVersionAndExtent) {
-  Activate();
-  ASSERT_EQ(c.PutString(kURL, "http://127.0.0.1/cfg"), S_OK);
-  ASSERT_EQ(c.PutString(kConfigFile, "tree.txt"), S_OK);
-  ASSERT_TRUE(Insert("A"));
-  IOleObject* ole = nullptr;
-  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
-  SIZEL extent = {5000, 3000};
-  ASSERT_EQ(ole->SetExtent(DVASPECT_CONTENT, &extent), S_OK);
-  ole->Release();
-  IStream* stm = nullptr;
-  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stm), S_OK);
-  IPersistStreamInit* ps = nullptr;
-  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)), S_OK);
-  ASSERT_EQ(ps->Save(stm, TRUE), S_OK);
-  EXPECT_EQ(ps->IsDirty(), S_FALSE);
-  ps->Release();
-  c.Close();
-
-  // The saved state: the version stamp 1.0 and the extent.
-  LARGE_INTEGER zero = {};
-  stm->Seek(zero, STREAM_SEEK_SET, nullptr);
-  DWORD version = 0;
-  ULONG got = 0;
-  ASSERT_EQ(stm->Read(&version, sizeof(version), &got), S_OK);
-  EXPECT_EQ(version, 0x10000u);
-  stm->Seek(zero, STREAM_SEEK_SET, nullptr);
-
-  TestContainer again;
-  ASSERT_EQ(again.Create(QORTREEVIEW_PROGID), S_OK);
-  ASSERT_EQ(again.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)), S_OK);
-  EXPECT_EQ(ps->Load(stm), S_OK);
-  ps->Release();
-  stm->Release();
-  // The extent is the one state that comes back.
-  ASSERT_EQ(again.Unknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
-  SIZEL loaded = {};
-  EXPECT_EQ(ole->GetExtent(DVASPECT_CONTENT, &loaded), S_OK);
-  EXPECT_EQ(loaded.cx, 5000);
-  EXPECT_EQ(loaded.cy, 3000);
-  ole->Release();
-  ASSERT_EQ(again.Activate(kPos), S_OK);
-  EXPECT_EQ(again.GetString(kURL), "");
-  EXPECT_EQ(again.GetString(kConfigFile), "");
-  EXPECT_EQ(SendMessageW(again.TreeWindow(), TVM_GETCOUNT, 0, 0), 0);
-}
-
 namespace {
 // A property bag as a web page's <object> element gives one: names to
 // values, strings for anything written by hand.
@@ -436,7 +389,101 @@ SIZEL Extent(IUnknown* control) {
 }
 }  // namespace
 
-TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheExtentAndAHandWrittenBagStillLoads) {
+namespace {
+// A stream holding the given bytes, at its start.
+IStream* StreamOf(const void* bytes, ULONG cb) {
+  IStream* stm = nullptr;
+  CreateStreamOnHGlobal(nullptr, TRUE, &stm);
+  stm->Write(bytes, cb, nullptr);
+  LARGE_INTEGER zero = {};
+  stm->Seek(zero, STREAM_SEEK_SET, nullptr);
+  return stm;
+}
+}  // namespace
+
+TEST_F(ControlTest, SavingAndReloadingRestoresThePropertiesAndTheFirstLoadUsesThem) {
+  char temp[MAX_PATH], name[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  ASSERT_NE(GetTempFileNameA(temp, "cfg", 0, name), 0u);
+  HANDLE h = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  WriteFile(h, "Saved\n", 6, nullptr, nullptr);
+  CloseHandle(h);
+  std::string folder = name, file = folder.substr(folder.rfind('\\') + 1);
+  folder.resize(folder.rfind('\\'));
+
+  Activate();
+  ASSERT_EQ(c.PutString(kURL, folder), S_OK);
+  ASSERT_EQ(c.PutString(kConfigFile, file), S_OK);
+  ASSERT_EQ(c.Put(kLocalRemote, VarI4(0)), S_OK);
+  ASSERT_EQ(c.Put(kShowError, VarBool(true)), S_OK);
+  VARIANT idx = VarI4(1), text = VarBstr("Apagar");
+  ASSERT_EQ(c.Put(kPopupMenuText, text, &idx, 1), S_OK);
+  VariantClear(&text);
+  ASSERT_TRUE(Insert("A"));
+  IOleObject* ole = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
+  SIZEL extent = {5000, 3000};
+  ASSERT_EQ(ole->SetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  ole->Release();
+  IStream* stm = nullptr;
+  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stm), S_OK);
+  IPersistStreamInit* ps = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)), S_OK);
+  ASSERT_EQ(ps->Save(stm, TRUE), S_OK);
+  EXPECT_EQ(ps->IsDirty(), S_FALSE);
+  ULARGE_INTEGER max = {};
+  EXPECT_EQ(ps->GetSizeMax(&max), S_OK);
+  ps->Release();
+  c.Close();
+
+  // The saved state: the version stamp 1.1, the extent, then the properties.
+  STATSTG st = {};
+  stm->Stat(&st, STATFLAG_NONAME);
+  EXPECT_EQ(max.QuadPart, st.cbSize.QuadPart);
+  LARGE_INTEGER zero = {};
+  stm->Seek(zero, STREAM_SEEK_SET, nullptr);
+  DWORD version = 0;
+  ULONG got = 0;
+  ASSERT_EQ(stm->Read(&version, sizeof(version), &got), S_OK);
+  EXPECT_EQ(version, 0x10001u);
+  stm->Seek(zero, STREAM_SEEK_SET, nullptr);
+
+  TestContainer again;
+  ASSERT_EQ(again.Create(QORTREEVIEW_PROGID), S_OK);
+  ASSERT_EQ(again.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)), S_OK);
+  EXPECT_EQ(ps->Load(stm), S_OK);
+  ps->Release();
+  stm->Release();
+  EXPECT_EQ(Extent(again.Unknown()).cx, 5000);
+  EXPECT_EQ(Extent(again.Unknown()).cy, 3000);
+  ASSERT_EQ(again.Activate(kPos), S_OK);
+  EXPECT_EQ(again.GetString(kURL), folder);
+  EXPECT_EQ(again.GetString(kConfigFile), file);
+  VARIANT v;
+  ASSERT_EQ(again.Get(kShowError, &v), S_OK);
+  EXPECT_EQ(V_BOOL(&v), VARIANT_TRUE);
+  ASSERT_EQ(again.Get(kPopupMenuText, &v, &idx, 1), S_OK);
+  EXPECT_EQ(ToAnsi(V_BSTR(&v)), "Apagar");
+  VariantClear(&v);
+  // The load at the window's creation read the saved configuration.
+  EXPECT_EQ(SendMessageW(again.TreeWindow(), TVM_GETCOUNT, 0, 0), 1);
+  DeleteFileA(name);
+
+  // A stream of the version before (version and extent only) loads as it did.
+  const DWORD old[3] = {0x10000, 4000, 2000};
+  stm = StreamOf(old, sizeof(old));
+  TestContainer older;
+  ASSERT_EQ(older.Create(QORTREEVIEW_PROGID), S_OK);
+  ASSERT_EQ(older.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)), S_OK);
+  EXPECT_EQ(ps->Load(stm), S_OK);
+  ps->Release();
+  stm->Release();
+  EXPECT_EQ(Extent(older.Unknown()).cx, 4000);
+  EXPECT_EQ(older.GetString(kURL), "");
+  EXPECT_EQ(older.GetString(kConfigFile), "");
+}
+
+TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStillLoads) {
   IOleObject* ole = nullptr;
   ASSERT_EQ(c.Unknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
   SIZEL extent = {4321, 1234};
@@ -448,8 +495,10 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheExtentAndAHandWrittenBagStil
   ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)), S_OK);
   ASSERT_EQ(bag->Save(&saved, TRUE, TRUE), S_OK);
   bag->Release();
-  ASSERT_EQ(saved.values.size(), 3u);
-  EXPECT_EQ(V_I4(&saved.values[L"_Version"]), 0x10000);
+  ASSERT_EQ(saved.values.size(), 9u);
+  EXPECT_EQ(V_I4(&saved.values[L"_Version"]), 0x10001);
+  EXPECT_EQ(V_VT(&saved.values[L"URL"]), VT_BSTR);
+  EXPECT_EQ(ToAnsi(V_BSTR(&saved.values[L"PopupMenuText0"])), "Inserir");
   EXPECT_EQ(V_I4(&saved.values[L"_ExtentX"]), 4321);
   EXPECT_EQ(V_I4(&saved.values[L"_ExtentY"]), 1234);
 
@@ -485,10 +534,10 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheExtentAndAHandWrittenBagStil
   stg->Release();
   bytes->Release();
 
-  // A page's parameters: text values, a name the control does not keep, a
-  // value that is not a number and a missing one. The load succeeds (a
-  // failure would stop the page from showing the control), takes the
-  // number, and keeps the default where there is none.
+  // A page's parameters: text values, a value that is not a number and a
+  // missing one. The load succeeds (a failure would stop the page from
+  // showing the control), takes what converts, and keeps the default where
+  // there is none.
   TestContainer fromPage;
   ASSERT_EQ(fromPage.Create(QORTREEVIEW_PROGID), S_OK);
   const SIZEL defaults = Extent(fromPage.Unknown());
@@ -496,6 +545,9 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheExtentAndAHandWrittenBagStil
   page.PutText(L"_ExtentX", L"2500");
   page.PutText(L"_ExtentY", L"wide");
   page.PutText(L"URL", L"http://127.0.0.1");
+  page.PutText(L"LocalRemote", L"1");
+  page.PutText(L"ShowError", L"wrong");
+  page.PutText(L"PopupMenuText1", L"Apagar");
   ASSERT_EQ(fromPage.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)), S_OK);
   EXPECT_EQ(bag->Load(&page, nullptr), S_OK);
   MemoryBag empty;
@@ -503,7 +555,37 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheExtentAndAHandWrittenBagStil
   bag->Release();
   EXPECT_EQ(Extent(fromPage.Unknown()).cx, 2500);
   EXPECT_EQ(Extent(fromPage.Unknown()).cy, defaults.cy);
-  EXPECT_EQ(fromPage.GetString(kURL), "");
+  EXPECT_EQ(fromPage.GetString(kURL), "http://127.0.0.1");
+  VARIANT v;
+  ASSERT_EQ(fromPage.Get(kLocalRemote, &v), S_OK);
+  EXPECT_EQ(V_I4(&v), 1);
+  ASSERT_EQ(fromPage.Get(kShowError, &v), S_OK);
+  EXPECT_EQ(V_BOOL(&v), VARIANT_FALSE);
+  VARIANT idx = VarI4(1);
+  ASSERT_EQ(fromPage.Get(kPopupMenuText, &v, &idx, 1), S_OK);
+  EXPECT_EQ(ToAnsi(V_BSTR(&v)), "Apagar");
+  VariantClear(&v);
+}
+
+TEST_F(ControlTest, TheVerbListOffersThePrimaryVerbAndPropertiesForTheContainersMenu) {
+  IOleObject* ole = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&ole)), S_OK);
+  IEnumOLEVERB* verbs = nullptr;
+  ASSERT_EQ(ole->EnumVerbs(&verbs), S_OK);
+  ole->Release();
+  OLEVERB v[3] = {};
+  ULONG got = 0;
+  EXPECT_EQ(verbs->Next(3, v, &got), S_FALSE);
+  verbs->Release();
+  ASSERT_EQ(got, 2u);
+  EXPECT_EQ(v[0].lVerb, OLEIVERB_PRIMARY);
+  EXPECT_STREQ(v[0].lpszVerbName, L"&Editar");
+  EXPECT_EQ(v[1].lVerb, OLEIVERB_PROPERTIES);
+  EXPECT_STREQ(v[1].lpszVerbName, L"&Propriedades...");
+  for (ULONG i = 0; i < got; ++i) {
+    EXPECT_EQ(v[i].grfAttribs, static_cast<DWORD>(OLEVERBATTRIB_ONCONTAINERMENU));
+    CoTaskMemFree(v[i].lpszVerbName);
+  }
 }
 
 TEST_F(ControlTest, TheControlNamesItsPageItsEventsAndItsStatus) {

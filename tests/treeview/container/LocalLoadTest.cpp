@@ -70,15 +70,17 @@ TEST_F(LocalLoad, InvalidLinesAreReportedWhileShowErrorIsSetAndSkipped) {
   MessageBoxCloser boxes;
   EXPECT_EQ(Load(file), (Lines{"A [0] {1}", "B [0] {2}"}));
   EXPECT_EQ(boxes.Texts(), (Lines{"Invalid Node: ", "Invalid Node: |plant|P1"}));
+  // Owned by the container's window, which they keep from taking input.
+  EXPECT_EQ(boxes.Owners(), (std::vector<HWND>{c.HostWindow(), c.HostWindow()}));
 }
 
-TEST_F(LocalLoad, LineEndsDoNotMatterAndAByteOrderMarkStaysInTheFirstLabel) {
+TEST_F(LocalLoad, LineEndsDoNotMatterAndAByteOrderMarkIsNoPartOfTheFirstLabel) {
   Configure(folder, "tree.txt", 0);
   Activate();
   const Lines expected = {"A [0] {a} +", "  B [0] {b}", "C [0] {c\rd}"};
   EXPECT_EQ(Load("A||a\r\nA\\B||b\r\nC||c\rd\r\n"), expected);
   EXPECT_EQ(Load("A||a\nA\\B||b\nC||c\rd"), expected);
-  EXPECT_EQ(Load("\xEF\xBB\xBFPlant|\nOther"), (Lines{"\xEF\xBB\xBFPlant [0] {}", "Other [0] {}"}));
+  EXPECT_EQ(Load("\xEF\xBB\xBFPlant|\nPlant\\Leaf"), (Lines{"Plant [0] {} +", "  Leaf [0] {}"}));
 }
 
 TEST_F(LocalLoad, LongLinesAndBytesThatAreNotTextLoadWithoutALimit) {
@@ -164,4 +166,18 @@ TEST_F(LocalLoad, TheTreeDoesNotRedrawWhileALoadInsertsItsNodes) {
   UnhookWindowsHookEx(hook);
   g_seen = nullptr;
   EXPECT_EQ(seen, (Lines{"redraw off", "insert", "redraw on"}));
+}
+
+TEST_F(LocalLoad, AConfigurationThatCannotBeReadIsReportedOnceWhileShowErrorIsSet) {
+  Configure(folder, "missing.txt", 0);
+  Activate();
+  {
+    MessageBoxCloser none;
+    Refresh();
+    EXPECT_TRUE(none.Texts().empty());
+  }
+  PutBool(kShowError, true);
+  MessageBoxCloser boxes;
+  Refresh();
+  EXPECT_EQ(boxes.Texts(), (Lines{"Fail to load configuration: " + folder + "\\missing.txt"}));
 }

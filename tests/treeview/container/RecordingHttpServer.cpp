@@ -31,6 +31,8 @@ bool RecordingHttpServer::Start() {
 void RecordingHttpServer::Stop() {
   m_stop = true;
   if (m_thread.joinable()) m_thread.join();
+  for (std::thread& t : m_players) t.join();
+  m_players.clear();
   if (m_listen != INVALID_SOCKET) {
     closesocket(m_listen);
     m_listen = INVALID_SOCKET;
@@ -39,7 +41,32 @@ void RecordingHttpServer::Stop() {
 
 void RecordingHttpServer::Serve(const std::string& path, const std::string& body) {
   std::lock_guard<std::mutex> g(m_lock);
-  m_files[path] = body;
+  m_files[path] = Entry{body, false, Hostile::kCutShort, 0};
+}
+
+void RecordingHttpServer::ServeHostile(const std::string& path, Hostile mode, const std::string& body,
+                                       size_t announced) {
+  std::lock_guard<std::mutex> g(m_lock);
+  m_files[path] = Entry{body, true, mode, announced};
+}
+
+namespace {
+bool SendAll(SOCKET s, const std::string& bytes) {
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    int n = send(s, bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
+    if (n <= 0) return false;
+    sent += static_cast<size_t>(n);
+  }
+  return true;
+}
+}  // namespace
+
+void RecordingHttpServer::PlayEndless(SOCKET s, std::string head) {
+  bool open = SendAll(s, head);
+  const std::string chunk(65536, 'x');
+  while (open && !m_stop) open = SendAll(s, chunk);
+  closesocket(s);
 }
 
 void RecordingHttpServer::Remove(const std::string& path) {
@@ -58,7 +85,7 @@ size_t RecordingHttpServer::Count(const std::vector<std::string>& requests, cons
   return static_cast<size_t>(std::count(requests.begin(), requests.end(), "GET " + path));
 }
 
-bool RecordingHttpServer::Answer(SOCKET s, std::string& pending) {
+bool RecordingHttpServer::Answer(SOCKET s, std::string& pending, bool& handedOff) {
   for (;;) {
     size_t end = pending.find("\r\n\r\n");
     if (end == std::string::npos) return true;
@@ -69,26 +96,36 @@ bool RecordingHttpServer::Answer(SOCKET s, std::string& pending) {
     size_t t = line.find(' ') + 1;
     std::string target = line.substr(t, line.find(' ', t) - t);
     std::string body, status = "404 Not Found";
+    Entry hostile = {};
     {
       std::lock_guard<std::mutex> g(m_lock);
       m_requests.push_back(method + " " + target);
       auto it = m_files.find(target);
       if (it != m_files.end()) {
-        body = it->second;
+        body = it->second.body;
         status = "200 OK";
+        if (it->second.hostile && method == "GET") hostile = it->second;
       } else {
         body = "<html>missing</html>";
       }
     }
+    if (hostile.hostile) {
+      std::string start = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n";
+      start += hostile.mode == Hostile::kEndless ? "Connection: close\r\n\r\n"
+                                                : "Content-Length: " + std::to_string(hostile.announced) + "\r\n\r\n";
+      start += body;
+      if (hostile.mode == Hostile::kCutShort) {
+        SendAll(s, start);
+        return false;
+      }
+      handedOff = true;
+      m_players.emplace_back([this, s, start] { PlayEndless(s, start); });
+      return false;
+    }
     std::string answer = "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) +
                          "\r\nCache-Control: max-age=3600\r\nContent-Type: application/octet-stream\r\n\r\n";
     if (method != "HEAD") answer += body;
-    size_t sent = 0;
-    while (sent < answer.size()) {
-      int n = send(s, answer.data() + sent, static_cast<int>(answer.size() - sent), 0);
-      if (n <= 0) return false;
-      sent += static_cast<size_t>(n);
-    }
+    if (!SendAll(s, answer)) return false;
   }
 }
 
@@ -106,20 +143,20 @@ void RecordingHttpServer::Run() {
       if (s != INVALID_SOCKET) conns.emplace_back(s, std::string());
     }
     for (auto it = conns.begin(); it != conns.end();) {
-      bool keep = true;
+      bool keep = true, handedOff = false;
       if (FD_ISSET(it->first, &readable)) {
         char buf[4096];
         int n = recv(it->first, buf, sizeof(buf), 0);
         keep = n > 0;
         if (keep) {
           it->second.append(buf, static_cast<size_t>(n));
-          keep = Answer(it->first, it->second);
+          keep = Answer(it->first, it->second, handedOff);
         }
       }
       if (keep) {
         ++it;
       } else {
-        closesocket(it->first);
+        if (!handedOff) closesocket(it->first);
         it = conns.erase(it);
       }
     }

@@ -1,6 +1,8 @@
 // RecordingHttpServer: a small HTTP/1.1 server for the tests on a free
 // loopback port: answers GET from a table of paths and records the request
-// line of every request it reads, in order. Owns its sockets and its thread.
+// line of every request it reads, in order. It can also play a hostile
+// server for a path: a body cut short, or an endless body. Owns its
+// sockets and its threads.
 #pragma once
 #include <winsock2.h>
 #include <map>
@@ -26,6 +28,12 @@ public:
   // other path gets 404. Answers say they may be cached for an hour.
   void Serve(const std::string& path, const std::string& body);
   void Remove(const std::string& path);
+  // What a hostile path does after its request head.
+  enum class Hostile {
+    kCutShort,  // announces `announced` bytes, sends the body, then closes
+    kEndless,   // sends bytes without end, until the client goes
+  };
+  void ServeHostile(const std::string& path, Hostile mode, const std::string& body, size_t announced = 0);
   // The request lines received since the last Take ("GET /cfg/tree.txt").
   std::vector<std::string> Take();
   // How many of those named the path.
@@ -33,14 +41,25 @@ public:
 
 private:
   void Run();
-  // Handles the complete heads in a connection's buffer; false to close it.
-  bool Answer(SOCKET s, std::string& pending);
+  // Handles the complete heads in a connection's buffer; false to close it,
+  // or to hand it to a thread of its own (handedOff).
+  bool Answer(SOCKET s, std::string& pending, bool& handedOff);
+  // Plays an endless answer on a socket it then closes.
+  void PlayEndless(SOCKET s, std::string head);
+
+  struct Entry {
+    std::string body;
+    bool hostile;
+    Hostile mode;
+    size_t announced;
+  };
 
   SOCKET m_listen;
   unsigned short m_port;
   volatile bool m_stop;
   std::thread m_thread;
+  std::vector<std::thread> m_players;  // started by m_thread, joined by Stop after it
   std::mutex m_lock;  // guards the two members below
-  std::map<std::string, std::string> m_files;
+  std::map<std::string, Entry> m_files;
   std::vector<std::string> m_requests;
 };

@@ -53,12 +53,15 @@ TEST_F(RemoteLoad, EveryFileIsFetchedWithTwoRequestsAndNoCopyRemains) {
   EXPECT_TRUE(LeftOver().empty());
 }
 
-TEST_F(RemoteLoad, AFileAnsweredWith404IsAskedForThreeTimesAndLoadsNothing) {
+TEST_F(RemoteLoad, AFileAnsweredWith404IsAskedForThreeTimesLoadsNothingAndIsReported) {
   Configure(server.BaseUrl(), "tree.txt", 1);
   Activate();
   ASSERT_TRUE(Insert("Kept"));
   server.Take();
+  PutBool(kShowError, true);
+  MessageBoxCloser boxes;
   Refresh();
+  EXPECT_EQ(boxes.Texts(), (Lines{"Fail to load configuration: " + server.BaseUrl() + "/tree.txt"}));
   EXPECT_EQ(server.Take(), (Lines{"GET /tree.txt", "GET /tree.txt", "GET /tree.txt"}));
   EXPECT_EQ(Dump(), (Lines{"Kept [0] {}"}));
   EXPECT_TRUE(LeftOver().empty());
@@ -96,7 +99,7 @@ TEST_F(RemoteLoad, AnIconIsFetchedOncePerNameAndCaseAcrossLoads) {
   EXPECT_TRUE(LeftOver().empty());
 }
 
-TEST_F(RemoteLoad, AMissingIconShowsNoImageAndIsAskedForAgainByTheNextNode) {
+TEST_F(RemoteLoad, AMissingIconShowsNoImageAndIsAskedForOncePerLoadOrInsertion) {
   server.Serve("/Default.ico", IconFileBytes(kGrey));
   server.Serve("/broken.ico", "not an icon");
   server.Serve("/tree.txt", "A|gone\nB|gone\nC|broken\nD|broken\n");
@@ -104,9 +107,14 @@ TEST_F(RemoteLoad, AMissingIconShowsNoImageAndIsAskedForAgainByTheNextNode) {
   Activate();
   EXPECT_EQ(Dump(), (Lines{"A [-2] {}", "B [-2] {}", "C [-2] {}", "D [-2] {}"}));
   Lines asked = server.Take();
-  EXPECT_EQ(server.Count(asked, "/gone.ico"), 6u);    // 404: three per node
-  EXPECT_EQ(server.Count(asked, "/broken.ico"), 4u);  // fetched, did not load: two per node
+  EXPECT_EQ(server.Count(asked, "/gone.ico"), 3u);    // 404: three requests, for the first node only
+  EXPECT_EQ(server.Count(asked, "/broken.ico"), 2u);  // fetched, did not load: two, once
   EXPECT_EQ(ImageCount(), 1);
+  // The next load, and each insertion, try again once.
+  Refresh();
+  EXPECT_EQ(server.Count(server.Take(), "/gone.ico"), 3u);
+  ASSERT_TRUE(Insert("E\\F\\G", "gone"));
+  EXPECT_EQ(server.Count(server.Take(), "/gone.ico"), 3u);
   EXPECT_TRUE(LeftOver().empty());  // the copies that did not load are gone too
 }
 
@@ -170,5 +178,21 @@ TEST_F(RemoteLoad, WithNoTemporaryFolderTheDownloadFailsAndTouchesNoFile) {
   SetEnvironmentVariableA("TMP", tmp[0] ? tmp : nullptr);
   SetEnvironmentVariableA("TEMP", temp[0] ? temp : nullptr);
   EXPECT_EQ(Dump(), (Lines{"A [0] {}", "Kept [0] {}"}));  // the first load's node and the inserted one
+  EXPECT_TRUE(LeftOver().empty());
+}
+
+TEST_F(RemoteLoad, AConfigurationCutShortOrAnEndlessIconFailsItsCopyAndLeavesNoFile) {
+  Configure(server.BaseUrl(), "tree.txt", 1);
+  Activate();
+  ASSERT_TRUE(Insert("Kept"));
+  // 72 bytes of an announced 100000, then the close.
+  server.ServeHostile("/tree.txt", RecordingHttpServer::Hostile::kCutShort, std::string(70, 'A') + "\r\n", 100000);
+  Refresh();
+  EXPECT_EQ(Dump(), (Lines{"Kept [0] {}"}));
+  // An icon without end is cut at its bound; the node shows no image.
+  server.ServeHostile("/endless.ico", RecordingHttpServer::Hostile::kEndless, "");
+  server.Serve("/tree.txt", "A|endless\n");
+  Refresh();
+  EXPECT_EQ(Dump(), (Lines{"A [-2] {}"}));
   EXPECT_TRUE(LeftOver().empty());
 }

@@ -92,12 +92,19 @@ HRESULT TestContainer::Create(const wchar_t* progId) {
   CLSID clsid;
   HRESULT hr = CLSIDFromProgID(progId, &clsid);
   if (FAILED(hr)) return hr;
-  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&m_pUnknown));
+  IUnknown* control = nullptr;
+  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&control));
   if (FAILED(hr)) return hr;
+  return Create(control);
+}
+
+HRESULT TestContainer::Create(IUnknown* control) {
+  if (!control) return E_POINTER;
+  m_pUnknown = control;
   m_pUnknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&m_pDispatch));
   m_pUnknown->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&m_pOleObject));
   IConnectionPointContainer* cpc = nullptr;
-  hr = m_pUnknown->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc));
+  HRESULT hr = m_pUnknown->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc));
   if (FAILED(hr)) return hr;
   if (SUCCEEDED(hr)) hr = cpc->FindConnectionPoint(DIID__DQorTreeViewEvents, &m_pEventCP);
   if (SUCCEEDED(hr)) hr = m_pEventCP->Advise(m_pEvents, &m_dwEventCookie);

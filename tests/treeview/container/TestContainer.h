@@ -19,6 +19,8 @@ public:
 
   // Creates the control by ProgID and connects both sinks; no window yet.
   HRESULT Create(const wchar_t* progId);
+  // The same for a control made in this process; takes over its reference.
+  HRESULT Create(IUnknown* control);
   // Gives the control its site and activates it in place at the position.
   HRESULT Activate(const RECT& pos);
   // Deactivates, disconnects and releases the control; safe to call again.

@@ -24,6 +24,7 @@ std::set<std::string> TempCopies() {
 struct MessageBoxCloser::State {
   std::atomic<bool> stop{false};
   Lines texts;
+  std::vector<HWND> owners;
   std::thread thread;
 };
 
@@ -38,6 +39,7 @@ MessageBoxCloser::MessageBoxCloser() : m_state(new State) {
         char buf[1024] = {};
         GetDlgItemTextA(box, 0xFFFF, buf, sizeof(buf));
         s->texts.push_back(buf);
+        s->owners.push_back(GetWindow(box, GW_OWNER));
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         for (int i = 0; i < 250 && IsWindow(box); ++i) Sleep(10);
       }
@@ -49,6 +51,11 @@ MessageBoxCloser::MessageBoxCloser() : m_state(new State) {
 MessageBoxCloser::~MessageBoxCloser() {
   Texts();
   delete m_state;
+}
+
+std::vector<HWND> MessageBoxCloser::Owners() {
+  Texts();
+  return m_state->owners;
 }
 
 Lines MessageBoxCloser::Texts() {
@@ -64,8 +71,10 @@ void TreeFixture::SetUp() {
   DeleteFileA(name);
   ASSERT_TRUE(CreateDirectoryA(name, nullptr));
   folder = name;
-  ASSERT_EQ(c.Create(QORTREEVIEW_PROGID), S_OK);
+  ASSERT_EQ(CreateControl(), S_OK);
 }
+
+HRESULT TreeFixture::CreateControl() { return c.Create(QORTREEVIEW_PROGID); }
 
 void TreeFixture::TearDown() {
   c.Close();

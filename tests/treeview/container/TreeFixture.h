@@ -30,6 +30,8 @@ public:
   MessageBoxCloser(const MessageBoxCloser&) = delete;
   MessageBoxCloser& operator=(const MessageBoxCloser&) = delete;
   Lines Texts();
+  // The owner window of each box, in the same order.
+  std::vector<HWND> Owners();
 
 private:
   struct State;
@@ -38,6 +40,8 @@ private:
 
 class TreeFixture : public ::testing::Test {
 protected:
+  // The control under test: by default the registered module's, by ProgID.
+  virtual HRESULT CreateControl();
   void SetUp() override;
   void TearDown() override;
 

@@ -115,3 +115,25 @@ TEST(ConnectionPoint, ASinkMayDisconnectDuringAFireAndCloseReleasesTheRest) {
   EXPECT_EQ(owner.refs, 1u);
   back->Release();
 }
+
+TEST(ConnectionPoint, EnumConnectionsListsTheLiveSinksWithTheirCookies) {
+  Container owner;
+  CConnectionPoint cp(IID_IPropertyNotifySink, &owner);
+  Sink a, b;
+  DWORD ca = 0, cb = 0;
+  ASSERT_EQ(cp.Advise(&a, &ca), S_OK);
+  ASSERT_EQ(cp.Advise(&b, &cb), S_OK);
+  ASSERT_EQ(cp.Unadvise(ca), S_OK);
+  IEnumConnections* e = nullptr;
+  ASSERT_EQ(cp.EnumConnections(&e), S_OK);
+  CONNECTDATA cd[2] = {};
+  ULONG got = 0;
+  EXPECT_EQ(e->Next(2, cd, &got), S_FALSE);
+  ASSERT_EQ(got, 1u);
+  EXPECT_EQ(cd[0].pUnk, static_cast<IUnknown*>(&b));
+  EXPECT_EQ(cd[0].dwCookie, cb);
+  cd[0].pUnk->Release();
+  e->Release();
+  EXPECT_EQ(b.refs, 1u);  // only the point's own reference is left
+  cp.Close();
+}

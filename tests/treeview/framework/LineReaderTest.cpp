@@ -1,5 +1,5 @@
 // Reading a text file line by line: line ends, the last line, long lines,
-// zero bytes, and files that cannot be opened.
+// zero bytes, UTF-8 text, and files that cannot be opened.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
@@ -55,4 +55,26 @@ TEST(LineReader, AMissingFileDoesNotOpenAndReadsNothing) {
   EXPECT_FALSE(reader.Open("C:\\no\\such\\file.txt"));
   std::string line = "kept?";
   EXPECT_FALSE(reader.ReadLine(line));
+}
+
+namespace {
+std::string Ansi(const wchar_t* text) {
+  char buf[256] = {};
+  WideCharToMultiByte(CP_ACP, 0, text, -1, buf, sizeof(buf), nullptr, nullptr);
+  return buf;
+}
+}  // namespace
+
+TEST(LineReader, UTF8WithAMarkOrValidThroughoutIsReadInTheSystemCodePage) {
+  const std::string utf8 = "Configura\xC3\xA7\xC3\xA3o";
+  const Lines expected = {Ansi(L"Configura\u00E7\u00E3o"), "Plant"};
+  EXPECT_EQ(ReadAll("\xEF\xBB\xBF" + utf8 + "\r\nPlant"), expected);
+  EXPECT_EQ(ReadAll(utf8 + "\nPlant\n"), expected);
+  EXPECT_EQ(ReadAll("\xEF\xBB\xBFPlant"), (Lines{"Plant"}));
+  // A character that the code page lacks becomes '?', as for any text.
+  EXPECT_EQ(ReadAll("\xE2\x9C\x93 x"), (Lines{Ansi(L"\u2713 x")}));
+  // Not UTF-8 throughout (a Latin-1 byte further on), or ASCII only: as it stands.
+  const std::string mixed = utf8 + "\n" + std::string(70000, 'a') + "\xE7\n";
+  EXPECT_EQ(ReadAll(mixed), (Lines{utf8, std::string(70000, 'a') + "\xE7"}));
+  EXPECT_EQ(ReadAll("\xC0\xAF overlong"), (Lines{"\xC0\xAF overlong"}));
 }
