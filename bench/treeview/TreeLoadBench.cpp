@@ -14,8 +14,8 @@
 #include "TestContainer.h"
 
 namespace {
-const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
-                         TVS_DISABLEDRAGDROP | TVS_SHOWSELALWAYS;
+const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS |
+                         TVS_HASLINES | TVS_DISABLEDRAGDROP | TVS_SHOWSELALWAYS;
 enum : DISPID { kConfigFile = 1, kLocalRemote, kURL, kRefresh, kRemoveAll = 11 };
 
 double Now() {
@@ -33,7 +33,8 @@ double Median(std::vector<double> v) {
 size_t PrivateBytes() {
   PROCESS_MEMORY_COUNTERS_EX pmc = {};
   pmc.cb = sizeof(pmc);
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc));
+  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
+                       sizeof(pmc));
   return pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage;
 }
 
@@ -56,8 +57,9 @@ std::string Config(int leaves, std::vector<Record>& nodes) {
         for (int i = 0; i < perLine; ++i) {
           std::string leaf = "Item " + std::to_string(i);
           nodes.push_back({3, leaf});
-          text += "Area " + std::to_string(a) + "\\Unit " + std::to_string(u) + "\\Line " + std::to_string(l) + "\\" +
-                  leaf + "|icon" + std::to_string(i % 4) + "|data " + std::to_string(i) + "\r\n";
+          text += "Area " + std::to_string(a) + "\\Unit " + std::to_string(u) + "\\Line " +
+                  std::to_string(l) + "\\" + leaf + "|icon" + std::to_string(i % 4) + "|data " +
+                  std::to_string(i) + "\r\n";
         }
       }
     }
@@ -67,9 +69,10 @@ std::string Config(int leaves, std::vector<Record>& nodes) {
 
 // The insertion time; *clear gets the time of deleting all the items again.
 double BareLoop(const std::vector<Record>& nodes, double* clear) {
-  HWND parent = CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 360, 300, nullptr, nullptr,
-                                nullptr, nullptr);
-  HWND tree = CreateWindowExW(0, WC_TREEVIEWW, L"", kTreeStyle, 1, 1, 358, 298, parent, nullptr, nullptr, nullptr);
+  HWND parent = CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW, 0, 0, 360, 300,
+                                nullptr, nullptr, nullptr, nullptr);
+  HWND tree = CreateWindowExW(0, WC_TREEVIEWW, L"", kTreeStyle, 1, 1, 358, 298, parent, nullptr,
+                              nullptr, nullptr);
   double t0 = Now();
   HTREEITEM level[4] = {};
   for (const Record& r : nodes) {
@@ -78,7 +81,8 @@ double BareLoop(const std::vector<Record>& nodes, double* clear) {
     tvi.hInsertAfter = TVI_LAST;
     tvi.item.mask = TVIF_TEXT;
     tvi.item.pszText = const_cast<char*>(r.label.c_str());
-    level[r.depth] = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tvi)));
+    level[r.depth] = reinterpret_cast<HTREEITEM>(
+        SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tvi)));
   }
   SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
   double t = Now() - t0;
@@ -125,7 +129,8 @@ std::string IconBytes(COLORREF colour) {
 struct ControlTimes {
   double empty = -1, reload = -1;
 };
-ControlTimes ControlLoad(const std::string& url, LONG remote, int runs, long long* bytes, LRESULT* count) {
+ControlTimes ControlLoad(const std::string& url, LONG remote, int runs, long long* bytes,
+                         LRESULT* count) {
   TestContainer c;
   size_t before = PrivateBytes();
   if (FAILED(c.Create(QORTREEVIEW_PROGID))) return {};
@@ -157,7 +162,8 @@ int main(int argc, char** argv) {
   InitCommonControlsEx(&icc);
   HMODULE ocx = LoadLibraryW((testsupport::ExeFolder() + L"QorTreeView.ocx").c_str());
   typedef HRESULT(STDAPICALLTYPE * ExportFn)();
-  auto reg = reinterpret_cast<ExportFn>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllRegisterServer")));
+  auto reg =
+      reinterpret_cast<ExportFn>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllRegisterServer")));
   if (!reg || FAILED(reg())) {
     fprintf(stderr, "cannot register the control\n");
     return 1;
@@ -167,11 +173,14 @@ int main(int argc, char** argv) {
   WideCharToMultiByte(CP_ACP, 0, folder.Path().c_str(), -1, narrow, MAX_PATH, nullptr, nullptr);
   const std::string dir = narrow;
   WriteFile(dir + "Default.ico", IconBytes(RGB(128, 128, 128)));
-  for (int i = 0; i < 4; ++i) WriteFile(dir + "icon" + std::to_string(i) + ".ico", IconBytes(RGB(60 * i, 0, 255)));
+  for (int i = 0; i < 4; ++i)
+    WriteFile(dir + "icon" + std::to_string(i) + ".ico", IconBytes(RGB(60 * i, 0, 255)));
 
-  printf("| records | nodes | bare loop (s) | bare loop + clear (s) | control, into an empty tree (s) | ratio "
-         "| control, over the previous tree (s) | ratio | ratio to loop + clear | control, remote (s) "
-         "| private bytes per node |\n");
+  printf(
+      "| records | nodes | bare loop (s) | bare loop + clear (s) | control, into an empty tree (s) "
+      "| ratio "
+      "| control, over the previous tree (s) | ratio | ratio to loop + clear | control, remote (s) "
+      "| private bytes per node |\n");
   printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
   for (int leaves : {25000, 50000, 100000}) {
     std::vector<Record> nodes;
@@ -190,7 +199,8 @@ int main(int argc, char** argv) {
     double remote = -1;
     if (leaves == 100000) {
       testsupport::ServerProcess server;
-      if (server.Start(folder.Path()) && server.WaitForMainWindow(15000) && server.WaitForLog(L"Listening...", 15000)) {
+      if (server.Start(folder.Path()) && server.WaitForMainWindow(15000) &&
+          server.WaitForLog(L"Listening...", 15000)) {
         long long b2 = 0;
         LRESULT c2 = 0;
         remote = ControlLoad("http://127.0.0.1", 1, runs, &b2, &c2).reload;
@@ -199,12 +209,14 @@ int main(int argc, char** argv) {
     }
     const double b = Median(bare), bc = Median(bareClear);
     printf("| %d | %ld | %.3f | %.3f | %.3f | %.2f | %.3f | %.2f | %.2f | %s | %.0f |\n", leaves,
-           static_cast<long>(count), b, bc, local.empty, local.empty / b, local.reload, local.reload / b,
-           local.reload / bc, remote < 0 ? "-" : std::to_string(remote).substr(0, 5).c_str(),
+           static_cast<long>(count), b, bc, local.empty, local.empty / b, local.reload,
+           local.reload / b, local.reload / bc,
+           remote < 0 ? "-" : std::to_string(remote).substr(0, 5).c_str(),
            static_cast<double>(bytes) / static_cast<double>(nodes.size()));
     fflush(stdout);
   }
-  auto unreg = reinterpret_cast<ExportFn>(reinterpret_cast<void*>(GetProcAddress(ocx, "DllUnregisterServer")));
+  auto unreg = reinterpret_cast<ExportFn>(
+      reinterpret_cast<void*>(GetProcAddress(ocx, "DllUnregisterServer")));
   if (unreg) unreg();
   CoUninitialize();
   return 0;

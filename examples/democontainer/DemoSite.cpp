@@ -45,7 +45,8 @@ public:
   }
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                      UINT*) override {
     m_notice(L"event", id);
     return S_OK;
   }
@@ -62,9 +63,19 @@ public:
 };
 
 DemoSite::DemoSite(HWND host, Notice notice)
-    : m_notice(std::move(notice)), m_hHost(host), m_rcPos{0, 0, 0, 0}, m_hModule(nullptr), m_hrLocal(S_OK),
-      m_pUnknown(nullptr), m_pDispatch(nullptr), m_pOleObject(nullptr), m_pEvents(new EventSink(m_notice)),
-      m_pNotify(new NotifySink(m_notice)), m_dwEventCookie(0), m_dwNotifyCookie(0), m_pEventCP(nullptr),
+    : m_notice(std::move(notice)),
+      m_hHost(host),
+      m_rcPos{0, 0, 0, 0},
+      m_hModule(nullptr),
+      m_hrLocal(S_OK),
+      m_pUnknown(nullptr),
+      m_pDispatch(nullptr),
+      m_pOleObject(nullptr),
+      m_pEvents(new EventSink(m_notice)),
+      m_pNotify(new NotifySink(m_notice)),
+      m_dwEventCookie(0),
+      m_dwNotifyCookie(0),
+      m_pEventCP(nullptr),
       m_pNotifyCP(nullptr) {}
 
 DemoSite::~DemoSite() {
@@ -77,8 +88,8 @@ HRESULT DemoSite::CreateFromModule(const std::wstring& modulePath) {
   m_hModule = LoadLibraryW(modulePath.c_str());
   if (!m_hModule) return HRESULT_FROM_WIN32(GetLastError());
   using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-  auto getClassObject =
-      reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(m_hModule, "DllGetClassObject")));
+  auto getClassObject = reinterpret_cast<GetClassObjectFn>(
+      reinterpret_cast<void*>(GetProcAddress(m_hModule, "DllGetClassObject")));
   HRESULT hr = CLASS_E_CLASSNOTAVAILABLE;
   IClassFactory* factory = nullptr;
   if (getClassObject)
@@ -110,7 +121,8 @@ HRESULT DemoSite::Create(const std::wstring& modulePath) {
 
 HRESULT DemoSite::Connect() {
   IConnectionPointContainer* cpc = nullptr;
-  HRESULT hr = m_pUnknown->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc));
+  HRESULT hr =
+      m_pUnknown->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc));
   if (FAILED(hr)) return hr;
   hr = cpc->FindConnectionPoint(DIID__DQorTreeViewEvents, &m_pEventCP);
   if (SUCCEEDED(hr)) hr = m_pEventCP->Advise(m_pEvents, &m_dwEventCookie);
@@ -131,7 +143,8 @@ HRESULT DemoSite::Activate(const RECT& pos) {
 void DemoSite::Move(const RECT& pos) {
   m_rcPos = pos;
   IOleInPlaceObject* ipo = nullptr;
-  if (m_pUnknown && SUCCEEDED(m_pUnknown->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&ipo)))) {
+  if (m_pUnknown && SUCCEEDED(m_pUnknown->QueryInterface(IID_IOleInPlaceObject,
+                                                         reinterpret_cast<void**>(&ipo)))) {
     ipo->SetObjectRects(&m_rcPos, &m_rcPos);
     ipo->Release();
   }
@@ -174,7 +187,8 @@ void DemoSite::Close() {
 HWND DemoSite::ControlWindow() const {
   IOleWindow* w = nullptr;
   HWND h = nullptr;
-  if (m_pUnknown && SUCCEEDED(m_pUnknown->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&w)))) {
+  if (m_pUnknown &&
+      SUCCEEDED(m_pUnknown->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&w)))) {
     if (FAILED(w->GetWindow(&h))) h = nullptr;
     w->Release();
   }
@@ -187,8 +201,8 @@ HRESULT DemoSite::Put(DISPID id, const VARIANT& value, const VARIANT* index) {
   VARIANT args[2] = {value, index ? *index : value};
   DISPID named = DISPID_PROPERTYPUT;
   DISPPARAMS dp = {args, &named, index ? 2u : 1u, 1};
-  return m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &dp, nullptr, nullptr,
-                             nullptr);
+  return m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &dp, nullptr,
+                             nullptr, nullptr);
 }
 
 HRESULT DemoSite::Get(DISPID id, VARIANT* out, const VARIANT* index) {
@@ -197,7 +211,8 @@ HRESULT DemoSite::Get(DISPID id, VARIANT* out, const VARIANT* index) {
   VARIANT arg;
   if (index) arg = *index;
   DISPPARAMS dp = {index ? &arg : nullptr, nullptr, index ? 1u : 0u, 0};
-  return m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &dp, out, nullptr, nullptr);
+  return m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &dp, out,
+                             nullptr, nullptr);
 }
 
 HRESULT DemoSite::Call(DISPID id, VARIANT* out, const VARIANT* args, UINT cArgs) {
@@ -209,7 +224,8 @@ HRESULT DemoSite::Call(DISPID id, VARIANT* out, const VARIANT* args, UINT cArgs)
   std::vector<VARIANT> rev(args, args + cArgs);
   std::reverse(rev.begin(), rev.end());
   DISPPARAMS dp = {rev.empty() ? nullptr : rev.data(), nullptr, cArgs, 0};
-  HRESULT hr = m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &dp, out, nullptr, nullptr);
+  HRESULT hr = m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &dp, out,
+                                   nullptr, nullptr);
   VariantClear(&ignored);
   return hr;
 }
@@ -225,8 +241,10 @@ std::wstring DemoSite::GetString(DISPID id, const VARIANT* index) {
 
 STDMETHODIMP DemoSite::QueryInterface(REFIID riid, void** ppv) {
   *ppv = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IOleClientSite) *ppv = static_cast<IOleClientSite*>(this);
-  else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite) *ppv = static_cast<IOleInPlaceSite*>(this);
+  if (riid == IID_IUnknown || riid == IID_IOleClientSite)
+    *ppv = static_cast<IOleClientSite*>(this);
+  else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite)
+    *ppv = static_cast<IOleInPlaceSite*>(this);
   else if (riid == IID_IOleInPlaceUIWindow || riid == IID_IOleInPlaceFrame)
     *ppv = static_cast<IOleInPlaceFrame*>(this);
   if (!*ppv) return E_NOINTERFACE;
@@ -249,7 +267,8 @@ STDMETHODIMP DemoSite::GetWindow(HWND* phwnd) {
 }
 
 STDMETHODIMP DemoSite::GetWindowContext(IOleInPlaceFrame** ppFrame, IOleInPlaceUIWindow** ppDoc,
-                                        LPRECT lprcPosRect, LPRECT lprcClipRect, LPOLEINPLACEFRAMEINFO lpFrameInfo) {
+                                        LPRECT lprcPosRect, LPRECT lprcClipRect,
+                                        LPOLEINPLACEFRAMEINFO lpFrameInfo) {
   *ppFrame = static_cast<IOleInPlaceFrame*>(this);
   *ppDoc = nullptr;
   *lprcPosRect = m_rcPos;

@@ -5,14 +5,34 @@
 
 namespace {
 enum : int {
-  kUrl = 1001, kConfig, kLocalRemote, kShowError, kMenu0, kMenu1, kNode,
-  kApply, kRefresh, kInsert, kRemoveAll, kAbout, kLog,
+  kUrl = 1001,
+  kConfig,
+  kLocalRemote,
+  kShowError,
+  kMenu0,
+  kMenu1,
+  kNode,
+  kApply,
+  kRefresh,
+  kInsert,
+  kRemoveAll,
+  kAbout,
+  kLog,
   kLabelFirst = 1100
 };
 // The control's dispatch ids.
 enum : DISPID {
-  kConfigFile = 1, kLocalRemoteId = 2, kUrlId = 3, kRefreshId = 4, kSelectedNodes = 5, kSelectedLabel = 6,
-  kSelectedData = 7, kPopupMenuText = 8, kShowErrorId = 9, kInsertNode = 10, kRemoveAllId = 11,
+  kConfigFile = 1,
+  kLocalRemoteId = 2,
+  kUrlId = 3,
+  kRefreshId = 4,
+  kSelectedNodes = 5,
+  kSelectedLabel = 6,
+  kSelectedData = 7,
+  kPopupMenuText = 8,
+  kShowErrorId = 9,
+  kInsertNode = 10,
+  kRemoveAllId = 11,
   kAboutBox = DISPID_ABOUTBOX
 };
 constexpr int kPanel = 330;  // width of the right-hand panel
@@ -20,24 +40,37 @@ constexpr int kMargin = 8;
 
 const wchar_t* PropertyName(DISPID id) {
   switch (id) {
-    case kConfigFile: return L"ConfigFile";
-    case kLocalRemoteId: return L"LocalRemote";
-    case kUrlId: return L"URL";
-    case kSelectedNodes: return L"SelectedNodes";
-    case kSelectedLabel: return L"SelectedLabel";
-    case kSelectedData: return L"SelectedData";
-    case kPopupMenuText: return L"PopupMenuText";
-    case kShowErrorId: return L"ShowError";
-    default: return L"?";
+    case kConfigFile:
+      return L"ConfigFile";
+    case kLocalRemoteId:
+      return L"LocalRemote";
+    case kUrlId:
+      return L"URL";
+    case kSelectedNodes:
+      return L"SelectedNodes";
+    case kSelectedLabel:
+      return L"SelectedLabel";
+    case kSelectedData:
+      return L"SelectedData";
+    case kPopupMenuText:
+      return L"PopupMenuText";
+    case kShowErrorId:
+      return L"ShowError";
+    default:
+      return L"?";
   }
 }
 
 const wchar_t* EventName(DISPID id) {
   switch (id) {
-    case 1: return L"InsertData";
-    case 2: return L"RemoveData";
-    case 3: return L"SelChanged";
-    default: return L"?";
+    case 1:
+      return L"InsertData";
+    case 2:
+      return L"RemoveData";
+    case 3:
+      return L"SelChanged";
+    default:
+      return L"?";
   }
 }
 
@@ -71,11 +104,15 @@ std::wstring ErrorText(HRESULT hr) {
   wsprintfW(code, L"0x%08lX", static_cast<unsigned long>(hr));
   std::wstring text = code;
   wchar_t* words = nullptr;
-  if (FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&words), 0, nullptr)) {
+  if (FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                         FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&words), 0,
+                     nullptr)) {
     std::wstring w = words;
     LocalFree(words);
-    while (!w.empty() && (w.back() == L'\r' || w.back() == L'\n' || w.back() == L'.' || w.back() == L' ')) w.pop_back();
+    while (!w.empty() &&
+           (w.back() == L'\r' || w.back() == L'\n' || w.back() == L'.' || w.back() == L' '))
+      w.pop_back();
     if (!w.empty()) text += L": " + w;
   }
   return text;
@@ -96,18 +133,25 @@ std::wstring CreationFailureText(HRESULT hr, HRESULT hrLocal, const std::wstring
   wchar_t windows[MAX_PATH] = L"C:\\Windows";
   GetSystemWindowsDirectoryW(windows, MAX_PATH);
   const size_t slash = modulePath.find_last_of(L'\\');
-  const std::wstring folder = slash == std::wstring::npos ? modulePath : modulePath.substr(0, slash + 1);
+  const std::wstring folder =
+      slash == std::wstring::npos ? modulePath : modulePath.substr(0, slash + 1);
 
   std::wstring text = L"The control could not be created (" + ErrorText(hr) + L").\n\n";
   if (hrLocal == HRESULT_FROM_WIN32(ERROR_BAD_EXE_FORMAT))
-    text += L"The QorTreeView.ocx beside this program is not a " + std::wstring(bits) + L" module.\n\n";
+    text +=
+        L"The QorTreeView.ocx beside this program is not a " + std::wstring(bits) + L" module.\n\n";
   else if (FAILED(hrLocal) && hrLocal != HRESULT_FROM_WIN32(ERROR_MOD_NOT_FOUND) &&
            hrLocal != HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND))
-    text += L"The QorTreeView.ocx beside this program could not be used (" + ErrorText(hrLocal) + L").\n\n";
-  text += L"This is a " + std::wstring(bits) + L" program. Either:\n\n"
-          L"1. put the " + bits + L" QorTreeView.ocx (from the same zip as this program) beside it, in\n   " +
-          folder + L"\n\nor\n\n"
-          L"2. register a " + bits + L" QorTreeView.ocx with\n   " + windows + L"\\" + systemFolder +
+    text += L"The QorTreeView.ocx beside this program could not be used (" + ErrorText(hrLocal) +
+            L").\n\n";
+  text += L"This is a " + std::wstring(bits) +
+          L" program. Either:\n\n"
+          L"1. put the " +
+          bits + L" QorTreeView.ocx (from the same zip as this program) beside it, in\n   " +
+          folder +
+          L"\n\nor\n\n"
+          L"2. register a " +
+          bits + L" QorTreeView.ocx with\n   " + windows + L"\\" + systemFolder +
           L"\\regsvr32.exe QorTreeView.ocx\n   (add /n /i:user to register it for this user only, "
           L"without administrator rights).";
   return text;
@@ -141,8 +185,9 @@ bool DemoWindow::Create(HINSTANCE instance, const Settings& settings, int show) 
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int left = work.left + ((work.right - work.left) - width) / 2;
   const int top = work.top + ((work.bottom - work.top) - height) / 2;
-  m_hWnd = CreateWindowExW(0, kClassName, L"QorTreeView demo container", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                           left > 0 ? left : 0, top > 0 ? top : 0, width, height, nullptr, nullptr, instance, this);
+  m_hWnd = CreateWindowExW(0, kClassName, L"QorTreeView demo container",
+                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left > 0 ? left : 0,
+                           top > 0 ? top : 0, width, height, nullptr, nullptr, instance, this);
   if (!m_hWnd) return false;
   NONCLIENTMETRICSW ncm = {};
   ncm.cbSize = sizeof(ncm);
@@ -150,7 +195,8 @@ bool DemoWindow::Create(HINSTANCE instance, const Settings& settings, int show) 
     m_hFont = CreateFontIndirectW(&ncm.lfMessageFont);
   CreateChildren();
 
-  m_site.reset(new DemoSite(m_hWnd, [this](const wchar_t* kind, DISPID id) { OnNotice(kind, id); }));
+  m_site.reset(
+      new DemoSite(m_hWnd, [this](const wchar_t* kind, DISPID id) { OnNotice(kind, id); }));
   const std::wstring module = ModuleBeside(L"QorTreeView.ocx");
   HRESULT hr = m_site->Create(module);
   const bool created = SUCCEEDED(hr);
@@ -166,8 +212,9 @@ bool DemoWindow::Create(HINSTANCE instance, const Settings& settings, int show) 
   }
   if (FAILED(hr)) {
     // Only a control that was never made has the two fixes to offer.
-    const std::wstring msg = created ? L"The control could not be activated (" + ErrorText(hr) + L")."
-                                     : CreationFailureText(hr, m_site->LocalModuleResult(), module);
+    const std::wstring msg = created
+                                 ? L"The control could not be activated (" + ErrorText(hr) + L")."
+                                 : CreationFailureText(hr, m_site->LocalModuleResult(), module);
     MessageBoxW(m_hWnd, msg.c_str(), L"QorTreeView demo", MB_ICONERROR | MB_OK);
     return false;
   }
@@ -178,9 +225,10 @@ bool DemoWindow::Create(HINSTANCE instance, const Settings& settings, int show) 
 }
 
 HWND DemoWindow::AddChild(const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
-  HWND h = CreateWindowExW(lstrcmpW(cls, L"EDIT") == 0 || lstrcmpW(cls, L"LISTBOX") == 0 ? WS_EX_CLIENTEDGE : 0,
-                           cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, m_hWnd,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  HWND h = CreateWindowExW(
+      lstrcmpW(cls, L"EDIT") == 0 || lstrcmpW(cls, L"LISTBOX") == 0 ? WS_EX_CLIENTEDGE : 0, cls,
+      text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, m_hWnd,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (h && m_hFont) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), FALSE);
   return h;
 }
@@ -256,7 +304,8 @@ void DemoWindow::Log(const std::wstring& line) {
   HWND list = GetDlgItem(m_hWnd, kLog);
   LRESULT at = SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
   // A long session must not grow without bound.
-  while (SendMessageW(list, LB_GETCOUNT, 0, 0) > 2000) at = SendMessageW(list, LB_DELETESTRING, 0, 0) - 1;
+  while (SendMessageW(list, LB_GETCOUNT, 0, 0) > 2000)
+    at = SendMessageW(list, LB_DELETESTRING, 0, 0) - 1;
   if (at >= 0) SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(at), 0);
 }
 
@@ -269,7 +318,8 @@ void DemoWindow::Apply() {
       Log(std::wstring(L"Setting ") + PropertyName(id) + L" failed: " + code);
     }
   };
-  auto putString = [this, &report](DISPID id, const std::wstring& s, const VARIANT* index = nullptr) {
+  auto putString = [this, &report](DISPID id, const std::wstring& s,
+                                   const VARIANT* index = nullptr) {
     VARIANT v = Bstr(s);
     report(id, m_site->Put(id, v, index));
     VariantClear(&v);
@@ -277,11 +327,13 @@ void DemoWindow::Apply() {
   putString(kUrlId, Text(kUrl));
   putString(kConfigFile, Text(kConfig));
   report(kLocalRemoteId,
-         m_site->Put(kLocalRemoteId, Long(IsDlgButtonChecked(m_hWnd, kLocalRemote) == BST_CHECKED ? 1 : 0)));
+         m_site->Put(kLocalRemoteId,
+                     Long(IsDlgButtonChecked(m_hWnd, kLocalRemote) == BST_CHECKED ? 1 : 0)));
   VARIANT flag;
   VariantInit(&flag);
   V_VT(&flag) = VT_BOOL;
-  V_BOOL(&flag) = IsDlgButtonChecked(m_hWnd, kShowError) == BST_CHECKED ? VARIANT_TRUE : VARIANT_FALSE;
+  V_BOOL(&flag) =
+      IsDlgButtonChecked(m_hWnd, kShowError) == BST_CHECKED ? VARIANT_TRUE : VARIANT_FALSE;
   report(kShowErrorId, m_site->Put(kShowErrorId, flag));
   VARIANT first = Long(0), second = Long(1);
   putString(kPopupMenuText, Text(kMenu0), &first);
@@ -342,8 +394,9 @@ void DemoWindow::OnCommand(int id) {
 void DemoWindow::OnNotice(const wchar_t* kind, DISPID id) {
   std::wstring line;
   if (lstrcmpW(kind, L"event") == 0) {
-    line = std::wstring(L"Event ") + EventName(id) + L": SelectedLabel=\"" + m_site->GetString(kSelectedLabel) +
-           L"\" SelectedNodes=\"" + m_site->GetString(kSelectedNodes) + L"\" SelectedData=\"" +
+    line = std::wstring(L"Event ") + EventName(id) + L": SelectedLabel=\"" +
+           m_site->GetString(kSelectedLabel) + L"\" SelectedNodes=\"" +
+           m_site->GetString(kSelectedNodes) + L"\" SelectedData=\"" +
            m_site->GetString(kSelectedData) + L"\"";
   } else {
     line = std::wstring(L"Changed ") + PropertyName(id);

@@ -14,81 +14,67 @@ typedef uint32_t DWORD;
 
 namespace fuzzshim {
 
-inline bool IsDevice(std::wstring segment)
-{
-    segment = segment.substr(0, segment.find(L'.'));
-    while (!segment.empty() && (segment.back() == L' ' || segment.back() == L'.'))
-        segment.pop_back();
-    for (wchar_t& c : segment)
-        c = static_cast<wchar_t>(std::towupper(c));
-    static const wchar_t* const kNames[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
-    for (const wchar_t* name : kNames) {
-        if (segment == name)
-            return true;
-    }
-    return segment.size() == 4 &&
-           (segment.compare(0, 3, L"COM") == 0 || segment.compare(0, 3, L"LPT") == 0) &&
-           ((segment[3] >= L'1' && segment[3] <= L'9') || segment[3] == 0xB9 ||
-            segment[3] == 0xB2 || segment[3] == 0xB3);
+inline bool IsDevice(std::wstring segment) {
+  segment = segment.substr(0, segment.find(L'.'));
+  while (!segment.empty() && (segment.back() == L' ' || segment.back() == L'.')) segment.pop_back();
+  for (wchar_t& c : segment) c = static_cast<wchar_t>(std::towupper(c));
+  static const wchar_t* const kNames[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+  for (const wchar_t* name : kNames) {
+    if (segment == name) return true;
+  }
+  return segment.size() == 4 &&
+         (segment.compare(0, 3, L"COM") == 0 || segment.compare(0, 3, L"LPT") == 0) &&
+         ((segment[3] >= L'1' && segment[3] <= L'9') || segment[3] == 0xB9 || segment[3] == 0xB2 ||
+          segment[3] == 0xB3);
 }
 
-inline std::wstring FullPath(const std::wstring& input)
-{
-    std::wstring path = input;
-    for (wchar_t& c : path) {
-        if (c == L'/')
-            c = L'\\';
+inline std::wstring FullPath(const std::wstring& input) {
+  std::wstring path = input;
+  for (wchar_t& c : path) {
+    if (c == L'/') c = L'\\';
+  }
+  std::wstring drive = L"C:";
+  size_t start = 0;
+  if (path.size() >= 2 && path[1] == L':') {
+    drive = path.substr(0, 2);
+    start = 2;
+  } else {
+    path = L"\\cwd\\" + path;  // relative: below a fixed current folder
+  }
+  std::vector<std::wstring> parts;
+  bool trailing = !path.empty() && path.back() == L'\\';
+  size_t pos = start;
+  while (pos <= path.size()) {
+    size_t end = path.find(L'\\', pos);
+    if (end == std::wstring::npos) end = path.size();
+    std::wstring seg = path.substr(pos, end - pos);
+    pos = end + 1;
+    if (seg.empty()) continue;
+    if (seg.find_first_not_of(L". ") == std::wstring::npos) {
+      if (seg.find(L"..") != std::wstring::npos && !parts.empty()) parts.pop_back();
+      continue;
     }
-    std::wstring drive = L"C:";
-    size_t start = 0;
-    if (path.size() >= 2 && path[1] == L':') {
-        drive = path.substr(0, 2);
-        start = 2;
-    } else {
-        path = L"\\cwd\\" + path;   // relative: below a fixed current folder
-    }
-    std::vector<std::wstring> parts;
-    bool trailing = !path.empty() && path.back() == L'\\';
-    size_t pos = start;
-    while (pos <= path.size()) {
-        size_t end = path.find(L'\\', pos);
-        if (end == std::wstring::npos)
-            end = path.size();
-        std::wstring seg = path.substr(pos, end - pos);
-        pos = end + 1;
-        if (seg.empty())
-            continue;
-        if (seg.find_first_not_of(L". ") == std::wstring::npos) {
-            if (seg.find(L"..") != std::wstring::npos && !parts.empty())
-                parts.pop_back();
-            continue;
-        }
-        if (IsDevice(seg))
-            return L"\\\\.\\" + seg.substr(0, seg.find(L'.'));
-        parts.push_back(seg);
-    }
-    std::wstring out = drive + L"\\";
-    for (size_t i = 0; i < parts.size(); ++i) {
-        out += parts[i];
-        if (i + 1 < parts.size() || trailing)
-            out += L"\\";
-    }
-    return out;
+    if (IsDevice(seg)) return L"\\\\.\\" + seg.substr(0, seg.find(L'.'));
+    parts.push_back(seg);
+  }
+  std::wstring out = drive + L"\\";
+  for (size_t i = 0; i < parts.size(); ++i) {
+    out += parts[i];
+    if (i + 1 < parts.size() || trailing) out += L"\\";
+  }
+  return out;
 }
 
-} // namespace fuzzshim
+}  // namespace fuzzshim
 
 // The platform's contract: with room, the length without terminator; without
 // room, the size needed including it.
 inline DWORD GetFullPathNameW(const wchar_t* pszPath, DWORD nBuffer, wchar_t* pBuffer,
-                              wchar_t** ppFilePart)
-{
-    std::wstring full = fuzzshim::FullPath(pszPath);
-    if (ppFilePart)
-        *ppFilePart = nullptr;
-    if (full.size() + 1 > nBuffer)
-        return static_cast<DWORD>(full.size() + 1);
-    full.copy(pBuffer, full.size());
-    pBuffer[full.size()] = 0;
-    return static_cast<DWORD>(full.size());
+                              wchar_t** ppFilePart) {
+  std::wstring full = fuzzshim::FullPath(pszPath);
+  if (ppFilePart) *ppFilePart = nullptr;
+  if (full.size() + 1 > nBuffer) return static_cast<DWORD>(full.size() + 1);
+  full.copy(pBuffer, full.size());
+  pBuffer[full.size()] = 0;
+  return static_cast<DWORD>(full.size());
 }

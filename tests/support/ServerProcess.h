@@ -35,81 +35,79 @@ std::wstring ReadWindowText(HWND hWnd);
 std::vector<HWND> FindProcessWindows(DWORD dwProcessId, const wchar_t* pszClass,
                                      const wchar_t* pszTitle);
 
-class ServerProcess
-{
+class ServerProcess {
 public:
-    ServerProcess();
-    ~ServerProcess();
-    ServerProcess(const ServerProcess&) = delete;
-    ServerProcess& operator=(const ServerProcess&) = delete;
+  ServerProcess();
+  ~ServerProcess();
+  ServerProcess(const ServerProcess&) = delete;
+  ServerProcess& operator=(const ServerProcess&) = delete;
 
-    // Starts the server with no argument: the command line is only the
-    // quoted program path.
-    bool Start();
-    // Starts it with the command line "<quoted path> <argument>"; the
-    // argument is passed exactly as given (quotes, blanks and all).
-    bool Start(const std::wstring& argument);
-    // Starts another program (for example a copy of the server elsewhere)
-    // with a complete command line.
-    bool StartCommandLine(const std::wstring& program, const std::wstring& commandLine);
+  // Starts the server with no argument: the command line is only the
+  // quoted program path.
+  bool Start();
+  // Starts it with the command line "<quoted path> <argument>"; the
+  // argument is passed exactly as given (quotes, blanks and all).
+  bool Start(const std::wstring& argument);
+  // Starts another program (for example a copy of the server elsewhere)
+  // with a complete command line.
+  bool StartCommandLine(const std::wstring& program, const std::wstring& commandLine);
 
-    // The main window (class "OrraWebServer" of this process), polled for.
-    // Null on time-out.
-    HWND WaitForMainWindow(DWORD dwTimeoutMs);
-    HWND MainWindow() const { return m_hMainWnd; }
-    // The log pane (child id 2112 of the main window).
-    HWND LogPane() const;
-    std::wstring ReadLog() const;
-    // Polls the log until it contains the text. False on time-out.
-    bool WaitForLog(const std::wstring& text, DWORD dwTimeoutMs) const;
+  // The main window (class "OrraWebServer" of this process), polled for.
+  // Null on time-out.
+  HWND WaitForMainWindow(DWORD dwTimeoutMs);
+  HWND MainWindow() const { return m_hMainWnd; }
+  // The log pane (child id 2112 of the main window).
+  HWND LogPane() const;
+  std::wstring ReadLog() const;
+  // Polls the log until it contains the text. False on time-out.
+  bool WaitForLog(const std::wstring& text, DWORD dwTimeoutMs) const;
 
-    // A top-level window of this process with that class and title, polled
-    // for; null on time-out. Message boxes and dialogs have class "#32770".
-    HWND WaitForWindow(const wchar_t* pszClass, const wchar_t* pszTitle, DWORD dwTimeoutMs) const;
+  // A top-level window of this process with that class and title, polled
+  // for; null on time-out. Message boxes and dialogs have class "#32770".
+  HWND WaitForWindow(const wchar_t* pszClass, const wchar_t* pszTitle, DWORD dwTimeoutMs) const;
 
-    // Posts WM_CLOSE to the main window.
-    bool Close();
-    // True when the process ended within the time; otherwise it is killed,
-    // and the exit code reads KILLED_EXIT_CODE.
-    bool WaitForExit(DWORD dwTimeoutMs, DWORD* pdwExitCode = nullptr);
-    // Close then WaitForExit: the exit code, or KILLED_EXIT_CODE.
-    DWORD CloseAndWait(DWORD dwTimeoutMs);
-    bool IsRunning() const;
+  // Posts WM_CLOSE to the main window.
+  bool Close();
+  // True when the process ended within the time; otherwise it is killed,
+  // and the exit code reads KILLED_EXIT_CODE.
+  bool WaitForExit(DWORD dwTimeoutMs, DWORD* pdwExitCode = nullptr);
+  // Close then WaitForExit: the exit code, or KILLED_EXIT_CODE.
+  DWORD CloseAndWait(DWORD dwTimeoutMs);
+  bool IsRunning() const;
 
-    DWORD ProcessId() const { return m_dwProcessId; }
-    HANDLE ProcessHandle() const { return m_hProcess; }
+  DWORD ProcessId() const { return m_dwProcessId; }
+  HANDLE ProcessHandle() const { return m_hProcess; }
 
 private:
-    void Release();
+  void Release();
 
-    HANDLE m_hProcess;     // null when no process was started
-    HANDLE m_hThread;      // its first thread
-    DWORD m_dwProcessId;
-    HWND m_hMainWnd;       // null until found
+  HANDLE m_hProcess;  // null when no process was started
+  HANDLE m_hThread;   // its first thread
+  DWORD m_dwProcessId;
+  HWND m_hMainWnd;  // null until found
 };
 
 // A fresh folder under the user's temporary folder; removed with all its
 // contents when the object goes.
-class TempFolder
-{
+class TempFolder {
 public:
-    // The name is prefix + a unique number; the prefix may hold any
-    // Unicode text a folder name allows.
-    explicit TempFolder(const std::wstring& prefix = L"qor");
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
+  // The name is prefix + a unique number; the prefix may hold any
+  // Unicode text a folder name allows.
+  explicit TempFolder(const std::wstring& prefix = L"qor");
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
 
-    // Full path with a trailing backslash; empty if creation failed.
-    const std::wstring& Path() const { return m_path; }
-    // Writes bytes to Path() + relative ("sub\\a.txt"), creating folders.
-    bool WriteFile(const std::wstring& relative, const std::string& bytes) const;
+  // Full path with a trailing backslash; empty if creation failed.
+  const std::wstring& Path() const { return m_path; }
+  // Writes bytes to Path() + relative ("sub\\a.txt"), creating folders.
+  bool WriteFile(const std::wstring& relative, const std::string& bytes) const;
 
 private:
-    std::wstring m_path;
+  std::wstring m_path;
 };
 
 // Deletes a folder and everything below it. True when it is gone.
 bool RemoveTree(const std::wstring& path);
 
-} // namespace testsupport
+}  // namespace testsupport

@@ -11,7 +11,8 @@ bool StartsWithNoCase(const std::string& s, const char* prefix) {
 }
 
 bool IsDrive(const std::string& s) {
-  return s.size() >= 2 && std::isalpha(static_cast<unsigned char>(s[0])) && (s[1] == ':' || s[1] == '|');
+  return s.size() >= 2 && std::isalpha(static_cast<unsigned char>(s[0])) &&
+         (s[1] == ':' || s[1] == '|');
 }
 
 int HexValue(char c) {
@@ -24,7 +25,8 @@ std::string Decode(const std::string& s) {
   std::string out;
   for (size_t i = 0; i < s.size(); ++i) {
     int hi, lo;
-    if (s[i] == '%' && i + 2 < s.size() && (hi = HexValue(s[i + 1])) >= 0 && (lo = HexValue(s[i + 2])) >= 0) {
+    if (s[i] == '%' && i + 2 < s.size() && (hi = HexValue(s[i + 1])) >= 0 &&
+        (lo = HexValue(s[i + 2])) >= 0) {
       out += static_cast<char>(hi * 16 + lo);
       i += 2;
     } else {

@@ -20,21 +20,27 @@ enum : DISPID {
 }  // namespace
 
 CQorTreeViewCtrl::CQorTreeViewCtrl()
-    : COleControl(DIID__DQorTreeView, DIID__DQorTreeViewEvents), m_LocalRemote(0), m_ShowError(FALSE) {}
+    : COleControl(DIID__DQorTreeView, DIID__DQorTreeViewEvents),
+      m_LocalRemote(0),
+      m_ShowError(FALSE) {}
 
 CQorTreeViewCtrl::~CQorTreeViewCtrl() {
   // The windows go while the members they use still exist.
   DestroyControlWindow();
 }
 
-IUnknown* CQorTreeViewCtrl::CreateObject() { return static_cast<IDispatch*>(new CQorTreeViewCtrl()); }
+IUnknown* CQorTreeViewCtrl::CreateObject() {
+  return static_cast<IDispatch*>(new CQorTreeViewCtrl());
+}
 
 REFCLSID CQorTreeViewCtrl::GetControlClsid() const { return CLSID_QorTreeView; }
 REFGUID CQorTreeViewCtrl::GetTypeLibID() const { return LIBID_QorTreeViewLib; }
 UINT CQorTreeViewCtrl::GetUserTypeNameID() const { return IDS_CONTROL_NAME; }
 
 UINT CQorTreeViewCtrl::GetVerbNameID(LONG iVerb) const {
-  return iVerb == OLEIVERB_PRIMARY ? IDS_VERB_EDIT : iVerb == OLEIVERB_PROPERTIES ? IDS_VERB_PROPERTIES : 0;
+  return iVerb == OLEIVERB_PRIMARY      ? IDS_VERB_EDIT
+         : iVerb == OLEIVERB_PROPERTIES ? IDS_VERB_PROPERTIES
+                                        : 0;
 }
 
 UINT CQorTreeViewCtrl::GetPropPageIDs(const CLSID** ppIDs) const {
@@ -93,11 +99,13 @@ void CQorTreeViewCtrl::DoPropExchange(CPropExchange& px) {
 
 void CQorTreeViewCtrl::AboutBox() {
   COleControlModule* m = COleControlModule::Get();
-  CDialog dlg(m ? m->GetResourceHandle() : nullptr, IDD_ABOUTBOX, m_hWnd ? GetAncestor(m_hWnd, GA_ROOT) : nullptr);
+  CDialog dlg(m ? m->GetResourceHandle() : nullptr, IDD_ABOUTBOX,
+              m_hWnd ? GetAncestor(m_hWnd, GA_ROOT) : nullptr);
   dlg.DoModal();
 }
 
-BOOL CQorTreeViewCtrl::InsertNode(const std::string& path, const std::string& icon, const std::string& data) {
+BOOL CQorTreeViewCtrl::InsertNode(const std::string& path, const std::string& icon,
+                                  const std::string& data) {
   if (!m_tree.GetSafeHwnd()) return FALSE;
   m_tree.ForgetFailedIcons();
   return m_tree.InsertNodePath(path, icon, data);

@@ -58,7 +58,9 @@ public:
 private:
   friend struct CQorTreeViewDispatch;
 
-  const DispEntry* GetDispatchTable(UINT* pcEntries) const override { return DispatchTable(pcEntries); }
+  const DispEntry* GetDispatchTable(UINT* pcEntries) const override {
+    return DispatchTable(pcEntries);
+  }
   REFCLSID GetControlClsid() const override;
   REFGUID GetTypeLibID() const override;
   DWORD GetMiscStatusBits() const override { return kMiscStatus; }

@@ -5,11 +5,20 @@
 #include "ResourceIds.h"
 
 CQorTreeViewCtrl::CQorTreeViewCtrlFactory::CQorTreeViewCtrlFactory()
-    : COleObjectFactory(CLSID_QorTreeView, &CQorTreeViewCtrl::CreateObject, FALSE, QORTREEVIEW_PROGID) {}
+    : COleObjectFactory(CLSID_QorTreeView, &CQorTreeViewCtrl::CreateObject, FALSE,
+                        QORTREEVIEW_PROGID) {}
 
-BOOL CQorTreeViewCtrl::CQorTreeViewCtrlFactory::UpdateRegistry(BOOL bRegister, CClassRegistry& registry) {
+BOOL CQorTreeViewCtrl::CQorTreeViewCtrlFactory::UpdateRegistry(BOOL bRegister,
+                                                               CClassRegistry& registry) {
   if (!bRegister) return registry.UnregisterClass(CLSID_QorTreeView, QORTREEVIEW_PROGID);
-  ControlClassInfo info = {CLSID_QorTreeView, QORTREEVIEW_PROGID, IDS_CONTROL_NAME, IDB_TOOLBOX, TRUE,
-                           CQorTreeViewCtrl::kMiscStatus, LIBID_QorTreeViewLib, 1, 0};
+  ControlClassInfo info = {CLSID_QorTreeView,
+                           QORTREEVIEW_PROGID,
+                           IDS_CONTROL_NAME,
+                           IDB_TOOLBOX,
+                           TRUE,
+                           CQorTreeViewCtrl::kMiscStatus,
+                           LIBID_QorTreeViewLib,
+                           1,
+                           0};
   return registry.RegisterControlClass(info);
 }

@@ -60,7 +60,9 @@ struct CQorTreeViewDispatch {
     Ctl(p)->SetModifiedFlag();
     return S_OK;
   }
-  static HRESULT GetShowError(COleControl* p, const VARIANT*, VARIANT* r) { return PutBool(r, Ctl(p)->m_ShowError); }
+  static HRESULT GetShowError(COleControl* p, const VARIANT*, VARIANT* r) {
+    return PutBool(r, Ctl(p)->m_ShowError);
+  }
   static HRESULT SetShowError(COleControl* p, const VARIANT*, const VARIANT& v) {
     Ctl(p)->m_ShowError = V_BOOL(&v) ? TRUE : FALSE;
     Ctl(p)->OnShowErrorChanged();
@@ -70,31 +72,39 @@ struct CQorTreeViewDispatch {
     return PutBool(r, Ctl(p)->InsertNode(BstrToAnsi(V_BSTR(&args[0])), BstrToAnsi(V_BSTR(&args[1])),
                                          BstrToAnsi(V_BSTR(&args[2]))));
   }
-  static HRESULT RemoveAll(COleControl* p, const VARIANT*, VARIANT* r) { return PutBool(r, Ctl(p)->RemoveAll()); }
+  static HRESULT RemoveAll(COleControl* p, const VARIANT*, VARIANT* r) {
+    return PutBool(r, Ctl(p)->RemoveAll());
+  }
 
   static const DispEntry* Table(UINT* pcEntries) {
     using D = CQorTreeViewDispatch;
     using C = CQorTreeViewCtrl;
     static const DispParam kMenuIndex[] = {{L"nMenuIndex", VT_I4}};
-    static const DispParam kInsertNodeParams[] = {{L"sNodePath", VT_BSTR}, {L"sNodeIcon", VT_BSTR}, {L"sNodeData", VT_BSTR}};
+    static const DispParam kInsertNodeParams[] = {
+        {L"sNodePath", VT_BSTR}, {L"sNodeIcon", VT_BSTR}, {L"sNodeData", VT_BSTR}};
 
     static const DispEntry kTable[] = {
-        {DISPID_ABOUTBOX, L"AboutBox", DispKind::Method, VT_EMPTY, nullptr, 0, D::AboutBox, nullptr},
+        {DISPID_ABOUTBOX, L"AboutBox", DispKind::Method, VT_EMPTY, nullptr, 0, D::AboutBox,
+         nullptr},
         {1, L"ConfigFile", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_ConfigFile>,
          D::SetString<&C::m_ConfigFile>},
-        {2, L"LocalRemote", DispKind::Property, VT_I4, nullptr, 0, D::GetLocalRemote, D::SetLocalRemote},
-        {3, L"URL", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_URL>, D::SetString<&C::m_URL>},
+        {2, L"LocalRemote", DispKind::Property, VT_I4, nullptr, 0, D::GetLocalRemote,
+         D::SetLocalRemote},
+        {3, L"URL", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_URL>,
+         D::SetString<&C::m_URL>},
         {4, L"Refresh", DispKind::Method, VT_EMPTY, nullptr, 0, D::Refresh, nullptr},
-        {5, L"SelectedNodes", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_SelectedNodes>,
-         D::SetSelectedNodes},
-        {6, L"SelectedLabel", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_SelectedLabel>,
-         D::SetString<&C::m_SelectedLabel>},
-        {7, L"SelectedData", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_SelectedData>,
-         D::SetString<&C::m_SelectedData>},
+        {5, L"SelectedNodes", DispKind::Property, VT_BSTR, nullptr, 0,
+         D::GetString<&C::m_SelectedNodes>, D::SetSelectedNodes},
+        {6, L"SelectedLabel", DispKind::Property, VT_BSTR, nullptr, 0,
+         D::GetString<&C::m_SelectedLabel>, D::SetString<&C::m_SelectedLabel>},
+        {7, L"SelectedData", DispKind::Property, VT_BSTR, nullptr, 0,
+         D::GetString<&C::m_SelectedData>, D::SetString<&C::m_SelectedData>},
         {8, L"PopupMenuText", DispKind::ParamProperty, VT_BSTR, kMenuIndex, 1, D::GetPopupMenuText,
          D::SetPopupMenuText},
-        {9, L"ShowError", DispKind::Property, VT_BOOL, nullptr, 0, D::GetShowError, D::SetShowError},
-        {10, L"InsertNode", DispKind::Method, VT_BOOL, kInsertNodeParams, 3, D::InsertNode, nullptr},
+        {9, L"ShowError", DispKind::Property, VT_BOOL, nullptr, 0, D::GetShowError,
+         D::SetShowError},
+        {10, L"InsertNode", DispKind::Method, VT_BOOL, kInsertNodeParams, 3, D::InsertNode,
+         nullptr},
         {11, L"RemoveAll", DispKind::Method, VT_BOOL, nullptr, 0, D::RemoveAll, nullptr},
     };
     *pcEntries = sizeof(kTable) / sizeof(kTable[0]);
@@ -102,6 +112,6 @@ struct CQorTreeViewDispatch {
   }
 };
 
-const DispEntry* CQorTreeViewCtrl::DispatchTable(UINT* pcEntries) { return CQorTreeViewDispatch::Table(pcEntries); }
-
-
+const DispEntry* CQorTreeViewCtrl::DispatchTable(UINT* pcEntries) {
+  return CQorTreeViewDispatch::Table(pcEntries);
+}

@@ -44,7 +44,8 @@ int CQorTreeViewCtrl::ResolveFile(const std::string& name, std::string& path) {
   return ResolveBounded(name, path, kMaxIconBytes);
 }
 
-int CQorTreeViewCtrl::ResolveBounded(const std::string& name, std::string& path, ULONGLONG maxBytes) {
+int CQorTreeViewCtrl::ResolveBounded(const std::string& name, std::string& path,
+                                     ULONGLONG maxBytes) {
   if (name.empty() || m_URL.empty()) return 1;
   while (!m_URL.empty() && m_URL.back() == '\\') m_URL.pop_back();
   const std::string location = CLocation::Join(m_URL, name);
@@ -81,8 +82,8 @@ void ProbeSize(const std::string& location) {
 // One attempt to open a location as a stream: a local file for file:
 // locations, else the URL through a session of the given access type,
 // accepted only with HTTP status 200 (or no HTTP status at all).
-bool OpenStream(const std::string& location, DWORD dwAccess, CInternetSession& session, CInternetFile& stream,
-                CFile& file) {
+bool OpenStream(const std::string& location, DWORD dwAccess, CInternetSession& session,
+                CInternetFile& stream, CFile& file) {
   std::string local;
   if (CLocation::FileUrlToPath(location, local)) return file.Open(local, CFile::kRead) != FALSE;
   if (!OpenSession(session, dwAccess) || !stream.Open(session, location)) return false;
@@ -96,7 +97,8 @@ bool OpenStream(const std::string& location, DWORD dwAccess, CInternetSession& s
 }
 }  // namespace
 
-BOOL CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::string& tempPath, ULONGLONG maxBytes) {
+BOOL CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::string& tempPath,
+                                          ULONGLONG maxBytes) {
   tempPath.clear();
   ProbeSize(location);
   CInternetSession session;
@@ -118,7 +120,8 @@ BOOL CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::stri
   std::vector<char> buffer(kCopyBuffer);
   ULONGLONG total = 0;
   while (copied) {
-    int got = source.IsOpen() ? source.Read(buffer.data(), kCopyBuffer) : stream.Read(buffer.data(), kCopyBuffer);
+    int got = source.IsOpen() ? source.Read(buffer.data(), kCopyBuffer)
+                              : stream.Read(buffer.data(), kCopyBuffer);
     if (got == 0) break;
     total += static_cast<ULONGLONG>(got > 0 ? got : 0);
     copied = got > 0 && total <= maxBytes && target.Write(buffer.data(), static_cast<DWORD>(got));

@@ -29,7 +29,9 @@ std::wstring VersionIndependent(const wchar_t* progId) {
 template <class T>
 struct ComRelease {
   T* p = nullptr;
-  ~ComRelease() { if (p) p->Release(); }
+  ~ComRelease() {
+    if (p) p->Release();
+  }
 };
 }  // namespace
 
@@ -37,8 +39,8 @@ CClassRegistry::CClassRegistry(RegScope scope, HINSTANCE hModule)
     : m_hRoot(HKEY_CLASSES_ROOT), m_bOwnRoot(FALSE), m_scope(scope), m_hModule(hModule) {
   if (scope == RegScope::User) {
     HKEY h = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &h,
-                        nullptr) == ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0,
+                        KEY_READ | KEY_WRITE, nullptr, &h, nullptr) == ERROR_SUCCESS) {
       m_hRoot = h;
       m_bOwnRoot = TRUE;
     } else {
@@ -84,7 +86,8 @@ BOOL CClassRegistry::RegisterControlClass(const ControlClassInfo& info) {
   swprintf(ver, 16, L"%u.%u", info.wVerMajor, info.wVerMinor);
   swprintf(bmp, 16, L", %u", info.nIDBitmap);
   LONG r = ERROR_SUCCESS;
-  auto set = [&](const std::wstring& key, const std::wstring& value, const wchar_t* name = nullptr) {
+  auto set = [&](const std::wstring& key, const std::wstring& value,
+                 const wchar_t* name = nullptr) {
     if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, key, value, name);
   };
   set(clsidKey, typeName);
@@ -128,7 +131,8 @@ BOOL CClassRegistry::UnregisterClass(REFCLSID clsid, const wchar_t* progId) {
     CRegKey key;
     std::wstring curVer;
     const bool taken = key.Open(m_hRoot, current + L"\\CurVer") == ERROR_SUCCESS &&
-                       key.QueryString(nullptr, curVer) == ERROR_SUCCESS && _wcsicmp(curVer.c_str(), progId) != 0;
+                       key.QueryString(nullptr, curVer) == ERROR_SUCCESS &&
+                       _wcsicmp(curVer.c_str(), progId) != 0;
     if (taken) return TRUE;
     key.Close();
     r = CRegKey::DeleteTree(m_hRoot, current);
@@ -140,7 +144,8 @@ BOOL CClassRegistry::RegisterTypeLib() {
   if (!m_hRoot || m_path.empty()) return FALSE;
   ComRelease<ITypeLib> lib;
   if (FAILED(LoadTypeLibEx(m_path.c_str(), REGKIND_NONE, &lib.p))) return FALSE;
-  if (m_scope == RegScope::Machine) return SUCCEEDED(::RegisterTypeLib(lib.p, const_cast<LPOLESTR>(m_path.c_str()), nullptr));
+  if (m_scope == RegScope::Machine)
+    return SUCCEEDED(::RegisterTypeLib(lib.p, const_cast<LPOLESTR>(m_path.c_str()), nullptr));
 
   // Per user: the same entries as the system's registration, under the user's classes.
   TLIBATTR* attr = nullptr;
@@ -155,7 +160,8 @@ BOOL CClassRegistry::RegisterTypeLib() {
   lib.p->GetDocumentation(-1, &name, &doc, nullptr, nullptr);
   const std::wstring base = L"TypeLib\\" + libid + L"\\" + ver;
   LONG r = CRegKey::SetKeyValue(m_hRoot, base, doc ? doc : L"");
-  if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, base + L"\\" + lcid + L"\\" + kSysKind, m_path);
+  if (r == ERROR_SUCCESS)
+    r = CRegKey::SetKeyValue(m_hRoot, base + L"\\" + lcid + L"\\" + kSysKind, m_path);
   if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, base + L"\\FLAGS", flags);
   std::wstring dir = m_path.substr(0, m_path.find_last_of(L'\\'));
   if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, base + L"\\HELPDIR", dir);
@@ -173,10 +179,13 @@ BOOL CClassRegistry::RegisterTypeLib() {
       ti.p->GetDocumentation(MEMBERID_NIL, &iname, nullptr, nullptr, nullptr);
       const std::wstring key = L"Interface\\" + GuidString(ta->guid);
       r = CRegKey::SetKeyValue(m_hRoot, key, iname ? iname : L"");
-      if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, key + L"\\ProxyStubClsid", kDispatchProxy);
-      if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, key + L"\\ProxyStubClsid32", kDispatchProxy);
+      if (r == ERROR_SUCCESS)
+        r = CRegKey::SetKeyValue(m_hRoot, key + L"\\ProxyStubClsid", kDispatchProxy);
+      if (r == ERROR_SUCCESS)
+        r = CRegKey::SetKeyValue(m_hRoot, key + L"\\ProxyStubClsid32", kDispatchProxy);
       if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, key + L"\\TypeLib", libid);
-      if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, key + L"\\TypeLib", ver, L"Version");
+      if (r == ERROR_SUCCESS)
+        r = CRegKey::SetKeyValue(m_hRoot, key + L"\\TypeLib", ver, L"Version");
       SysFreeString(iname);
     }
     ti.p->ReleaseTypeAttr(ta);
@@ -191,7 +200,8 @@ BOOL CClassRegistry::UnregisterTypeLib(REFGUID libid, WORD wVerMajor, WORD wVerM
     wchar_t ver[16];
     swprintf(ver, 16, L"%x.%x", wVerMajor, wVerMinor);
     CRegKey key;
-    if (key.Open(m_hRoot, L"TypeLib\\" + GuidString(libid) + L"\\" + ver) == ERROR_FILE_NOT_FOUND) return TRUE;
+    if (key.Open(m_hRoot, L"TypeLib\\" + GuidString(libid) + L"\\" + ver) == ERROR_FILE_NOT_FOUND)
+      return TRUE;
     key.Close();
     return SUCCEEDED(::UnRegisterTypeLib(libid, wVerMajor, wVerMinor, lcid, kSysKindValue));
   }
@@ -203,7 +213,8 @@ BOOL CClassRegistry::UnregisterTypeLib(REFGUID libid, WORD wVerMajor, WORD wVerM
       ComRelease<ITypeInfo> ti;
       TYPEATTR* ta = nullptr;
       if (FAILED(lib.p->GetTypeInfo(i, &ti.p)) || FAILED(ti.p->GetTypeAttr(&ta))) continue;
-      if (ta->typekind == TKIND_DISPATCH) CRegKey::DeleteTree(m_hRoot, L"Interface\\" + GuidString(ta->guid));
+      if (ta->typekind == TKIND_DISPATCH)
+        CRegKey::DeleteTree(m_hRoot, L"Interface\\" + GuidString(ta->guid));
       ti.p->ReleaseTypeAttr(ta);
     }
   }

@@ -11,9 +11,9 @@ enum class RegScope { Machine, User };
 struct ControlClassInfo {
   REFCLSID clsid;
   const wchar_t* progId;
-  UINT nIDTypeName;    // string resource of the user type name
-  UINT nIDBitmap;      // toolbox bitmap
-  BOOL bApartment;     // ThreadingModel=Apartment
+  UINT nIDTypeName;  // string resource of the user type name
+  UINT nIDBitmap;    // toolbox bitmap
+  BOOL bApartment;   // ThreadingModel=Apartment
   DWORD dwMiscStatus;
   REFGUID libid;
   WORD wVerMajor, wVerMinor;
@@ -43,9 +43,9 @@ public:
   std::wstring LoadString(UINT nID) const;
 
 private:
-  HKEY m_hRoot;        // classes root of the scope; opened for User only
+  HKEY m_hRoot;  // classes root of the scope; opened for User only
   BOOL m_bOwnRoot;
   RegScope m_scope;
   HINSTANCE m_hModule;
-  std::wstring m_path; // the module's file path
+  std::wstring m_path;  // the module's file path
 };

@@ -71,7 +71,8 @@ STDMETHODIMP CConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) {
 }
 
 STDMETHODIMP CConnectionPoint::Unadvise(DWORD dwCookie) {
-  if (dwCookie == 0 || dwCookie > m_sinks.size() || !m_sinks[dwCookie - 1]) return CONNECT_E_NOCONNECTION;
+  if (dwCookie == 0 || dwCookie > m_sinks.size() || !m_sinks[dwCookie - 1])
+    return CONNECT_E_NOCONNECTION;
   IUnknown* p = m_sinks[dwCookie - 1];
   m_sinks[dwCookie - 1] = nullptr;
   p->Release();

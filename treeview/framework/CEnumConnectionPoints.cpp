@@ -1,7 +1,8 @@
 #include "CEnumConnectionPoints.h"
 #include <new>
 
-CEnumConnectionPoints::CEnumConnectionPoints(const std::vector<IConnectionPoint*>& points, ULONG position)
+CEnumConnectionPoints::CEnumConnectionPoints(const std::vector<IConnectionPoint*>& points,
+                                             ULONG position)
     : m_points(points), m_position(position) {
   for (IConnectionPoint* p : m_points) p->AddRef();
 }
@@ -19,7 +20,9 @@ STDMETHODIMP CEnumConnectionPoints::QueryInterface(REFIID riid, void** ppv) {
   return S_OK;
 }
 
-STDMETHODIMP_(ULONG) CEnumConnectionPoints::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_cRef)); }
+STDMETHODIMP_(ULONG) CEnumConnectionPoints::AddRef() {
+  return static_cast<ULONG>(InterlockedIncrement(&m_cRef));
+}
 
 STDMETHODIMP_(ULONG) CEnumConnectionPoints::Release() {
   LONG n = InterlockedDecrement(&m_cRef);
@@ -27,7 +30,8 @@ STDMETHODIMP_(ULONG) CEnumConnectionPoints::Release() {
   return static_cast<ULONG>(n);
 }
 
-STDMETHODIMP CEnumConnectionPoints::Next(ULONG cConnections, IConnectionPoint** ppCP, ULONG* pcFetched) {
+STDMETHODIMP CEnumConnectionPoints::Next(ULONG cConnections, IConnectionPoint** ppCP,
+                                         ULONG* pcFetched) {
   if (!ppCP || (cConnections > 1 && !pcFetched)) return E_POINTER;
   ULONG fetched = 0;
   while (fetched < cConnections && m_position < m_points.size()) {

@@ -20,7 +20,9 @@ STDMETHODIMP CEnumConnections::QueryInterface(REFIID riid, void** ppv) {
   return S_OK;
 }
 
-STDMETHODIMP_(ULONG) CEnumConnections::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_cRef)); }
+STDMETHODIMP_(ULONG) CEnumConnections::AddRef() {
+  return static_cast<ULONG>(InterlockedIncrement(&m_cRef));
+}
 
 STDMETHODIMP_(ULONG) CEnumConnections::Release() {
   LONG n = InterlockedDecrement(&m_cRef);

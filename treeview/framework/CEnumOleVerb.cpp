@@ -2,7 +2,8 @@
 #include "CEnumOleVerb.h"
 #include <new>
 
-CEnumOleVerb::CEnumOleVerb(const std::vector<Verb>& verbs, ULONG position) : m_verbs(verbs), m_position(position) {}
+CEnumOleVerb::CEnumOleVerb(const std::vector<Verb>& verbs, ULONG position)
+    : m_verbs(verbs), m_position(position) {}
 
 STDMETHODIMP CEnumOleVerb::QueryInterface(REFIID riid, void** ppv) {
   if (!ppv) return E_POINTER;
@@ -13,7 +14,9 @@ STDMETHODIMP CEnumOleVerb::QueryInterface(REFIID riid, void** ppv) {
   return S_OK;
 }
 
-STDMETHODIMP_(ULONG) CEnumOleVerb::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_cRef)); }
+STDMETHODIMP_(ULONG) CEnumOleVerb::AddRef() {
+  return static_cast<ULONG>(InterlockedIncrement(&m_cRef));
+}
 
 STDMETHODIMP_(ULONG) CEnumOleVerb::Release() {
   LONG n = InterlockedDecrement(&m_cRef);

@@ -14,4 +14,6 @@ void CImageList::Close() {
   }
 }
 
-int CImageList::AddIcon(HICON hIcon) { return m_hList ? ImageList_ReplaceIcon(m_hList, -1, hIcon) : -1; }
+int CImageList::AddIcon(HICON hIcon) {
+  return m_hList ? ImageList_ReplaceIcon(m_hList, -1, hIcon) : -1;
+}

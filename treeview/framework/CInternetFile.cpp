@@ -4,13 +4,15 @@
 BOOL CInternetFile::Open(const CInternetSession& session, const std::string& url) {
   Close();
   if (!session.GetHandle()) return FALSE;
-  const DWORD flags = INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+  const DWORD flags =
+      INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
   m_hFile = InternetOpenUrlA(session.GetHandle(), url.c_str(), nullptr, 0, flags, 1);
   return m_hFile != nullptr;
 }
 
 BOOL CInternetFile::SetReceiveTimeout(DWORD dwMilliseconds) {
-  return m_hFile && InternetSetOptionA(m_hFile, INTERNET_OPTION_RECEIVE_TIMEOUT, &dwMilliseconds, sizeof(dwMilliseconds));
+  return m_hFile && InternetSetOptionA(m_hFile, INTERNET_OPTION_RECEIVE_TIMEOUT, &dwMilliseconds,
+                                       sizeof(dwMilliseconds));
 }
 
 void CInternetFile::Close() {
@@ -22,10 +24,13 @@ void CInternetFile::Close() {
 
 BOOL CInternetFile::QueryNumber(DWORD dwInfo, DWORD& dwValue) const {
   DWORD size = sizeof(dwValue);
-  return m_hFile && HttpQueryInfoA(m_hFile, dwInfo | HTTP_QUERY_FLAG_NUMBER, &dwValue, &size, nullptr);
+  return m_hFile &&
+         HttpQueryInfoA(m_hFile, dwInfo | HTTP_QUERY_FLAG_NUMBER, &dwValue, &size, nullptr);
 }
 
-BOOL CInternetFile::QueryStatusCode(DWORD& dwStatus) const { return QueryNumber(HTTP_QUERY_STATUS_CODE, dwStatus); }
+BOOL CInternetFile::QueryStatusCode(DWORD& dwStatus) const {
+  return QueryNumber(HTTP_QUERY_STATUS_CODE, dwStatus);
+}
 
 BOOL CInternetFile::QueryContentLength(DWORD& dwLength) const {
   return QueryNumber(HTTP_QUERY_CONTENT_LENGTH, dwLength);

@@ -20,7 +20,9 @@ BOOL CInternetSession::SetTimeout(DWORD dwMilliseconds) {
   if (!m_hSession) return FALSE;
   // Not every version of the library knows each of these; the receive
   // time-out is the one that counts.
-  for (DWORD option : options) InternetSetOptionA(m_hSession, option, &dwMilliseconds, sizeof(dwMilliseconds));
+  for (DWORD option : options)
+    InternetSetOptionA(m_hSession, option, &dwMilliseconds, sizeof(dwMilliseconds));
   DWORD set = 0, size = sizeof(set);
-  return InternetQueryOptionA(m_hSession, INTERNET_OPTION_RECEIVE_TIMEOUT, &set, &size) && set == dwMilliseconds;
+  return InternetQueryOptionA(m_hSession, INTERNET_OPTION_RECEIVE_TIMEOUT, &set, &size) &&
+         set == dwMilliseconds;
 }

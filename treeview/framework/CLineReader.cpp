@@ -6,7 +6,7 @@
 namespace {
 const DWORD kChunk = 65536;
 size_t g_lineLimit = 0;  // 0: no limit but the heap's
-}
+}  // namespace
 
 void CLineReader::SetLineLimitForTest(size_t bytes) { g_lineLimit = bytes; }
 
@@ -38,7 +38,8 @@ private:
     if (c < 0x80) return;
     m_lo = 0x80;
     m_hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) m_need = 1;
+    if (c >= 0xC2 && c <= 0xDF)
+      m_need = 1;
     else if (c >= 0xE0 && c <= 0xEF) {
       m_need = 2;
       if (c == 0xE0) m_lo = 0xA0;  // no overlong form
@@ -53,7 +54,7 @@ private:
   }
 
   bool m_valid = true, m_multiByte = false;
-  int m_need = 0;  // continuation bytes still due
+  int m_need = 0;                          // continuation bytes still due
   unsigned char m_lo = 0x80, m_hi = 0xBF;  // range of the next continuation byte
 };
 

@@ -19,5 +19,6 @@ BOOL CMenu::AppendText(HMENU hMenu, UINT nID, const std::string& text) {
 }
 
 BOOL CMenu::TrackPopup(HMENU hMenu, POINT ptScreen, HWND hOwner) {
-  return ::TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, ptScreen.x, ptScreen.y, 0, hOwner, nullptr);
+  return ::TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, ptScreen.x, ptScreen.y, 0, hOwner,
+                          nullptr);
 }

@@ -17,7 +17,9 @@ public:
   HMENU GetSubMenu(int nPos) const { return m_hMenu ? ::GetSubMenu(m_hMenu, nPos) : nullptr; }
 
   // Entry helpers on any menu handle (the popup of this one, typically).
-  static BOOL RemoveCommand(HMENU hMenu, UINT nID) { return ::RemoveMenu(hMenu, nID, MF_BYCOMMAND); }
+  static BOOL RemoveCommand(HMENU hMenu, UINT nID) {
+    return ::RemoveMenu(hMenu, nID, MF_BYCOMMAND);
+  }
   static BOOL AppendText(HMENU hMenu, UINT nID, const std::string& text);
   // Shows a popup owned by hOwner; the choice arrives later as WM_COMMAND.
   static BOOL TrackPopup(HMENU hMenu, POINT ptScreen, HWND hOwner);

@@ -55,7 +55,8 @@ STDMETHODIMP COleControl::QueryInterface(REFIID riid, void** ppv) {
       {&IID_IDispatch, static_cast<IDispatch*>(this)},
       {&m_iidPrimary, static_cast<IDispatch*>(this)},
       {&IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
-      {&IID_IProvideClassInfo, static_cast<IProvideClassInfo*>(static_cast<IProvideClassInfo2*>(this))},
+      {&IID_IProvideClassInfo,
+       static_cast<IProvideClassInfo*>(static_cast<IProvideClassInfo2*>(this))},
       {&IID_IProvideClassInfo2, static_cast<IProvideClassInfo2*>(this)},
       {&IID_IOleObject, static_cast<IOleObject*>(this)},
       {&IID_IOleWindow, static_cast<IOleWindow*>(static_cast<IOleInPlaceObject*>(this))},
@@ -80,7 +81,9 @@ STDMETHODIMP COleControl::QueryInterface(REFIID riid, void** ppv) {
   return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) COleControl::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_cRef)); }
+STDMETHODIMP_(ULONG) COleControl::AddRef() {
+  return static_cast<ULONG>(InterlockedIncrement(&m_cRef));
+}
 
 STDMETHODIMP_(ULONG) COleControl::Release() {
   LONG n = InterlockedDecrement(&m_cRef);
@@ -104,8 +107,10 @@ STDMETHODIMP COleControl::FindConnectionPoint(REFIID riid, IConnectionPoint** pp
   if (!ppCP) return E_POINTER;
   *ppCP = nullptr;
   CConnectionPoint* cp = nullptr;
-  if (riid == m_cpEvents.GetIID()) cp = &m_cpEvents;
-  else if (riid == IID_IPropertyNotifySink) cp = &m_cpPropNotify;
+  if (riid == m_cpEvents.GetIID())
+    cp = &m_cpEvents;
+  else if (riid == IID_IPropertyNotifySink)
+    cp = &m_cpPropNotify;
   if (!cp) return CONNECT_E_NOCONNECTION;
   *ppCP = cp;
   cp->AddRef();
@@ -113,9 +118,8 @@ STDMETHODIMP COleControl::FindConnectionPoint(REFIID riid, IConnectionPoint** pp
 }
 
 void COleControl::BoundPropertyChanged(DISPID dispid) {
-  m_cpPropNotify.ForEachSink([dispid](IUnknown* p) {
-    static_cast<IPropertyNotifySink*>(p)->OnChanged(dispid);
-  });
+  m_cpPropNotify.ForEachSink(
+      [dispid](IUnknown* p) { static_cast<IPropertyNotifySink*>(p)->OnChanged(dispid); });
 }
 
 void COleControl::FireEvent(DISPID dispid) {
@@ -125,8 +129,8 @@ void COleControl::FireEvent(DISPID dispid) {
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     VARIANT result;
     VariantInit(&result);
-    static_cast<IDispatch*>(p)->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &result,
-                                       nullptr, nullptr);
+    static_cast<IDispatch*>(p)->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                       &none, &result, nullptr, nullptr);
     VariantClear(&result);
   });
   Release();
@@ -173,9 +177,7 @@ LRESULT COleControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void COleControl::DestroyControlWindow() {
-  CWnd::Close();
-}
+void COleControl::DestroyControlWindow() { CWnd::Close(); }
 
 HRESULT COleControl::ShowPropertyPages(HWND hParent) {
   const CLSID* pages = nullptr;
@@ -185,7 +187,10 @@ HRESULT COleControl::ShowPropertyPages(HWND hParent) {
   std::vector<CLSID> ids(pages, pages + n);
   COleControlModule* m = COleControlModule::Get();
   const wchar_t* caption = nullptr;
-  int len = m ? LoadStringW(m->GetResourceHandle(), GetUserTypeNameID(), reinterpret_cast<LPWSTR>(&caption), 0) : 0;
+  int len = m ? LoadStringW(m->GetResourceHandle(), GetUserTypeNameID(),
+                            reinterpret_cast<LPWSTR>(&caption), 0)
+              : 0;
   std::wstring title = len > 0 ? std::wstring(caption, len) : std::wstring();
-  return OleCreatePropertyFrame(hParent, 0, 0, title.c_str(), 1, &pUnk, n, ids.data(), LOCALE_USER_DEFAULT, 0, nullptr);
+  return OleCreatePropertyFrame(hParent, 0, 0, title.c_str(), 1, &pUnk, n, ids.data(),
+                                LOCALE_USER_DEFAULT, 0, nullptr);
 }

@@ -43,9 +43,10 @@ public:
   // IDispatch
   STDMETHODIMP GetTypeInfoCount(UINT* pctinfo) override;
   STDMETHODIMP GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo** ppTInfo) override;
-  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid, DISPID* rgDispId) override;
-  STDMETHODIMP Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pParams, VARIANT* pResult,
-                      EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
+  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID lcid,
+                             DISPID* rgDispId) override;
+  STDMETHODIMP Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS* pParams,
+                      VARIANT* pResult, EXCEPINFO* pExcepInfo, UINT* puArgErr) override;
 
   // IConnectionPointContainer
   STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** ppEnum) override;
@@ -64,8 +65,8 @@ public:
   STDMETHODIMP GetMoniker(DWORD dwAssign, DWORD dwWhichMoniker, IMoniker** ppmk) override;
   STDMETHODIMP InitFromData(IDataObject* pDataObject, BOOL fCreation, DWORD dwReserved) override;
   STDMETHODIMP GetClipboardData(DWORD dwReserved, IDataObject** ppDataObject) override;
-  STDMETHODIMP DoVerb(LONG iVerb, LPMSG lpmsg, IOleClientSite* pActiveSite, LONG lindex, HWND hwndParent,
-                      LPCRECT lprcPosRect) override;
+  STDMETHODIMP DoVerb(LONG iVerb, LPMSG lpmsg, IOleClientSite* pActiveSite, LONG lindex,
+                      HWND hwndParent, LPCRECT lprcPosRect) override;
   STDMETHODIMP EnumVerbs(IEnumOLEVERB** ppEnumOleVerb) override;
   STDMETHODIMP Update() override;
   STDMETHODIMP IsUpToDate() override;
@@ -91,7 +92,8 @@ public:
   STDMETHODIMP TranslateAccelerator(LPMSG lpmsg) override;
   STDMETHODIMP OnFrameWindowActivate(BOOL fActivate) override;
   STDMETHODIMP OnDocWindowActivate(BOOL fActivate) override;
-  STDMETHODIMP ResizeBorder(LPCRECT prcBorder, IOleInPlaceUIWindow* pUIWindow, BOOL fFrameWindow) override;
+  STDMETHODIMP ResizeBorder(LPCRECT prcBorder, IOleInPlaceUIWindow* pUIWindow,
+                            BOOL fFrameWindow) override;
   STDMETHODIMP EnableModeless(BOOL fEnable) override;
 
   // IOleControl
@@ -101,16 +103,17 @@ public:
   STDMETHODIMP FreezeEvents(BOOL bFreeze) override;
 
   // IViewObject2
-  STDMETHODIMP Draw(DWORD dwDrawAspect, LONG lindex, void* pvAspect, DVTARGETDEVICE* ptd, HDC hdcTargetDev,
-                    HDC hdcDraw, LPCRECTL lprcBounds, LPCRECTL lprcWBounds, BOOL(STDMETHODCALLTYPE* pfnContinue)(ULONG_PTR),
-                    ULONG_PTR dwContinue) override;
-  STDMETHODIMP GetColorSet(DWORD dwDrawAspect, LONG lindex, void* pvAspect, DVTARGETDEVICE* ptd, HDC hicTargetDev,
-                           LOGPALETTE** ppColorSet) override;
+  STDMETHODIMP Draw(DWORD dwDrawAspect, LONG lindex, void* pvAspect, DVTARGETDEVICE* ptd,
+                    HDC hdcTargetDev, HDC hdcDraw, LPCRECTL lprcBounds, LPCRECTL lprcWBounds,
+                    BOOL(STDMETHODCALLTYPE* pfnContinue)(ULONG_PTR), ULONG_PTR dwContinue) override;
+  STDMETHODIMP GetColorSet(DWORD dwDrawAspect, LONG lindex, void* pvAspect, DVTARGETDEVICE* ptd,
+                           HDC hicTargetDev, LOGPALETTE** ppColorSet) override;
   STDMETHODIMP Freeze(DWORD dwDrawAspect, LONG lindex, void* pvAspect, DWORD* pdwFreeze) override;
   STDMETHODIMP Unfreeze(DWORD dwFreeze) override;
   STDMETHODIMP SetAdvise(DWORD aspects, DWORD advf, IAdviseSink* pAdvSink) override;
   STDMETHODIMP GetAdvise(DWORD* pAspects, DWORD* pAdvf, IAdviseSink** ppAdvSink) override;
-  STDMETHODIMP GetExtent(DWORD dwDrawAspect, LONG lindex, DVTARGETDEVICE* ptd, LPSIZEL lpsizel) override;
+  STDMETHODIMP GetExtent(DWORD dwDrawAspect, LONG lindex, DVTARGETDEVICE* ptd,
+                         LPSIZEL lpsizel) override;
 
   // IPersist (shared by the three persistence interfaces)
   STDMETHODIMP GetClassID(CLSID* pClassID) override;
@@ -175,7 +178,8 @@ protected:
 
 private:
   const DispEntry* FindEntry(DISPID dispid) const;
-  HRESULT InvokeEntry(const DispEntry& e, WORD wFlags, DISPPARAMS* pParams, VARIANT* pResult, UINT* puArgErr);
+  HRESULT InvokeEntry(const DispEntry& e, WORD wFlags, DISPPARAMS* pParams, VARIANT* pResult,
+                      UINT* puArgErr);
   HRESULT InPlaceActivate(LONG iVerb, LPCRECT prcPos);
   HRESULT UIActivate();
   void ReleaseSites();
@@ -193,11 +197,11 @@ private:
   IOleAdviseHolder* m_pOleAdviseHolder;
   IAdviseSink* m_pViewAdviseSink;
   DWORD m_dwViewAdviseAspects, m_dwViewAdviseFlags;
-  ITypeLib* m_pTypeLib;        // loaded on first use
+  ITypeLib* m_pTypeLib;  // loaded on first use
   BOOL m_bInPlaceActive;
   BOOL m_bUIActive;
   BOOL m_bModified;
-  LONG m_nFreezeEvents;         // events are dropped while positive
-  SIZEL m_sizeExtent;           // HIMETRIC
-  RECT m_rcPos;                 // in the container's window
+  LONG m_nFreezeEvents;  // events are dropped while positive
+  SIZEL m_sizeExtent;    // HIMETRIC
+  RECT m_rcPos;          // in the container's window
 };

@@ -35,7 +35,8 @@ STDMETHODIMP COleControl::GetTypeInfo(UINT iTInfo, LCID, ITypeInfo** ppTInfo) {
   return hr;
 }
 
-STDMETHODIMP COleControl::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID, DISPID* rgDispId) {
+STDMETHODIMP COleControl::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID,
+                                        DISPID* rgDispId) {
   if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
   if (!rgszNames || !rgDispId) return E_POINTER;
   if (cNames == 0) return E_INVALIDARG;
@@ -51,7 +52,8 @@ STDMETHODIMP COleControl::GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT c
   // Further names are the member's parameters, numbered by position.
   for (UINT i = 1; i < cNames; ++i) {
     for (UINT p = 0; p < e->cParams; ++p)
-      if (rgszNames[i] && _wcsicmp(rgszNames[i], e->params[p].name) == 0) rgDispId[i] = static_cast<DISPID>(p);
+      if (rgszNames[i] && _wcsicmp(rgszNames[i], e->params[p].name) == 0)
+        rgDispId[i] = static_cast<DISPID>(p);
     if (rgDispId[i] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
   }
   return hr;
@@ -86,14 +88,15 @@ STDMETHODIMP COleControl::Invoke(DISPID dispid, REFIID riid, LCID, WORD wFlags, 
   return hr;
 }
 
-HRESULT COleControl::InvokeEntry(const DispEntry& e, WORD wFlags, DISPPARAMS* pParams, VARIANT* pResult,
-                                 UINT* puArgErr) {
+HRESULT COleControl::InvokeEntry(const DispEntry& e, WORD wFlags, DISPPARAMS* pParams,
+                                 VARIANT* pResult, UINT* puArgErr) {
   const bool isPut = (wFlags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
   const bool isGet = (wFlags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) != 0;
   if (!isPut && !isGet) return DISP_E_MEMBERNOTFOUND;
   if (isPut) {
     if (e.kind == DispKind::Method || !e.pfnPut) return DISP_E_MEMBERNOTFOUND;
-    if (!(wFlags & DISPATCH_PROPERTYPUT)) return DISP_E_MEMBERNOTFOUND;  // no object references here
+    if (!(wFlags & DISPATCH_PROPERTYPUT))
+      return DISP_E_MEMBERNOTFOUND;  // no object references here
     if (pParams->cNamedArgs != 1 || !pParams->rgdispidNamedArgs ||
         pParams->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
       return DISP_E_PARAMNOTOPTIONAL;

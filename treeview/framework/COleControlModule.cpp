@@ -4,7 +4,11 @@
 COleControlModule* COleControlModule::s_pModule = nullptr;
 
 COleControlModule::COleControlModule()
-    : m_hInstance(nullptr), m_nLocks(0), m_hActCtx(INVALID_HANDLE_VALUE), m_bActCtxTried(FALSE), m_szPath{} {
+    : m_hInstance(nullptr),
+      m_nLocks(0),
+      m_hActCtx(INVALID_HANDLE_VALUE),
+      m_bActCtxTried(FALSE),
+      m_szPath{} {
   s_pModule = this;
 }
 

@@ -37,7 +37,7 @@ private:
   static COleControlModule* s_pModule;
   HINSTANCE m_hInstance;
   volatile LONG m_nLocks;
-  HANDLE m_hActCtx;        // created on first use
+  HANDLE m_hActCtx;  // created on first use
   BOOL m_bActCtxTried;
   wchar_t m_szPath[MAX_PATH];
 };
@@ -45,8 +45,12 @@ private:
 // Bumps the module's lock count for the lifetime of an object.
 class CModuleLock {
 public:
-  CModuleLock() { if (COleControlModule* m = COleControlModule::Get()) m->Lock(); }
-  ~CModuleLock() { if (COleControlModule* m = COleControlModule::Get()) m->Unlock(); }
+  CModuleLock() {
+    if (COleControlModule* m = COleControlModule::Get()) m->Lock();
+  }
+  ~CModuleLock() {
+    if (COleControlModule* m = COleControlModule::Get()) m->Unlock();
+  }
   CModuleLock(const CModuleLock&) = delete;
   CModuleLock& operator=(const CModuleLock&) = delete;
 };

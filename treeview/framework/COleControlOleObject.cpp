@@ -61,8 +61,8 @@ STDMETHODIMP COleControl::GetClipboardData(DWORD, IDataObject** ppDataObject) {
   return E_NOTIMPL;
 }
 
-STDMETHODIMP COleControl::DoVerb(LONG iVerb, LPMSG, IOleClientSite* pActiveSite, LONG, HWND hwndParent,
-                                 LPCRECT lprcPosRect) {
+STDMETHODIMP COleControl::DoVerb(LONG iVerb, LPMSG, IOleClientSite* pActiveSite, LONG,
+                                 HWND hwndParent, LPCRECT lprcPosRect) {
   return CatchToResult([&]() -> HRESULT {
     CModuleStateScope scope;
     if (pActiveSite && !m_pClientSite) SetClientSite(pActiveSite);
@@ -98,7 +98,8 @@ STDMETHODIMP COleControl::EnumVerbs(IEnumOLEVERB** ppEnumOleVerb) {
     for (const auto& row : rows) {
       const wchar_t* p = nullptr;
       UINT id = GetVerbNameID(row.verb);
-      int n = m && id ? LoadStringW(m->GetResourceHandle(), id, reinterpret_cast<LPWSTR>(&p), 0) : 0;
+      int n =
+          m && id ? LoadStringW(m->GetResourceHandle(), id, reinterpret_cast<LPWSTR>(&p), 0) : 0;
       verbs.push_back({row.verb, n > 0 ? std::wstring(p, static_cast<size_t>(n)) : row.fallback,
                        OLEVERBATTRIB_ONCONTAINERMENU});
     }
@@ -121,7 +122,9 @@ STDMETHODIMP COleControl::GetUserType(DWORD, LPOLESTR* pszUserType) {
   *pszUserType = nullptr;
   COleControlModule* m = COleControlModule::Get();
   const wchar_t* p = nullptr;
-  int n = m ? LoadStringW(m->GetResourceHandle(), GetUserTypeNameID(), reinterpret_cast<LPWSTR>(&p), 0) : 0;
+  int n =
+      m ? LoadStringW(m->GetResourceHandle(), GetUserTypeNameID(), reinterpret_cast<LPWSTR>(&p), 0)
+        : 0;
   if (n <= 0) return OleRegGetUserType(GetControlClsid(), USERCLASSTYPE_FULL, pszUserType);
   auto* s = static_cast<LPOLESTR>(CoTaskMemAlloc((n + 1) * sizeof(OLECHAR)));
   if (!s) return E_OUTOFMEMORY;
@@ -146,7 +149,8 @@ STDMETHODIMP COleControl::GetExtent(DWORD dwDrawAspect, SIZEL* psizel) {
 }
 
 STDMETHODIMP COleControl::Advise(IAdviseSink* pAdvSink, DWORD* pdwConnection) {
-  if (!m_pOleAdviseHolder && FAILED(CreateOleAdviseHolder(&m_pOleAdviseHolder))) return E_OUTOFMEMORY;
+  if (!m_pOleAdviseHolder && FAILED(CreateOleAdviseHolder(&m_pOleAdviseHolder)))
+    return E_OUTOFMEMORY;
   return m_pOleAdviseHolder->Advise(pAdvSink, pdwConnection);
 }
 
@@ -195,7 +199,8 @@ HRESULT COleControl::InPlaceActivate(LONG iVerb, LPCRECT prcPos) {
     m_rcPos = rcPos;
     if (!m_hWnd) {
       RegisterWndClass(kWndClass, CS_DBLCLKS, nullptr);
-      if (!CreateEx(0, kWndClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, rcPos, hParent, 0)) {
+      if (!CreateEx(0, kWndClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, rcPos, hParent,
+                    0)) {
         m_pInPlaceSite->OnInPlaceDeactivate();
         SafeRelease(m_pUIWindow);
         SafeRelease(m_pInPlaceFrame);
@@ -204,7 +209,8 @@ HRESULT COleControl::InPlaceActivate(LONG iVerb, LPCRECT prcPos) {
       }
     } else {
       SetParent(m_hWnd, hParent);
-      MoveWindow(m_hWnd, rcPos.left, rcPos.top, rcPos.right - rcPos.left, rcPos.bottom - rcPos.top, TRUE);
+      MoveWindow(m_hWnd, rcPos.left, rcPos.top, rcPos.right - rcPos.left, rcPos.bottom - rcPos.top,
+                 TRUE);
     }
     m_bInPlaceActive = TRUE;
   } else if (prcPos) {
@@ -288,7 +294,9 @@ STDMETHODIMP COleControl::OnMnemonic(MSG*) { return E_NOTIMPL; }
 STDMETHODIMP COleControl::OnAmbientPropertyChange(DISPID) { return S_OK; }
 
 STDMETHODIMP COleControl::FreezeEvents(BOOL bFreeze) {
-  if (bFreeze) ++m_nFreezeEvents;
-  else if (m_nFreezeEvents > 0) --m_nFreezeEvents;
+  if (bFreeze)
+    ++m_nFreezeEvents;
+  else if (m_nFreezeEvents > 0)
+    --m_nFreezeEvents;
   return S_OK;
 }

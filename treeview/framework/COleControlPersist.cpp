@@ -58,7 +58,8 @@ HRESULT COleControl::ReadState(IStream* pStm) {
 }
 
 HRESULT COleControl::WriteState(IStream* pStm) {
-  DWORD state[3] = {GetControlVersion(), static_cast<DWORD>(m_sizeExtent.cx), static_cast<DWORD>(m_sizeExtent.cy)};
+  DWORD state[3] = {GetControlVersion(), static_cast<DWORD>(m_sizeExtent.cx),
+                    static_cast<DWORD>(m_sizeExtent.cy)};
   ULONG cb = 0;
   HRESULT hr = pStm->Write(state, kStateSize, &cb);
   if (FAILED(hr)) return hr;
@@ -125,7 +126,8 @@ STDMETHODIMP COleControl::Save(IStorage* pStgSave, BOOL fSameAsLoad) {
   return CatchToResult([&]() -> HRESULT {
     if (!pStgSave) return E_POINTER;
     IStream* pStm = nullptr;
-    HRESULT hr = pStgSave->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &pStm);
+    HRESULT hr = pStgSave->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE,
+                                        0, 0, &pStm);
     if (FAILED(hr)) return hr;
     hr = WriteState(pStm);
     pStm->Release();

@@ -3,7 +3,8 @@
 #include "CModuleStateScope.h"
 
 STDMETHODIMP COleControl::Draw(DWORD dwDrawAspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC hdcDraw,
-                               LPCRECTL lprcBounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+                               LPCRECTL lprcBounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
+                               ULONG_PTR) {
   if (dwDrawAspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
   if (!hdcDraw) return E_INVALIDARG;
   RECT rc;
@@ -19,7 +20,8 @@ STDMETHODIMP COleControl::Draw(DWORD dwDrawAspect, LONG, void*, DVTARGETDEVICE*,
   return S_OK;
 }
 
-STDMETHODIMP COleControl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** ppColorSet) {
+STDMETHODIMP COleControl::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC,
+                                      LOGPALETTE** ppColorSet) {
   if (ppColorSet) *ppColorSet = nullptr;
   return S_FALSE;
 }

@@ -7,7 +7,10 @@ COleObjectFactory* COleObjectFactory::s_pFirst = nullptr;
 
 COleObjectFactory::COleObjectFactory(REFCLSID clsid, CreateFn pfnCreate, BOOL bMultiInstance,
                                      const wchar_t* pszProgID)
-    : m_pNext(s_pFirst), m_clsid(clsid), m_pfnCreate(pfnCreate), m_bMultiInstance(bMultiInstance),
+    : m_pNext(s_pFirst),
+      m_clsid(clsid),
+      m_pfnCreate(pfnCreate),
+      m_bMultiInstance(bMultiInstance),
       m_pszProgID(pszProgID) {
   s_pFirst = this;
 }
@@ -61,8 +64,10 @@ STDMETHODIMP COleObjectFactory::CreateInstance(IUnknown* pOuter, REFIID riid, vo
 
 STDMETHODIMP COleObjectFactory::LockServer(BOOL fLock) {
   if (COleControlModule* m = COleControlModule::Get()) {
-    if (fLock) m->Lock();
-    else m->Unlock();
+    if (fLock)
+      m->Lock();
+    else
+      m->Unlock();
   }
   return S_OK;
 }

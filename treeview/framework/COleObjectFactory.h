@@ -11,7 +11,8 @@ public:
   // Creates one object and gives its IUnknown with one reference, or null.
   typedef IUnknown* (*CreateFn)();
 
-  COleObjectFactory(REFCLSID clsid, CreateFn pfnCreate, BOOL bMultiInstance, const wchar_t* pszProgID);
+  COleObjectFactory(REFCLSID clsid, CreateFn pfnCreate, BOOL bMultiInstance,
+                    const wchar_t* pszProgID);
   virtual ~COleObjectFactory();
   COleObjectFactory(const COleObjectFactory&) = delete;
   COleObjectFactory& operator=(const COleObjectFactory&) = delete;

@@ -21,7 +21,11 @@ LPOLESTR CoTaskString(const wchar_t* s, int n) {
 }  // namespace
 
 COlePropertyPage::COlePropertyPage(UINT nIDTemplate, UINT nIDCaption)
-    : m_cRef(1), m_nIDTemplate(nIDTemplate), m_nIDCaption(nIDCaption), m_hDlg(nullptr), m_pPageSite(nullptr) {
+    : m_cRef(1),
+      m_nIDTemplate(nIDTemplate),
+      m_nIDCaption(nIDCaption),
+      m_hDlg(nullptr),
+      m_pPageSite(nullptr) {
   if (COleControlModule* m = COleControlModule::Get()) m->Lock();
 }
 
@@ -43,7 +47,9 @@ STDMETHODIMP COlePropertyPage::QueryInterface(REFIID riid, void** ppv) {
   return E_NOINTERFACE;
 }
 
-STDMETHODIMP_(ULONG) COlePropertyPage::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_cRef)); }
+STDMETHODIMP_(ULONG) COlePropertyPage::AddRef() {
+  return static_cast<ULONG>(InterlockedIncrement(&m_cRef));
+}
 
 STDMETHODIMP_(ULONG) COlePropertyPage::Release() {
   LONG n = InterlockedDecrement(&m_cRef);
@@ -72,7 +78,8 @@ STDMETHODIMP COlePropertyPage::Activate(HWND hWndParent, LPCRECT pRect, BOOL) {
   return CatchToResult([&]() -> HRESULT {
     CModuleStateScope scope;
     if (m_hDlg) return E_UNEXPECTED;
-    m_hDlg = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(m_nIDTemplate), hWndParent, DialogProc, 0);
+    m_hDlg =
+        CreateDialogParamW(Resources(), MAKEINTRESOURCEW(m_nIDTemplate), hWndParent, DialogProc, 0);
     if (!m_hDlg) return E_FAIL;
     DoDataExchange(FALSE);
     if (pRect) Move(pRect);
@@ -98,7 +105,8 @@ STDMETHODIMP COlePropertyPage::GetPageInfo(PROPPAGEINFO* pPageInfo) {
   pPageInfo->dwHelpContext = 0;
   // The page's size is the template's, in pixels: measure a hidden instance.
   pPageInfo->size = {0, 0};
-  HWND h = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(m_nIDTemplate), GetDesktopWindow(), DialogProc, 0);
+  HWND h = CreateDialogParamW(Resources(), MAKEINTRESOURCEW(m_nIDTemplate), GetDesktopWindow(),
+                              DialogProc, 0);
   if (h) {
     RECT rc;
     GetWindowRect(h, &rc);
@@ -129,7 +137,8 @@ STDMETHODIMP COlePropertyPage::Show(UINT nCmdShow) {
 STDMETHODIMP COlePropertyPage::Move(LPCRECT pRect) {
   if (!pRect) return E_POINTER;
   if (!m_hDlg) return E_UNEXPECTED;
-  MoveWindow(m_hDlg, pRect->left, pRect->top, pRect->right - pRect->left, pRect->bottom - pRect->top, TRUE);
+  MoveWindow(m_hDlg, pRect->left, pRect->top, pRect->right - pRect->left,
+             pRect->bottom - pRect->top, TRUE);
   return S_OK;
 }
 

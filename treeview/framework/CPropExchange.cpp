@@ -120,7 +120,8 @@ HRESULT CPropExchange::ReadStream(VARIANT& value, VARTYPE vt) {
 
 HRESULT CPropExchange::WriteStream(const VARIANT& value) {
   if (V_VT(&value) != VT_BSTR) {
-    DWORD n = V_VT(&value) == VT_BOOL ? static_cast<DWORD>(V_BOOL(&value) ? 1 : 0) : static_cast<DWORD>(V_I4(&value));
+    DWORD n = V_VT(&value) == VT_BOOL ? static_cast<DWORD>(V_BOOL(&value) ? 1 : 0)
+                                      : static_cast<DWORD>(V_I4(&value));
     return WriteExact(m_pStm, &n, sizeof(n));
   }
   DWORD n = SysStringLen(V_BSTR(&value)) * sizeof(wchar_t);

@@ -3,7 +3,8 @@
 
 LONG CRegKey::Create(HKEY hParent, const std::wstring& subKey) {
   Close();
-  return RegCreateKeyExW(hParent, subKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &m_hKey, nullptr);
+  return RegCreateKeyExW(hParent, subKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                         &m_hKey, nullptr);
 }
 
 LONG CRegKey::Open(HKEY hParent, const std::wstring& subKey, REGSAM sam) {
@@ -36,7 +37,8 @@ LONG CRegKey::QueryString(const wchar_t* name, std::wstring& value) const {
   return ERROR_SUCCESS;
 }
 
-LONG CRegKey::SetKeyValue(HKEY hParent, const std::wstring& subKey, const std::wstring& value, const wchar_t* name) {
+LONG CRegKey::SetKeyValue(HKEY hParent, const std::wstring& subKey, const std::wstring& value,
+                          const wchar_t* name) {
   CRegKey key;
   LONG r = key.Create(hParent, subKey);
   if (r != ERROR_SUCCESS) return r;

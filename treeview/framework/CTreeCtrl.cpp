@@ -7,9 +7,9 @@ BOOL CTreeCtrl::Create(DWORD dwStyle, const RECT& rc, HWND hParent, UINT nID) {
   INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&icc);
   if (m_hWnd) return FALSE;
-  HWND h = CreateWindowExW(0, WC_TREEVIEWW, L"", dwStyle, rc.left, rc.top, rc.right - rc.left,
-                           rc.bottom - rc.top, hParent,
-                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), CodeInstance(), nullptr);
+  HWND h = CreateWindowExW(
+      0, WC_TREEVIEWW, L"", dwStyle, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+      hParent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), CodeInstance(), nullptr);
   if (!h) return FALSE;
   return SubclassWindow(h);
 }
@@ -20,10 +20,12 @@ HTREEITEM CTreeCtrl::InsertItem(const std::string& label, HTREEITEM hParent) {
   tvi.hInsertAfter = TVI_LAST;
   tvi.item.mask = TVIF_TEXT;
   tvi.item.pszText = const_cast<char*>(label.c_str());
-  return reinterpret_cast<HTREEITEM>(SendMessageA(m_hWnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tvi)));
+  return reinterpret_cast<HTREEITEM>(
+      SendMessageA(m_hWnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tvi)));
 }
 
-HTREEITEM CTreeCtrl::InsertItem(const std::string& label, HTREEITEM hParent, int nImage, DWORD_PTR data) {
+HTREEITEM CTreeCtrl::InsertItem(const std::string& label, HTREEITEM hParent, int nImage,
+                                DWORD_PTR data) {
   TVINSERTSTRUCTA tvi = {};
   tvi.hParent = hParent ? hParent : TVI_ROOT;
   tvi.hInsertAfter = TVI_LAST;
@@ -31,7 +33,8 @@ HTREEITEM CTreeCtrl::InsertItem(const std::string& label, HTREEITEM hParent, int
   tvi.item.pszText = const_cast<char*>(label.c_str());
   tvi.item.iImage = tvi.item.iSelectedImage = nImage;
   tvi.item.lParam = static_cast<LPARAM>(data);
-  return reinterpret_cast<HTREEITEM>(SendMessageA(m_hWnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tvi)));
+  return reinterpret_cast<HTREEITEM>(
+      SendMessageA(m_hWnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tvi)));
 }
 
 BOOL CTreeCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR data) {
@@ -79,7 +82,8 @@ std::string CTreeCtrl::GetItemText(HTREEITEM hItem) const {
     item.hItem = hItem;
     item.pszText = buf.data();
     item.cchTextMax = static_cast<int>(cap);
-    if (!SendMessageA(m_hWnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return std::string();
+    if (!SendMessageA(m_hWnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+      return std::string();
     const char* text = item.pszText ? item.pszText : buf.data();
     size_t len = strnlen(text, cap);
     if (len + 1 < cap || cap >= (1u << 24)) return std::string(text, len);
@@ -92,19 +96,25 @@ HTREEITEM CTreeCtrl::GetNextItem(HTREEITEM hItem, UINT nCode) const {
 }
 
 BOOL CTreeCtrl::SelectItem(HTREEITEM hItem) {
-  return static_cast<BOOL>(SendMessageA(m_hWnd, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(hItem)));
+  return static_cast<BOOL>(
+      SendMessageA(m_hWnd, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(hItem)));
 }
 
 BOOL CTreeCtrl::DeleteAllItems() {
-  return static_cast<BOOL>(SendMessageA(m_hWnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)));
+  return static_cast<BOOL>(
+      SendMessageA(m_hWnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)));
 }
 
 BOOL CTreeCtrl::Expand(HTREEITEM hItem, UINT nCode) {
-  return static_cast<BOOL>(SendMessageA(m_hWnd, TVM_EXPAND, nCode, reinterpret_cast<LPARAM>(hItem)));
+  return static_cast<BOOL>(
+      SendMessageA(m_hWnd, TVM_EXPAND, nCode, reinterpret_cast<LPARAM>(hItem)));
 }
 
-UINT CTreeCtrl::GetCount() const { return static_cast<UINT>(SendMessageA(m_hWnd, TVM_GETCOUNT, 0, 0)); }
+UINT CTreeCtrl::GetCount() const {
+  return static_cast<UINT>(SendMessageA(m_hWnd, TVM_GETCOUNT, 0, 0));
+}
 
 HIMAGELIST CTreeCtrl::SetImageList(HIMAGELIST hList, int nType) {
-  return reinterpret_cast<HIMAGELIST>(SendMessageA(m_hWnd, TVM_SETIMAGELIST, nType, reinterpret_cast<LPARAM>(hList)));
+  return reinterpret_cast<HIMAGELIST>(
+      SendMessageA(m_hWnd, TVM_SETIMAGELIST, nType, reinterpret_cast<LPARAM>(hList)));
 }

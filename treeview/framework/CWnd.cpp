@@ -8,8 +8,9 @@ CWnd::~CWnd() { Close(); }
 
 HINSTANCE CWnd::CodeInstance() {
   HMODULE hSelf = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&CWnd::StaticWndProc), &hSelf);
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&CWnd::StaticWndProc), &hSelf);
   return hSelf;
 }
 
@@ -32,7 +33,8 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR pszClass, LPCWSTR pszTitle, DWORD d
   if (m_hWnd) return FALSE;
   // Our own classes are registered in this module; system classes ignore it.
   HINSTANCE hInst = CodeInstance();
-  HMENU hMenu = (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)) : nullptr;
+  HMENU hMenu =
+      (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)) : nullptr;
   HWND h = CreateWindowExW(dwExStyle, pszClass, pszTitle, dwStyle, rc.left, rc.top,
                            rc.right - rc.left, rc.bottom - rc.top, hParent, hMenu, hInst, this);
   return h != nullptr;

@@ -14,8 +14,8 @@ public:
   operator HWND() const { return m_hWnd; }
 
   // Creates a window of a class registered with StaticWndProc (RegisterClass).
-  BOOL CreateEx(DWORD dwExStyle, LPCWSTR pszClass, LPCWSTR pszTitle, DWORD dwStyle,
-                const RECT& rc, HWND hParent, UINT nID);
+  BOOL CreateEx(DWORD dwExStyle, LPCWSTR pszClass, LPCWSTR pszTitle, DWORD dwStyle, const RECT& rc,
+                HWND hParent, UINT nID);
   // Takes over an existing window (a common control): its messages reach
   // HandleMessage, and Default passes them to its own procedure.
   BOOL SubclassWindow(HWND hWnd);

@@ -26,6 +26,6 @@ struct DispEntry {
   VARTYPE vt;               // property type or method result; VT_EMPTY for void
   const DispParam* params;  // null when cParams is 0
   UINT cParams;
-  DispGetFn pfnGet;         // read or call; null when the member cannot be read
-  DispPutFn pfnPut;         // write; null for methods
+  DispGetFn pfnGet;  // read or call; null when the member cannot be read
+  DispPutFn pfnPut;  // write; null for methods
 };

@@ -3,15 +3,19 @@
 #include "QorTreeViewIds.h"
 #include "ResourceIds.h"
 
-CQorTreeViewPropPage::CQorTreeViewPropPage() : COlePropertyPage(IDD_PROPPAGE, IDS_PROPPAGE_CAPTION) {}
+CQorTreeViewPropPage::CQorTreeViewPropPage()
+    : COlePropertyPage(IDD_PROPPAGE, IDS_PROPPAGE_CAPTION) {}
 
-IUnknown* CQorTreeViewPropPage::CreateObject() { return static_cast<IPropertyPage2*>(new CQorTreeViewPropPage()); }
+IUnknown* CQorTreeViewPropPage::CreateObject() {
+  return static_cast<IPropertyPage2*>(new CQorTreeViewPropPage());
+}
 
 CQorTreeViewPropPage::CQorTreeViewPropPageFactory::CQorTreeViewPropPageFactory()
     : COleObjectFactory(CLSID_QorTreeViewPropPage, &CQorTreeViewPropPage::CreateObject, FALSE,
                         QORTREEVIEW_PAGE_PROGID) {}
 
-BOOL CQorTreeViewPropPage::CQorTreeViewPropPageFactory::UpdateRegistry(BOOL bRegister, CClassRegistry& registry) {
+BOOL CQorTreeViewPropPage::CQorTreeViewPropPageFactory::UpdateRegistry(BOOL bRegister,
+                                                                       CClassRegistry& registry) {
   if (!bRegister) return registry.UnregisterClass(CLSID_QorTreeViewPropPage, nullptr);
   return registry.RegisterPropertyPageClass(CLSID_QorTreeViewPropPage, IDS_PROPPAGE_NAME);
 }

@@ -1,6 +1,7 @@
 #include "FieldSplitter.h"
 
-bool SplitQuotedFields(const std::string& text, std::vector<std::string>& fields, const std::string& separators) {
+bool SplitQuotedFields(const std::string& text, std::vector<std::string>& fields,
+                       const std::string& separators) {
   fields.clear();
   const size_t len = text.size();
   size_t start = 0, pos = 0;
@@ -12,7 +13,8 @@ bool SplitQuotedFields(const std::string& text, std::vector<std::string>& fields
     // of quoted stretches before a far separator would otherwise rescan the
     // rest of the line for each stretch.
     if (pos > sep) sep = text.find_first_of(separators, pos);
-    if (sep != std::string::npos && open != std::string::npos && close != std::string::npos && sep >= open) {
+    if (sep != std::string::npos && open != std::string::npos && close != std::string::npos &&
+        sep >= open) {
       pos = close + 1;  // the separator is quoted: the field stays open
       continue;
     }

@@ -16,7 +16,8 @@ const char kInvalidNode[] = "Invalid Node: ";
 const char kDefaultIcon[] = "Default.ico";
 }  // namespace
 
-QorTreeCtrl::QorTreeCtrl() : m_bShowError(FALSE), m_strInsertText("Inserir"), m_strRemoveText("Remover") {
+QorTreeCtrl::QorTreeCtrl()
+    : m_bShowError(FALSE), m_strInsertText("Inserir"), m_strRemoveText("Remover") {
   COleControlModule* m = COleControlModule::Get();
   m_popupMenu.LoadMenu(m ? m->GetResourceHandle() : GetModuleHandleW(nullptr), kIdPopupMenu);
 }
@@ -28,7 +29,8 @@ BOOL QorTreeCtrl::SplitFields(const std::string& text, std::vector<std::string>&
   return SplitQuotedFields(text, fields, separators) ? TRUE : FALSE;
 }
 
-BOOL QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& icon, const std::string& data) {
+BOOL QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& icon,
+                                 const std::string& data) {
   // Counted before anything else: the prefix search below is as costly as
   // the chain it guards against.
   const size_t backslashes = static_cast<size_t>(std::count(path.begin(), path.end(), '\\'));
@@ -98,12 +100,16 @@ std::string QorTreeCtrl::GetNodePath(HTREEITEM hItem) const {
 void QorTreeCtrl::ReportError(const std::string& text) {
   // Owned by the container's top-level window, which stays disabled while
   // the box is open: nothing can call into a load that waits on it.
-  if (m_bShowError) CDialog::MessageBox(m_hWnd ? GetAncestor(m_hWnd, GA_ROOT) : nullptr, text.c_str(), kErrorCaption);
+  if (m_bShowError)
+    CDialog::MessageBox(m_hWnd ? GetAncestor(m_hWnd, GA_ROOT) : nullptr, text.c_str(),
+                        kErrorCaption);
 }
 
 void QorTreeCtrl::SetPopupMenuText(int nEntry, const std::string& text) {
-  if (nEntry == 0) m_strInsertText = text;
-  else if (nEntry == 1) m_strRemoveText = text;
+  if (nEntry == 0)
+    m_strInsertText = text;
+  else if (nEntry == 1)
+    m_strRemoveText = text;
 }
 
 std::string QorTreeCtrl::GetPopupMenuText(int nEntry) const {
@@ -115,7 +121,8 @@ std::string QorTreeCtrl::GetPopupMenuText(int nEntry) const {
 bool QorTreeCtrl::AddIconFile(const std::string& path, int& index) {
   // Not shared: a shared icon is cached by file name, and temporary copies
   // reuse names; the list keeps its own copy, so the handle goes at once.
-  HICON hIcon = static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+  HICON hIcon =
+      static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
   if (!hIcon) return false;
   index = m_imageList.AddIcon(hIcon);
   DestroyIcon(hIcon);
@@ -125,7 +132,8 @@ bool QorTreeCtrl::AddIconFile(const std::string& path, int& index) {
 int QorTreeCtrl::NodeImage(const std::string& icon) {
   QorTreeOwner* owner = GetOwner();
   if (!m_imageList.GetSafeHandle()) {
-    if (!m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1)) return icon.empty() ? 0 : I_IMAGENONE;
+    if (!m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1))
+      return icon.empty() ? 0 : I_IMAGENONE;
     SetImageList(m_imageList.GetSafeHandle(), TVSIL_NORMAL);
     std::string path;
     if (owner && owner->ResolveFile(kDefaultIcon, path) == 0) {
@@ -252,6 +260,8 @@ void QorTreeCtrl::OnPopupCommand(UINT nID) {
   QorTreeOwner* owner = GetOwner();
   if (!owner) return;
   owner->SetSelectedLabel(GetItemText(GetSelectedItem()));
-  if (nID == kIdInsertCommand) owner->FireInsertData();
-  else owner->FireRemoveData();
+  if (nID == kIdInsertCommand)
+    owner->FireInsertData();
+  else
+    owner->FireRemoveData();
 }

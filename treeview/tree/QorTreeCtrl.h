@@ -38,7 +38,8 @@ public:
   std::string GetNodePath(HTREEITEM hItem) const;
 
   // SplitQuotedFields (FieldSplitter.h) under the class's own name.
-  static BOOL SplitFields(const std::string& text, std::vector<std::string>& fields, const std::string& separators);
+  static BOOL SplitFields(const std::string& text, std::vector<std::string>& fields,
+                          const std::string& separators);
 
   void ReportError(const std::string& text);
   void SetShowError(BOOL bShow) { m_bShowError = bShow; }
@@ -79,10 +80,10 @@ private:
   // not load, else the append's index (-1 when the list refused it).
   bool AddIconFile(const std::string& path, int& index);
 
-  std::unordered_map<std::string, int> m_mapIcons;  // icon name -> image index
-  std::unordered_set<std::string> m_failedIcons;    // names that failed in this pass
+  std::unordered_map<std::string, int> m_mapIcons;        // icon name -> image index
+  std::unordered_set<std::string> m_failedIcons;          // names that failed in this pass
   std::unordered_map<std::string, HTREEITEM> m_mapNodes;  // node key -> item
-  std::vector<std::string> m_arrNodeData;           // a node's item data indexes this
+  std::vector<std::string> m_arrNodeData;                 // a node's item data indexes this
   CImageList m_imageList;
   CMenu m_popupMenu;
   BOOL m_bShowError;

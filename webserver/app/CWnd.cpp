@@ -3,34 +3,29 @@
 
 CWnd::CWnd() : m_hWnd(nullptr) {}
 
-CWnd::~CWnd()
-{
-    if (m_hWnd)
-        DestroyWindow(m_hWnd);
+CWnd::~CWnd() {
+  if (m_hWnd) DestroyWindow(m_hWnd);
 }
 
 bool CWnd::Create(const wchar_t* pszClass, const wchar_t* pszText, DWORD dwStyle, int x, int y,
-                  int nWidth, int nHeight, HWND hParent, UINT nId)
-{
-    m_hWnd = CreateWindowExW(0, pszClass, pszText, dwStyle, x, y, nWidth, nHeight, hParent,
-                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nId)),
-                             GetModuleHandleW(nullptr), nullptr);
-    return m_hWnd != nullptr;
+                  int nWidth, int nHeight, HWND hParent, UINT nId) {
+  m_hWnd = CreateWindowExW(0, pszClass, pszText, dwStyle, x, y, nWidth, nHeight, hParent,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nId)),
+                           GetModuleHandleW(nullptr), nullptr);
+  return m_hWnd != nullptr;
 }
 
-bool CWnd::AppendText(CString text)
-{
-    CString whole = ReadText();
-    whole.Append(text);
-    SetWindowTextW(m_hWnd, whole.GetText());
-    return true;
+bool CWnd::AppendText(CString text) {
+  CString whole = ReadText();
+  whole.Append(text);
+  SetWindowTextW(m_hWnd, whole.GetText());
+  return true;
 }
 
-CString CWnd::ReadText() const
-{
-    CString text;
-    int n = GetWindowTextLengthW(m_hWnd) + 2;
-    wchar_t* p = text.GetBuffer(n);
-    GetWindowTextW(m_hWnd, p, n);
-    return text;
+CString CWnd::ReadText() const {
+  CString text;
+  int n = GetWindowTextLengthW(m_hWnd) + 2;
+  wchar_t* p = text.GetBuffer(n);
+  GetWindowTextW(m_hWnd, p, n);
+  return text;
 }

@@ -6,23 +6,22 @@
 
 #include <windows.h>
 
-class CWnd : public CObject
-{
+class CWnd : public CObject {
 public:
-    CWnd();
-    // Destroys the window if one was created.
-    ~CWnd() override;
-    CWnd(const CWnd&) = delete;
-    CWnd& operator=(const CWnd&) = delete;
+  CWnd();
+  // Destroys the window if one was created.
+  ~CWnd() override;
+  CWnd(const CWnd&) = delete;
+  CWnd& operator=(const CWnd&) = delete;
 
-    // CreateWindowExW without extended style or creation data; the id goes
-    // where a child's menu would. True when the window exists.
-    bool Create(const wchar_t* pszClass, const wchar_t* pszText, DWORD dwStyle, int x, int y,
-                int nWidth, int nHeight, HWND hParent, UINT nId);
-    // Adds the text at the end of the window's text, in one set.
-    bool AppendText(CString text);
-    // The window's whole text.
-    CString ReadText() const;
+  // CreateWindowExW without extended style or creation data; the id goes
+  // where a child's menu would. True when the window exists.
+  bool Create(const wchar_t* pszClass, const wchar_t* pszText, DWORD dwStyle, int x, int y,
+              int nWidth, int nHeight, HWND hParent, UINT nId);
+  // Adds the text at the end of the window's text, in one set.
+  bool AppendText(CString text);
+  // The window's whole text.
+  CString ReadText() const;
 
-    HWND m_hWnd;   // null until Create succeeds
+  HWND m_hWnd;  // null until Create succeeds
 };

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-const int WEBROOT_CHARS = 1024;               // terminator included
+const int WEBROOT_CHARS = 1024;  // terminator included
 
 // The web root, fixed by the entry point before the window exists and
 // read-only afterwards; request paths are appended directly to it.

@@ -13,87 +13,79 @@ CWnd* g_pLogWnd = nullptr;
 
 namespace {
 
-HWND g_hLogNotify = nullptr;    // receives WM_LOGPENDING
-DWORD g_dwLogThread = 0;        // the pane's thread
-CString g_strPending;           // text written by other threads, not yet shown
-bool g_bFlushPosted = false;    // a WM_LOGPENDING is on its way
+HWND g_hLogNotify = nullptr;  // receives WM_LOGPENDING
+DWORD g_dwLogThread = 0;      // the pane's thread
+CString g_strPending;         // text written by other threads, not yet shown
+bool g_bFlushPosted = false;  // a WM_LOGPENDING is on its way
 
 // With g_csLog held, on the pane's thread.
-void AppendToPane(const CString& text)
-{
-    if (!g_pLogWnd || text.GetLength() == 0)
-        return;
-    g_pLogWnd->AppendText(text);
-    UpdateWindow(g_pLogWnd->m_hWnd);
+void AppendToPane(const CString& text) {
+  if (!g_pLogWnd || text.GetLength() == 0) return;
+  g_pLogWnd->AppendText(text);
+  UpdateWindow(g_pLogWnd->m_hWnd);
 }
 
 // With g_csLog held, on the pane's thread.
-void TakePending(CString* pText)
-{
-    CString pending = g_strPending;
-    pending.Append(*pText);
-    *pText = pending;
-    g_strPending = CString();
-    g_bFlushPosted = false;
+void TakePending(CString* pText) {
+  CString pending = g_strPending;
+  pending.Append(*pText);
+  *pText = pending;
+  g_strPending = CString();
+  g_bFlushPosted = false;
 }
 
-} // namespace
+}  // namespace
 
-void AttachLog(CWnd* pPane, HWND hNotify)
-{
-    CCriticalLock lock(&g_csLog);
-    g_pLogWnd = pPane;
-    g_hLogNotify = hNotify;
-    g_dwLogThread = GetWindowThreadProcessId(pPane->m_hWnd, nullptr);
-    CString text;
+void AttachLog(CWnd* pPane, HWND hNotify) {
+  CCriticalLock lock(&g_csLog);
+  g_pLogWnd = pPane;
+  g_hLogNotify = hNotify;
+  g_dwLogThread = GetWindowThreadProcessId(pPane->m_hWnd, nullptr);
+  CString text;
+  TakePending(&text);
+  AppendToPane(text);
+}
+
+void FlushLog() {
+  CCriticalLock lock(&g_csLog);
+  if (!g_pLogWnd || GetCurrentThreadId() != g_dwLogThread) return;
+  CString text;
+  TakePending(&text);
+  AppendToPane(text);
+}
+
+CWnd* DetachLog() {
+  CCriticalLock lock(&g_csLog);
+  CString text;
+  TakePending(&text);
+  AppendToPane(text);
+  CWnd* pPane = g_pLogWnd;
+  g_pLogWnd = nullptr;
+  g_hLogNotify = nullptr;
+  g_dwLogThread = 0;
+  return pPane;
+}
+
+BOOL LogMessage(const wchar_t* pszFormat, ...) {
+  CCriticalLock lock(&g_csLog);
+  wchar_t* pBlock = new wchar_t[LOG_MESSAGE_CHARS + 1];
+  va_list args;
+  va_start(args, pszFormat);
+  // msvcrt fills all LOG_MESSAGE_CHARS characters of a longer message
+  // and reports -1; the last position is kept for the terminator.
+  int n = _vsnwprintf(pBlock, LOG_MESSAGE_CHARS, pszFormat, args);
+  va_end(args);
+  pBlock[n < 0 ? LOG_MESSAGE_CHARS : n] = L'\0';
+  CString text(pBlock);
+  delete[] pBlock;
+
+  if (g_pLogWnd && GetCurrentThreadId() == g_dwLogThread) {
     TakePending(&text);
     AppendToPane(text);
-}
-
-void FlushLog()
-{
-    CCriticalLock lock(&g_csLog);
-    if (!g_pLogWnd || GetCurrentThreadId() != g_dwLogThread)
-        return;
-    CString text;
-    TakePending(&text);
-    AppendToPane(text);
-}
-
-CWnd* DetachLog()
-{
-    CCriticalLock lock(&g_csLog);
-    CString text;
-    TakePending(&text);
-    AppendToPane(text);
-    CWnd* pPane = g_pLogWnd;
-    g_pLogWnd = nullptr;
-    g_hLogNotify = nullptr;
-    g_dwLogThread = 0;
-    return pPane;
-}
-
-BOOL LogMessage(const wchar_t* pszFormat, ...)
-{
-    CCriticalLock lock(&g_csLog);
-    wchar_t* pBlock = new wchar_t[LOG_MESSAGE_CHARS + 1];
-    va_list args;
-    va_start(args, pszFormat);
-    // msvcrt fills all LOG_MESSAGE_CHARS characters of a longer message
-    // and reports -1; the last position is kept for the terminator.
-    int n = _vsnwprintf(pBlock, LOG_MESSAGE_CHARS, pszFormat, args);
-    va_end(args);
-    pBlock[n < 0 ? LOG_MESSAGE_CHARS : n] = L'\0';
-    CString text(pBlock);
-    delete[] pBlock;
-
-    if (g_pLogWnd && GetCurrentThreadId() == g_dwLogThread) {
-        TakePending(&text);
-        AppendToPane(text);
-    } else {
-        g_strPending.Append(text);
-        if (g_hLogNotify && !g_bFlushPosted)
-            g_bFlushPosted = PostMessageW(g_hLogNotify, WM_LOGPENDING, 0, 0) != FALSE;
-    }
-    return TRUE;
+  } else {
+    g_strPending.Append(text);
+    if (g_hLogNotify && !g_bFlushPosted)
+      g_bFlushPosted = PostMessageW(g_hLogNotify, WM_LOGPENDING, 0, 0) != FALSE;
+  }
+  return TRUE;
 }

@@ -19,8 +19,8 @@ const UINT WM_LOGPENDING = WM_APP + 1;
 // Longest message kept; longer ones are cut.
 const int LOG_MESSAGE_CHARS = 4095;
 
-extern CCriticalSection g_csLog;   // serialises every log operation
-extern CWnd* g_pLogWnd;            // the pane; owned by the main window
+extern CCriticalSection g_csLog;  // serialises every log operation
+extern CWnd* g_pLogWnd;           // the pane; owned by the main window
 
 // On the pane's thread: routes the log to the pane (which the caller keeps
 // owning) and appends whatever was queued before.

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-extern HINSTANCE g_hInst;   // the program's module, for its resources
-extern HWND g_hMainWnd;     // null until InitInstance succeeds
+extern HINSTANCE g_hInst;  // the program's module, for its resources
+extern HWND g_hMainWnd;    // null until InitInstance succeeds
 
 // Registers the class and creates, shows and paints the main window.
 bool InitInstance(HINSTANCE hInstance, int nCmdShow);

@@ -6,31 +6,28 @@
 #include "resource.h"
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR pszCmdLine,
-                    int nCmdShow)
-{
-    wchar_t szModule[WEBROOT_CHARS];
-    DWORD n = GetModuleFileNameW(nullptr, szModule, WEBROOT_CHARS);
-    if (n == 0 || n >= static_cast<DWORD>(WEBROOT_CHARS))
-        szModule[0] = L'\0';   // cut or missing: no folder can be trusted
-    if (!ChooseWebRoot(pszCmdLine, szModule, g_szWebRoot)) {
-        MessageBoxW(nullptr,
-                    L"The web root given on the command line is longer than 1,023 characters.",
-                    L"OrraWebServer", MB_OK | MB_ICONERROR);
-        return 1;
-    }
+                    int nCmdShow) {
+  wchar_t szModule[WEBROOT_CHARS];
+  DWORD n = GetModuleFileNameW(nullptr, szModule, WEBROOT_CHARS);
+  if (n == 0 || n >= static_cast<DWORD>(WEBROOT_CHARS))
+    szModule[0] = L'\0';  // cut or missing: no folder can be trusted
+  if (!ChooseWebRoot(pszCmdLine, szModule, g_szWebRoot)) {
+    MessageBoxW(nullptr, L"The web root given on the command line is longer than 1,023 characters.",
+                L"OrraWebServer", MB_OK | MB_ICONERROR);
+    return 1;
+  }
 
-    if (!InitInstance(hInstance, nCmdShow))
-        return 0;
-    HACCEL hAccel = LoadAcceleratorsW(hInstance, MAKEINTRESOURCEW(IDA_MAIN));
+  if (!InitInstance(hInstance, nCmdShow)) return 0;
+  HACCEL hAccel = LoadAcceleratorsW(hInstance, MAKEINTRESOURCEW(IDA_MAIN));
 
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        // Translated for the main window, not for the window the key was
-        // addressed to, so the keys also work while the log pane has focus.
-        if (!TranslateAcceleratorW(g_hMainWnd, hAccel, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    // Translated for the main window, not for the window the key was
+    // addressed to, so the keys also work while the log pane has focus.
+    if (!TranslateAcceleratorW(g_hMainWnd, hAccel, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
     }
-    return static_cast<int>(msg.wParam);
+  }
+  return static_cast<int>(msg.wParam);
 }

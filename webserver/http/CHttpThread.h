@@ -16,80 +16,78 @@ class CFile;
 // Every wait is a bounded poll, so no client can hold the thread: a send
 // that makes no progress for the stall limit ends the connection, and a
 // stop is seen within POLL_MS.
-class CHttpThread : public CThread
-{
+class CHttpThread : public CThread {
 public:
-    CHttpThread();
-    ~CHttpThread() override;
+  CHttpThread();
+  ~CHttpThread() override;
 
-    // On the listener's thread. False while busy; otherwise takes the handle
-    // and wakes the worker. The work event is signalled exactly while busy.
-    bool Assign(SOCKET hSocket);
-    int Run() override;
-    // Stops the thread, then closes the socket. A connection being served
-    // is given up at once (within POLL_MS), not finished.
-    void Shutdown();
-    // Whether the thread runs: a worker that never started serves nothing.
-    bool IsStarted() const { return m_hThread != nullptr; }
-    bool IsBusy() const { return WaitForSingleObject(m_hWorkEvent, 0) == WAIT_OBJECT_0; }
+  // On the listener's thread. False while busy; otherwise takes the handle
+  // and wakes the worker. The work event is signalled exactly while busy.
+  bool Assign(SOCKET hSocket);
+  int Run() override;
+  // Stops the thread, then closes the socket. A connection being served
+  // is given up at once (within POLL_MS), not finished.
+  void Shutdown();
+  // Whether the thread runs: a worker that never started serves nothing.
+  bool IsStarted() const { return m_hThread != nullptr; }
+  bool IsBusy() const { return WaitForSingleObject(m_hWorkEvent, 0) == WAIT_OBJECT_0; }
 
-    // The listener's pool: *pnWaiting is 1 while an accepted connection
-    // waits for a worker; a worker between two requests (after an answer,
-    // with nothing of the next head received) takes that 1 and ends its own
-    // kept-alive connection for it. hFreedEvent, when given,
-    // is set each time this worker becomes idle.
-    void JoinPool(volatile LONG* pnWaiting, HANDLE hFreedEvent);
-    // How long a send may make no progress before the connection is ended.
-    void SetSendStallLimit(DWORD dwMs) { m_dwStallMs = dwMs; }
+  // The listener's pool: *pnWaiting is 1 while an accepted connection
+  // waits for a worker; a worker between two requests (after an answer,
+  // with nothing of the next head received) takes that 1 and ends its own
+  // kept-alive connection for it. hFreedEvent, when given,
+  // is set each time this worker becomes idle.
+  void JoinPool(volatile LONG* pnWaiting, HANDLE hFreedEvent);
+  // How long a send may make no progress before the connection is ended.
+  void SetSendStallLimit(DWORD dwMs) { m_dwStallMs = dwMs; }
 
-    // Serves the attached connection until it ends, then closes it.
-    void HandleConnection();
-    // The length of the next complete request head, which then starts the
-    // request buffer, or 0 when the connection is to end: no head within
-    // the deadline, peer closed or failed, a head of more than 4,095 bytes
-    // or holding a zero byte, a stop, or the worker is wanted elsewhere.
-    int ReadRequest();
-    // Answer one GET / HEAD for the raw target; false when an answer could
-    // not be sent whole, which ends the connection.
-    bool OnGet(std::wstring target);
-    bool OnHead(std::wstring target);
+  // Serves the attached connection until it ends, then closes it.
+  void HandleConnection();
+  // The length of the next complete request head, which then starts the
+  // request buffer, or 0 when the connection is to end: no head within
+  // the deadline, peer closed or failed, a head of more than 4,095 bytes
+  // or holding a zero byte, a stop, or the worker is wanted elsewhere.
+  int ReadRequest();
+  // Answer one GET / HEAD for the raw target; false when an answer could
+  // not be sent whole, which ends the connection.
+  bool OnGet(std::wstring target);
+  bool OnHead(std::wstring target);
 
-    // The file a target names under the web root, or false when the target
-    // may not be opened (it is then answered like a missing file). pTarget
-    // receives the decoded, converted target that the 404 page names.
-    static bool ResolveTarget(const wchar_t* pszRoot, std::wstring* pTarget,
-                              std::wstring* pPath);
+  // The file a target names under the web root, or false when the target
+  // may not be opened (it is then answered like a missing file). pTarget
+  // receives the decoded, converted target that the 404 page names.
+  static bool ResolveTarget(const wchar_t* pszRoot, std::wstring* pTarget, std::wstring* pPath);
 
-    // Opens the file a target names; false when it may not or cannot be
-    // opened, or its size cannot be read.
-    static bool OpenTarget(std::wstring* pTarget, CFile* pFile, ULONGLONG* pnSize);
+  // Opens the file a target names; false when it may not or cannot be
+  // opened, or its size cannot be read.
+  static bool OpenTarget(std::wstring* pTarget, CFile* pFile, ULONGLONG* pnSize);
 
-    static const DWORD HEAD_DEADLINE_MS = 3000;
-    static const DWORD POLL_MS = 100;
-    static const DWORD SEND_STALL_MS = 30000;
-    // Head and file go out through one buffer: a small answer in one send,
-    // a large file in pieces of this size.
-    static const DWORD SEND_BUFFER_BYTES = 65536;
+  static const DWORD HEAD_DEADLINE_MS = 3000;
+  static const DWORD POLL_MS = 100;
+  static const DWORD SEND_STALL_MS = 30000;
+  // Head and file go out through one buffer: a small answer in one send,
+  // a large file in pieces of this size.
+  static const DWORD SEND_BUFFER_BYTES = 65536;
 
 private:
-    // The head, then the file's first nSize bytes; false when they could
-    // not all be sent.
-    bool SendFileAnswer(const std::string& head, CFile& file, ULONGLONG nSize);
-    // All bytes, or false after an error, a stop, or a stall.
-    bool SendAll(const char* pData, int nLength);
-    // Polls until the socket is readable (writable), for at most the
-    // deadline: 1 ready, 0 time-out, -1 failure or stop.
-    int WaitReady(bool bWrite, ULONGLONG nDeadline);
-    // Takes a waiting connection's claim on this worker, if there is one.
-    bool ClaimForWaiting();
+  // The head, then the file's first nSize bytes; false when they could
+  // not all be sent.
+  bool SendFileAnswer(const std::string& head, CFile& file, ULONGLONG nSize);
+  // All bytes, or false after an error, a stop, or a stall.
+  bool SendAll(const char* pData, int nLength);
+  // Polls until the socket is readable (writable), for at most the
+  // deadline: 1 ready, 0 time-out, -1 failure or stop.
+  int WaitReady(bool bWrite, ULONGLONG nDeadline);
+  // Takes a waiting connection's claim on this worker, if there is one.
+  bool ClaimForWaiting();
 
-    CSocket m_socket;      // the connection; empty while idle
-    HANDLE m_hWorkEvent;   // manual reset; signalled = busy
-    std::unique_ptr<char[]> m_pRequest;   // REQUEST_BUFFER_BYTES: the head, then what followed it
-    int m_nBuffered;                      // bytes received into m_pRequest and not yet consumed
-    bool m_bAnswered;                     // this connection has had an answer
-    std::unique_ptr<char[]> m_pSend;      // SEND_BUFFER_BYTES
-    volatile LONG* m_pnWaiting;           // the listener's, or null
-    HANDLE m_hFreedEvent;                 // the listener's, or null; not owned
-    DWORD m_dwStallMs;
+  CSocket m_socket;                    // the connection; empty while idle
+  HANDLE m_hWorkEvent;                 // manual reset; signalled = busy
+  std::unique_ptr<char[]> m_pRequest;  // REQUEST_BUFFER_BYTES: the head, then what followed it
+  int m_nBuffered;                     // bytes received into m_pRequest and not yet consumed
+  bool m_bAnswered;                    // this connection has had an answer
+  std::unique_ptr<char[]> m_pSend;     // SEND_BUFFER_BYTES
+  volatile LONG* m_pnWaiting;          // the listener's, or null
+  HANDLE m_hFreedEvent;                // the listener's, or null; not owned
+  DWORD m_dwStallMs;
 };

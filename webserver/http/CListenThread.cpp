@@ -4,102 +4,84 @@
 #include "Log.h"
 
 CListenThread::CListenThread()
-    : CThread(false),
-      m_nWaiting(0),
-      m_hFreedEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr))
-{
-    for (CHttpThread& worker : m_workers)
-        worker.JoinPool(&m_nWaiting, m_hFreedEvent);
+    : CThread(false), m_nWaiting(0), m_hFreedEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+  for (CHttpThread& worker : m_workers) worker.JoinPool(&m_nWaiting, m_hFreedEvent);
 }
 
-CListenThread::~CListenThread()
-{
-    if (m_hFreedEvent)
-        CloseHandle(m_hFreedEvent);
+CListenThread::~CListenThread() {
+  if (m_hFreedEvent) CloseHandle(m_hFreedEvent);
 }
 
-int CListenThread::Run()
-{
-    LogMessage(L"Starting Threads\r\n");
-    for (CHttpThread& worker : m_workers)
-        worker.Start();
-    if (!m_socket.Create(AF_INET, SOCK_STREAM, 0)) {
-        LogMessage(L"Listen socket Create Failed\r\n");
-        return 0;
+int CListenThread::Run() {
+  LogMessage(L"Starting Threads\r\n");
+  for (CHttpThread& worker : m_workers) worker.Start();
+  if (!m_socket.Create(AF_INET, SOCK_STREAM, 0)) {
+    LogMessage(L"Listen socket Create Failed\r\n");
+    return 0;
+  }
+  if (!m_socket.Listen(PORT)) {
+    LogMessage(L"Listen Failed\r\n");
+    return 0;
+  }
+  CSocket client;
+  LogMessage(L"Listening...");
+  DWORD dwPause = 0;
+  for (;;) {
+    // Waiting before every accept would cap the server at ten new
+    // connections a second; only a failed accept (normal once Shutdown
+    // has closed the socket) pauses for the stop event.
+    if (WaitForSingleObject(m_hStopEvent, dwPause) == WAIT_OBJECT_0) break;
+    dwPause = 0;
+    if (!m_socket.Accept(client, nullptr, nullptr)) {
+      dwPause = STOP_POLL_MS;
+      continue;
     }
-    if (!m_socket.Listen(PORT)) {
-        LogMessage(L"Listen Failed\r\n");
-        return 0;
+    SOCKET hConnection = client.Detach();
+    bool bAnyStarted = false;
+    for (CHttpThread& worker : m_workers) bAnyStarted = bAnyStarted || worker.IsStarted();
+    if (!bAnyStarted) {
+      // Nobody could ever serve it; holding it would hang Shutdown.
+      CSocket drop(hConnection);
+      continue;
     }
-    CSocket client;
-    LogMessage(L"Listening...");
-    DWORD dwPause = 0;
-    for (;;) {
-        // Waiting before every accept would cap the server at ten new
-        // connections a second; only a failed accept (normal once Shutdown
-        // has closed the socket) pauses for the stop event.
-        if (WaitForSingleObject(m_hStopEvent, dwPause) == WAIT_OBJECT_0)
-            break;
-        dwPause = 0;
-        if (!m_socket.Accept(client, nullptr, nullptr)) {
-            dwPause = STOP_POLL_MS;
-            continue;
-        }
-        SOCKET hConnection = client.Detach();
-        bool bAnyStarted = false;
-        for (CHttpThread& worker : m_workers)
-            bAnyStarted = bAnyStarted || worker.IsStarted();
-        if (!bAnyStarted) {
-            // Nobody could ever serve it; holding it would hang Shutdown.
-            CSocket drop(hConnection);
-            continue;
-        }
-        DispatchOrWait(hConnection);
-    }
-    return 1;
+    DispatchOrWait(hConnection);
+  }
+  return 1;
 }
 
-bool CListenThread::DispatchOrWait(SOCKET hSocket)
-{
-    if (Dispatch(hSocket))
-        return true;
-    InterlockedExchange(&m_nWaiting, 1);
-    HANDLE handles[2] = {m_hStopEvent, m_hFreedEvent};
-    for (;;) {
-        // A worker going idle wakes this at once; the poll covers a worker
-        // freed before the event was looked at.
-        DWORD dwWait = WaitForMultipleObjects(2, handles, FALSE, STOP_POLL_MS);
-        if (dwWait == WAIT_OBJECT_0)
-            break;
-        if (Dispatch(hSocket)) {
-            InterlockedExchange(&m_nWaiting, 0);
-            return true;
-        }
+bool CListenThread::DispatchOrWait(SOCKET hSocket) {
+  if (Dispatch(hSocket)) return true;
+  InterlockedExchange(&m_nWaiting, 1);
+  HANDLE handles[2] = {m_hStopEvent, m_hFreedEvent};
+  for (;;) {
+    // A worker going idle wakes this at once; the poll covers a worker
+    // freed before the event was looked at.
+    DWORD dwWait = WaitForMultipleObjects(2, handles, FALSE, STOP_POLL_MS);
+    if (dwWait == WAIT_OBJECT_0) break;
+    if (Dispatch(hSocket)) {
+      InterlockedExchange(&m_nWaiting, 0);
+      return true;
     }
-    InterlockedExchange(&m_nWaiting, 0);
-    CSocket drop(hSocket);   // nobody will serve it now
-    return false;
+  }
+  InterlockedExchange(&m_nWaiting, 0);
+  CSocket drop(hSocket);  // nobody will serve it now
+  return false;
 }
 
-bool CListenThread::Dispatch(SOCKET hSocket)
-{
-    for (CHttpThread& worker : m_workers) {
-        if (worker.IsStarted() && worker.Assign(hSocket))
-            return true;
-    }
-    return false;
+bool CListenThread::Dispatch(SOCKET hSocket) {
+  for (CHttpThread& worker : m_workers) {
+    if (worker.IsStarted() && worker.Assign(hSocket)) return true;
+  }
+  return false;
 }
 
-void CListenThread::Shutdown()
-{
-    // The stop event goes first: a thread that has not yet made its socket
-    // when the close comes must still see the stop before it blocks in
-    // accept on a socket that nobody would close any more.
-    SignalStop();
-    for (CHttpThread& worker : m_workers)
-        worker.SignalStop();
-    m_socket.Close();
-    Stop();
-    for (CHttpThread& worker : m_workers)
-        worker.Shutdown();
+void CListenThread::Shutdown() {
+  // The stop event goes first: a thread that has not yet made its socket
+  // when the close comes must still see the stop before it blocks in
+  // accept on a socket that nobody would close any more.
+  SignalStop();
+  for (CHttpThread& worker : m_workers) worker.SignalStop();
+  m_socket.Close();
+  Stop();
+  for (CHttpThread& worker : m_workers) worker.Shutdown();
 }

@@ -10,37 +10,36 @@
 // to the lowest-numbered idle worker. While all five are busy, the
 // connection waits, and the first worker to reach the gap between two
 // requests ends its kept-alive connection to take it.
-class CListenThread : public CThread
-{
+class CListenThread : public CThread {
 public:
-    static const int WORKER_COUNT = 5;
-    static const unsigned short PORT = 80;
-    static const DWORD STOP_POLL_MS = 100;   // also the retry for a free worker
+  static const int WORKER_COUNT = 5;
+  static const unsigned short PORT = 80;
+  static const DWORD STOP_POLL_MS = 100;  // also the retry for a free worker
 
-    CListenThread();
-    ~CListenThread() override;
+  CListenThread();
+  ~CListenThread() override;
 
-    // 1 after a stop, 0 when the listening socket could not be set up.
-    int Run() override;
-    // On the window's thread: tells all six threads to stop, closes the
-    // listening socket (releasing a blocked accept), then waits for this
-    // thread and each worker in order. Workers give up their connections
-    // rather than finish them, so this returns within a few polls.
-    virtual void Shutdown();
+  // 1 after a stop, 0 when the listening socket could not be set up.
+  int Run() override;
+  // On the window's thread: tells all six threads to stop, closes the
+  // listening socket (releasing a blocked accept), then waits for this
+  // thread and each worker in order. Workers give up their connections
+  // rather than finish them, so this returns within a few polls.
+  virtual void Shutdown();
 
-    // Offers a connection to workers 0 to 4 in order; true when one took it.
-    // Workers whose thread never started are passed over.
-    bool Dispatch(SOCKET hSocket);
+  // Offers a connection to workers 0 to 4 in order; true when one took it.
+  // Workers whose thread never started are passed over.
+  bool Dispatch(SOCKET hSocket);
 
-    CHttpThread& Worker(int i) { return m_workers[i]; }
+  CHttpThread& Worker(int i) { return m_workers[i]; }
 
 private:
-    // Offers the connection until a worker takes it (true) or a stop comes
-    // (false; the connection is then closed).
-    bool DispatchOrWait(SOCKET hSocket);
+  // Offers the connection until a worker takes it (true) or a stop comes
+  // (false; the connection is then closed).
+  bool DispatchOrWait(SOCKET hSocket);
 
-    CSocket m_socket;                       // listening; empty until Run
-    CHttpThread m_workers[WORKER_COUNT];    // constructed 0..4, destroyed 4..0
-    volatile LONG m_nWaiting;               // 1 while a connection waits for a worker
-    HANDLE m_hFreedEvent;                   // auto reset: a worker became idle
+  CSocket m_socket;                     // listening; empty until Run
+  CHttpThread m_workers[WORKER_COUNT];  // constructed 0..4, destroyed 4..0
+  volatile LONG m_nWaiting;             // 1 while a connection waits for a worker
+  HANDLE m_hFreedEvent;                 // auto reset: a worker became idle
 };

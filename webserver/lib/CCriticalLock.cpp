@@ -1,12 +1,8 @@
 // CCriticalLock.cpp: scoped hold of a CCriticalSection.
 #include "CCriticalLock.h"
 
-CCriticalLock::CCriticalLock(CCriticalSection* pSection) : m_pSection(pSection)
-{
-    EnterCriticalSection(m_pSection);
+CCriticalLock::CCriticalLock(CCriticalSection* pSection) : m_pSection(pSection) {
+  EnterCriticalSection(m_pSection);
 }
 
-CCriticalLock::~CCriticalLock()
-{
-    LeaveCriticalSection(m_pSection);
-}
+CCriticalLock::~CCriticalLock() { LeaveCriticalSection(m_pSection); }

@@ -5,14 +5,13 @@
 #include "CCriticalSection.h"
 
 // Entered on construction, left on destruction, also during unwinding.
-class CCriticalLock
-{
+class CCriticalLock {
 public:
-    explicit CCriticalLock(CCriticalSection* pSection);
-    virtual ~CCriticalLock();
-    CCriticalLock(const CCriticalLock&) = delete;
-    CCriticalLock& operator=(const CCriticalLock&) = delete;
+  explicit CCriticalLock(CCriticalSection* pSection);
+  virtual ~CCriticalLock();
+  CCriticalLock(const CCriticalLock&) = delete;
+  CCriticalLock& operator=(const CCriticalLock&) = delete;
 
 private:
-    CCriticalSection* m_pSection;   // never null
+  CCriticalSection* m_pSection;  // never null
 };

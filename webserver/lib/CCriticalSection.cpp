@@ -1,12 +1,6 @@
 // CCriticalSection.cpp: a platform critical section.
 #include "CCriticalSection.h"
 
-CCriticalSection::CCriticalSection()
-{
-    InitializeCriticalSection(this);
-}
+CCriticalSection::CCriticalSection() { InitializeCriticalSection(this); }
 
-CCriticalSection::~CCriticalSection()
-{
-    DeleteCriticalSection(this);
-}
+CCriticalSection::~CCriticalSection() { DeleteCriticalSection(this); }

@@ -6,11 +6,10 @@
 
 // Derives from the record so that it converts to what EnterCriticalSection
 // takes. Entered and left only through CCriticalLock.
-class CCriticalSection : public CRITICAL_SECTION
-{
+class CCriticalSection : public CRITICAL_SECTION {
 public:
-    CCriticalSection();
-    virtual ~CCriticalSection();
-    CCriticalSection(const CCriticalSection&) = delete;
-    CCriticalSection& operator=(const CCriticalSection&) = delete;
+  CCriticalSection();
+  virtual ~CCriticalSection();
+  CCriticalSection(const CCriticalSection&) = delete;
+  CCriticalSection& operator=(const CCriticalSection&) = delete;
 };

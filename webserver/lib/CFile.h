@@ -5,38 +5,36 @@
 
 #include <windows.h>
 
-class CFile : public CObject
-{
+class CFile : public CObject {
 public:
-    CFile();
-    ~CFile() override;
-    CFile(const CFile&) = delete;
-    CFile& operator=(const CFile&) = delete;
+  CFile();
+  ~CFile() override;
+  CFile(const CFile&) = delete;
+  CFile& operator=(const CFile&) = delete;
 
-    // CreateFileW with these arguments, no security, no template. Refused
-    // (false) while a file is already open, so a handle is never leaked.
-    bool Open(const wchar_t* pszName, DWORD dwAccess, DWORD dwShare,
-              DWORD dwCreation, DWORD dwFlags);
-    // Idempotent; the object is closed afterwards. Always true.
-    bool Close();
-    bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
+  // CreateFileW with these arguments, no security, no template. Refused
+  // (false) while a file is already open, so a handle is never leaked.
+  bool Open(const wchar_t* pszName, DWORD dwAccess, DWORD dwShare, DWORD dwCreation, DWORD dwFlags);
+  // Idempotent; the object is closed afterwards. Always true.
+  bool Close();
+  bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
 
-    // One ReadFile: bytes read, 0 at the end and on failure. pbFailed, when
-    // given, tells the two apart.
-    DWORD Read(void* pBuffer, DWORD nBytes, bool* pbFailed = nullptr);
-    // One WriteFile: bytes written, 0 on failure.
-    DWORD Write(const void* pBuffer, DWORD nBytes);
-    // Low 32 bits of the size; INVALID_FILE_SIZE when the query fails.
-    DWORD GetSize() const;
-    // The whole size; false when the query fails.
-    bool GetSize64(ULONGLONG* pnSize) const;
-    // Last-write time in 100 ns units since 1601 (UTC); 0 on failure.
-    ULONGLONG GetLastWriteTime() const;
+  // One ReadFile: bytes read, 0 at the end and on failure. pbFailed, when
+  // given, tells the two apart.
+  DWORD Read(void* pBuffer, DWORD nBytes, bool* pbFailed = nullptr);
+  // One WriteFile: bytes written, 0 on failure.
+  DWORD Write(const void* pBuffer, DWORD nBytes);
+  // Low 32 bits of the size; INVALID_FILE_SIZE when the query fails.
+  DWORD GetSize() const;
+  // The whole size; false when the query fails.
+  bool GetSize64(ULONGLONG* pnSize) const;
+  // Last-write time in 100 ns units since 1601 (UTC); 0 on failure.
+  ULONGLONG GetLastWriteTime() const;
 
-    // Whether the name can be opened for reading now, sharing read and
-    // write: false for a folder and for a file held without read sharing.
-    static bool Exists(const wchar_t* pszName);
+  // Whether the name can be opened for reading now, sharing read and
+  // write: false for a folder and for a file held without read sharing.
+  static bool Exists(const wchar_t* pszName);
 
 private:
-    HANDLE m_hFile;   // INVALID_HANDLE_VALUE when closed
+  HANDLE m_hFile;  // INVALID_HANDLE_VALUE when closed
 };

@@ -3,9 +3,8 @@
 
 // Every class of the library has a virtual destructor so that an object may
 // be deleted through a pointer to its base.
-class CObject
-{
+class CObject {
 public:
-    CObject() = default;
-    virtual ~CObject();
+  CObject() = default;
+  virtual ~CObject();
 };

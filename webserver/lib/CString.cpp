@@ -11,121 +11,98 @@ const int FORMAT_START_CHARS = 2048;
 // bound a broken format would double the block until memory runs out.
 const int FORMAT_MAX_CHARS = 64 * 1024 * 1024;
 
-wchar_t* CopyOf(const wchar_t* psz)
-{
-    size_t n = wcslen(psz);
-    wchar_t* p = new wchar_t[n + 1];
-    wmemcpy(p, psz, n + 1);
-    return p;
+wchar_t* CopyOf(const wchar_t* psz) {
+  size_t n = wcslen(psz);
+  wchar_t* p = new wchar_t[n + 1];
+  wmemcpy(p, psz, n + 1);
+  return p;
 }
 
-} // namespace
+}  // namespace
 
 CString::CString() : m_pBuffer(nullptr) {}
 
 CString::CString(const wchar_t* pszText) : m_pBuffer(CopyOf(pszText)) {}
 
-CString::CString(const char* pszText) : m_pBuffer(nullptr)
-{
-    size_t n = strlen(pszText);
-    m_pBuffer = new wchar_t[n + 1];
-    for (size_t i = 0; i < n; ++i)
-        m_pBuffer[i] = static_cast<unsigned char>(pszText[i]);
-    m_pBuffer[n] = L'\0';
+CString::CString(const char* pszText) : m_pBuffer(nullptr) {
+  size_t n = strlen(pszText);
+  m_pBuffer = new wchar_t[n + 1];
+  for (size_t i = 0; i < n; ++i) m_pBuffer[i] = static_cast<unsigned char>(pszText[i]);
+  m_pBuffer[n] = L'\0';
 }
 
 CString::CString(const CString& other) : CObject(), m_pBuffer(CopyOf(other.GetText())) {}
 
-CString& CString::operator=(const CString& other)
-{
-    if (this != &other)
-        Replace(CopyOf(other.GetText()));
-    return *this;
+CString& CString::operator=(const CString& other) {
+  if (this != &other) Replace(CopyOf(other.GetText()));
+  return *this;
 }
 
-CString::~CString()
-{
-    delete[] m_pBuffer;
+CString::~CString() { delete[] m_pBuffer; }
+
+void CString::Replace(wchar_t* pNew) {
+  delete[] m_pBuffer;
+  m_pBuffer = pNew;
 }
 
-void CString::Replace(wchar_t* pNew)
-{
-    delete[] m_pBuffer;
-    m_pBuffer = pNew;
+const wchar_t* CString::GetText() const { return m_pBuffer ? m_pBuffer : L""; }
+
+int CString::GetLength() const { return m_pBuffer ? static_cast<int>(wcslen(m_pBuffer)) : 0; }
+
+wchar_t* CString::Append(const CString& other) {
+  size_t nOwn = GetLength();
+  size_t nOther = other.GetLength();
+  wchar_t* p = new wchar_t[nOwn + nOther + 1];
+  wmemcpy(p, GetText(), nOwn);
+  wmemcpy(p + nOwn, other.GetText(), nOther + 1);
+  Replace(p);
+  return m_pBuffer;
 }
 
-const wchar_t* CString::GetText() const
-{
-    return m_pBuffer ? m_pBuffer : L"";
+wchar_t* CString::GetBuffer(int n) {
+  if (n < 0) n = 0;
+  wchar_t* p = new wchar_t[n + 2];
+  int nKeep = GetLength();
+  if (nKeep > n) nKeep = n;
+  wmemcpy(p, GetText(), nKeep);
+  wmemset(p + nKeep, L'\0', n + 2 - nKeep);
+  Replace(p);
+  return m_pBuffer;
 }
 
-int CString::GetLength() const
-{
-    return m_pBuffer ? static_cast<int>(wcslen(m_pBuffer)) : 0;
+int CString::Format(const wchar_t* pszFormat, ...) {
+  va_list args;
+  va_start(args, pszFormat);
+  int n = FormatV(pszFormat, args);
+  va_end(args);
+  return n;
 }
 
-wchar_t* CString::Append(const CString& other)
-{
-    size_t nOwn = GetLength();
-    size_t nOther = other.GetLength();
-    wchar_t* p = new wchar_t[nOwn + nOther + 1];
-    wmemcpy(p, GetText(), nOwn);
-    wmemcpy(p + nOwn, other.GetText(), nOther + 1);
-    Replace(p);
-    return m_pBuffer;
-}
-
-wchar_t* CString::GetBuffer(int n)
-{
-    if (n < 0)
-        n = 0;
-    wchar_t* p = new wchar_t[n + 2];
-    int nKeep = GetLength();
-    if (nKeep > n)
-        nKeep = n;
-    wmemcpy(p, GetText(), nKeep);
-    wmemset(p + nKeep, L'\0', n + 2 - nKeep);
-    Replace(p);
-    return m_pBuffer;
-}
-
-int CString::Format(const wchar_t* pszFormat, ...)
-{
-    va_list args;
-    va_start(args, pszFormat);
-    int n = FormatV(pszFormat, args);
-    va_end(args);
-    return n;
-}
-
-int CString::FormatV(const wchar_t* pszFormat, va_list args)
-{
-    for (int nCapacity = FORMAT_START_CHARS; nCapacity <= FORMAT_MAX_CHARS; nCapacity *= 2) {
-        wchar_t* p = new wchar_t[nCapacity];
-        va_list copy;
-        va_copy(copy, args);
-        // One position is kept for the terminator: msvcrt does not write
-        // one when the text fills the count exactly.
-        int n = _vsnwprintf(p, nCapacity - 1, pszFormat, copy);
-        va_end(copy);
-        if (n >= 0) {
-            p[n] = L'\0';
-            Replace(p);
-            return n;
-        }
-        delete[] p;
+int CString::FormatV(const wchar_t* pszFormat, va_list args) {
+  for (int nCapacity = FORMAT_START_CHARS; nCapacity <= FORMAT_MAX_CHARS; nCapacity *= 2) {
+    wchar_t* p = new wchar_t[nCapacity];
+    va_list copy;
+    va_copy(copy, args);
+    // One position is kept for the terminator: msvcrt does not write
+    // one when the text fills the count exactly.
+    int n = _vsnwprintf(p, nCapacity - 1, pszFormat, copy);
+    va_end(copy);
+    if (n >= 0) {
+      p[n] = L'\0';
+      Replace(p);
+      return n;
     }
-    Replace(nullptr);
-    return -1;
+    delete[] p;
+  }
+  Replace(nullptr);
+  return -1;
 }
 
-char* CString::ToNarrow() const
-{
-    int n = GetLength();
-    const wchar_t* psz = GetText();
-    char* p = new char[n + 1];
-    for (int i = 0; i < n; ++i)
-        p[i] = psz[i] <= 0xFF ? static_cast<char>(psz[i]) : '?';
-    p[n] = '\0';
-    return p;
+char* CString::ToNarrow() const {
+  int n = GetLength();
+  const wchar_t* psz = GetText();
+  char* p = new char[n + 1];
+  for (int i = 0; i < n; ++i) p[i] = psz[i] <= 0xFF ? static_cast<char>(psz[i]) : '?';
+  p[n] = '\0';
+  return p;
 }

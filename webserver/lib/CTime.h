@@ -4,9 +4,8 @@
 #include <windows.h>
 
 // The fields are left unset by the constructor; the caller fills them.
-class CTime : public SYSTEMTIME
-{
+class CTime : public SYSTEMTIME {
 public:
-    CTime();
-    virtual ~CTime();
+  CTime();
+  virtual ~CTime();
 };

@@ -16,8 +16,17 @@ namespace {
 using Log = std::vector<std::string>;
 
 enum : DISPID {
-  kConfigFile = 1, kLocalRemote, kURL, kRefresh, kSelectedNodes, kSelectedLabel, kSelectedData,
-  kPopupMenuText, kShowError, kInsertNode, kRemoveAll,
+  kConfigFile = 1,
+  kLocalRemote,
+  kURL,
+  kRefresh,
+  kSelectedNodes,
+  kSelectedLabel,
+  kSelectedData,
+  kPopupMenuText,
+  kShowError,
+  kInsertNode,
+  kRemoveAll,
 };
 
 HMODULE g_module = nullptr;
@@ -168,9 +177,18 @@ TEST_F(ControlTest, NamesResolveToTheirDispatchIdsAndParameterPositions) {
   const struct {
     const wchar_t* name;
     DISPID id;
-  } members[] = {{L"AboutBox", DISPID_ABOUTBOX}, {L"ConfigFile", 1}, {L"LocalRemote", 2}, {L"URL", 3},
-                 {L"Refresh", 4}, {L"SelectedNodes", 5}, {L"SelectedLabel", 6}, {L"SelectedData", 7},
-                 {L"PopupMenuText", 8}, {L"ShowError", 9}, {L"InsertNode", 10}, {L"RemoveAll", 11}};
+  } members[] = {{L"AboutBox", DISPID_ABOUTBOX},
+                 {L"ConfigFile", 1},
+                 {L"LocalRemote", 2},
+                 {L"URL", 3},
+                 {L"Refresh", 4},
+                 {L"SelectedNodes", 5},
+                 {L"SelectedLabel", 6},
+                 {L"SelectedData", 7},
+                 {L"PopupMenuText", 8},
+                 {L"ShowError", 9},
+                 {L"InsertNode", 10},
+                 {L"RemoveAll", 11}};
   for (const auto& m : members) {
     DISPID id = 0;
     LPOLESTR n = const_cast<LPOLESTR>(m.name);
@@ -213,7 +231,8 @@ TEST_F(ControlTest, ActivationCreatesTheTreeWindowInsideTheFrame) {
 TEST_F(ControlTest, AResizeFitsTheTreeWindowOnePixelShortOfTheFrame) {
   Activate();
   IOleInPlaceObject* ipo = nullptr;
-  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&ipo)), S_OK);
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&ipo)),
+            S_OK);
   RECT pos = {20, 30, 420, 280};  // 400 by 250
   EXPECT_EQ(ipo->SetObjectRects(&pos, &pos), S_OK);
   ipo->Release();
@@ -274,7 +293,8 @@ TEST_F(ControlTest, WritingLabelOrDataLeavesTheSelectionAlone) {
   ASSERT_EQ(c.PutString(kSelectedData, "y"), S_OK);
   EXPECT_TRUE(c.Take().empty());
   EXPECT_EQ(c.GetString(kSelectedNodes), "A\\B");
-  HTREEITEM sel = reinterpret_cast<HTREEITEM>(SendMessageW(c.TreeWindow(), TVM_GETNEXTITEM, TVGN_CARET, 0));
+  HTREEITEM sel =
+      reinterpret_cast<HTREEITEM>(SendMessageW(c.TreeWindow(), TVM_GETNEXTITEM, TVGN_CARET, 0));
   EXPECT_NE(sel, nullptr);
 }
 
@@ -361,7 +381,8 @@ public:
     if (it == values.end()) return E_INVALIDARG;
     VARTYPE wanted = V_VT(v);
     VariantInit(v);
-    return wanted == VT_EMPTY ? VariantCopy(v, &it->second) : VariantChangeType(v, &it->second, 0, wanted);
+    return wanted == VT_EMPTY ? VariantCopy(v, &it->second)
+                              : VariantChangeType(v, &it->second, 0, wanted);
   }
   STDMETHODIMP Write(LPCOLESTR name, VARIANT* v) override {
     VARIANT& slot = values[name];
@@ -428,7 +449,8 @@ TEST_F(ControlTest, SavingAndReloadingRestoresThePropertiesAndTheFirstLoadUsesTh
   IStream* stm = nullptr;
   ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stm), S_OK);
   IPersistStreamInit* ps = nullptr;
-  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)), S_OK);
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)),
+            S_OK);
   ASSERT_EQ(ps->Save(stm, TRUE), S_OK);
   EXPECT_EQ(ps->IsDirty(), S_FALSE);
   ULARGE_INTEGER max = {};
@@ -450,7 +472,8 @@ TEST_F(ControlTest, SavingAndReloadingRestoresThePropertiesAndTheFirstLoadUsesTh
 
   TestContainer again;
   ASSERT_EQ(again.Create(QORTREEVIEW_PROGID), S_OK);
-  ASSERT_EQ(again.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)), S_OK);
+  ASSERT_EQ(again.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)),
+            S_OK);
   EXPECT_EQ(ps->Load(stm), S_OK);
   ps->Release();
   stm->Release();
@@ -474,7 +497,8 @@ TEST_F(ControlTest, SavingAndReloadingRestoresThePropertiesAndTheFirstLoadUsesTh
   stm = StreamOf(old, sizeof(old));
   TestContainer older;
   ASSERT_EQ(older.Create(QORTREEVIEW_PROGID), S_OK);
-  ASSERT_EQ(older.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)), S_OK);
+  ASSERT_EQ(older.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)),
+            S_OK);
   EXPECT_EQ(ps->Load(stm), S_OK);
   ps->Release();
   stm->Release();
@@ -492,7 +516,8 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStill
 
   MemoryBag saved;
   IPersistPropertyBag* bag = nullptr;
-  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)), S_OK);
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)),
+            S_OK);
   ASSERT_EQ(bag->Save(&saved, TRUE, TRUE), S_OK);
   bag->Release();
   ASSERT_EQ(saved.values.size(), 9u);
@@ -505,7 +530,9 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStill
   IStorage* stg = nullptr;
   ILockBytes* bytes = nullptr;
   ASSERT_EQ(CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes), S_OK);
-  ASSERT_EQ(StgCreateDocfileOnILockBytes(bytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stg), S_OK);
+  ASSERT_EQ(StgCreateDocfileOnILockBytes(bytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                                         0, &stg),
+            S_OK);
   IPersistStorage* ps = nullptr;
   ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&ps)), S_OK);
   ASSERT_EQ(ps->Save(stg, TRUE), S_OK);
@@ -516,7 +543,9 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStill
   {
     TestContainer fromBag;
     ASSERT_EQ(fromBag.Create(QORTREEVIEW_PROGID), S_OK);
-    ASSERT_EQ(fromBag.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)), S_OK);
+    ASSERT_EQ(
+        fromBag.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)),
+        S_OK);
     EXPECT_EQ(bag->Load(&saved, nullptr), S_OK);
     bag->Release();
     EXPECT_EQ(Extent(fromBag.Unknown()).cx, 4321);
@@ -525,7 +554,9 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStill
   {
     TestContainer fromStorage;
     ASSERT_EQ(fromStorage.Create(QORTREEVIEW_PROGID), S_OK);
-    ASSERT_EQ(fromStorage.Unknown()->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&ps)), S_OK);
+    ASSERT_EQ(
+        fromStorage.Unknown()->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&ps)),
+        S_OK);
     EXPECT_EQ(ps->Load(stg), S_OK);
     ps->Release();
     EXPECT_EQ(Extent(fromStorage.Unknown()).cx, 4321);
@@ -548,7 +579,9 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStill
   page.PutText(L"LocalRemote", L"1");
   page.PutText(L"ShowError", L"wrong");
   page.PutText(L"PopupMenuText1", L"Apagar");
-  ASSERT_EQ(fromPage.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)), S_OK);
+  ASSERT_EQ(
+      fromPage.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)),
+      S_OK);
   EXPECT_EQ(bag->Load(&page, nullptr), S_OK);
   MemoryBag empty;
   EXPECT_EQ(bag->Load(&empty, nullptr), S_OK);
@@ -590,7 +623,8 @@ TEST_F(ControlTest, TheVerbListOffersThePrimaryVerbAndPropertiesForTheContainers
 
 TEST_F(ControlTest, TheControlNamesItsPageItsEventsAndItsStatus) {
   ISpecifyPropertyPages* spp = nullptr;
-  ASSERT_EQ(c.Unknown()->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void**>(&spp)), S_OK);
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_ISpecifyPropertyPages, reinterpret_cast<void**>(&spp)),
+            S_OK);
   CAUUID pages = {};
   ASSERT_EQ(spp->GetPages(&pages), S_OK);
   spp->Release();
@@ -599,7 +633,8 @@ TEST_F(ControlTest, TheControlNamesItsPageItsEventsAndItsStatus) {
   CoTaskMemFree(pages.pElems);
 
   IProvideClassInfo2* pci = nullptr;
-  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&pci)), S_OK);
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&pci)),
+            S_OK);
   GUID events = {};
   EXPECT_EQ(pci->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
   EXPECT_TRUE(IsEqualGUID(events, DIID__DQorTreeViewEvents));
@@ -615,7 +650,8 @@ TEST_F(ControlTest, TheControlNamesItsPageItsEventsAndItsStatus) {
 
   // It does not claim to be safe for scripting or initialisation.
   IUnknown* safety = nullptr;
-  EXPECT_EQ(c.Unknown()->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety)), E_NOINTERFACE);
+  EXPECT_EQ(c.Unknown()->QueryInterface(IID_IObjectSafety, reinterpret_cast<void**>(&safety)),
+            E_NOINTERFACE);
   EXPECT_EQ(safety, nullptr);
 
   IOleObject* ole = nullptr;
@@ -632,7 +668,9 @@ TEST_F(ControlTest, TheControlNamesItsPageItsEventsAndItsStatus) {
 
 TEST_F(ControlTest, ItsConnectionPointsAreListedAndEachFindsItself) {
   IConnectionPointContainer* cpc = nullptr;
-  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc)), S_OK);
+  ASSERT_EQ(
+      c.Unknown()->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc)),
+      S_OK);
   IEnumConnectionPoints* e = nullptr;
   ASSERT_EQ(cpc->EnumConnectionPoints(&e), S_OK);
   IConnectionPoint* got[3] = {};
@@ -681,8 +719,8 @@ TEST_F(ControlTest, ItsConnectionPointsAreListedAndEachFindsItself) {
 
 TEST_F(ControlTest, ThePropertyPageIsGeneralAndHoldsOnlyThePlaceholder) {
   IPropertyPage* page = nullptr;
-  ASSERT_EQ(CoCreateInstance(CLSID_QorTreeViewPropPage, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
-                             reinterpret_cast<void**>(&page)),
+  ASSERT_EQ(CoCreateInstance(CLSID_QorTreeViewPropPage, nullptr, CLSCTX_INPROC_SERVER,
+                             IID_IPropertyPage, reinterpret_cast<void**>(&page)),
             S_OK);
   PROPPAGEINFO info = {};
   info.cb = sizeof(info);
@@ -700,7 +738,8 @@ TEST_F(ControlTest, ThePropertyPageIsGeneralAndHoldsOnlyThePlaceholder) {
   ASSERT_NE(text, nullptr);
   char buf[200] = {};
   GetWindowTextA(text, buf, sizeof(buf));
-  EXPECT_STREQ(buf, "TODO: Place controls to manipulate properties of QorTreeView Control on this dialog.");
+  EXPECT_STREQ(
+      buf, "TODO: Place controls to manipulate properties of QorTreeView Control on this dialog.");
   EXPECT_EQ(GetWindow(text, GW_HWNDNEXT), nullptr);
   EXPECT_EQ(page->Deactivate(), S_OK);
   EXPECT_EQ(page->SetObjects(0, nullptr), S_OK);
@@ -777,10 +816,12 @@ TEST_F(ControlTest, TheModuleStaysLoadedWhileObjectsLive) {
 
   // A factory held, or a lock on it, keeps the module too.
   typedef HRESULT(STDAPICALLTYPE * GetClassObjectFn)(REFCLSID, REFIID, void**);
-  auto getClassObject =
-      reinterpret_cast<GetClassObjectFn>(reinterpret_cast<void*>(GetProcAddress(g_module, "DllGetClassObject")));
+  auto getClassObject = reinterpret_cast<GetClassObjectFn>(
+      reinterpret_cast<void*>(GetProcAddress(g_module, "DllGetClassObject")));
   IClassFactory* factory = nullptr;
-  ASSERT_EQ(getClassObject(CLSID_QorTreeView, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+  ASSERT_EQ(
+      getClassObject(CLSID_QorTreeView, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+      S_OK);
   EXPECT_EQ(canUnload(), S_FALSE);
   EXPECT_EQ(factory->LockServer(TRUE), S_OK);
   factory->Release();
@@ -789,8 +830,11 @@ TEST_F(ControlTest, TheModuleStaysLoadedWhileObjectsLive) {
   EXPECT_EQ(canUnload(), S_OK);
   IUnknown* outer = static_cast<IOleClientSite*>(&c);  // any outer object: aggregation is refused
   IUnknown* inner = nullptr;
-  ASSERT_EQ(getClassObject(CLSID_QorTreeView, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
-  EXPECT_EQ(factory->CreateInstance(outer, IID_IUnknown, reinterpret_cast<void**>(&inner)), CLASS_E_NOAGGREGATION);
+  ASSERT_EQ(
+      getClassObject(CLSID_QorTreeView, IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+      S_OK);
+  EXPECT_EQ(factory->CreateInstance(outer, IID_IUnknown, reinterpret_cast<void**>(&inner)),
+            CLASS_E_NOAGGREGATION);
   factory->Release();
   const CLSID other = {0x12345678, 0, 0, {0, 0, 0, 0, 0, 0, 0, 1}};
   void* none = nullptr;

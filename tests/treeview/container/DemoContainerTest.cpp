@@ -43,7 +43,8 @@ public:
     std::wstring cmd = L"\"" + ProgramFolder() + L"QorTreeViewDemo.exe\" " + args;
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
-    started = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != FALSE;
+    started = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                             &pi) != FALSE;
   }
   ~DemoProcess() {
     if (!started) return;
@@ -85,7 +86,8 @@ protected:
     CreateDirectoryW(folder.c_str(), nullptr);
     // Two records name only their leaves: their parents are made for them.
     const char text[] = "A|x|a\r\nA\\B\\C||c\r\nA\\D\r\nE||e\r\nE\\F|y|f\r\n";
-    HANDLE f = CreateFileW((folder + L"\\tree.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE f = CreateFileW((folder + L"\\tree.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(f, INVALID_HANDLE_VALUE);
     DWORD written = 0;
     WriteFile(f, text, sizeof(text) - 1, &written, nullptr);
@@ -109,7 +111,8 @@ protected:
   static void Press(HWND main, const wchar_t* caption) {
     HWND b = FindWindowExW(main, nullptr, L"Button", caption);
     ASSERT_NE(b, nullptr) << "no button";
-    SendMessageW(main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(b), BN_CLICKED), reinterpret_cast<LPARAM>(b));
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(b), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(b));
   }
   static std::wstring LogText(HWND main) {
     HWND list = FindWindowExW(main, nullptr, L"ListBox", nullptr);
@@ -117,7 +120,8 @@ protected:
     LRESULT n = list ? SendMessageW(list, LB_GETCOUNT, 0, 0) : 0;
     for (LRESULT i = 0; i < n; ++i) {
       wchar_t line[1024] = {};
-      if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 1024) SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+      if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 1024)
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
       all += line;
       all += L"\n";
     }
@@ -147,13 +151,16 @@ TEST_F(DemoContainer, ListsTheSelectionAndDrivesTheControlFromItsButtons) {
   ASSERT_NE(main, nullptr) << "no demo window";
   HWND tree = Tree(main);
   ASSERT_NE(tree, nullptr);
-  LPARAM second = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  LPARAM second = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT,
+                               SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
   ASSERT_NE(second, 0);
   SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, second);
   std::wstring log = LogText(main);
-  EXPECT_NE(log.find(L"Changed SelectedNodes = \"E\""), std::wstring::npos) << std::string(log.begin(), log.end());
-  EXPECT_NE(log.find(L"Event SelChanged: SelectedLabel=\"E\" SelectedNodes=\"E\" SelectedData=\"e\""),
-            std::wstring::npos);
+  EXPECT_NE(log.find(L"Changed SelectedNodes = \"E\""), std::wstring::npos)
+      << std::string(log.begin(), log.end());
+  EXPECT_NE(
+      log.find(L"Event SelChanged: SelectedLabel=\"E\" SelectedNodes=\"E\" SelectedData=\"e\""),
+      std::wstring::npos);
 
   // The node field is one record: path|icon|data, a missing parent made too.
   HWND node = nullptr;
@@ -163,7 +170,8 @@ TEST_F(DemoContainer, ListsTheSelectionAndDrivesTheControlFromItsButtons) {
   SendMessageW(node, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"E\\G\\H|y|h"));
   Press(main, L"InsertNode");
   EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 8);
-  EXPECT_NE(LogText(main).find(L"InsertNode(\"E\\G\\H\", \"y\", \"h\") = True"), std::wstring::npos);
+  EXPECT_NE(LogText(main).find(L"InsertNode(\"E\\G\\H\", \"y\", \"h\") = True"),
+            std::wstring::npos);
   Press(main, L"RemoveAll");
   EXPECT_EQ(SendMessageW(tree, TVM_GETCOUNT, 0, 0), 0);
   Press(main, L"Refresh");

@@ -20,7 +20,8 @@ LRESULT CALLBACK WatchMenus(int code, WPARAM w, LPARAM l) {
   }
   // The release of the button ends the widget's own tracking of the press,
   // which follows the menu.
-  if (code == HC_ACTION && m->message == WM_EXITMENULOOP) PostMessageW(m->hwnd, WM_RBUTTONUP, 0, MAKELPARAM(20, 5));
+  if (code == HC_ACTION && m->message == WM_EXITMENULOOP)
+    PostMessageW(m->hwnd, WM_RBUTTONUP, 0, MAKELPARAM(20, 5));
   return CallNextHookEx(nullptr, code, w, l);
 }
 
@@ -58,7 +59,7 @@ TEST_F(Events, AKeyboardMoveReportsLabelPathAndDataInOrderThenFiresOnce) {
   EXPECT_EQ(c.Take(), (Lines{"changed:6", "changed:5", "changed:7", "event:3"}));
   EXPECT_EQ(c.GetString(kSelectedLabel), "B");
   EXPECT_EQ(c.GetString(kSelectedNodes), "B");
-  EXPECT_EQ(c.GetString(kSelectedData), "c");  // B was created by the record of B\C
+  EXPECT_EQ(c.GetString(kSelectedData), "c");             // B was created by the record of B\C
   SendMessageW(c.TreeWindow(), WM_KEYDOWN, VK_RIGHT, 0);  // expands B
   SendMessageW(c.TreeWindow(), WM_KEYDOWN, VK_DOWN, 0);
   EXPECT_EQ(c.Take(), (Lines{"changed:6", "changed:5", "changed:7", "event:3"}));

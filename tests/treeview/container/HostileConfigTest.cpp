@@ -68,7 +68,8 @@ public:
     std::string s(n, '\0');
     for (char& ch : s) ch = static_cast<char>(m_rng() & 0xFF);
     // A line starting with the known prefix could join a known subtree.
-    for (size_t p = s.find(kRootPrefix); p != std::string::npos; p = s.find(kRootPrefix, p + 1)) s[p] = '#';
+    for (size_t p = s.find(kRootPrefix); p != std::string::npos; p = s.find(kRootPrefix, p + 1))
+      s[p] = '#';
     return s;
   }
 

@@ -7,7 +7,8 @@
 using namespace treetest;
 
 namespace {
-const COLORREF kGrey = RGB(128, 128, 128), kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
+const COLORREF kGrey = RGB(128, 128, 128), kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0),
+               kBlue = RGB(0, 0, 255);
 const char kExample[] = "Plant|plant|P1\r\nPlant\\Line 1|line|L1\r\nPlant\\Line 1\\Pump 3\r\n";
 
 class LocalLoad : public TreeFixture {
@@ -53,8 +54,9 @@ TEST_F(LocalLoad, TheRecordThatCreatesANodeDecidesItsIconAndData) {
 TEST_F(LocalLoad, QuotesProtectBarsAndDoubledQuotesAndFieldsAfterTheThirdAreIgnored) {
   Configure(folder, "tree.txt", 0);
   Activate();
-  EXPECT_EQ(Load("A||\"P1|P2\"\nB||\"say \"\"hi\"\"\"\nC||c|extra|more\nPlant |\n\"Q\" ||q\n"),
-            (Lines{"A [0] {P1|P2}", "B [0] {say \"hi\"}", "C [0] {c}", "Plant  [0] {}", "Q [0] {q}"}));
+  EXPECT_EQ(
+      Load("A||\"P1|P2\"\nB||\"say \"\"hi\"\"\"\nC||c|extra|more\nPlant |\n\"Q\" ||q\n"),
+      (Lines{"A [0] {P1|P2}", "B [0] {say \"hi\"}", "C [0] {c}", "Plant  [0] {}", "Q [0] {q}"}));
 }
 
 TEST_F(LocalLoad, InvalidLinesAreReportedWhileShowErrorIsSetAndSkipped) {

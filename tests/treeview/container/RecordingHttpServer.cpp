@@ -20,7 +20,8 @@ bool RecordingHttpServer::Start() {
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   int len = sizeof(addr);
-  if (bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 || listen(m_listen, 16) != 0 ||
+  if (bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 ||
+      listen(m_listen, 16) != 0 ||
       getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
     return false;
   m_port = ntohs(addr.sin_port);
@@ -44,8 +45,8 @@ void RecordingHttpServer::Serve(const std::string& path, const std::string& body
   m_files[path] = Entry{body, false, Hostile::kCutShort, 0};
 }
 
-void RecordingHttpServer::ServeHostile(const std::string& path, Hostile mode, const std::string& body,
-                                       size_t announced) {
+void RecordingHttpServer::ServeHostile(const std::string& path, Hostile mode,
+                                       const std::string& body, size_t announced) {
   std::lock_guard<std::mutex> g(m_lock);
   m_files[path] = Entry{body, true, mode, announced};
 }
@@ -81,7 +82,8 @@ std::vector<std::string> RecordingHttpServer::Take() {
   return out;
 }
 
-size_t RecordingHttpServer::Count(const std::vector<std::string>& requests, const std::string& path) const {
+size_t RecordingHttpServer::Count(const std::vector<std::string>& requests,
+                                  const std::string& path) const {
   return static_cast<size_t>(std::count(requests.begin(), requests.end(), "GET " + path));
 }
 
@@ -111,8 +113,9 @@ bool RecordingHttpServer::Answer(SOCKET s, std::string& pending, bool& handedOff
     }
     if (hostile.hostile) {
       std::string start = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n";
-      start += hostile.mode == Hostile::kEndless ? "Connection: close\r\n\r\n"
-                                                : "Content-Length: " + std::to_string(hostile.announced) + "\r\n\r\n";
+      start += hostile.mode == Hostile::kEndless
+                   ? "Connection: close\r\n\r\n"
+                   : "Content-Length: " + std::to_string(hostile.announced) + "\r\n\r\n";
       start += body;
       if (hostile.mode == Hostile::kCutShort) {
         SendAll(s, start);
@@ -122,8 +125,9 @@ bool RecordingHttpServer::Answer(SOCKET s, std::string& pending, bool& handedOff
       m_players.emplace_back([this, s, start] { PlayEndless(s, start); });
       return false;
     }
-    std::string answer = "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) +
-                         "\r\nCache-Control: max-age=3600\r\nContent-Type: application/octet-stream\r\n\r\n";
+    std::string answer =
+        "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) +
+        "\r\nCache-Control: max-age=3600\r\nContent-Type: application/octet-stream\r\n\r\n";
     if (method != "HEAD") answer += body;
     if (!SendAll(s, answer)) return false;
   }

@@ -33,7 +33,8 @@ public:
     kCutShort,  // announces `announced` bytes, sends the body, then closes
     kEndless,   // sends bytes without end, until the client goes
   };
-  void ServeHostile(const std::string& path, Hostile mode, const std::string& body, size_t announced = 0);
+  void ServeHostile(const std::string& path, Hostile mode, const std::string& body,
+                    size_t announced = 0);
   // The request lines received since the last Take ("GET /cfg/tree.txt").
   std::vector<std::string> Take();
   // How many of those named the path.
@@ -59,7 +60,7 @@ private:
   volatile bool m_stop;
   std::thread m_thread;
   std::vector<std::thread> m_players;  // started by m_thread, joined by Stop after it
-  std::mutex m_lock;  // guards the two members below
+  std::mutex m_lock;                   // guards the two members below
   std::map<std::string, Entry> m_files;
   std::vector<std::string> m_requests;
 };

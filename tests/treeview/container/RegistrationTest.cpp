@@ -9,7 +9,8 @@ namespace {
 std::wstring Module() { return L"\"" + ProgramFolder() + L"QorTreeView.ocx\""; }
 
 DWORD Regsvr32(const std::wstring& options) {
-  return RunProcess(L"\"" + SystemProgram(L"regsvr32.exe") + L"\" /s " + options + L" " + Module()).exitCode;
+  return RunProcess(L"\"" + SystemProgram(L"regsvr32.exe") + L"\" /s " + options + L" " + Module())
+      .exitCode;
 }
 
 // reg query of a key (and a value, or the default one with L"/ve"); the output
@@ -42,25 +43,35 @@ const wchar_t kSysKind[] = L"win32";
 // Checks the entries of one registration under a classes root.
 void ExpectRegistered(const std::wstring& root) {
   const std::wstring cls = root + L"\\CLSID\\" + kClsid;
-  EXPECT_NE(Query(root + L"\\QORTREEVIEW.QorTreeViewCtrl.1\\CLSID", L"/ve").find(Narrow(kClsid)), std::string::npos);
+  EXPECT_NE(Query(root + L"\\QORTREEVIEW.QorTreeViewCtrl.1\\CLSID", L"/ve").find(Narrow(kClsid)),
+            std::string::npos);
   EXPECT_NE(Query(cls, L"/ve").find("QorTreeView Control"), std::string::npos);
   EXPECT_NE(Query(cls + L"\\InprocServer32", L"/ve").find("QorTreeView.ocx"), std::string::npos);
-  EXPECT_NE(Query(cls + L"\\InprocServer32", L"/v ThreadingModel").find("Apartment"), std::string::npos);
+  EXPECT_NE(Query(cls + L"\\InprocServer32", L"/v ThreadingModel").find("Apartment"),
+            std::string::npos);
   EXPECT_NE(Query(cls + L"\\MiscStatus\\1", L"/ve").find("131473"), std::string::npos);
-  EXPECT_NE(Query(cls + L"\\ToolboxBitmap32", L"/ve").find("QorTreeView.ocx, 1"), std::string::npos);
+  EXPECT_NE(Query(cls + L"\\ToolboxBitmap32", L"/ve").find("QorTreeView.ocx, 1"),
+            std::string::npos);
   EXPECT_NE(Query(cls + L"\\TypeLib", L"/ve").find(Narrow(kLibid)), std::string::npos);
   EXPECT_NE(Query(cls + L"\\Version", L"/ve").find("1.0"), std::string::npos);
-  EXPECT_NE(Query(cls + L"\\ProgID", L"/ve").find("QORTREEVIEW.QorTreeViewCtrl.1"), std::string::npos);
+  EXPECT_NE(Query(cls + L"\\ProgID", L"/ve").find("QORTREEVIEW.QorTreeViewCtrl.1"),
+            std::string::npos);
   EXPECT_NE(Query(cls + L"\\Control"), "<missing>");
   // The version-independent ProgID, as scripts and VB name the control.
-  EXPECT_NE(Query(cls + L"\\VersionIndependentProgID", L"/ve").find("QORTREEVIEW.QorTreeViewCtrl"), std::string::npos);
-  EXPECT_NE(Query(root + L"\\QORTREEVIEW.QorTreeViewCtrl\\CLSID", L"/ve").find(Narrow(kClsid)), std::string::npos);
-  EXPECT_NE(Query(root + L"\\QORTREEVIEW.QorTreeViewCtrl\\CurVer", L"/ve").find("QORTREEVIEW.QorTreeViewCtrl.1"),
+  EXPECT_NE(Query(cls + L"\\VersionIndependentProgID", L"/ve").find("QORTREEVIEW.QorTreeViewCtrl"),
             std::string::npos);
-  EXPECT_NE(Query(root + L"\\CLSID\\" + kPage, L"/ve").find("QorTreeView Property Page"), std::string::npos);
-  EXPECT_NE(Query(root + L"\\TypeLib\\" + kLibid + L"\\1.0\\0\\" + kSysKind, L"/ve").find("QorTreeView.ocx"),
+  EXPECT_NE(Query(root + L"\\QORTREEVIEW.QorTreeViewCtrl\\CLSID", L"/ve").find(Narrow(kClsid)),
             std::string::npos);
-  EXPECT_NE(Query(root + L"\\Interface\\" + kIface + L"\\TypeLib", L"/ve").find(Narrow(kLibid)), std::string::npos);
+  EXPECT_NE(Query(root + L"\\QORTREEVIEW.QorTreeViewCtrl\\CurVer", L"/ve")
+                .find("QORTREEVIEW.QorTreeViewCtrl.1"),
+            std::string::npos);
+  EXPECT_NE(Query(root + L"\\CLSID\\" + kPage, L"/ve").find("QorTreeView Property Page"),
+            std::string::npos);
+  EXPECT_NE(Query(root + L"\\TypeLib\\" + kLibid + L"\\1.0\\0\\" + kSysKind, L"/ve")
+                .find("QorTreeView.ocx"),
+            std::string::npos);
+  EXPECT_NE(Query(root + L"\\Interface\\" + kIface + L"\\TypeLib", L"/ve").find(Narrow(kLibid)),
+            std::string::npos);
 }
 
 void ExpectUnregistered(const std::wstring& root) {
@@ -107,9 +118,12 @@ TEST(Registration, UnregisteringLeavesTheVersionIndependentProgIdOfANewerVersion
   ASSERT_EQ(Regsvr32(L"/n /i:user"), 0u);
   // A later version registered since then has taken the name over.
   ASSERT_EQ(RunProcess(L"\"" + SystemProgram(L"reg.exe") + L"\" add \"" + current +
-                       L"\\CurVer\" /ve /d QORTREEVIEW.QorTreeViewCtrl.2 /f").exitCode, 0u);
+                       L"\\CurVer\" /ve /d QORTREEVIEW.QorTreeViewCtrl.2 /f")
+                .exitCode,
+            0u);
   ASSERT_EQ(Regsvr32(L"/u /n /i:user"), 0u);
-  EXPECT_NE(Query(current + L"\\CurVer", L"/ve").find("QORTREEVIEW.QorTreeViewCtrl.2"), std::string::npos);
+  EXPECT_NE(Query(current + L"\\CurVer", L"/ve").find("QORTREEVIEW.QorTreeViewCtrl.2"),
+            std::string::npos);
   EXPECT_EQ(Query(L"HKCU\\Software\\Classes\\QORTREEVIEW.QorTreeViewCtrl.1"), "<missing>");
   RunProcess(L"\"" + SystemProgram(L"reg.exe") + L"\" delete \"" + current + L"\" /f");
 }

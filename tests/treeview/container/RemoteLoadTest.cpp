@@ -8,7 +8,8 @@
 using namespace treetest;
 
 namespace {
-const COLORREF kGrey = RGB(128, 128, 128), kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
+const COLORREF kGrey = RGB(128, 128, 128), kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0),
+               kBlue = RGB(0, 0, 255);
 const char kExample[] = "Plant|plant|P1\r\nPlant\\Line 1|line|L1\r\nPlant\\Line 1\\Pump 3\r\n";
 const Lines kExampleTree = {"Plant [1] {P1} +", "  Line 1 [2] {L1}", "    Pump 3 [0] {}"};
 
@@ -45,8 +46,8 @@ TEST_F(RemoteLoad, EveryFileIsFetchedWithTwoRequestsAndNoCopyRemains) {
   Activate();
   EXPECT_EQ(Dump(), kExampleTree);
   EXPECT_EQ(server.Take(), (Lines{"GET /cfg/tree.txt", "GET /cfg/tree.txt", "GET /cfg/Default.ico",
-                                  "GET /cfg/Default.ico", "GET /cfg/plant.ico", "GET /cfg/plant.ico",
-                                  "GET /cfg/line.ico", "GET /cfg/line.ico"}));
+                                  "GET /cfg/Default.ico", "GET /cfg/plant.ico",
+                                  "GET /cfg/plant.ico", "GET /cfg/line.ico", "GET /cfg/line.ico"}));
   EXPECT_EQ(Colour(1), kRed);
   EXPECT_EQ(Colour(2), kGreen);
   EXPECT_EQ(c.GetString(kURL), server.BaseUrl() + "\\cfg");
@@ -61,7 +62,8 @@ TEST_F(RemoteLoad, AFileAnsweredWith404IsAskedForThreeTimesLoadsNothingAndIsRepo
   PutBool(kShowError, true);
   MessageBoxCloser boxes;
   Refresh();
-  EXPECT_EQ(boxes.Texts(), (Lines{"Fail to load configuration: " + server.BaseUrl() + "/tree.txt"}));
+  EXPECT_EQ(boxes.Texts(),
+            (Lines{"Fail to load configuration: " + server.BaseUrl() + "/tree.txt"}));
   EXPECT_EQ(server.Take(), (Lines{"GET /tree.txt", "GET /tree.txt", "GET /tree.txt"}));
   EXPECT_EQ(Dump(), (Lines{"Kept [0] {}"}));
   EXPECT_TRUE(LeftOver().empty());
@@ -107,7 +109,7 @@ TEST_F(RemoteLoad, AMissingIconShowsNoImageAndIsAskedForOncePerLoadOrInsertion) 
   Activate();
   EXPECT_EQ(Dump(), (Lines{"A [-2] {}", "B [-2] {}", "C [-2] {}", "D [-2] {}"}));
   Lines asked = server.Take();
-  EXPECT_EQ(server.Count(asked, "/gone.ico"), 3u);    // 404: three requests, for the first node only
+  EXPECT_EQ(server.Count(asked, "/gone.ico"), 3u);  // 404: three requests, for the first node only
   EXPECT_EQ(server.Count(asked, "/broken.ico"), 2u);  // fetched, did not load: two, once
   EXPECT_EQ(ImageCount(), 1);
   // The next load, and each insertion, try again once.
@@ -177,7 +179,8 @@ TEST_F(RemoteLoad, WithNoTemporaryFolderTheDownloadFailsAndTouchesNoFile) {
   Refresh();
   SetEnvironmentVariableA("TMP", tmp[0] ? tmp : nullptr);
   SetEnvironmentVariableA("TEMP", temp[0] ? temp : nullptr);
-  EXPECT_EQ(Dump(), (Lines{"A [0] {}", "Kept [0] {}"}));  // the first load's node and the inserted one
+  EXPECT_EQ(Dump(),
+            (Lines{"A [0] {}", "Kept [0] {}"}));  // the first load's node and the inserted one
   EXPECT_TRUE(LeftOver().empty());
 }
 
@@ -186,7 +189,8 @@ TEST_F(RemoteLoad, AConfigurationCutShortOrAnEndlessIconFailsItsCopyAndLeavesNoF
   Activate();
   ASSERT_TRUE(Insert("Kept"));
   // 72 bytes of an announced 100000, then the close.
-  server.ServeHostile("/tree.txt", RecordingHttpServer::Hostile::kCutShort, std::string(70, 'A') + "\r\n", 100000);
+  server.ServeHostile("/tree.txt", RecordingHttpServer::Hostile::kCutShort,
+                      std::string(70, 'A') + "\r\n", 100000);
   Refresh();
   EXPECT_EQ(Dump(), (Lines{"Kept [0] {}"}));
   // An icon without end is cut at its bound; the node shows no image.

@@ -13,7 +13,8 @@ namespace {
 std::wstring Module() { return L"\"" + ProgramFolder() + L"QorTreeView.ocx\""; }
 
 DWORD Regsvr32(const std::wstring& options) {
-  return RunProcess(L"\"" + SystemProgram(L"regsvr32.exe") + L"\" /s " + options + L" " + Module()).exitCode;
+  return RunProcess(L"\"" + SystemProgram(L"regsvr32.exe") + L"\" /s " + options + L" " + Module())
+      .exitCode;
 }
 
 class Registered : public ::testing::Environment {
@@ -33,12 +34,14 @@ const auto* g_env = ::testing::AddGlobalTestEnvironment(new Registered);
 std::string RunScript(const char* extension, const std::string& text) {
   wchar_t dir[MAX_PATH];
   GetTempPathW(MAX_PATH, dir);
-  std::wstring path = std::wstring(dir) + L"qortreeview_client" + std::wstring(extension, extension + strlen(extension));
+  std::wstring path = std::wstring(dir) + L"qortreeview_client" +
+                      std::wstring(extension, extension + strlen(extension));
   {
     std::ofstream f(path.c_str(), std::ios::binary);
     f << text;
   }
-  ProcessResult r = RunProcess(L"\"" + SystemProgram(L"cscript.exe") + L"\" //nologo \"" + path + L"\"");
+  ProcessResult r =
+      RunProcess(L"\"" + SystemProgram(L"cscript.exe") + L"\" //nologo \"" + path + L"\"");
   DeleteFileW(path.c_str());
   EXPECT_EQ(r.exitCode, 0u) << r.output;
   std::string out;
@@ -120,20 +123,23 @@ HRESULT CallInsertNode(IDispatch* d, const wchar_t* path, VARIANT* result) {
 TEST(AtlHost, TheAtlHostWindowHostsTheControlAndInsertNodeFillsTheTree) {
   HMODULE atl = LoadLibraryW(L"atl.dll");
   ASSERT_NE(atl, nullptr);
-  auto init = reinterpret_cast<AtlAxWinInitFn>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
-  auto getControl =
-      reinterpret_cast<AtlAxGetControlFn>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
+  auto init = reinterpret_cast<AtlAxWinInitFn>(
+      reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
+  auto getControl = reinterpret_cast<AtlAxGetControlFn>(
+      reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
   ASSERT_TRUE(init && getControl);
   ASSERT_TRUE(init());
 
   // Shown only when a screenshot is wanted (showing costs seconds under Wine).
   wchar_t hold[16] = {};
-  const DWORD holdSeconds = GetEnvironmentVariableW(L"QOR_HOLD_SECONDS", hold, 16) ? _wtoi(hold) : 0;
-  HWND top = CreateWindowExW(0, L"STATIC", L"QorTreeView in the ATL host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                             0, 0, 360, 300, nullptr, nullptr, nullptr, nullptr);
+  const DWORD holdSeconds =
+      GetEnvironmentVariableW(L"QOR_HOLD_SECONDS", hold, 16) ? _wtoi(hold) : 0;
+  HWND top = CreateWindowExW(0, L"STATIC", L"QorTreeView in the ATL host",
+                             WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 360, 300, nullptr,
+                             nullptr, nullptr, nullptr);
   ASSERT_NE(top, nullptr);
-  HWND host = CreateWindowExW(0, L"AtlAxWin", QORTREEVIEW_PROGID, WS_CHILD | WS_VISIBLE, 10, 10, 320, 240, top,
-                              nullptr, nullptr, nullptr);
+  HWND host = CreateWindowExW(0, L"AtlAxWin", QORTREEVIEW_PROGID, WS_CHILD | WS_VISIBLE, 10, 10,
+                              320, 240, top, nullptr, nullptr, nullptr);
   ASSERT_NE(host, nullptr);
   IUnknown* unk = nullptr;
   ASSERT_EQ(getControl(host, &unk), S_OK);
@@ -144,8 +150,8 @@ TEST(AtlHost, TheAtlHostWindowHostsTheControlAndInsertNodeFillsTheTree) {
   EnumChildWindows(host, FindTree, reinterpret_cast<LPARAM>(&tree));
   ASSERT_NE(tree, nullptr);
   EXPECT_EQ(GetDlgCtrlID(tree), 101);
-  const wchar_t* paths[] = {L"Documentos\\Relat\u00f3rios\\2026", L"Documentos\\Contratos", L"Imagens\\Logotipos",
-                            L"Imagens\\Fotos\\Eventos", L"Leia-me"};
+  const wchar_t* paths[] = {L"Documentos\\Relat\u00f3rios\\2026", L"Documentos\\Contratos",
+                            L"Imagens\\Logotipos", L"Imagens\\Fotos\\Eventos", L"Leia-me"};
   for (const wchar_t* p : paths) {
     VARIANT r;
     ASSERT_EQ(CallInsertNode(d, p, &r), S_OK);

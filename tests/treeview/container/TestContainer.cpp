@@ -29,7 +29,8 @@ public:
   }
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override {
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*,
+                      UINT*) override {
     m_log.push_back("event:" + std::to_string(id) + (p && p->cArgs ? "+args" : ""));
     return S_OK;
   }
@@ -67,9 +68,17 @@ private:
 };
 
 TestContainer::TestContainer()
-    : m_hHost(nullptr), m_rcPos{0, 0, 0, 0}, m_pUnknown(nullptr), m_pDispatch(nullptr), m_pOleObject(nullptr),
-      m_pEvents(new EventSink(log)), m_pNotify(new NotifySink(log)), m_dwEventCookie(0), m_dwNotifyCookie(0),
-      m_pEventCP(nullptr), m_pNotifyCP(nullptr) {
+    : m_hHost(nullptr),
+      m_rcPos{0, 0, 0, 0},
+      m_pUnknown(nullptr),
+      m_pDispatch(nullptr),
+      m_pOleObject(nullptr),
+      m_pEvents(new EventSink(log)),
+      m_pNotify(new NotifySink(log)),
+      m_dwEventCookie(0),
+      m_dwNotifyCookie(0),
+      m_pEventCP(nullptr),
+      m_pNotifyCP(nullptr) {
   WNDCLASSW wc = {};
   wc.lpfnWndProc = HostProc;
   wc.hInstance = GetModuleHandleW(nullptr);
@@ -77,8 +86,9 @@ TestContainer::TestContainer()
   wc.lpszClassName = L"QorTestContainer";
   RegisterClassW(&wc);
   // Hidden: showing a top-level window costs seconds under Wine, and nothing here needs it.
-  m_hHost = CreateWindowExW(0, L"QorTestContainer", L"Test container", WS_OVERLAPPEDWINDOW |
-                            WS_CLIPCHILDREN, 0, 0, 500, 400, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  m_hHost = CreateWindowExW(0, L"QorTestContainer", L"Test container",
+                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 500, 400, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
 }
 
 TestContainer::~TestContainer() {
@@ -93,7 +103,8 @@ HRESULT TestContainer::Create(const wchar_t* progId) {
   HRESULT hr = CLSIDFromProgID(progId, &clsid);
   if (FAILED(hr)) return hr;
   IUnknown* control = nullptr;
-  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&control));
+  hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                        reinterpret_cast<void**>(&control));
   if (FAILED(hr)) return hr;
   return Create(control);
 }
@@ -104,7 +115,8 @@ HRESULT TestContainer::Create(IUnknown* control) {
   m_pUnknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&m_pDispatch));
   m_pUnknown->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&m_pOleObject));
   IConnectionPointContainer* cpc = nullptr;
-  HRESULT hr = m_pUnknown->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc));
+  HRESULT hr =
+      m_pUnknown->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc));
   if (FAILED(hr)) return hr;
   if (SUCCEEDED(hr)) hr = cpc->FindConnectionPoint(DIID__DQorTreeViewEvents, &m_pEventCP);
   if (SUCCEEDED(hr)) hr = m_pEventCP->Advise(m_pEvents, &m_dwEventCookie);
@@ -152,7 +164,8 @@ void TestContainer::Close() {
 HWND TestContainer::ControlWindow() const {
   IOleWindow* w = nullptr;
   HWND h = nullptr;
-  if (m_pUnknown && SUCCEEDED(m_pUnknown->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&w)))) {
+  if (m_pUnknown &&
+      SUCCEEDED(m_pUnknown->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&w)))) {
     if (FAILED(w->GetWindow(&h))) h = nullptr;
     w->Release();
   }
@@ -172,8 +185,10 @@ std::vector<std::string> TestContainer::Take() {
 
 STDMETHODIMP TestContainer::QueryInterface(REFIID riid, void** ppv) {
   *ppv = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IOleClientSite) *ppv = static_cast<IOleClientSite*>(this);
-  else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite) *ppv = static_cast<IOleInPlaceSite*>(this);
+  if (riid == IID_IUnknown || riid == IID_IOleClientSite)
+    *ppv = static_cast<IOleClientSite*>(this);
+  else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite)
+    *ppv = static_cast<IOleInPlaceSite*>(this);
   else if (riid == IID_IOleInPlaceUIWindow || riid == IID_IOleInPlaceFrame)
     *ppv = static_cast<IOleInPlaceFrame*>(this);
   if (!*ppv) return E_NOINTERFACE;
@@ -206,8 +221,9 @@ STDMETHODIMP TestContainer::OnInPlaceDeactivate() {
   return S_OK;
 }
 
-STDMETHODIMP TestContainer::GetWindowContext(IOleInPlaceFrame** ppFrame, IOleInPlaceUIWindow** ppDoc,
-                                             LPRECT lprcPosRect, LPRECT lprcClipRect,
+STDMETHODIMP TestContainer::GetWindowContext(IOleInPlaceFrame** ppFrame,
+                                             IOleInPlaceUIWindow** ppDoc, LPRECT lprcPosRect,
+                                             LPRECT lprcClipRect,
                                              LPOLEINPLACEFRAMEINFO lpFrameInfo) {
   *ppFrame = static_cast<IOleInPlaceFrame*>(this);
   AddRef();
@@ -226,7 +242,8 @@ HRESULT TestContainer::Get(DISPID id, VARIANT* out, const VARIANT* args, UINT cA
   std::reverse(rev.begin(), rev.end());
   DISPPARAMS dp = {rev.empty() ? nullptr : rev.data(), nullptr, cArgs, 0};
   VariantInit(out);
-  return m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &dp, out, nullptr, nullptr);
+  return m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &dp, out,
+                             nullptr, nullptr);
 }
 
 HRESULT TestContainer::Put(DISPID id, const VARIANT& value, const VARIANT* args, UINT cArgs) {
@@ -235,8 +252,8 @@ HRESULT TestContainer::Put(DISPID id, const VARIANT& value, const VARIANT* args,
   for (UINT i = cArgs; i > 0; --i) rev.push_back(args[i - 1]);
   DISPID named = DISPID_PROPERTYPUT;
   DISPPARAMS dp = {rev.data(), &named, cArgs + 1, 1};
-  return m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &dp, nullptr, nullptr,
-                             nullptr);
+  return m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &dp, nullptr,
+                             nullptr, nullptr);
 }
 
 HRESULT TestContainer::Call(DISPID id, VARIANT* out, const VARIANT* args, UINT cArgs) {
@@ -247,8 +264,8 @@ HRESULT TestContainer::Call(DISPID id, VARIANT* out, const VARIANT* args, UINT c
   VariantInit(&ignored);
   if (!out) out = &ignored;
   VariantInit(out);
-  HRESULT hr =
-      m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &dp, out, nullptr, nullptr);
+  HRESULT hr = m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &dp, out,
+                                   nullptr, nullptr);
   VariantClear(&ignored);
   return hr;
 }

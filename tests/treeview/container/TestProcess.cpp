@@ -34,8 +34,8 @@ ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
   PROCESS_INFORMATION pi = {};
   std::vector<wchar_t> cmd(commandLine.begin(), commandLine.end());
   cmd.push_back(0);
-  BOOL started = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                                &si, &pi);
+  BOOL started = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                nullptr, nullptr, &si, &pi);
   CloseHandle(writeEnd);
   if (!started) {
     CloseHandle(readEnd);

@@ -89,7 +89,8 @@ void TreeFixture::TearDown() {
 }
 
 void TreeFixture::Write(const std::string& name, const std::string& bytes) {
-  HANDLE h = CreateFileA((folder + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  HANDLE h = CreateFileA((folder + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   DWORD put = 0;
   WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
@@ -114,7 +115,8 @@ void TreeFixture::Refresh() { ASSERT_EQ(c.Call(kRefresh, nullptr), S_OK); }
 
 void TreeFixture::PutBool(DISPID id, bool value) { ASSERT_EQ(c.Put(id, VarBool(value)), S_OK); }
 
-bool TreeFixture::Insert(const std::string& path, const std::string& icon, const std::string& data) {
+bool TreeFixture::Insert(const std::string& path, const std::string& icon,
+                         const std::string& data) {
   VARIANT args[3] = {VarBstr(path), VarBstr(icon), VarBstr(data)};
   VARIANT r;
   VariantInit(&r);
@@ -128,12 +130,14 @@ HTREEITEM TreeFixture::Root() const {
 }
 
 int TreeFixture::ImageCount() const {
-  auto list = reinterpret_cast<HIMAGELIST>(SendMessageW(c.TreeWindow(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
+  auto list =
+      reinterpret_cast<HIMAGELIST>(SendMessageW(c.TreeWindow(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
   return list ? ImageList_GetImageCount(list) : -1;
 }
 
 COLORREF TreeFixture::Colour(int image) const {
-  auto list = reinterpret_cast<HIMAGELIST>(SendMessageW(c.TreeWindow(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
+  auto list =
+      reinterpret_cast<HIMAGELIST>(SendMessageW(c.TreeWindow(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
   return ImageColour(list, image);
 }
 
@@ -146,7 +150,8 @@ struct Node {
 
 void Collect(HWND tree, HTREEITEM first, int depth, std::vector<Node>& out) {
   for (HTREEITEM h = first; h;
-       h = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(h)))) {
+       h = reinterpret_cast<HTREEITEM>(
+           SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(h)))) {
     char text[4096] = {};
     TVITEMA item = {};
     item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
@@ -155,11 +160,14 @@ void Collect(HWND tree, HTREEITEM first, int depth, std::vector<Node>& out) {
     item.cchTextMax = sizeof(text);
     item.stateMask = TVIS_EXPANDED;
     SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    std::string line = std::string(static_cast<size_t>(depth) * 2, ' ') + text + " [" + std::to_string(item.iImage);
+    std::string line = std::string(static_cast<size_t>(depth) * 2, ' ') + text + " [" +
+                       std::to_string(item.iImage);
     if (item.iSelectedImage != item.iImage) line += "/" + std::to_string(item.iSelectedImage);
     line += "]";
     out.push_back({h, depth, line + ((item.state & TVIS_EXPANDED) ? " +" : "")});
-    Collect(tree, reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(h))),
+    Collect(tree,
+            reinterpret_cast<HTREEITEM>(
+                SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(h))),
             depth + 1, out);
   }
 }

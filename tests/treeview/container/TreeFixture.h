@@ -15,8 +15,17 @@ namespace treetest {
 using Lines = std::vector<std::string>;
 
 enum : DISPID {
-  kConfigFile = 1, kLocalRemote, kURL, kRefresh, kSelectedNodes, kSelectedLabel, kSelectedData,
-  kPopupMenuText, kShowError, kInsertNode, kRemoveAll,
+  kConfigFile = 1,
+  kLocalRemote,
+  kURL,
+  kRefresh,
+  kSelectedNodes,
+  kSelectedLabel,
+  kSelectedData,
+  kPopupMenuText,
+  kShowError,
+  kInsertNode,
+  kRemoveAll,
 };
 
 // The names of the control's temporary files ("qtv*.tmp") now present.

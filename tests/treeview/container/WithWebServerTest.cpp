@@ -11,7 +11,8 @@ using testsupport::ServerProcess;
 using testsupport::TempFolder;
 
 namespace {
-const COLORREF kGrey = RGB(128, 128, 128), kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
+const COLORREF kGrey = RGB(128, 128, 128), kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0),
+               kBlue = RGB(0, 0, 255);
 
 // Registers the control module for this program, and removes it after.
 class RegisteredModule : public ::testing::Environment {
@@ -44,7 +45,8 @@ protected:
     ASSERT_FALSE(root.Path().empty());
     const std::string tree =
         "Plant|plant|P1\r\nPlant\\Line 1|line|L1\r\nPlant\\Line 1\\Pump 3|pump|Pump 3 data\r\n"
-        "Plant\\Line 1\\Valve 7\r\nPlant\\Line 2|line|L2\r\nOffice|office|O\r\nOffice\\Printer|pump|pr\r\n";
+        "Plant\\Line 1\\Valve 7\r\nPlant\\Line "
+        "2|line|L2\r\nOffice|office|O\r\nOffice\\Printer|pump|pr\r\n";
     for (const wchar_t* dir : {L"", L"cfg\\"}) {
       std::wstring d = dir;
       root.WriteFile(d + L"tree.txt", tree);
@@ -70,9 +72,9 @@ protected:
   std::set<std::string> before;
 };
 
-const Lines kTree = {
-    "Plant [1] {P1} +", "  Line 1 [2] {L1}", "    Pump 3 [3] {Pump 3 data}", "    Valve 7 [0] {}",
-    "  Line 2 [2] {L2}", "Office [4] {O}",   "  Printer [3] {pr}"};
+const Lines kTree = {"Plant [1] {P1} +",   "  Line 1 [2] {L1}", "    Pump 3 [3] {Pump 3 data}",
+                     "    Valve 7 [0] {}", "  Line 2 [2] {L2}", "Office [4] {O}",
+                     "  Printer [3] {pr}"};
 }  // namespace
 
 TEST_F(WithWebServer, TheControlBuildsTheFullTreeWithItsIconsFromTheServersRootAndASubfolder) {

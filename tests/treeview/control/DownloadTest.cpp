@@ -22,7 +22,8 @@ protected:
   }
   bool Copy(const std::string& path, ULONGLONG maxBytes, std::string& bytes) {
     std::string temp = "untouched";
-    bool ok = CQorTreeViewCtrl::DownloadToTempFile(server.BaseUrl() + path, temp, maxBytes) != FALSE;
+    bool ok =
+        CQorTreeViewCtrl::DownloadToTempFile(server.BaseUrl() + path, temp, maxBytes) != FALSE;
     if (!ok) {
       EXPECT_EQ(temp, "");
       return false;
@@ -49,7 +50,7 @@ TEST_F(Download, ACopyUpToItsBoundSucceedsAndOneByteMoreFails) {
   EXPECT_EQ(got, body);
   EXPECT_FALSE(Copy("/exact", body.size() - 1, got));  // announced over the bound
   server.ServeHostile("/endless", Hostile::kEndless, "");
-  EXPECT_FALSE(Copy("/endless", 1 << 20, got));        // no length: cut at the bound
+  EXPECT_FALSE(Copy("/endless", 1 << 20, got));  // no length: cut at the bound
 }
 
 TEST_F(Download, ABodyCutShortOfItsAnnouncedLengthFails) {

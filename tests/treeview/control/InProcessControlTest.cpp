@@ -22,7 +22,9 @@ protected:
     CLineReader::SetLineLimitForTest(0);
     TreeFixture::TearDown();
   }
-  bool HasScrollBar() const { return (GetWindowLongW(c.TreeWindow(), GWL_STYLE) & WS_VSCROLL) != 0; }
+  bool HasScrollBar() const {
+    return (GetWindowLongW(c.TreeWindow(), GWL_STYLE) & WS_VSCROLL) != 0;
+  }
 };
 }  // namespace
 

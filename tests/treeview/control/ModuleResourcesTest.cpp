@@ -37,7 +37,8 @@ protected:
     wchar_t* value = nullptr;
     UINT len = 0;
     std::wstring key = std::wstring(L"\\StringFileInfo\\040904e4\\") + name;
-    if (!VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void**>(&value), &len)) return L"<missing>";
+    if (!VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void**>(&value), &len))
+      return L"<missing>";
     return len ? std::wstring(value, wcsnlen(value, len)) : std::wstring();
   }
   HMODULE module = nullptr;
@@ -45,8 +46,9 @@ protected:
 }  // namespace
 
 TEST_F(ModuleResources, TheResourcesAreInPortugueseOfBrazil) {
-  EXPECT_FALSE(Bytes(RT_STRING, MAKEINTRESOURCEW(1), kPortugueseBrazil).empty());    // strings 0-15
-  EXPECT_FALSE(Bytes(RT_STRING, MAKEINTRESOURCEW(13), kPortugueseBrazil).empty());   // strings 192-207
+  EXPECT_FALSE(Bytes(RT_STRING, MAKEINTRESOURCEW(1), kPortugueseBrazil).empty());  // strings 0-15
+  EXPECT_FALSE(
+      Bytes(RT_STRING, MAKEINTRESOURCEW(13), kPortugueseBrazil).empty());  // strings 192-207
   EXPECT_FALSE(Bytes(RT_DIALOG, MAKEINTRESOURCEW(1), kPortugueseBrazil).empty());
   EXPECT_FALSE(Bytes(RT_DIALOG, MAKEINTRESOURCEW(200), kPortugueseBrazil).empty());
   EXPECT_FALSE(Bytes(RT_MENU, MAKEINTRESOURCEW(203), kPortugueseBrazil).empty());

@@ -128,8 +128,10 @@ TEST_F(TypeLibTest, EveryDispatchTableRowIsDescribedAlikeAndNothingElse) {
     }
     // A method, or a property with a parameter as a get and put pair.
     std::vector<INVOKEKIND> kinds;
-    if (e.kind == DispKind::Method) kinds = {INVOKE_FUNC};
-    else kinds = {INVOKE_PROPERTYGET, INVOKE_PROPERTYPUT};
+    if (e.kind == DispKind::Method)
+      kinds = {INVOKE_FUNC};
+    else
+      kinds = {INVOKE_PROPERTYGET, INVOKE_PROPERTYPUT};
     for (INVOKEKIND k : kinds) {
       ++expectedFuncs;
       ASSERT_EQ(funcs.count({e.dispid, k}), 1u) << k;
@@ -149,9 +151,12 @@ TEST_F(TypeLibTest, EveryDispatchTableRowIsDescribedAlikeAndNothingElse) {
       EXPECT_EQ(fd->elemdescFunc.tdesc.vt, result);
     }
     std::wstring help = Doc(ti, e.dispid);
-    if (e.dispid == DISPID_ABOUTBOX) EXPECT_EQ(help, L"");
-    else if (e.kind == DispKind::Method) EXPECT_EQ(help, std::wstring(L"method ") + e.name);
-    else EXPECT_EQ(help, std::wstring(L"property ") + e.name);
+    if (e.dispid == DISPID_ABOUTBOX)
+      EXPECT_EQ(help, L"");
+    else if (e.kind == DispKind::Method)
+      EXPECT_EQ(help, std::wstring(L"method ") + e.name);
+    else
+      EXPECT_EQ(help, std::wstring(L"property ") + e.name);
   }
   EXPECT_EQ(nVars, expectedVars);
   EXPECT_EQ(ownFuncs, expectedFuncs);

@@ -28,12 +28,15 @@ public:
   // Join(a, b, n): the texts in declaration order and the number.
   static HRESULT Join(COleControl* p, const VARIANT* args, VARIANT* r) {
     auto* self = static_cast<SmallControl*>(p);
-    self->joined = std::wstring(V_BSTR(&args[0])) + L"|" + V_BSTR(&args[1]) + L"|" + std::to_wstring(V_I4(&args[2]));
+    self->joined = std::wstring(V_BSTR(&args[0])) + L"|" + V_BSTR(&args[1]) + L"|" +
+                   std::to_wstring(V_I4(&args[2]));
     V_VT(r) = VT_BOOL;
     V_BOOL(r) = VARIANT_TRUE;
     return S_OK;
   }
-  static HRESULT Throw(COleControl*, const VARIANT*, VARIANT*) { throw std::runtime_error("inside"); }
+  static HRESULT Throw(COleControl*, const VARIANT*, VARIANT*) {
+    throw std::runtime_error("inside");
+  }
 
 protected:
   const DispEntry* GetDispatchTable(UINT* pc) const override {
@@ -61,9 +64,10 @@ protected:
 class DispatchTest : public ::testing::Test {
 protected:
   void TearDown() override { ctl->Release(); }
-  HRESULT Invoke(DISPID id, WORD flags, std::vector<VARIANT> argsLastFirst, std::vector<DISPID> named,
-                 VARIANT* result, UINT* argErr = nullptr) {
-    DISPPARAMS dp = {argsLastFirst.empty() ? nullptr : argsLastFirst.data(), named.empty() ? nullptr : named.data(),
+  HRESULT Invoke(DISPID id, WORD flags, std::vector<VARIANT> argsLastFirst,
+                 std::vector<DISPID> named, VARIANT* result, UINT* argErr = nullptr) {
+    DISPPARAMS dp = {argsLastFirst.empty() ? nullptr : argsLastFirst.data(),
+                     named.empty() ? nullptr : named.data(),
                      static_cast<UINT>(argsLastFirst.size()), static_cast<UINT>(named.size())};
     VariantInit(result);
     return ctl->Invoke(id, IID_NULL, 0, flags, &dp, result, nullptr, argErr);
@@ -104,15 +108,18 @@ TEST_F(DispatchTest, APropertyWriteNeedsTheNamedValueAndAReadGivesItBack) {
   EXPECT_EQ(Invoke(1, DISPATCH_PROPERTYPUT, {I4(9)}, {DISPID_PROPERTYPUT}, &r), S_OK);
   ASSERT_EQ(Invoke(1, DISPATCH_PROPERTYGET, {}, {}, &r), S_OK);
   EXPECT_EQ(V_I4(&r), 9);
-  EXPECT_EQ(Invoke(1, DISPATCH_PROPERTYPUTREF, {I4(1)}, {DISPID_PROPERTYPUT}, &r), DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(Invoke(2, DISPATCH_PROPERTYPUT, {I4(1)}, {DISPID_PROPERTYPUT}, &r), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Invoke(1, DISPATCH_PROPERTYPUTREF, {I4(1)}, {DISPID_PROPERTYPUT}, &r),
+            DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(Invoke(2, DISPATCH_PROPERTYPUT, {I4(1)}, {DISPID_PROPERTYPUT}, &r),
+            DISP_E_MEMBERNOTFOUND);
 }
 
 TEST_F(DispatchTest, WrongCallsFailWithTheUsualErrorsAndChangeNothing) {
   VARIANT r;
   UINT argErr = 99;
   VARIANT bad = Str(L"not a number");
-  EXPECT_EQ(Invoke(1, DISPATCH_PROPERTYPUT, {bad}, {DISPID_PROPERTYPUT}, &r, &argErr), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(Invoke(1, DISPATCH_PROPERTYPUT, {bad}, {DISPID_PROPERTYPUT}, &r, &argErr),
+            DISP_E_TYPEMISMATCH);
   EXPECT_EQ(argErr, 0u);
   VARIANT a = Str(L"a");
   EXPECT_EQ(Invoke(2, DISPATCH_METHOD, {bad, a, a}, {}, &r, &argErr), DISP_E_TYPEMISMATCH);
@@ -136,9 +143,18 @@ TEST_F(DispatchTest, AnExceptionInsideAMemberBecomesAFailedResult) {
 }
 
 TEST_F(DispatchTest, EveryInterfaceLeadsBackToOneIdentity) {
-  const IID* iids[] = {&IID_IDispatch, &kIid, &IID_IOleObject, &IID_IOleInPlaceObject, &IID_IOleInPlaceActiveObject,
-                       &IID_IOleControl, &IID_IViewObject2, &IID_IPersistStreamInit, &IID_IPersistStorage,
-                       &IID_IPersistPropertyBag, &IID_ISpecifyPropertyPages, &IID_IConnectionPointContainer,
+  const IID* iids[] = {&IID_IDispatch,
+                       &kIid,
+                       &IID_IOleObject,
+                       &IID_IOleInPlaceObject,
+                       &IID_IOleInPlaceActiveObject,
+                       &IID_IOleControl,
+                       &IID_IViewObject2,
+                       &IID_IPersistStreamInit,
+                       &IID_IPersistStorage,
+                       &IID_IPersistPropertyBag,
+                       &IID_ISpecifyPropertyPages,
+                       &IID_IConnectionPointContainer,
                        &IID_IProvideClassInfo2};
   IUnknown* identity = nullptr;
   ASSERT_EQ(ctl->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);

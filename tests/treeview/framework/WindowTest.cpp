@@ -42,7 +42,8 @@ TEST(Window, TheMapFindsAnObjectOnlyWhileItsWindowLives) {
 TEST(Window, ASubclassedSystemWindowKeepsItsOwnBehaviour) {
   Recorder parent;
   HWND hp = NewTopWindow(parent);
-  HWND h = CreateWindowExW(0, L"STATIC", L"before", WS_CHILD, 0, 0, 50, 20, hp, nullptr, nullptr, nullptr);
+  HWND h = CreateWindowExW(0, L"STATIC", L"before", WS_CHILD, 0, 0, 50, 20, hp, nullptr, nullptr,
+                           nullptr);
   ASSERT_NE(h, nullptr);
   Recorder child;
   ASSERT_TRUE(child.SubclassWindow(h));
@@ -60,14 +61,16 @@ TEST(Window, ASubclassedSystemWindowKeepsItsOwnBehaviour) {
 TEST(Window, AChildsNotificationIsReflectedToTheChildsObject) {
   Recorder parent;
   HWND hp = NewTopWindow(parent);
-  HWND h = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 50, 20, hp, nullptr, nullptr, nullptr);
+  HWND h =
+      CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 50, 20, hp, nullptr, nullptr, nullptr);
   Recorder child;
   ASSERT_TRUE(child.SubclassWindow(h));
   NMHDR hdr = {h, 7, 1234};
   EXPECT_EQ(SendMessageW(hp, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&hdr)), 42);
   EXPECT_EQ(child.seen, std::vector<UINT>{1234});
   // A notification from a window without an object goes to the default handling.
-  HWND plain = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 5, 5, hp, nullptr, nullptr, nullptr);
+  HWND plain =
+      CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 5, 5, hp, nullptr, nullptr, nullptr);
   NMHDR other = {plain, 8, 99};
   EXPECT_EQ(SendMessageW(hp, WM_NOTIFY, 8, reinterpret_cast<LPARAM>(&other)), 0);
   EXPECT_TRUE(parent.seen.empty());

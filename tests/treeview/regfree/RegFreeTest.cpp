@@ -45,7 +45,8 @@ protected:
 
 TEST_F(RegFree, EitherProgIdGivesAWorkingControlFromTheModuleBesideTheProgram) {
   const std::wstring folder = ProgramFolder();
-  HANDLE f = CreateFileW((folder + L"tree.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  HANDLE f = CreateFileW((folder + L"tree.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         0, nullptr);
   ASSERT_NE(f, INVALID_HANDLE_VALUE);
   const char text[] = "Plant|x|p\r\nPlant\\Line\\Pump||q\r\n";
   DWORD written = 0;
@@ -115,7 +116,8 @@ TEST_F(RegFree, TheDemoWithoutTheControlNamesBothFixes) {
   STARTUPINFOW si = {};
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  ASSERT_TRUE(
+      CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
   DemoDialog d = {pi.dwProcessId, nullptr};
   for (int waited = 0; waited < 30000 && !d.hwnd; waited += 100) {
     if (WaitForSingleObject(pi.hProcess, 100) == WAIT_OBJECT_0) break;

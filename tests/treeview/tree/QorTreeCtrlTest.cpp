@@ -7,8 +7,8 @@
 #include "QorTreeOwner.h"
 
 namespace {
-const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
-                         TVS_DISABLEDRAGDROP | TVS_SHOWSELALWAYS;
+const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS |
+                         TVS_HASLINES | TVS_DISABLEDRAGDROP | TVS_SHOWSELALWAYS;
 
 // A parent window that records what the tree reports, in order.
 class RecordingOwner : public CWnd, public QorTreeOwner {
@@ -30,9 +30,11 @@ public:
 class TreeTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(CWnd::RegisterWndClass(L"QorTreeTestOwner", 0, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)));
+    ASSERT_TRUE(
+        CWnd::RegisterWndClass(L"QorTreeTestOwner", 0, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)));
     RECT rc = {0, 0, 300, 300};
-    ASSERT_TRUE(owner.CreateEx(0, L"QorTreeTestOwner", L"tree test", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
+    ASSERT_TRUE(
+        owner.CreateEx(0, L"QorTreeTestOwner", L"tree test", WS_OVERLAPPEDWINDOW, rc, nullptr, 0));
     RECT rcTree = {1, 1, 299, 299};
     ASSERT_TRUE(tree.Create(kTreeStyle, rcTree, owner.GetSafeHwnd(), 101));
   }
@@ -43,13 +45,15 @@ protected:
 
   // The child of an item with a label, or null.
   HTREEITEM Child(HTREEITEM parent, const std::string& label) {
-    for (HTREEITEM h = parent ? tree.GetChildItem(parent) : tree.GetRootItem(); h; h = tree.GetNextSiblingItem(h))
+    for (HTREEITEM h = parent ? tree.GetChildItem(parent) : tree.GetRootItem(); h;
+         h = tree.GetNextSiblingItem(h))
       if (tree.GetItemText(h) == label) return h;
     return nullptr;
   }
   std::vector<std::string> Labels(HTREEITEM parent) {
     std::vector<std::string> out;
-    for (HTREEITEM h = parent ? tree.GetChildItem(parent) : tree.GetRootItem(); h; h = tree.GetNextSiblingItem(h))
+    for (HTREEITEM h = parent ? tree.GetChildItem(parent) : tree.GetRootItem(); h;
+         h = tree.GetNextSiblingItem(h))
       out.push_back(tree.GetItemText(h));
     return out;
   }

@@ -32,8 +32,8 @@ TEST(SplitFields, SplitsAtEverySeparatorAndKeepsEmptyFields) {
 TEST(SplitFields, QuotesProtectSeparatorsAndAreRemovedWhenTheyEncloseTheField) {
   const SplitCase cases[] = {
       {"\"a|b\"|c", "|", {"a|b", "c"}},
-      {"\"a\"  |b", "|", {"a", "b"}},          // trailing blanks go with the quotes
-      {" \"a\"|b", "|", {" \"a\"", "b"}},      // a blank before the quote keeps both
+      {"\"a\"  |b", "|", {"a", "b"}},            // trailing blanks go with the quotes
+      {" \"a\"|b", "|", {" \"a\"", "b"}},        // a blank before the quote keeps both
       {"x\"a|b\"y|z", "|", {"x\"a|b\"y", "z"}},  // quotes inside a field protect too
       {"\"\"", "|", {""}},
       {"\"", "|", {"\""}},

@@ -3,10 +3,9 @@
 
 #include <string>
 
-struct HttpAnswer
-{
-    int nStatus = 0;        // 0 when no answer came
-    std::string body;       // the content-length bytes after the head
+struct HttpAnswer {
+  int nStatus = 0;   // 0 when no answer came
+  std::string body;  // the content-length bytes after the head
 };
 
 // Sends "GET <target> HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n"

@@ -12,152 +12,135 @@
 
 namespace {
 
-LRESULT CALLBACK HostProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
-{
-    if (nMsg == WM_LOGPENDING) {
-        FlushLog();
-        return 0;
-    }
-    return DefWindowProcW(hWnd, nMsg, wParam, lParam);
+LRESULT CALLBACK HostProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
+  if (nMsg == WM_LOGPENDING) {
+    FlushLog();
+    return 0;
+  }
+  return DefWindowProcW(hWnd, nMsg, wParam, lParam);
 }
 
 // A hidden host window with a log pane like the program's, attached to
 // the log for the test's duration.
-class LogWindowTest : public ::testing::Test
-{
+class LogWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = HostProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"LogWindowTestHost";
-        RegisterClassW(&wc);
-        m_hHost = CreateWindowExW(0, L"LogWindowTestHost", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400,
-                                  300, nullptr, nullptr, wc.hInstance, nullptr);
-        ASSERT_TRUE(m_hHost);
-        m_pPane = new CWnd();
-        ASSERT_TRUE(m_pPane->Create(L"edit", L"",
-                                    WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY, 0, 0,
-                                    400, 300, m_hHost, 2112));
-        AttachLog(m_pPane, m_hHost);
-    }
-    void TearDown() override
-    {
-        delete DetachLog();
-        DestroyWindow(m_hHost);
-    }
-    // Dispatches what is waiting, so that queued text reaches the pane.
-    void Pump()
-    {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-    }
-    std::wstring PaneText() { return m_pPane->ReadText().GetText(); }
+  void SetUp() override {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = HostProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"LogWindowTestHost";
+    RegisterClassW(&wc);
+    m_hHost = CreateWindowExW(0, L"LogWindowTestHost", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+                              nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(m_hHost);
+    m_pPane = new CWnd();
+    ASSERT_TRUE(m_pPane->Create(L"edit", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY, 0,
+                                0, 400, 300, m_hHost, 2112));
+    AttachLog(m_pPane, m_hHost);
+  }
+  void TearDown() override {
+    delete DetachLog();
+    DestroyWindow(m_hHost);
+  }
+  // Dispatches what is waiting, so that queued text reaches the pane.
+  void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+  std::wstring PaneText() { return m_pPane->ReadText().GetText(); }
 
-    HWND m_hHost = nullptr;
-    CWnd* m_pPane = nullptr;
+  HWND m_hHost = nullptr;
+  CWnd* m_pPane = nullptr;
 };
 
-DWORD WINAPI WriteStartingLine(LPVOID)
-{
-    LogMessage(L"Starting Threads\r\n");
-    return 0;
+DWORD WINAPI WriteStartingLine(LPVOID) {
+  LogMessage(L"Starting Threads\r\n");
+  return 0;
 }
 
-} // namespace
+}  // namespace
 
-TEST_F(LogWindowTest, AppendsTheTextExactlyWithoutAddingAnything)
-{
-    LogMessage(L"Initializing sockets...\r\n");
-    LogMessage(L"%s%d", L"Listening", 5);
-    LogMessage(L"%S", "...");
-    EXPECT_EQ(L"Initializing sockets...\r\nListening5...", PaneText());
+TEST_F(LogWindowTest, AppendsTheTextExactlyWithoutAddingAnything) {
+  LogMessage(L"Initializing sockets...\r\n");
+  LogMessage(L"%s%d", L"Listening", 5);
+  LogMessage(L"%S", "...");
+  EXPECT_EQ(L"Initializing sockets...\r\nListening5...", PaneText());
 }
 
-TEST_F(LogWindowTest, CutsAMessageAt4095Characters)
-{
-    std::wstring longText(5000, L'a');
-    for (size_t i = 0; i < longText.size(); ++i)
-        longText[i] = L'a' + i % 26;
-    LogMessage(L"%s", longText.c_str());
-    EXPECT_EQ(longText.substr(0, 4095), PaneText());
+TEST_F(LogWindowTest, CutsAMessageAt4095Characters) {
+  std::wstring longText(5000, L'a');
+  for (size_t i = 0; i < longText.size(); ++i) longText[i] = L'a' + i % 26;
+  LogMessage(L"%s", longText.c_str());
+  EXPECT_EQ(longText.substr(0, 4095), PaneText());
 
-    LogMessage(L"%s", std::wstring(4095, L'b').c_str());
-    EXPECT_EQ(4095u * 2, PaneText().size());
+  LogMessage(L"%s", std::wstring(4095, L'b').c_str());
+  EXPECT_EQ(4095u * 2, PaneText().size());
 }
 
-TEST_F(LogWindowTest, KeepsEveryLineOfManyThreadsWholeAndInEachThreadsOrder)
-{
-    const int THREADS = 6, LINES = 40;
-    std::vector<std::thread> writers;
-    for (int t = 0; t < THREADS; ++t)
-        writers.emplace_back([t] {
-            for (int i = 0; i < LINES; ++i)
-                LogMessage(L"thread %d line %d %s\r\n", t, i, L"------------------------");
-        });
-    for (std::thread& w : writers)
-        w.join();
-    Pump();
+TEST_F(LogWindowTest, KeepsEveryLineOfManyThreadsWholeAndInEachThreadsOrder) {
+  const int THREADS = 6, LINES = 40;
+  std::vector<std::thread> writers;
+  for (int t = 0; t < THREADS; ++t)
+    writers.emplace_back([t] {
+      for (int i = 0; i < LINES; ++i)
+        LogMessage(L"thread %d line %d %s\r\n", t, i, L"------------------------");
+    });
+  for (std::thread& w : writers) w.join();
+  Pump();
 
-    std::wstring text = PaneText();
-    std::vector<int> nextLine(THREADS, 0);
-    size_t nStart = 0, nLines = 0;
-    while (nStart < text.size()) {
-        size_t nEnd = text.find(L"\r\n", nStart);
-        ASSERT_NE(std::wstring::npos, nEnd) << "unterminated text at " << nStart;
-        std::wstring line = text.substr(nStart, nEnd - nStart);
-        int t = -1, i = -1;
-        ASSERT_EQ(2, swscanf(line.c_str(), L"thread %d line %d", &t, &i)) << line.size();
-        ASSERT_TRUE(t >= 0 && t < THREADS);
-        EXPECT_EQ(nextLine[t], i) << "thread " << t;
-        wchar_t szExpected[128];
-        _snwprintf(szExpected, 128, L"thread %d line %d %s", t, i, L"------------------------");
-        EXPECT_EQ(std::wstring(szExpected), line);
-        nextLine[t] = i + 1;
-        nStart = nEnd + 2;
-        ++nLines;
-    }
-    EXPECT_EQ(static_cast<size_t>(THREADS * LINES), nLines);
+  std::wstring text = PaneText();
+  std::vector<int> nextLine(THREADS, 0);
+  size_t nStart = 0, nLines = 0;
+  while (nStart < text.size()) {
+    size_t nEnd = text.find(L"\r\n", nStart);
+    ASSERT_NE(std::wstring::npos, nEnd) << "unterminated text at " << nStart;
+    std::wstring line = text.substr(nStart, nEnd - nStart);
+    int t = -1, i = -1;
+    ASSERT_EQ(2, swscanf(line.c_str(), L"thread %d line %d", &t, &i)) << line.size();
+    ASSERT_TRUE(t >= 0 && t < THREADS);
+    EXPECT_EQ(nextLine[t], i) << "thread " << t;
+    wchar_t szExpected[128];
+    _snwprintf(szExpected, 128, L"thread %d line %d %s", t, i, L"------------------------");
+    EXPECT_EQ(std::wstring(szExpected), line);
+    nextLine[t] = i + 1;
+    nStart = nEnd + 2;
+    ++nLines;
+  }
+  EXPECT_EQ(static_cast<size_t>(THREADS * LINES), nLines);
 }
 
-TEST_F(LogWindowTest, AWriterNeverWaitsForTheWindowsThread)
-{
-    // The window's thread waits for a writer without pumping messages, as
-    // it does while the server stops: the writer must still finish.
-    HANDLE hWriter = CreateThread(nullptr, 0, WriteStartingLine, nullptr, 0, nullptr);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hWriter, 5000));
-    CloseHandle(hWriter);
-    Pump();
-    EXPECT_EQ(L"Starting Threads\r\n", PaneText());
+TEST_F(LogWindowTest, AWriterNeverWaitsForTheWindowsThread) {
+  // The window's thread waits for a writer without pumping messages, as
+  // it does while the server stops: the writer must still finish.
+  HANDLE hWriter = CreateThread(nullptr, 0, WriteStartingLine, nullptr, 0, nullptr);
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hWriter, 5000));
+  CloseHandle(hWriter);
+  Pump();
+  EXPECT_EQ(L"Starting Threads\r\n", PaneText());
 }
 
-TEST_F(LogWindowTest, QueuedTextComesBeforeTheWindowThreadsLaterText)
-{
-    std::thread([] { LogMessage(L"first "); }).join();
-    LogMessage(L"second");
-    EXPECT_EQ(L"first second", PaneText());
+TEST_F(LogWindowTest, QueuedTextComesBeforeTheWindowThreadsLaterText) {
+  std::thread([] { LogMessage(L"first "); }).join();
+  LogMessage(L"second");
+  EXPECT_EQ(L"first second", PaneText());
 }
 
-TEST_F(LogWindowTest, TextStillQueuedWhenThePaneGoesIsShownFirst)
-{
-    std::thread([] { LogMessage(L"last words"); }).join();
-    CWnd* pPane = DetachLog();
-    EXPECT_EQ(L"last words", std::wstring(pPane->ReadText().GetText()));
-    AttachLog(pPane, m_hHost);
+TEST_F(LogWindowTest, TextStillQueuedWhenThePaneGoesIsShownFirst) {
+  std::thread([] { LogMessage(L"last words"); }).join();
+  CWnd* pPane = DetachLog();
+  EXPECT_EQ(L"last words", std::wstring(pPane->ReadText().GetText()));
+  AttachLog(pPane, m_hHost);
 }
 
-TEST(LogWithoutPane, KeepsTextUntilAPaneIsAttached)
-{
-    LogMessage(L"early ");
-    std::thread([] { LogMessage(L"bird"); }).join();
-    HWND hHost = CreateWindowExW(0, L"edit", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
-    CWnd* pPane = new CWnd();
-    ASSERT_TRUE(pPane->Create(L"edit", L"", WS_CHILD | ES_MULTILINE, 0, 0, 10, 10, hHost, 1));
-    AttachLog(pPane, hHost);
-    EXPECT_EQ(L"early bird", std::wstring(pPane->ReadText().GetText()));
-    delete DetachLog();
-    DestroyWindow(hHost);
+TEST(LogWithoutPane, KeepsTextUntilAPaneIsAttached) {
+  LogMessage(L"early ");
+  std::thread([] { LogMessage(L"bird"); }).join();
+  HWND hHost = CreateWindowExW(0, L"edit", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  CWnd* pPane = new CWnd();
+  ASSERT_TRUE(pPane->Create(L"edit", L"", WS_CHILD | ES_MULTILINE, 0, 0, 10, 10, hHost, 1));
+  AttachLog(pPane, hHost);
+  EXPECT_EQ(L"early bird", std::wstring(pPane->ReadText().GetText()));
+  delete DetachLog();
+  DestroyWindow(hHost);
 }

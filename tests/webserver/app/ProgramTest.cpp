@@ -19,301 +19,280 @@ namespace {
 const DWORD START_MS = 20000;
 const DWORD EXIT_MS = 20000;
 
-class WinsockEnvironment : public ::testing::Environment
-{
+class WinsockEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override
-    {
-        WSADATA data;
-        ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &data));
-    }
-    void TearDown() override { WSACleanup(); }
+  void SetUp() override {
+    WSADATA data;
+    ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &data));
+  }
+  void TearDown() override { WSACleanup(); }
 };
 ::testing::Environment* const g_pWinsock =
     ::testing::AddGlobalTestEnvironment(new WinsockEnvironment);
 
 // Starts the server with the argument and waits until it listens.
-void StartListening(ServerProcess& server, const std::wstring& argument)
-{
-    ASSERT_TRUE(server.Start(argument));
-    ASSERT_TRUE(server.WaitForMainWindow(START_MS));
-    ASSERT_TRUE(server.WaitForLog(L"Listening...", START_MS)) << "log: " << server.ReadLog().c_str();
+void StartListening(ServerProcess& server, const std::wstring& argument) {
+  ASSERT_TRUE(server.Start(argument));
+  ASSERT_TRUE(server.WaitForMainWindow(START_MS));
+  ASSERT_TRUE(server.WaitForLog(L"Listening...", START_MS)) << "log: " << server.ReadLog().c_str();
 }
 
-void PressKeys(std::initializer_list<WORD> keys)
-{
-    std::vector<INPUT> inputs;
-    for (WORD vk : keys) {
-        INPUT in = {};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        inputs.push_back(in);
-    }
-    for (auto it = keys.end(); it != keys.begin();) {
-        INPUT in = {};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = *--it;
-        in.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(in);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+void PressKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (WORD vk : keys) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    inputs.push_back(in);
+  }
+  for (auto it = keys.end(); it != keys.begin();) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = *--it;
+    in.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(in);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 // Gives the keyboard focus to a window of another process, as a click
 // would: the two input queues are joined for the call.
-bool FocusWindowOf(HWND hTop, HWND hFocus)
-{
-    SetForegroundWindow(hTop);
-    DWORD dwTheirs = GetWindowThreadProcessId(hTop, nullptr);
-    DWORD dwOurs = GetCurrentThreadId();
-    AttachThreadInput(dwOurs, dwTheirs, TRUE);
-    SetFocus(hFocus);
-    bool bFocused = GetFocus() == hFocus;
-    AttachThreadInput(dwOurs, dwTheirs, FALSE);
-    return bFocused;
+bool FocusWindowOf(HWND hTop, HWND hFocus) {
+  SetForegroundWindow(hTop);
+  DWORD dwTheirs = GetWindowThreadProcessId(hTop, nullptr);
+  DWORD dwOurs = GetCurrentThreadId();
+  AttachThreadInput(dwOurs, dwTheirs, TRUE);
+  SetFocus(hFocus);
+  bool bFocused = GetFocus() == hFocus;
+  AttachThreadInput(dwOurs, dwTheirs, FALSE);
+  return bFocused;
 }
 
-} // namespace
+}  // namespace
 
-TEST(ProgramWebRoot, WithATrailingBackslashServesTheFolder)
-{
-    TempFolder root(L"site");
-    ASSERT_TRUE(root.WriteFile(L"index.html", "<p>root</p>"));
-    ASSERT_TRUE(root.WriteFile(L"sub\\a.txt", "in sub"));
-    ServerProcess server;
-    StartListening(server, root.Path());
-    EXPECT_EQ("<p>root</p>", HttpGet("/").body);
-    EXPECT_EQ("in sub", HttpGet("/sub/a.txt").body);
-    EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+TEST(ProgramWebRoot, WithATrailingBackslashServesTheFolder) {
+  TempFolder root(L"site");
+  ASSERT_TRUE(root.WriteFile(L"index.html", "<p>root</p>"));
+  ASSERT_TRUE(root.WriteFile(L"sub\\a.txt", "in sub"));
+  ServerProcess server;
+  StartListening(server, root.Path());
+  EXPECT_EQ("<p>root</p>", HttpGet("/").body);
+  EXPECT_EQ("in sub", HttpGet("/sub/a.txt").body);
+  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
 }
 
-TEST(ProgramWebRoot, WithoutATrailingBackslashIsJoinedToTheRequestAsItIs)
-{
-    TempFolder parent(L"par");
-    ASSERT_TRUE(parent.WriteFile(L"site\\index.html", "inside"));
-    ASSERT_TRUE(parent.WriteFile(L"siteindex.html", "beside"));
-    ServerProcess server;
-    StartListening(server, parent.Path() + L"site");
-    // No separator is added between the root and the request's path.
-    EXPECT_NE("inside", HttpGet("/").body);
-    EXPECT_EQ("inside", HttpGet("/\\index.html").body);
-    EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+TEST(ProgramWebRoot, WithoutATrailingBackslashIsJoinedToTheRequestAsItIs) {
+  TempFolder parent(L"par");
+  ASSERT_TRUE(parent.WriteFile(L"site\\index.html", "inside"));
+  ASSERT_TRUE(parent.WriteFile(L"siteindex.html", "beside"));
+  ServerProcess server;
+  StartListening(server, parent.Path() + L"site");
+  // No separator is added between the root and the request's path.
+  EXPECT_NE("inside", HttpGet("/").body);
+  EXPECT_EQ("inside", HttpGet("/\\index.html").body);
+  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
 }
 
-TEST(ProgramWebRoot, QuotedServesTheFolderInsideTheQuotesAndLogsIt)
-{
-    TempFolder root(L"quoted site ");
-    ASSERT_TRUE(root.WriteFile(L"index.html", "unquoted"));
-    ServerProcess server;
-    StartListening(server, L"\"" + root.Path() + L"\"");
-    EXPECT_EQ("unquoted", HttpGet("/").body);
-    std::wstring log = server.ReadLog();
-    EXPECT_EQ(0u, log.find(L"Serving the folder " + root.Path() + L"\r\n"));
-    EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+TEST(ProgramWebRoot, QuotedServesTheFolderInsideTheQuotesAndLogsIt) {
+  TempFolder root(L"quoted site ");
+  ASSERT_TRUE(root.WriteFile(L"index.html", "unquoted"));
+  ServerProcess server;
+  StartListening(server, L"\"" + root.Path() + L"\"");
+  EXPECT_EQ("unquoted", HttpGet("/").body);
+  std::wstring log = server.ReadLog();
+  EXPECT_EQ(0u, log.find(L"Serving the folder " + root.Path() + L"\r\n"));
+  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
 }
 
-TEST(ProgramWebRoot, WithoutArgumentIsTheProgramsOwnFolder)
-{
-    std::wstring probe = testsupport::ExeFolder() + L"webroot_probe.txt";
-    HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    DWORD n = 0;
-    WriteFile(h, "next to the program", 19, &n, nullptr);
-    CloseHandle(h);
+TEST(ProgramWebRoot, WithoutArgumentIsTheProgramsOwnFolder) {
+  std::wstring probe = testsupport::ExeFolder() + L"webroot_probe.txt";
+  HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  DWORD n = 0;
+  WriteFile(h, "next to the program", 19, &n, nullptr);
+  CloseHandle(h);
+  ServerProcess server;
+  ASSERT_TRUE(server.Start());
+  ASSERT_TRUE(server.WaitForMainWindow(START_MS));
+  ASSERT_TRUE(server.WaitForLog(L"Listening...", START_MS));
+  EXPECT_EQ("next to the program", HttpGet("/webroot_probe.txt").body);
+  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  DeleteFileW(probe.c_str());
+}
+
+TEST(ProgramWebRoot, MayBeAFolderWithAnyUnicodeName) {
+  TempFolder root(L"sit\u00E9_\u00FCn\u00EF\u2014\u6587\u5B57_");
+  ASSERT_FALSE(root.Path().empty());
+  ASSERT_TRUE(root.WriteFile(L"index.html", "unicode root"));
+  ServerProcess server;
+  StartListening(server, root.Path());
+  EXPECT_EQ("unicode root", HttpGet("/").body);
+  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+}
+
+TEST(ProgramWebRoot, TooLongIsRefusedWithAMessageAndExitCode1) {
+  std::wstring tooLong = L"C:\\" + std::wstring(1021, L'x');  // 1,024 characters
+  ServerProcess server;
+  ASSERT_TRUE(server.Start(tooLong));
+  HWND hBox = server.WaitForWindow(L"#32770", L"OrraWebServer", START_MS);
+  ASSERT_TRUE(hBox);
+  std::wstring message;
+  for (HWND hChild = GetWindow(hBox, GW_CHILD); hChild; hChild = GetWindow(hChild, GW_HWNDNEXT))
+    message += testsupport::ReadWindowText(hChild) + L"\n";
+  EXPECT_NE(std::wstring::npos, message.find(L"longer than 1,023 characters")) << message.c_str();
+  EXPECT_TRUE(
+      testsupport::FindProcessWindows(server.ProcessId(), L"OrraWebServer", nullptr).empty());
+
+  PostMessageW(hBox, WM_COMMAND, IDOK, 0);
+  DWORD dwCode = 0;
+  EXPECT_TRUE(server.WaitForExit(EXIT_MS, &dwCode));
+  EXPECT_EQ(1u, dwCode);
+}
+
+TEST(ProgramWebRoot, Of1023CharactersIsAccepted) {
+  std::wstring longest = L"C:\\" + std::wstring(1019, L'x') + L"\\";  // 1,023 characters
+  ServerProcess server;
+  ASSERT_TRUE(server.Start(longest));
+  EXPECT_TRUE(server.WaitForMainWindow(START_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+}
+
+TEST(ProgramClosing, ByTheCloseBoxTheMenuOrWmCloseEndsWithExitCode0) {
+  const UINT CLOSE_BOX = 0, MENU_EXIT = 1, WINDOW_CLOSE = 2;
+  for (UINT nWay : {CLOSE_BOX, MENU_EXIT, WINDOW_CLOSE}) {
     ServerProcess server;
-    ASSERT_TRUE(server.Start());
-    ASSERT_TRUE(server.WaitForMainWindow(START_MS));
+    ASSERT_TRUE(server.Start(L"C:\\"));
+    HWND hWnd = server.WaitForMainWindow(START_MS);
+    ASSERT_TRUE(hWnd);
     ASSERT_TRUE(server.WaitForLog(L"Listening...", START_MS));
-    EXPECT_EQ("next to the program", HttpGet("/webroot_probe.txt").body);
-    EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
-    DeleteFileW(probe.c_str());
-}
-
-TEST(ProgramWebRoot, MayBeAFolderWithAnyUnicodeName)
-{
-    TempFolder root(L"sit\u00E9_\u00FCn\u00EF\u2014\u6587\u5B57_");
-    ASSERT_FALSE(root.Path().empty());
-    ASSERT_TRUE(root.WriteFile(L"index.html", "unicode root"));
-    ServerProcess server;
-    StartListening(server, root.Path());
-    EXPECT_EQ("unicode root", HttpGet("/").body);
-    EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
-}
-
-TEST(ProgramWebRoot, TooLongIsRefusedWithAMessageAndExitCode1)
-{
-    std::wstring tooLong = L"C:\\" + std::wstring(1021, L'x');   // 1,024 characters
-    ServerProcess server;
-    ASSERT_TRUE(server.Start(tooLong));
-    HWND hBox = server.WaitForWindow(L"#32770", L"OrraWebServer", START_MS);
-    ASSERT_TRUE(hBox);
-    std::wstring message;
-    for (HWND hChild = GetWindow(hBox, GW_CHILD); hChild; hChild = GetWindow(hChild, GW_HWNDNEXT))
-        message += testsupport::ReadWindowText(hChild) + L"\n";
-    EXPECT_NE(std::wstring::npos, message.find(L"longer than 1,023 characters")) << message.c_str();
-    EXPECT_TRUE(testsupport::FindProcessWindows(server.ProcessId(), L"OrraWebServer", nullptr).empty());
-
-    PostMessageW(hBox, WM_COMMAND, IDOK, 0);
+    if (nWay == CLOSE_BOX)
+      PostMessageW(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else if (nWay == MENU_EXIT)
+      PostMessageW(hWnd, WM_COMMAND, 40002, 0);
+    else
+      PostMessageW(hWnd, WM_CLOSE, 0, 0);
     DWORD dwCode = 0;
-    EXPECT_TRUE(server.WaitForExit(EXIT_MS, &dwCode));
-    EXPECT_EQ(1u, dwCode);
+    EXPECT_TRUE(server.WaitForExit(EXIT_MS, &dwCode)) << "way " << nWay;
+    EXPECT_EQ(0u, dwCode) << "way " << nWay;
+  }
 }
 
-TEST(ProgramWebRoot, Of1023CharactersIsAccepted)
-{
-    std::wstring longest = L"C:\\" + std::wstring(1019, L'x') + L"\\";   // 1,023 characters
+TEST(ProgramClosing, RightAfterTheWindowAppearsNeverHangs) {
+  for (int i = 0; i < 30; ++i) {
     ServerProcess server;
-    ASSERT_TRUE(server.Start(longest));
-    EXPECT_TRUE(server.WaitForMainWindow(START_MS));
-    EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+    ASSERT_TRUE(server.Start(L"C:\\"));
+    ASSERT_TRUE(server.WaitForMainWindow(START_MS)) << "run " << i;
+    DWORD dwCode = server.CloseAndWait(EXIT_MS);
+    ASSERT_EQ(0u, dwCode) << "run " << i
+                          << (dwCode == testsupport::KILLED_EXIT_CODE ? ": hung and was killed"
+                                                                      : "");
+  }
 }
 
-TEST(ProgramClosing, ByTheCloseBoxTheMenuOrWmCloseEndsWithExitCode0)
-{
-    const UINT CLOSE_BOX = 0, MENU_EXIT = 1, WINDOW_CLOSE = 2;
-    for (UINT nWay : {CLOSE_BOX, MENU_EXIT, WINDOW_CLOSE}) {
-        ServerProcess server;
-        ASSERT_TRUE(server.Start(L"C:\\"));
-        HWND hWnd = server.WaitForMainWindow(START_MS);
-        ASSERT_TRUE(hWnd);
-        ASSERT_TRUE(server.WaitForLog(L"Listening...", START_MS));
-        if (nWay == CLOSE_BOX)
-            PostMessageW(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-        else if (nWay == MENU_EXIT)
-            PostMessageW(hWnd, WM_COMMAND, 40002, 0);
-        else
-            PostMessageW(hWnd, WM_CLOSE, 0, 0);
-        DWORD dwCode = 0;
-        EXPECT_TRUE(server.WaitForExit(EXIT_MS, &dwCode)) << "way " << nWay;
-        EXPECT_EQ(0u, dwCode) << "way " << nWay;
-    }
+TEST(ProgramKeys, AltSlashAndAltF4WorkWhileTheLogPaneHasTheFocus) {
+  ServerProcess server;
+  StartListening(server, L"C:\\");
+  HWND hMain = server.MainWindow();
+  ASSERT_TRUE(FocusWindowOf(hMain, server.LogPane()));
+
+  PressKeys({VK_MENU, VK_OEM_2});
+  HWND hAbout = server.WaitForWindow(L"#32770", L"About", 5000);
+  ASSERT_TRUE(hAbout) << "Alt+/ opened no About dialog";
+  PostMessageW(hAbout, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 250 && IsWindow(hAbout); ++i) Sleep(20);
+  ASSERT_FALSE(IsWindow(hAbout));
+
+  ASSERT_TRUE(FocusWindowOf(hMain, server.LogPane()));
+  PressKeys({VK_MENU, VK_F4});
+  DWORD dwCode = 0;
+  EXPECT_TRUE(server.WaitForExit(EXIT_MS, &dwCode)) << "Alt+F4 did not end the program";
+  EXPECT_EQ(0u, dwCode);
 }
 
-TEST(ProgramClosing, RightAfterTheWindowAppearsNeverHangs)
-{
-    for (int i = 0; i < 30; ++i) {
-        ServerProcess server;
-        ASSERT_TRUE(server.Start(L"C:\\"));
-        ASSERT_TRUE(server.WaitForMainWindow(START_MS)) << "run " << i;
-        DWORD dwCode = server.CloseAndWait(EXIT_MS);
-        ASSERT_EQ(0u, dwCode) << "run " << i << (dwCode == testsupport::KILLED_EXIT_CODE
-                                                     ? ": hung and was killed" : "");
-    }
-}
+TEST(ProgramAbout, ShowsTheNumberOfRequestsServed) {
+  TempFolder root(L"about");
+  ASSERT_TRUE(root.WriteFile(L"index.html", "x"));
+  ServerProcess server;
+  StartListening(server, root.Path());
+  EXPECT_EQ(200, HttpGet("/").nStatus);
+  EXPECT_EQ(404, HttpGet("/missing").nStatus);
+  EXPECT_EQ(200, HttpGet("/index.html").nStatus);
 
-TEST(ProgramKeys, AltSlashAndAltF4WorkWhileTheLogPaneHasTheFocus)
-{
-    ServerProcess server;
-    StartListening(server, L"C:\\");
-    HWND hMain = server.MainWindow();
-    ASSERT_TRUE(FocusWindowOf(hMain, server.LogPane()));
+  PostMessageW(server.MainWindow(), WM_COMMAND, 40003, 0);
+  HWND hAbout = server.WaitForWindow(L"#32770", L"About", 5000);
+  ASSERT_TRUE(hAbout);
+  HWND hCount = GetDlgItem(hAbout, 1001);
+  ASSERT_TRUE(hCount);
+  EXPECT_EQ(L"3", testsupport::ReadWindowText(hCount));
+  EXPECT_TRUE(IsWindowVisible(hCount));
+  RECT count, dialog;
+  GetWindowRect(hCount, &count);
+  GetClientRect(hAbout, &dialog);
+  MapWindowPoints(hAbout, nullptr, reinterpret_cast<POINT*>(&dialog), 2);
+  EXPECT_TRUE(count.left >= dialog.left && count.right <= dialog.right && count.top >= dialog.top &&
+              count.bottom <= dialog.bottom);
 
-    PressKeys({VK_MENU, VK_OEM_2});
-    HWND hAbout = server.WaitForWindow(L"#32770", L"About", 5000);
-    ASSERT_TRUE(hAbout) << "Alt+/ opened no About dialog";
-    PostMessageW(hAbout, WM_COMMAND, IDOK, 0);
-    for (int i = 0; i < 250 && IsWindow(hAbout); ++i)
-        Sleep(20);
-    ASSERT_FALSE(IsWindow(hAbout));
-
-    ASSERT_TRUE(FocusWindowOf(hMain, server.LogPane()));
-    PressKeys({VK_MENU, VK_F4});
-    DWORD dwCode = 0;
-    EXPECT_TRUE(server.WaitForExit(EXIT_MS, &dwCode)) << "Alt+F4 did not end the program";
-    EXPECT_EQ(0u, dwCode);
-}
-
-TEST(ProgramAbout, ShowsTheNumberOfRequestsServed)
-{
-    TempFolder root(L"about");
-    ASSERT_TRUE(root.WriteFile(L"index.html", "x"));
-    ServerProcess server;
-    StartListening(server, root.Path());
-    EXPECT_EQ(200, HttpGet("/").nStatus);
-    EXPECT_EQ(404, HttpGet("/missing").nStatus);
-    EXPECT_EQ(200, HttpGet("/index.html").nStatus);
-
-    PostMessageW(server.MainWindow(), WM_COMMAND, 40003, 0);
-    HWND hAbout = server.WaitForWindow(L"#32770", L"About", 5000);
-    ASSERT_TRUE(hAbout);
-    HWND hCount = GetDlgItem(hAbout, 1001);
-    ASSERT_TRUE(hCount);
-    EXPECT_EQ(L"3", testsupport::ReadWindowText(hCount));
-    EXPECT_TRUE(IsWindowVisible(hCount));
-    RECT count, dialog;
-    GetWindowRect(hCount, &count);
-    GetClientRect(hAbout, &dialog);
-    MapWindowPoints(hAbout, nullptr, reinterpret_cast<POINT*>(&dialog), 2);
-    EXPECT_TRUE(count.left >= dialog.left && count.right <= dialog.right &&
-                count.top >= dialog.top && count.bottom <= dialog.bottom);
-
-    PostMessageW(hAbout, WM_COMMAND, IDOK, 0);
-    for (int i = 0; i < 250 && IsWindow(hAbout); ++i)
-        Sleep(20);
-    EXPECT_FALSE(IsWindow(hAbout));
-    EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  PostMessageW(hAbout, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 250 && IsWindow(hAbout); ++i) Sleep(20);
+  EXPECT_FALSE(IsWindow(hAbout));
+  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
 }
 
 namespace {
 
 // Opens the About dialog, returns its screen rectangle and closes it.
-bool AboutDialogRect(ServerProcess& server, RECT* pRect)
-{
-    PostMessageW(server.MainWindow(), WM_COMMAND, 40003, 0);
-    HWND hAbout = server.WaitForWindow(L"#32770", L"About", 5000);
-    if (!hAbout)
-        return false;
-    GetWindowRect(hAbout, pRect);
-    PostMessageW(hAbout, WM_COMMAND, IDCANCEL, 0);
-    for (int i = 0; i < 250 && IsWindow(hAbout); ++i)
-        Sleep(20);
-    return !IsWindow(hAbout);
+bool AboutDialogRect(ServerProcess& server, RECT* pRect) {
+  PostMessageW(server.MainWindow(), WM_COMMAND, 40003, 0);
+  HWND hAbout = server.WaitForWindow(L"#32770", L"About", 5000);
+  if (!hAbout) return false;
+  GetWindowRect(hAbout, pRect);
+  PostMessageW(hAbout, WM_COMMAND, IDCANCEL, 0);
+  for (int i = 0; i < 250 && IsWindow(hAbout); ++i) Sleep(20);
+  return !IsWindow(hAbout);
 }
 
-} // namespace
+}  // namespace
 
-TEST(ProgramWindow, TheLogPaneFillsTheClientAreaAfterAResize)
-{
-    ServerProcess server;
-    StartListening(server, L"C:\\");
-    HWND hMain = server.MainWindow();
-    SetWindowPos(hMain, nullptr, 0, 0, 500, 350, SWP_NOMOVE | SWP_NOZORDER);
-    for (int i = 0; i < 50; ++i) {
-        RECT client, pane;
-        GetClientRect(hMain, &client);
-        GetClientRect(server.LogPane(), &pane);
-        RECT paneOnScreen;
-        GetWindowRect(server.LogPane(), &paneOnScreen);
-        POINT origin = {0, 0};
-        ClientToScreen(hMain, &origin);
-        if (paneOnScreen.left == origin.x && paneOnScreen.top == origin.y &&
-            paneOnScreen.right - paneOnScreen.left == client.right &&
-            paneOnScreen.bottom - paneOnScreen.top == client.bottom)
-            break;
-        ASSERT_LT(i, 49) << "pane " << paneOnScreen.right - paneOnScreen.left << "x"
-                         << paneOnScreen.bottom - paneOnScreen.top << ", client "
-                         << client.right << "x" << client.bottom;
-        Sleep(20);
-    }
-    EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
-}
-
-TEST(ProgramAbout, OpensCentredOnTheClientAreaSizeWhereverTheWindowLies)
-{
-    ServerProcess server;
-    StartListening(server, L"C:\\");
-    HWND hMain = server.MainWindow();
-    SetWindowPos(hMain, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    RECT first, second, client;
-    ASSERT_TRUE(AboutDialogRect(server, &first));
+TEST(ProgramWindow, TheLogPaneFillsTheClientAreaAfterAResize) {
+  ServerProcess server;
+  StartListening(server, L"C:\\");
+  HWND hMain = server.MainWindow();
+  SetWindowPos(hMain, nullptr, 0, 0, 500, 350, SWP_NOMOVE | SWP_NOZORDER);
+  for (int i = 0; i < 50; ++i) {
+    RECT client, pane;
     GetClientRect(hMain, &client);
-    int nWidth = first.right - first.left, nHeight = first.bottom - first.top;
-    EXPECT_EQ(std::max(0L, (client.right - nWidth) / 2), first.left);
-    EXPECT_EQ(std::max(0L, (client.bottom - nHeight) / 2), first.top);
+    GetClientRect(server.LogPane(), &pane);
+    RECT paneOnScreen;
+    GetWindowRect(server.LogPane(), &paneOnScreen);
+    POINT origin = {0, 0};
+    ClientToScreen(hMain, &origin);
+    if (paneOnScreen.left == origin.x && paneOnScreen.top == origin.y &&
+        paneOnScreen.right - paneOnScreen.left == client.right &&
+        paneOnScreen.bottom - paneOnScreen.top == client.bottom)
+      break;
+    ASSERT_LT(i, 49) << "pane " << paneOnScreen.right - paneOnScreen.left << "x"
+                     << paneOnScreen.bottom - paneOnScreen.top << ", client " << client.right << "x"
+                     << client.bottom;
+    Sleep(20);
+  }
+  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+}
 
-    SetWindowPos(hMain, nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ASSERT_TRUE(AboutDialogRect(server, &second));
-    EXPECT_EQ(first.left, second.left);
-    EXPECT_EQ(first.top, second.top);
-    EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+TEST(ProgramAbout, OpensCentredOnTheClientAreaSizeWhereverTheWindowLies) {
+  ServerProcess server;
+  StartListening(server, L"C:\\");
+  HWND hMain = server.MainWindow();
+  SetWindowPos(hMain, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  RECT first, second, client;
+  ASSERT_TRUE(AboutDialogRect(server, &first));
+  GetClientRect(hMain, &client);
+  int nWidth = first.right - first.left, nHeight = first.bottom - first.top;
+  EXPECT_EQ(std::max(0L, (client.right - nWidth) / 2), first.left);
+  EXPECT_EQ(std::max(0L, (client.bottom - nHeight) / 2), first.top);
+
+  SetWindowPos(hMain, nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ASSERT_TRUE(AboutDialogRect(server, &second));
+  EXPECT_EQ(first.left, second.left);
+  EXPECT_EQ(first.top, second.top);
+  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
 }

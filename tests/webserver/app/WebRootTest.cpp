@@ -8,91 +8,88 @@
 
 namespace {
 
-struct Choice
-{
-    bool bAccepted;
-    std::wstring root;
+struct Choice {
+  bool bAccepted;
+  std::wstring root;
 };
 
-Choice Choose(const std::wstring& tail, const wchar_t* pszModule = L"C:\\Programs\\srv\\Orra.exe")
-{
-    wchar_t szRoot[WEBROOT_CHARS + 8];
-    wmemset(szRoot, L'#', WEBROOT_CHARS + 8);
-    Choice choice;
-    choice.bAccepted = ChooseWebRoot(tail.c_str(), pszModule, szRoot);
-    choice.root = szRoot;
-    return choice;
+Choice Choose(const std::wstring& tail, const wchar_t* pszModule = L"C:\\Programs\\srv\\Orra.exe") {
+  wchar_t szRoot[WEBROOT_CHARS + 8];
+  wmemset(szRoot, L'#', WEBROOT_CHARS + 8);
+  Choice choice;
+  choice.bAccepted = ChooseWebRoot(tail.c_str(), pszModule, szRoot);
+  choice.root = szRoot;
+  return choice;
 }
 
-} // namespace
+}  // namespace
 
-TEST(WebRootFromTheCommandLine, IsTheTailExactlyAsGiven)
-{
-    struct Case { const wchar_t* pszTail; } cases[] = {
-        {L"C:\\site\\"},
-        {L"C:\\site"},                       // no separator is added
-        {L"  C:\\site\\  "},                 // blanks are not trimmed
-        {L"\\\\server\\share\\"},
-        {L"C:\\sit\u00E9\\\u00FCn\u00EF\u2014\u6587\u5B57\\"},   // beyond 8 bits
-        {L"a"},
-    };
-    for (const Case& c : cases) {
-        Choice choice = Choose(c.pszTail);
-        EXPECT_TRUE(choice.bAccepted) << c.pszTail;
-        EXPECT_EQ(std::wstring(c.pszTail), choice.root);
-    }
+TEST(WebRootFromTheCommandLine, IsTheTailExactlyAsGiven) {
+  struct Case {
+    const wchar_t* pszTail;
+  } cases[] = {
+      {L"C:\\site\\"},
+      {L"C:\\site"},        // no separator is added
+      {L"  C:\\site\\  "},  // blanks are not trimmed
+      {L"\\\\server\\share\\"},
+      {L"C:\\sit\u00E9\\\u00FCn\u00EF\u2014\u6587\u5B57\\"},  // beyond 8 bits
+      {L"a"},
+  };
+  for (const Case& c : cases) {
+    Choice choice = Choose(c.pszTail);
+    EXPECT_TRUE(choice.bAccepted) << c.pszTail;
+    EXPECT_EQ(std::wstring(c.pszTail), choice.root);
+  }
 }
 
-TEST(WebRootFromTheCommandLine, LosesOnePairOfQuotationMarksAroundItAndNoOthers)
-{
-    struct Case { const wchar_t* pszTail; const wchar_t* pszRoot; } cases[] = {
-        {L"\"C:\\My Site\\\"", L"C:\\My Site\\"},
-        {L"\"\"C:\\site\\\"\"", L"\"C:\\site\\\""},   // one pair only
-        {L"\"C:\\site\\", L"\"C:\\site\\"},             // not a pair: as given
-        {L"C:\\site\\\"", L"C:\\site\\\""},
-        {L" \"C:\\site\\\"", L" \"C:\\site\\\""},      // not around all of it
-        {L"\"", L"\""},
-        {L"\"\"", L"C:\\Programs\\srv\\"},                // empty: the program's folder
-    };
-    for (const Case& c : cases) {
-        Choice choice = Choose(c.pszTail);
-        EXPECT_TRUE(choice.bAccepted) << c.pszTail;
-        EXPECT_EQ(std::wstring(c.pszRoot), choice.root) << c.pszTail;
-    }
+TEST(WebRootFromTheCommandLine, LosesOnePairOfQuotationMarksAroundItAndNoOthers) {
+  struct Case {
+    const wchar_t* pszTail;
+    const wchar_t* pszRoot;
+  } cases[] = {
+      {L"\"C:\\My Site\\\"", L"C:\\My Site\\"},
+      {L"\"\"C:\\site\\\"\"", L"\"C:\\site\\\""},  // one pair only
+      {L"\"C:\\site\\", L"\"C:\\site\\"},          // not a pair: as given
+      {L"C:\\site\\\"", L"C:\\site\\\""},
+      {L" \"C:\\site\\\"", L" \"C:\\site\\\""},  // not around all of it
+      {L"\"", L"\""},
+      {L"\"\"", L"C:\\Programs\\srv\\"},  // empty: the program's folder
+  };
+  for (const Case& c : cases) {
+    Choice choice = Choose(c.pszTail);
+    EXPECT_TRUE(choice.bAccepted) << c.pszTail;
+    EXPECT_EQ(std::wstring(c.pszRoot), choice.root) << c.pszTail;
+  }
 }
 
-TEST(WebRootFromTheCommandLine, OfUpTo1023CharactersIsKeptWhole)
-{
-    std::wstring tail(1023, L'x');
-    tail[0] = L'C';
-    tail[1022] = L'\\';
-    Choice choice = Choose(tail);
-    EXPECT_TRUE(choice.bAccepted);
-    EXPECT_EQ(tail, choice.root);
+TEST(WebRootFromTheCommandLine, OfUpTo1023CharactersIsKeptWhole) {
+  std::wstring tail(1023, L'x');
+  tail[0] = L'C';
+  tail[1022] = L'\\';
+  Choice choice = Choose(tail);
+  EXPECT_TRUE(choice.bAccepted);
+  EXPECT_EQ(tail, choice.root);
 }
 
-TEST(WebRootFromTheCommandLine, Of1024CharactersOrMoreIsRefusedNotCut)
-{
-    for (size_t nLength : {1024u, 1025u, 5000u}) {
-        Choice choice = Choose(std::wstring(nLength, L'x'));
-        EXPECT_FALSE(choice.bAccepted) << nLength;
-        EXPECT_EQ(L"\\webroot\\", choice.root);
-    }
+TEST(WebRootFromTheCommandLine, Of1024CharactersOrMoreIsRefusedNotCut) {
+  for (size_t nLength : {1024u, 1025u, 5000u}) {
+    Choice choice = Choose(std::wstring(nLength, L'x'));
+    EXPECT_FALSE(choice.bAccepted) << nLength;
+    EXPECT_EQ(L"\\webroot\\", choice.root);
+  }
 }
 
-TEST(WebRootWithoutArgument, IsTheProgramsOwnFolderWithItsBackslash)
-{
-    EXPECT_EQ(L"C:\\Programs\\srv\\", Choose(L"").root);
-    EXPECT_EQ(L"C:\\Programs\\srv\\", Choose(L"", L"C:\\Programs\\srv\\").root);
-    EXPECT_EQ(L"C:\\", Choose(L"", L"C:\\Orra.exe").root);
-    EXPECT_EQ(L"\\\\?\\C:\\a b\\", Choose(L"", L"\\\\?\\C:\\a b\\x.exe").root);
+TEST(WebRootWithoutArgument, IsTheProgramsOwnFolderWithItsBackslash) {
+  EXPECT_EQ(L"C:\\Programs\\srv\\", Choose(L"").root);
+  EXPECT_EQ(L"C:\\Programs\\srv\\", Choose(L"", L"C:\\Programs\\srv\\").root);
+  EXPECT_EQ(L"C:\\", Choose(L"", L"C:\\Orra.exe").root);
+  EXPECT_EQ(L"\\\\?\\C:\\a b\\", Choose(L"", L"\\\\?\\C:\\a b\\x.exe").root);
 }
 
-TEST(WebRootWithoutArgument, FallsBackWhenTheProgramPathHasNoFolder)
-{
-    EXPECT_EQ(L"\\webroot\\", Choose(L"", L"Orra.exe").root);
-    EXPECT_EQ(L"\\webroot\\", Choose(L"", L"").root);
-    EXPECT_EQ(L"\\webroot\\", Choose(L"", nullptr).root);
-    Choice noTail = Choose(L"");
-    EXPECT_TRUE(noTail.bAccepted);
+TEST(WebRootWithoutArgument, FallsBackWhenTheProgramPathHasNoFolder) {
+  EXPECT_EQ(L"\\webroot\\", Choose(L"", L"Orra.exe").root);
+  EXPECT_EQ(L"\\webroot\\", Choose(L"", L"").root);
+  EXPECT_EQ(L"\\webroot\\", Choose(L"", nullptr).root);
+  Choice noTail = Choose(L"");
+  EXPECT_TRUE(noTail.bAccepted);
 }

@@ -4,20 +4,16 @@
 // 3: the server did not end within 15 s.
 #include <windows.h>
 
-int main()
-{
-    HWND hWnd = FindWindowW(L"OrraWebServer", nullptr);
-    if (!hWnd)
-        return 2;
-    DWORD dwProcessId = 0;
-    GetWindowThreadProcessId(hWnd, &dwProcessId);
-    HANDLE hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, dwProcessId);
-    if (!hProcess)
-        return 2;
-    PostMessageW(hWnd, WM_CLOSE, 0, 0);
-    DWORD dwExit = 3;
-    if (WaitForSingleObject(hProcess, 15000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(hProcess, &dwExit);
-    CloseHandle(hProcess);
-    return static_cast<int>(dwExit);
+int main() {
+  HWND hWnd = FindWindowW(L"OrraWebServer", nullptr);
+  if (!hWnd) return 2;
+  DWORD dwProcessId = 0;
+  GetWindowThreadProcessId(hWnd, &dwProcessId);
+  HANDLE hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, dwProcessId);
+  if (!hProcess) return 2;
+  PostMessageW(hWnd, WM_CLOSE, 0, 0);
+  DWORD dwExit = 3;
+  if (WaitForSingleObject(hProcess, 15000) == WAIT_OBJECT_0) GetExitCodeProcess(hProcess, &dwExit);
+  CloseHandle(hProcess);
+  return static_cast<int>(dwExit);
 }

@@ -19,542 +19,502 @@
 
 namespace {
 
-std::wstring g_root;          // with a trailing backslash
-std::wstring g_outside;       // a file next to the web root, never to be served
+std::wstring g_root;     // with a trailing backslash
+std::wstring g_outside;  // a file next to the web root, never to be served
 
-void WriteFileBytes(const std::wstring& path, const std::string& bytes)
-{
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    DWORD n = 0;
-    if (!bytes.empty())
-        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    CloseHandle(h);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  DWORD n = 0;
+  if (!bytes.empty()) WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+  CloseHandle(h);
 }
 
-std::string Pattern(size_t n)
-{
-    std::string s(n, 0);
-    for (size_t i = 0; i < n; ++i)
-        s[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
-    return s;
+std::string Pattern(size_t n) {
+  std::string s(n, 0);
+  for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+  return s;
 }
 
 using expected::Found;
-using expected::NotFound;
 using expected::kHeadFound;
 using expected::kHeadMissing;
+using expected::NotFound;
 
-
-class HttpWorker : public ::testing::Test
-{
+class HttpWorker : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        std::wstring base = std::wstring(temp) + L"qor-http-" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(base.c_str(), nullptr);
-        g_root = base + L"\\root\\";
-        g_outside = base + L"\\outside-secret.txt";
-        CreateDirectoryW(g_root.c_str(), nullptr);
-        CreateDirectoryW((g_root + L"a").c_str(), nullptr);
-        CreateDirectoryW((g_root + L"docs").c_str(), nullptr);
-        WriteFileBytes(g_root + L"index.html", "<html>home</html>");
-        WriteFileBytes(g_root + L"a\\b.txt", "bee");
-        WriteFileBytes(g_root + L"x", "ex");
-        WriteFileBytes(g_root + L"my%20page.html", "percent");
-        WriteFileBytes(g_root + L"bomba 1.ico", "icon");
-        WriteFileBytes(g_root + L"\u00E9.txt", "e acute");
-        WriteFileBytes(g_root + L"empty.txt", "");
-        WriteFileBytes(g_root + L"two-pieces.bin", Pattern(16384));
-        WriteFileBytes(g_root + L"odd.bin", Pattern(100000));
-        WriteFileBytes(g_outside, "secret");
-        wcscpy(g_szWebRoot, g_root.c_str());
-    }
+  static void SetUpTestSuite() {
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring base = std::wstring(temp) + L"qor-http-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(base.c_str(), nullptr);
+    g_root = base + L"\\root\\";
+    g_outside = base + L"\\outside-secret.txt";
+    CreateDirectoryW(g_root.c_str(), nullptr);
+    CreateDirectoryW((g_root + L"a").c_str(), nullptr);
+    CreateDirectoryW((g_root + L"docs").c_str(), nullptr);
+    WriteFileBytes(g_root + L"index.html", "<html>home</html>");
+    WriteFileBytes(g_root + L"a\\b.txt", "bee");
+    WriteFileBytes(g_root + L"x", "ex");
+    WriteFileBytes(g_root + L"my%20page.html", "percent");
+    WriteFileBytes(g_root + L"bomba 1.ico", "icon");
+    WriteFileBytes(g_root + L"\u00E9.txt", "e acute");
+    WriteFileBytes(g_root + L"empty.txt", "");
+    WriteFileBytes(g_root + L"two-pieces.bin", Pattern(16384));
+    WriteFileBytes(g_root + L"odd.bin", Pattern(100000));
+    WriteFileBytes(g_outside, "secret");
+    wcscpy(g_szWebRoot, g_root.c_str());
+  }
 
-    void SetUp() override
-    {
-        m_hListen = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr = {};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ASSERT_EQ(0, bind(m_hListen, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)));
-        ASSERT_EQ(0, listen(m_hListen, 5));
-        int nLength = sizeof(addr);
-        getsockname(m_hListen, reinterpret_cast<sockaddr*>(&addr), &nLength);
-        m_nPort = ntohs(addr.sin_port);
-        ASSERT_TRUE(m_worker.Start());
-    }
+  void SetUp() override {
+    m_hListen = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr = {};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(0, bind(m_hListen, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)));
+    ASSERT_EQ(0, listen(m_hListen, 5));
+    int nLength = sizeof(addr);
+    getsockname(m_hListen, reinterpret_cast<sockaddr*>(&addr), &nLength);
+    m_nPort = ntohs(addr.sin_port);
+    ASSERT_TRUE(m_worker.Start());
+  }
 
-    void TearDown() override
-    {
-        m_client.Close();
-        m_worker.Shutdown();
-        closesocket(m_hListen);
-    }
+  void TearDown() override {
+    m_client.Close();
+    m_worker.Shutdown();
+    closesocket(m_hListen);
+  }
 
-    // A server-side socket for a fresh client connection.
-    SOCKET Accepted(RawClient* pClient)
-    {
-        if (!pClient->Connect(m_nPort))
-            return INVALID_SOCKET;
-        return accept(m_hListen, nullptr, nullptr);
-    }
+  // A server-side socket for a fresh client connection.
+  SOCKET Accepted(RawClient* pClient) {
+    if (!pClient->Connect(m_nPort)) return INVALID_SOCKET;
+    return accept(m_hListen, nullptr, nullptr);
+  }
 
-    void Connect()
-    {
-        SOCKET h = Accepted(&m_client);
-        ASSERT_NE(INVALID_SOCKET, h);
-        ASSERT_TRUE(m_worker.Assign(h));
-        m_hServed = h;
-    }
+  void Connect() {
+    SOCKET h = Accepted(&m_client);
+    ASSERT_NE(INVALID_SOCKET, h);
+    ASSERT_TRUE(m_worker.Assign(h));
+    m_hServed = h;
+  }
 
-    std::string Ask(const std::string& request)
-    {
-        EXPECT_TRUE(m_client.SendAll(request));
-        return m_client.ReadAnswer(5000);
-    }
+  std::string Ask(const std::string& request) {
+    EXPECT_TRUE(m_client.SendAll(request));
+    return m_client.ReadAnswer(5000);
+  }
 
-    SOCKET m_hListen = INVALID_SOCKET;
-    SOCKET m_hServed = INVALID_SOCKET;   // the worker's end, for inspection only
-    unsigned short m_nPort = 0;
-    CHttpThread m_worker;
-    RawClient m_client;
+  SOCKET m_hListen = INVALID_SOCKET;
+  SOCKET m_hServed = INVALID_SOCKET;  // the worker's end, for inspection only
+  unsigned short m_nPort = 0;
+  CHttpThread m_worker;
+  RawClient m_client;
 };
 
-TEST_F(HttpWorker, AnswersEveryRowOfTheResponseTableByteForByte)
-{
-    Connect();
-    EXPECT_EQ(Found("bee"), Ask(GetRequest("/a/b.txt")));
-    EXPECT_EQ(NotFound("nothere.txt"), Ask(GetRequest("/nothere.txt")));
-    EXPECT_EQ(kHeadFound, Ask(HeadRequest("/a/b.txt")));
-    EXPECT_EQ(kHeadMissing, Ask(HeadRequest("/nothere.txt")));
-    ASSERT_TRUE(m_client.SendAll("POST /a/b.txt HTTP/1.1\r\n\r\n"));
-    EXPECT_FALSE(m_client.AnythingArrives(500));
-    EXPECT_EQ(Found(""), Ask(GetRequest("/empty.txt")));
-    EXPECT_EQ(Found(Pattern(16384)), Ask(GetRequest("/two-pieces.bin")));
-    EXPECT_EQ(Found(Pattern(100000)), Ask(GetRequest("/odd.bin")));
+TEST_F(HttpWorker, AnswersEveryRowOfTheResponseTableByteForByte) {
+  Connect();
+  EXPECT_EQ(Found("bee"), Ask(GetRequest("/a/b.txt")));
+  EXPECT_EQ(NotFound("nothere.txt"), Ask(GetRequest("/nothere.txt")));
+  EXPECT_EQ(kHeadFound, Ask(HeadRequest("/a/b.txt")));
+  EXPECT_EQ(kHeadMissing, Ask(HeadRequest("/nothere.txt")));
+  ASSERT_TRUE(m_client.SendAll("POST /a/b.txt HTTP/1.1\r\n\r\n"));
+  EXPECT_FALSE(m_client.AnythingArrives(500));
+  EXPECT_EQ(Found(""), Ask(GetRequest("/empty.txt")));
+  EXPECT_EQ(Found(Pattern(16384)), Ask(GetRequest("/two-pieces.bin")));
+  EXPECT_EQ(Found(Pattern(100000)), Ask(GetRequest("/odd.bin")));
 }
 
-TEST_F(HttpWorker, MapsTargetsToFilesOnceDecoded)
-{
-    Connect();
-    EXPECT_EQ(Found("<html>home</html>"), Ask(GetRequest("/")));
-    EXPECT_EQ(kHeadFound, Ask(HeadRequest("/")));
-    EXPECT_EQ(Found("ex"), Ask(GetRequest("//x")));
-    EXPECT_EQ(Found("bee"), Ask(GetRequest("/a\\b.txt")));
-    EXPECT_EQ(NotFound("docs\\"), Ask(GetRequest("/docs/")));
-    EXPECT_EQ(NotFound("a"), Ask(GetRequest("/a")));
-    EXPECT_EQ(Found("percent"), Ask(GetRequest("/my%2520page.html")));
-    EXPECT_EQ(NotFound(""), Ask("GET  HTTP/1.1\r\n\r\n"));
-    // Without a version the head's own line ends belong to the target.
-    EXPECT_EQ(NotFound("index.html\r\n\r\n"), Ask("GET /index.html\r\n\r\n"));
+TEST_F(HttpWorker, MapsTargetsToFilesOnceDecoded) {
+  Connect();
+  EXPECT_EQ(Found("<html>home</html>"), Ask(GetRequest("/")));
+  EXPECT_EQ(kHeadFound, Ask(HeadRequest("/")));
+  EXPECT_EQ(Found("ex"), Ask(GetRequest("//x")));
+  EXPECT_EQ(Found("bee"), Ask(GetRequest("/a\\b.txt")));
+  EXPECT_EQ(NotFound("docs\\"), Ask(GetRequest("/docs/")));
+  EXPECT_EQ(NotFound("a"), Ask(GetRequest("/a")));
+  EXPECT_EQ(Found("percent"), Ask(GetRequest("/my%2520page.html")));
+  EXPECT_EQ(NotFound(""), Ask("GET  HTTP/1.1\r\n\r\n"));
+  // Without a version the head's own line ends belong to the target.
+  EXPECT_EQ(NotFound("index.html\r\n\r\n"), Ask("GET /index.html\r\n\r\n"));
 }
 
-TEST_F(HttpWorker, HeadSaysTwoHundredExactlyWhenGetSendsTheFile)
-{
-    Connect();
-    const char* targets[] = {"/", "/a/b.txt", "/x", "//x", "/docs", "/docs/", "/missing",
-                             "/../outside-secret.txt", "/CON", "/index.html::$DATA", ""};
-    for (const char* t : targets) {
-        std::string got = Ask(GetRequest(t));
-        std::string head = Ask(HeadRequest(t));
-        bool bSent = got.compare(0, 13, "HTTP/1.1 200 ") == 0;
-        EXPECT_EQ(bSent ? kHeadFound : kHeadMissing, head) << t;
-    }
+TEST_F(HttpWorker, HeadSaysTwoHundredExactlyWhenGetSendsTheFile) {
+  Connect();
+  const char* targets[] = {"/",        "/a/b.txt",
+                           "/x",       "//x",
+                           "/docs",    "/docs/",
+                           "/missing", "/../outside-secret.txt",
+                           "/CON",     "/index.html::$DATA",
+                           ""};
+  for (const char* t : targets) {
+    std::string got = Ask(GetRequest(t));
+    std::string head = Ask(HeadRequest(t));
+    bool bSent = got.compare(0, 13, "HTTP/1.1 200 ") == 0;
+    EXPECT_EQ(bSent ? kHeadFound : kHeadMissing, head) << t;
+  }
 }
 
-TEST_F(HttpWorker, ServesManyRequestsOnOneConnectionAndCountsEachHead)
-{
-    Connect();
-    LONG nBefore = g_nRequestCount;
-    for (int i = 0; i < 40; ++i)
-        ASSERT_EQ(Found("bee"), Ask(GetRequest("/a/b.txt"))) << i;
-    ASSERT_TRUE(m_client.SendAll("get /a/b.txt HTTP/1.1\r\n\r\n"));
-    EXPECT_FALSE(m_client.AnythingArrives(300));
-    EXPECT_EQ(Found("bee"), Ask(GetRequest("/a/b.txt")));
-    EXPECT_EQ(nBefore + 42, g_nRequestCount);
-    // Head and file go out in separate sends: without this option each
-    // small answer would wait for the client's delayed acknowledgement.
-    BOOL bNoDelay = FALSE;
-    int nSize = sizeof(bNoDelay);
-    ASSERT_EQ(0, getsockopt(m_hServed, IPPROTO_TCP, TCP_NODELAY,
-                            reinterpret_cast<char*>(&bNoDelay), &nSize));
-    EXPECT_TRUE(bNoDelay);
+TEST_F(HttpWorker, ServesManyRequestsOnOneConnectionAndCountsEachHead) {
+  Connect();
+  LONG nBefore = g_nRequestCount;
+  for (int i = 0; i < 40; ++i) ASSERT_EQ(Found("bee"), Ask(GetRequest("/a/b.txt"))) << i;
+  ASSERT_TRUE(m_client.SendAll("get /a/b.txt HTTP/1.1\r\n\r\n"));
+  EXPECT_FALSE(m_client.AnythingArrives(300));
+  EXPECT_EQ(Found("bee"), Ask(GetRequest("/a/b.txt")));
+  EXPECT_EQ(nBefore + 42, g_nRequestCount);
+  // Head and file go out in separate sends: without this option each
+  // small answer would wait for the client's delayed acknowledgement.
+  BOOL bNoDelay = FALSE;
+  int nSize = sizeof(bNoDelay);
+  ASSERT_EQ(0, getsockopt(m_hServed, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&bNoDelay),
+                          &nSize));
+  EXPECT_TRUE(bNoDelay);
 }
 
-TEST_F(HttpWorker, DecodesAddressesAsBrowsersWriteThem)
-{
-    Connect();
-    EXPECT_EQ(Found("icon"), Ask(GetRequest("/bomba%201.ico")));
-    EXPECT_EQ(Found("<html>home</html>"), Ask(GetRequest("/index.html?v=1")));
-    EXPECT_EQ(Found("<html>home</html>"), Ask(GetRequest("/?q")));
-    EXPECT_EQ(Found("bee"), Ask(GetRequest("/a%2Fb.txt")));
-    EXPECT_EQ(Found("e acute"), Ask(GetRequest("/%C3%A9.txt")));   // UTF-8
-    EXPECT_EQ(Found("e acute"), Ask(GetRequest("/\xE9.txt")));     // a raw single byte
-    EXPECT_EQ(NotFound("my page.html"), Ask(GetRequest("/my%20page.html")));
-    EXPECT_EQ(NotFound("100%.txt"), Ask(GetRequest("/100%.txt")));   // malformed
-    EXPECT_EQ(NotFound("&lt;b&gt;"), Ask(GetRequest("/%3Cb%3E")));
-    EXPECT_EQ(kHeadFound, Ask(HeadRequest("/bomba%201.ico")));
-    EXPECT_EQ(kHeadMissing, Ask(HeadRequest("/bomba%2")));
+TEST_F(HttpWorker, DecodesAddressesAsBrowsersWriteThem) {
+  Connect();
+  EXPECT_EQ(Found("icon"), Ask(GetRequest("/bomba%201.ico")));
+  EXPECT_EQ(Found("<html>home</html>"), Ask(GetRequest("/index.html?v=1")));
+  EXPECT_EQ(Found("<html>home</html>"), Ask(GetRequest("/?q")));
+  EXPECT_EQ(Found("bee"), Ask(GetRequest("/a%2Fb.txt")));
+  EXPECT_EQ(Found("e acute"), Ask(GetRequest("/%C3%A9.txt")));  // UTF-8
+  EXPECT_EQ(Found("e acute"), Ask(GetRequest("/\xE9.txt")));    // a raw single byte
+  EXPECT_EQ(NotFound("my page.html"), Ask(GetRequest("/my%20page.html")));
+  EXPECT_EQ(NotFound("100%.txt"), Ask(GetRequest("/100%.txt")));  // malformed
+  EXPECT_EQ(NotFound("&lt;b&gt;"), Ask(GetRequest("/%3Cb%3E")));
+  EXPECT_EQ(kHeadFound, Ask(HeadRequest("/bomba%201.ico")));
+  EXPECT_EQ(kHeadMissing, Ask(HeadRequest("/bomba%2")));
 }
 
-TEST_F(HttpWorker, PipelinedHeadsAreAnsweredEachInOrder)
-{
-    Connect();
-    LONG nBefore = g_nRequestCount;
-    std::string requests, answers;
-    for (int i = 0; i < 50; ++i) {
-        requests += i % 2 ? GetRequest("/a/b.txt") : HeadRequest("/missing");
-        answers += i % 2 ? Found("bee") : std::string(kHeadMissing);
-    }
-    // A head filling the buffer exactly, with the next one in the same piece.
-    std::string start = "GET /x HTTP/1.1\r\nX-Pad: ";
-    requests += start + std::string(4095 - start.size() - 4, 'p') + "\r\n\r\n" + GetRequest("/x");
-    answers += Found("ex") + Found("ex");
-    ASSERT_TRUE(m_client.SendAll(requests));
-    EXPECT_EQ(answers, m_client.Read(answers.size(), 5000));
-    EXPECT_FALSE(m_client.AnythingArrives(300));
-    EXPECT_EQ(nBefore + 52, g_nRequestCount);
+TEST_F(HttpWorker, PipelinedHeadsAreAnsweredEachInOrder) {
+  Connect();
+  LONG nBefore = g_nRequestCount;
+  std::string requests, answers;
+  for (int i = 0; i < 50; ++i) {
+    requests += i % 2 ? GetRequest("/a/b.txt") : HeadRequest("/missing");
+    answers += i % 2 ? Found("bee") : std::string(kHeadMissing);
+  }
+  // A head filling the buffer exactly, with the next one in the same piece.
+  std::string start = "GET /x HTTP/1.1\r\nX-Pad: ";
+  requests += start + std::string(4095 - start.size() - 4, 'p') + "\r\n\r\n" + GetRequest("/x");
+  answers += Found("ex") + Found("ex");
+  ASSERT_TRUE(m_client.SendAll(requests));
+  EXPECT_EQ(answers, m_client.Read(answers.size(), 5000));
+  EXPECT_FALSE(m_client.AnythingArrives(300));
+  EXPECT_EQ(nBefore + 52, g_nRequestCount);
 }
 
-TEST_F(HttpWorker, ZeroByteAnywhereInTheHeadEndsTheConnectionUnanswered)
-{
-    const std::string heads[] = {
-        std::string("GET /index.html\0/x HTTP/1.1\r\n\r\n", 31),
-        std::string("GET /a/b.txt HTTP/1.1\r\nX: \0\r\nConnection: close\r\n\r\n", 49),
-    };
-    for (const std::string& head : heads) {
-        Connect();
-        LONG nBefore = g_nRequestCount;
-        ASSERT_TRUE(m_client.SendAll(head));
-        EXPECT_EQ("", m_client.Read(1, 2000));
-        EXPECT_TRUE(m_client.IsClosedByPeer());
-        EXPECT_EQ(nBefore, g_nRequestCount);
-        m_client.Close();
-        for (int i = 0; i < 100 && m_worker.IsBusy(); ++i)
-            Sleep(10);
-    }
-}
-
-TEST_F(HttpWorker, HeadArrivingInPiecesIsAnsweredWhenComplete)
-{
-    Connect();
-    std::string request = GetRequest("/a/b.txt");
-    for (char c : request) {
-        ASSERT_TRUE(m_client.SendAll(std::string(1, c)));
-        Sleep(5);
-    }
-    EXPECT_EQ(Found("bee"), m_client.ReadAnswer(5000));
-}
-
-TEST_F(HttpWorker, IdleClientIsCutAfterTheDeadlineAndNotCounted)
-{
+TEST_F(HttpWorker, ZeroByteAnywhereInTheHeadEndsTheConnectionUnanswered) {
+  const std::string heads[] = {
+      std::string("GET /index.html\0/x HTTP/1.1\r\n\r\n", 31),
+      std::string("GET /a/b.txt HTTP/1.1\r\nX: \0\r\nConnection: close\r\n\r\n", 49),
+  };
+  for (const std::string& head : heads) {
     Connect();
     LONG nBefore = g_nRequestCount;
-    ULONGLONG nStart = GetTickCount64();
-    EXPECT_TRUE(m_client.WaitClosed(8000));
-    ULONGLONG nElapsed = GetTickCount64() - nStart;
-    EXPECT_GE(nElapsed, 2500u);
-    EXPECT_LE(nElapsed, 6000u);
-    EXPECT_EQ(nBefore, g_nRequestCount);
-}
-
-TEST_F(HttpWorker, ClientClosingEndsTheConnectionAtOnce)
-{
-    Connect();
-    ASSERT_TRUE(m_client.SendAll("GET /a/b"));
-    m_client.Close();
-    // The worker is idle again well before the head deadline.
-    ULONGLONG nStart = GetTickCount64();
-    RawClient second;
-    SOCKET h = Accepted(&second);
-    while (!m_worker.Assign(h) && GetTickCount64() - nStart < 5000)
-        Sleep(10);
-    EXPECT_LT(GetTickCount64() - nStart, 1500u);
-    second.SendAll(GetRequest("/x"));
-    EXPECT_EQ(Found("ex"), second.ReadAnswer(5000));
-    second.Close();
-}
-
-TEST_F(HttpWorker, HeadLongerThanTheBufferEndsTheConnectionUnanswered)
-{
-    Connect();
-    LONG nBefore = g_nRequestCount;
-    std::string request = "GET /a/b.txt HTTP/1.1\r\nX-Pad: " + std::string(5000, 'p') + "\r\n\r\n";
-    m_client.SendAll(request);   // may fail part-way once the worker closes
-    EXPECT_TRUE(m_client.WaitClosed(5000));
-    EXPECT_EQ(nBefore, g_nRequestCount);
-}
-
-TEST_F(HttpWorker, BlockStartingWithAZeroByteEndsTheConnectionUnanswered)
-{
-    Connect();
-    LONG nBefore = g_nRequestCount;
-    ASSERT_TRUE(m_client.SendAll(std::string("\0GET /a/b.txt HTTP/1.1\r\n\r\n", 26)));
-    EXPECT_TRUE(m_client.WaitClosed(2000));
-    EXPECT_EQ(nBefore, g_nRequestCount);
-}
-
-TEST_F(HttpWorker, HeadFillingTheBufferExactlyIsStillAnswered)
-{
-    Connect();
-    std::string start = "GET /a/b.txt HTTP/1.1\r\nX-Pad: ";
-    std::string request = start + std::string(4095 - start.size() - 4, 'p') + "\r\n\r\n";
-    ASSERT_EQ(4095u, request.size());
-    EXPECT_EQ(Found("bee"), Ask(request));
-}
-
-TEST_F(HttpWorker, LongTargetIsTakenWholeAndNamedInTheNotFoundPage)
-{
-    Connect();
-    std::string name(3000, 'n');
-    EXPECT_EQ(NotFound(name), Ask(GetRequest("/" + name)));
-}
-
-TEST_F(HttpWorker, NeverOpensAFileOutsideTheWebRoot)
-{
-    Connect();
-    std::wstring outsideName = g_outside.substr(g_outside.rfind(L'\\') + 1);
-    ASSERT_EQ(L"outside-secret.txt", outsideName);
-    struct { const char* target; const char* named; } cases[] = {
-        {"/../outside-secret.txt", "..\\outside-secret.txt"},
-        {"/..\\outside-secret.txt", "..\\outside-secret.txt"},
-        {"/a/../../outside-secret.txt", "a\\..\\..\\outside-secret.txt"},
-        {"/.. /outside-secret.txt", nullptr},
-        {"/../root/index.html", "..\\root\\index.html"},
-        {"/.../outside-secret.txt", "...\\outside-secret.txt"},
-        {"/index.html::$DATA", "index.html::$DATA"},
-        {"/CON", "CON"},
-        {"/nul.txt", "nul.txt"},
-        {"/com1", "com1"},
-    };
-    for (const auto& c : cases) {
-        std::string answer = Ask(GetRequest(c.target));
-        if (c.named)
-            EXPECT_EQ(NotFound(c.named), answer) << c.target;
-        else
-            EXPECT_EQ(0u, answer.find("HTTP/1.1 404 File not found!\r\n")) << c.target;
-        EXPECT_EQ(kHeadMissing, Ask(HeadRequest(c.target))) << c.target;
-    }
-    // An absolute path after the root: C:\... carries a ':'.
-    std::string absolute(g_outside.begin(), g_outside.end());
-    EXPECT_EQ(0u, Ask(GetRequest("/" + absolute)).find("HTTP/1.1 404 "));
-}
-
-TEST_F(HttpWorker, RootWithoutTrailingBackslashServesNothingOutsideIt)
-{
-    std::wstring root = g_root.substr(0, g_root.size() - 1);   // ...\root
-    wcscpy(g_szWebRoot, root.c_str());
-    WriteFileBytes(root + L"-sibling.txt", "sibling");
-    Connect();
-    std::string answer = Ask(GetRequest("-sibling.txt"));
-    wcscpy(g_szWebRoot, g_root.c_str());
-    EXPECT_EQ(NotFound("-sibling.txt"), answer);
-    DeleteFileW((root + L"-sibling.txt").c_str());
-}
-
-TEST_F(HttpWorker, NotFoundPageCarriesNoMarkupOfTheClient)
-{
-    Connect();
-    EXPECT_EQ(NotFound("&lt;script&gt;alert(&#39;x&#39;)&lt;\\script&gt;&amp;&quot;"),
-              Ask(GetRequest("/<script>alert('x')</script>&\"")));
-}
-
-TEST_F(HttpWorker, ClosesAfterAnsweringWhenTheClientAsksTo)
-{
-    const char* closing[] = {
-        "GET /a/b.txt HTTP/1.1\r\nConnection: close\r\n\r\n",
-        "GET /a/b.txt HTTP/1.0\r\n\r\n",
-        "HEAD /a/b.txt HTTP/1.0\r\nHost: x\r\n\r\n",
-    };
-    for (const char* request : closing) {
-        Connect();
-        std::string answer = Ask(request);
-        EXPECT_EQ(0u, answer.find("HTTP/1.1 200 ")) << request;
-        ULONGLONG nStart = GetTickCount64();
-        EXPECT_TRUE(m_client.WaitClosed(5000)) << request;
-        EXPECT_LT(GetTickCount64() - nStart, 1000u) << request;
-        m_client.Close();
-        for (int i = 0; i < 100 && m_worker.IsBusy(); ++i)
-            Sleep(10);   // the work event is reset just after the close
-    }
-    Connect();
-    EXPECT_EQ(Found("bee"), Ask("GET /a/b.txt HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"));
-    EXPECT_EQ(Found("bee"), Ask("GET /a/b.txt HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"));
-}
-
-TEST_F(HttpWorker, FileOfTwoGigabytesOrMoreCarriesItsTrueLength)
-{
-    std::wstring path = g_root + L"huge.bin";
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    DWORD nReturned = 0;
-    DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &nReturned, nullptr);
-    DWORD nWritten = 0;
-    WriteFile(h, "HUGE", 4, &nWritten, nullptr);
-    LARGE_INTEGER size;
-    size.QuadPart = 0x80000000LL + 10;   // 2 GiB and ten bytes
-    SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
-    ASSERT_TRUE(SetEndOfFile(h));
-    CloseHandle(h);
-
-    Connect();
-    ASSERT_TRUE(m_client.SendAll(GetRequest("/huge.bin")));
-    EXPECT_EQ("HTTP/1.1 200 Sending file\r\ncontent-length: 2147483658\r\n\r\n",
-              m_client.ReadHead(5000));
-    EXPECT_EQ(std::string("HUGE\0\0\0\0", 8), m_client.Read(8, 5000));
-    m_client.Close();
-    m_worker.Shutdown();   // the worker must notice the closed client
-    DeleteFileW(path.c_str());
-}
-
-TEST_F(HttpWorker, FileCutShortWhileSendingClosesTheConnection)
-{
-    const size_t nSize = 8 * 1024 * 1024;
-    std::wstring path = g_root + L"shrinking.bin";
-    WriteFileBytes(path, Pattern(nSize));
-    Connect();
-    ASSERT_TRUE(m_client.SendAll(GetRequest("/shrinking.bin")));
-    EXPECT_EQ("HTTP/1.1 200 Sending file\r\ncontent-length: 8388608\r\n\r\n", m_client.ReadHead(5000));
-    ASSERT_EQ(100u, m_client.Read(100, 5000).size());
-    // The client stops reading; the worker blocks once the socket buffers
-    // are full, and another program cuts the file meanwhile.
-    Sleep(300);
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    LARGE_INTEGER cut;
-    cut.QuadPart = 10000;
-    SetFilePointerEx(h, cut, nullptr, FILE_BEGIN);
-    ASSERT_TRUE(SetEndOfFile(h));
-    CloseHandle(h);
-    // Well before the head deadline would close an idle connection.
-    std::string body = m_client.Read(nSize, 1500);
-    EXPECT_LT(body.size() + 100, nSize);
+    ASSERT_TRUE(m_client.SendAll(head));
+    EXPECT_EQ("", m_client.Read(1, 2000));
     EXPECT_TRUE(m_client.IsClosedByPeer());
+    EXPECT_EQ(nBefore, g_nRequestCount);
+    m_client.Close();
+    for (int i = 0; i < 100 && m_worker.IsBusy(); ++i) Sleep(10);
+  }
+}
+
+TEST_F(HttpWorker, HeadArrivingInPiecesIsAnsweredWhenComplete) {
+  Connect();
+  std::string request = GetRequest("/a/b.txt");
+  for (char c : request) {
+    ASSERT_TRUE(m_client.SendAll(std::string(1, c)));
+    Sleep(5);
+  }
+  EXPECT_EQ(Found("bee"), m_client.ReadAnswer(5000));
+}
+
+TEST_F(HttpWorker, IdleClientIsCutAfterTheDeadlineAndNotCounted) {
+  Connect();
+  LONG nBefore = g_nRequestCount;
+  ULONGLONG nStart = GetTickCount64();
+  EXPECT_TRUE(m_client.WaitClosed(8000));
+  ULONGLONG nElapsed = GetTickCount64() - nStart;
+  EXPECT_GE(nElapsed, 2500u);
+  EXPECT_LE(nElapsed, 6000u);
+  EXPECT_EQ(nBefore, g_nRequestCount);
+}
+
+TEST_F(HttpWorker, ClientClosingEndsTheConnectionAtOnce) {
+  Connect();
+  ASSERT_TRUE(m_client.SendAll("GET /a/b"));
+  m_client.Close();
+  // The worker is idle again well before the head deadline.
+  ULONGLONG nStart = GetTickCount64();
+  RawClient second;
+  SOCKET h = Accepted(&second);
+  while (!m_worker.Assign(h) && GetTickCount64() - nStart < 5000) Sleep(10);
+  EXPECT_LT(GetTickCount64() - nStart, 1500u);
+  second.SendAll(GetRequest("/x"));
+  EXPECT_EQ(Found("ex"), second.ReadAnswer(5000));
+  second.Close();
+}
+
+TEST_F(HttpWorker, HeadLongerThanTheBufferEndsTheConnectionUnanswered) {
+  Connect();
+  LONG nBefore = g_nRequestCount;
+  std::string request = "GET /a/b.txt HTTP/1.1\r\nX-Pad: " + std::string(5000, 'p') + "\r\n\r\n";
+  m_client.SendAll(request);  // may fail part-way once the worker closes
+  EXPECT_TRUE(m_client.WaitClosed(5000));
+  EXPECT_EQ(nBefore, g_nRequestCount);
+}
+
+TEST_F(HttpWorker, BlockStartingWithAZeroByteEndsTheConnectionUnanswered) {
+  Connect();
+  LONG nBefore = g_nRequestCount;
+  ASSERT_TRUE(m_client.SendAll(std::string("\0GET /a/b.txt HTTP/1.1\r\n\r\n", 26)));
+  EXPECT_TRUE(m_client.WaitClosed(2000));
+  EXPECT_EQ(nBefore, g_nRequestCount);
+}
+
+TEST_F(HttpWorker, HeadFillingTheBufferExactlyIsStillAnswered) {
+  Connect();
+  std::string start = "GET /a/b.txt HTTP/1.1\r\nX-Pad: ";
+  std::string request = start + std::string(4095 - start.size() - 4, 'p') + "\r\n\r\n";
+  ASSERT_EQ(4095u, request.size());
+  EXPECT_EQ(Found("bee"), Ask(request));
+}
+
+TEST_F(HttpWorker, LongTargetIsTakenWholeAndNamedInTheNotFoundPage) {
+  Connect();
+  std::string name(3000, 'n');
+  EXPECT_EQ(NotFound(name), Ask(GetRequest("/" + name)));
+}
+
+TEST_F(HttpWorker, NeverOpensAFileOutsideTheWebRoot) {
+  Connect();
+  std::wstring outsideName = g_outside.substr(g_outside.rfind(L'\\') + 1);
+  ASSERT_EQ(L"outside-secret.txt", outsideName);
+  struct {
+    const char* target;
+    const char* named;
+  } cases[] = {
+      {"/../outside-secret.txt", "..\\outside-secret.txt"},
+      {"/..\\outside-secret.txt", "..\\outside-secret.txt"},
+      {"/a/../../outside-secret.txt", "a\\..\\..\\outside-secret.txt"},
+      {"/.. /outside-secret.txt", nullptr},
+      {"/../root/index.html", "..\\root\\index.html"},
+      {"/.../outside-secret.txt", "...\\outside-secret.txt"},
+      {"/index.html::$DATA", "index.html::$DATA"},
+      {"/CON", "CON"},
+      {"/nul.txt", "nul.txt"},
+      {"/com1", "com1"},
+  };
+  for (const auto& c : cases) {
+    std::string answer = Ask(GetRequest(c.target));
+    if (c.named)
+      EXPECT_EQ(NotFound(c.named), answer) << c.target;
+    else
+      EXPECT_EQ(0u, answer.find("HTTP/1.1 404 File not found!\r\n")) << c.target;
+    EXPECT_EQ(kHeadMissing, Ask(HeadRequest(c.target))) << c.target;
+  }
+  // An absolute path after the root: C:\... carries a ':'.
+  std::string absolute(g_outside.begin(), g_outside.end());
+  EXPECT_EQ(0u, Ask(GetRequest("/" + absolute)).find("HTTP/1.1 404 "));
+}
+
+TEST_F(HttpWorker, RootWithoutTrailingBackslashServesNothingOutsideIt) {
+  std::wstring root = g_root.substr(0, g_root.size() - 1);  // ...\root
+  wcscpy(g_szWebRoot, root.c_str());
+  WriteFileBytes(root + L"-sibling.txt", "sibling");
+  Connect();
+  std::string answer = Ask(GetRequest("-sibling.txt"));
+  wcscpy(g_szWebRoot, g_root.c_str());
+  EXPECT_EQ(NotFound("-sibling.txt"), answer);
+  DeleteFileW((root + L"-sibling.txt").c_str());
+}
+
+TEST_F(HttpWorker, NotFoundPageCarriesNoMarkupOfTheClient) {
+  Connect();
+  EXPECT_EQ(NotFound("&lt;script&gt;alert(&#39;x&#39;)&lt;\\script&gt;&amp;&quot;"),
+            Ask(GetRequest("/<script>alert('x')</script>&\"")));
+}
+
+TEST_F(HttpWorker, ClosesAfterAnsweringWhenTheClientAsksTo) {
+  const char* closing[] = {
+      "GET /a/b.txt HTTP/1.1\r\nConnection: close\r\n\r\n",
+      "GET /a/b.txt HTTP/1.0\r\n\r\n",
+      "HEAD /a/b.txt HTTP/1.0\r\nHost: x\r\n\r\n",
+  };
+  for (const char* request : closing) {
+    Connect();
+    std::string answer = Ask(request);
+    EXPECT_EQ(0u, answer.find("HTTP/1.1 200 ")) << request;
+    ULONGLONG nStart = GetTickCount64();
+    EXPECT_TRUE(m_client.WaitClosed(5000)) << request;
+    EXPECT_LT(GetTickCount64() - nStart, 1000u) << request;
+    m_client.Close();
+    for (int i = 0; i < 100 && m_worker.IsBusy(); ++i)
+      Sleep(10);  // the work event is reset just after the close
+  }
+  Connect();
+  EXPECT_EQ(Found("bee"), Ask("GET /a/b.txt HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"));
+  EXPECT_EQ(Found("bee"), Ask("GET /a/b.txt HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"));
+}
+
+TEST_F(HttpWorker, FileOfTwoGigabytesOrMoreCarriesItsTrueLength) {
+  std::wstring path = g_root + L"huge.bin";
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  DWORD nReturned = 0;
+  DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &nReturned, nullptr);
+  DWORD nWritten = 0;
+  WriteFile(h, "HUGE", 4, &nWritten, nullptr);
+  LARGE_INTEGER size;
+  size.QuadPart = 0x80000000LL + 10;  // 2 GiB and ten bytes
+  SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+  ASSERT_TRUE(SetEndOfFile(h));
+  CloseHandle(h);
+
+  Connect();
+  ASSERT_TRUE(m_client.SendAll(GetRequest("/huge.bin")));
+  EXPECT_EQ("HTTP/1.1 200 Sending file\r\ncontent-length: 2147483658\r\n\r\n",
+            m_client.ReadHead(5000));
+  EXPECT_EQ(std::string("HUGE\0\0\0\0", 8), m_client.Read(8, 5000));
+  m_client.Close();
+  m_worker.Shutdown();  // the worker must notice the closed client
+  DeleteFileW(path.c_str());
+}
+
+TEST_F(HttpWorker, FileCutShortWhileSendingClosesTheConnection) {
+  const size_t nSize = 8 * 1024 * 1024;
+  std::wstring path = g_root + L"shrinking.bin";
+  WriteFileBytes(path, Pattern(nSize));
+  Connect();
+  ASSERT_TRUE(m_client.SendAll(GetRequest("/shrinking.bin")));
+  EXPECT_EQ("HTTP/1.1 200 Sending file\r\ncontent-length: 8388608\r\n\r\n",
+            m_client.ReadHead(5000));
+  ASSERT_EQ(100u, m_client.Read(100, 5000).size());
+  // The client stops reading; the worker blocks once the socket buffers
+  // are full, and another program cuts the file meanwhile.
+  Sleep(300);
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  LARGE_INTEGER cut;
+  cut.QuadPart = 10000;
+  SetFilePointerEx(h, cut, nullptr, FILE_BEGIN);
+  ASSERT_TRUE(SetEndOfFile(h));
+  CloseHandle(h);
+  // Well before the head deadline would close an idle connection.
+  std::string body = m_client.Read(nSize, 1500);
+  EXPECT_LT(body.size() + 100, nSize);
+  EXPECT_TRUE(m_client.IsClosedByPeer());
 }
 
 // A client asks for a large file and never reads: the worker fills the
 // socket's buffers and then waits on a client that will never take more.
-class NonReadingClient : public HttpWorker
-{
+class NonReadingClient : public HttpWorker {
 protected:
-    void SetUp() override
-    {
-        HttpWorker::SetUp();
-        m_path = g_root + L"large.bin";
-        HANDLE h = CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, h);
-        LARGE_INTEGER size;
-        size.QuadPart = 100LL * 1024 * 1024;
-        SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
-        ASSERT_TRUE(SetEndOfFile(h));
-        CloseHandle(h);
-        m_worker.SetSendStallLimit(m_dwStallLimit);
-        Connect();
-        ASSERT_TRUE(m_client.SendAll(GetRequest("/large.bin")));
-        ASSERT_EQ(0u, m_client.ReadHead(5000).find("HTTP/1.1 200 "));
-        Sleep(500);   // the buffers fill
-    }
-    void TearDown() override
-    {
-        HttpWorker::TearDown();
-        DeleteFileW(m_path.c_str());
-    }
-    std::wstring m_path;
-    DWORD m_dwStallLimit = CHttpThread::SEND_STALL_MS;
+  void SetUp() override {
+    HttpWorker::SetUp();
+    m_path = g_root + L"large.bin";
+    HANDLE h = CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    LARGE_INTEGER size;
+    size.QuadPart = 100LL * 1024 * 1024;
+    SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(SetEndOfFile(h));
+    CloseHandle(h);
+    m_worker.SetSendStallLimit(m_dwStallLimit);
+    Connect();
+    ASSERT_TRUE(m_client.SendAll(GetRequest("/large.bin")));
+    ASSERT_EQ(0u, m_client.ReadHead(5000).find("HTTP/1.1 200 "));
+    Sleep(500);  // the buffers fill
+  }
+  void TearDown() override {
+    HttpWorker::TearDown();
+    DeleteFileW(m_path.c_str());
+  }
+  std::wstring m_path;
+  DWORD m_dwStallLimit = CHttpThread::SEND_STALL_MS;
 };
 
 // The limit is 30 s in service; these tests shorten it.
-class StallingClient : public NonReadingClient
-{
+class StallingClient : public NonReadingClient {
 protected:
-    StallingClient() { m_dwStallLimit = 1000; }
+  StallingClient() { m_dwStallLimit = 1000; }
 };
 
-TEST_F(NonReadingClient, CannotHoldAStoppingWorker)
-{
-    HANDLE hDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ULONGLONG nStart = GetTickCount64();
-    std::thread stopper([&] {
-        m_worker.Shutdown();
-        SetEvent(hDone);
-    });
-    bool bStopped = WaitForSingleObject(hDone, 5000) == WAIT_OBJECT_0;
-    ULONGLONG nElapsed = GetTickCount64() - nStart;
-    if (!bStopped)
-        m_client.Close();   // releases the worker, so the test can end
-    stopper.join();
-    CloseHandle(hDone);
-    EXPECT_TRUE(bStopped);
-    std::printf("worker stopped %llu ms after the stop with a non-reading client\n", nElapsed);
+TEST_F(NonReadingClient, CannotHoldAStoppingWorker) {
+  HANDLE hDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ULONGLONG nStart = GetTickCount64();
+  std::thread stopper([&] {
+    m_worker.Shutdown();
+    SetEvent(hDone);
+  });
+  bool bStopped = WaitForSingleObject(hDone, 5000) == WAIT_OBJECT_0;
+  ULONGLONG nElapsed = GetTickCount64() - nStart;
+  if (!bStopped) m_client.Close();  // releases the worker, so the test can end
+  stopper.join();
+  CloseHandle(hDone);
+  EXPECT_TRUE(bStopped);
+  std::printf("worker stopped %llu ms after the stop with a non-reading client\n", nElapsed);
 }
 
-TEST_F(StallingClient, IsCutOffWhenItTakesNothingForTheStallLimit)
-{
-    ULONGLONG nStart = GetTickCount64();
-    while (m_worker.IsBusy() && GetTickCount64() - nStart < 10000)
-        Sleep(50);
-    EXPECT_FALSE(m_worker.IsBusy());
+TEST_F(StallingClient, IsCutOffWhenItTakesNothingForTheStallLimit) {
+  ULONGLONG nStart = GetTickCount64();
+  while (m_worker.IsBusy() && GetTickCount64() - nStart < 10000) Sleep(50);
+  EXPECT_FALSE(m_worker.IsBusy());
 }
 
-TEST(HttpDispatch, GoesToTheLowestNumberedIdleStartedWorker)
-{
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    SOCKET hListen = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr = {};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(0, bind(hListen, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)));
-    ASSERT_EQ(0, listen(hListen, 5));
-    int nLength = sizeof(addr);
-    getsockname(hListen, reinterpret_cast<sockaddr*>(&addr), &nLength);
-    RawClient clients[3];
-    SOCKET handles[3];
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(clients[i].Connect(ntohs(addr.sin_port)));
-        handles[i] = accept(hListen, nullptr, nullptr);
-    }
+TEST(HttpDispatch, GoesToTheLowestNumberedIdleStartedWorker) {
+  WSADATA data;
+  WSAStartup(MAKEWORD(2, 2), &data);
+  SOCKET hListen = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr = {};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(0, bind(hListen, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)));
+  ASSERT_EQ(0, listen(hListen, 5));
+  int nLength = sizeof(addr);
+  getsockname(hListen, reinterpret_cast<sockaddr*>(&addr), &nLength);
+  RawClient clients[3];
+  SOCKET handles[3];
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(clients[i].Connect(ntohs(addr.sin_port)));
+    handles[i] = accept(hListen, nullptr, nullptr);
+  }
 
-    CListenThread listener;   // never started: only its pool is used
-    ASSERT_TRUE(listener.Worker(1).Start());
-    ASSERT_TRUE(listener.Worker(3).Start());
-    // Worker 0 never started: it is passed over. Silent clients keep the
-    // workers busy for the head deadline.
-    EXPECT_TRUE(listener.Dispatch(handles[0]));
-    EXPECT_TRUE(listener.Worker(1).IsBusy());
-    EXPECT_FALSE(listener.Worker(0).IsBusy());
-    EXPECT_TRUE(listener.Dispatch(handles[1]));
-    EXPECT_TRUE(listener.Worker(3).IsBusy());
-    EXPECT_FALSE(listener.Dispatch(handles[2]));
-    // Once worker 1 is free again, it is chosen before worker 3.
-    clients[0].Close();
-    for (int i = 0; i < 100 && listener.Worker(1).IsBusy(); ++i)
-        Sleep(10);
-    EXPECT_TRUE(listener.Dispatch(handles[2]));
-    EXPECT_TRUE(listener.Worker(1).IsBusy());
-    clients[1].Close();
-    clients[2].Close();
-    for (int i = 0; i < CListenThread::WORKER_COUNT; ++i)
-        listener.Worker(i).Shutdown();
-    closesocket(hListen);
+  CListenThread listener;  // never started: only its pool is used
+  ASSERT_TRUE(listener.Worker(1).Start());
+  ASSERT_TRUE(listener.Worker(3).Start());
+  // Worker 0 never started: it is passed over. Silent clients keep the
+  // workers busy for the head deadline.
+  EXPECT_TRUE(listener.Dispatch(handles[0]));
+  EXPECT_TRUE(listener.Worker(1).IsBusy());
+  EXPECT_FALSE(listener.Worker(0).IsBusy());
+  EXPECT_TRUE(listener.Dispatch(handles[1]));
+  EXPECT_TRUE(listener.Worker(3).IsBusy());
+  EXPECT_FALSE(listener.Dispatch(handles[2]));
+  // Once worker 1 is free again, it is chosen before worker 3.
+  clients[0].Close();
+  for (int i = 0; i < 100 && listener.Worker(1).IsBusy(); ++i) Sleep(10);
+  EXPECT_TRUE(listener.Dispatch(handles[2]));
+  EXPECT_TRUE(listener.Worker(1).IsBusy());
+  clients[1].Close();
+  clients[2].Close();
+  for (int i = 0; i < CListenThread::WORKER_COUNT; ++i) listener.Worker(i).Shutdown();
+  closesocket(hListen);
 }
 
-TEST(HttpDispatch, BusyWorkerRefusesAnOffer)
-{
-    CHttpThread worker;   // not started: an accepted offer stays pending
-    SOCKET h1 = socket(AF_INET, SOCK_STREAM, 0);
-    SOCKET h2 = socket(AF_INET, SOCK_STREAM, 0);
-    EXPECT_TRUE(worker.Assign(h1));
-    EXPECT_TRUE(worker.IsBusy());
-    EXPECT_FALSE(worker.Assign(h2));
-    closesocket(h2);
-    worker.Shutdown();   // closes h1
+TEST(HttpDispatch, BusyWorkerRefusesAnOffer) {
+  CHttpThread worker;  // not started: an accepted offer stays pending
+  SOCKET h1 = socket(AF_INET, SOCK_STREAM, 0);
+  SOCKET h2 = socket(AF_INET, SOCK_STREAM, 0);
+  EXPECT_TRUE(worker.Assign(h1));
+  EXPECT_TRUE(worker.IsBusy());
+  EXPECT_FALSE(worker.Assign(h2));
+  closesocket(h2);
+  worker.Shutdown();  // closes h1
 }
 
-} // namespace
+}  // namespace

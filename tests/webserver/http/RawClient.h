@@ -7,39 +7,38 @@
 
 #include <string>
 
-class RawClient
-{
+class RawClient {
 public:
-    RawClient() = default;
-    ~RawClient() { Close(); }
-    RawClient(const RawClient&) = delete;
-    RawClient& operator=(const RawClient&) = delete;
+  RawClient() = default;
+  ~RawClient() { Close(); }
+  RawClient(const RawClient&) = delete;
+  RawClient& operator=(const RawClient&) = delete;
 
-    // Connects to 127.0.0.1 on the port; false when refused.
-    bool Connect(unsigned short nPort);
-    bool SendAll(const std::string& bytes);
-    // Up to nBytes, waiting at most nTimeoutMs in all; stops early when the
-    // peer closes (then IsClosedByPeer()).
-    std::string Read(size_t nBytes, DWORD nTimeoutMs);
-    // One whole answer head (through the blank line), or "" on time-out.
-    std::string ReadHead(DWORD nTimeoutMs);
-    // Whether the server closed the connection within the time, discarding
-    // whatever arrives before.
-    bool WaitClosed(DWORD nTimeoutMs);
-    // Whether any byte arrives within the time (the bytes are kept).
-    bool AnythingArrives(DWORD nTimeoutMs);
-    bool IsClosedByPeer() const { return m_bPeerClosed; }
-    void Close();
-    SOCKET Detach();
+  // Connects to 127.0.0.1 on the port; false when refused.
+  bool Connect(unsigned short nPort);
+  bool SendAll(const std::string& bytes);
+  // Up to nBytes, waiting at most nTimeoutMs in all; stops early when the
+  // peer closes (then IsClosedByPeer()).
+  std::string Read(size_t nBytes, DWORD nTimeoutMs);
+  // One whole answer head (through the blank line), or "" on time-out.
+  std::string ReadHead(DWORD nTimeoutMs);
+  // Whether the server closed the connection within the time, discarding
+  // whatever arrives before.
+  bool WaitClosed(DWORD nTimeoutMs);
+  // Whether any byte arrives within the time (the bytes are kept).
+  bool AnythingArrives(DWORD nTimeoutMs);
+  bool IsClosedByPeer() const { return m_bPeerClosed; }
+  void Close();
+  SOCKET Detach();
 
-    // A head, its body per its length line, as one text.
-    std::string ReadAnswer(DWORD nTimeoutMs);
+  // A head, its body per its length line, as one text.
+  std::string ReadAnswer(DWORD nTimeoutMs);
 
 private:
-    SOCKET m_hSocket = INVALID_SOCKET;
-    bool m_bPeerClosed = false;
-    std::string m_pending;   // received but not yet handed out
-    bool Fill(DWORD nTimeoutMs);
+  SOCKET m_hSocket = INVALID_SOCKET;
+  bool m_bPeerClosed = false;
+  std::string m_pending;  // received but not yet handed out
+  bool Fill(DWORD nTimeoutMs);
 };
 
 // Ready-made request heads.

@@ -15,23 +15,21 @@ volatile LONG g_nRequestCount = 0;
 namespace {
 std::mutex g_logMutex;
 std::wstring g_logText;
+}  // namespace
+
+BOOL LogMessage(const wchar_t* pszFormat, ...) {
+  wchar_t buffer[4096];
+  va_list args;
+  va_start(args, pszFormat);
+  _vsnwprintf(buffer, 4095, pszFormat, args);
+  va_end(args);
+  buffer[4095] = 0;
+  std::lock_guard<std::mutex> hold(g_logMutex);
+  g_logText += buffer;
+  return TRUE;
 }
 
-BOOL LogMessage(const wchar_t* pszFormat, ...)
-{
-    wchar_t buffer[4096];
-    va_list args;
-    va_start(args, pszFormat);
-    _vsnwprintf(buffer, 4095, pszFormat, args);
-    va_end(args);
-    buffer[4095] = 0;
-    std::lock_guard<std::mutex> hold(g_logMutex);
-    g_logText += buffer;
-    return TRUE;
-}
-
-std::wstring TestLogText()
-{
-    std::lock_guard<std::mutex> hold(g_logMutex);
-    return g_logText;
+std::wstring TestLogText() {
+  std::lock_guard<std::mutex> hold(g_logMutex);
+  return g_logText;
 }

@@ -10,130 +10,118 @@ namespace {
 const DWORD READ_ACCESS = GENERIC_READ;
 const DWORD SHARE_READ_WRITE = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-class FileTest : public ::testing::Test
-{
+class FileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_path = ScratchPath(L"file.bin");
-        ASSERT_TRUE(WriteBytes(m_path, "0123456789"));
-    }
-    void TearDown() override { DeleteFileW(m_path.c_str()); }
-    std::wstring m_path;
+  void SetUp() override {
+    m_path = ScratchPath(L"file.bin");
+    ASSERT_TRUE(WriteBytes(m_path, "0123456789"));
+  }
+  void TearDown() override { DeleteFileW(m_path.c_str()); }
+  std::wstring m_path;
 };
 
-} // namespace
+}  // namespace
 
-TEST_F(FileTest, ExistsForAReadableFileOnly)
-{
-    EXPECT_TRUE(CFile::Exists(m_path.c_str()));
-    EXPECT_FALSE(CFile::Exists((m_path + L".missing").c_str()));
+TEST_F(FileTest, ExistsForAReadableFileOnly) {
+  EXPECT_TRUE(CFile::Exists(m_path.c_str()));
+  EXPECT_FALSE(CFile::Exists((m_path + L".missing").c_str()));
 }
 
-TEST_F(FileTest, DoesNotExistForAFolder)
-{
-    std::wstring folder = ScratchPath(L"folder");
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    EXPECT_FALSE(CFile::Exists(folder.c_str()));
-    EXPECT_FALSE(CFile::Exists((folder + L"\\").c_str()));
-    RemoveDirectoryW(folder.c_str());
+TEST_F(FileTest, DoesNotExistForAFolder) {
+  std::wstring folder = ScratchPath(L"folder");
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  EXPECT_FALSE(CFile::Exists(folder.c_str()));
+  EXPECT_FALSE(CFile::Exists((folder + L"\\").c_str()));
+  RemoveDirectoryW(folder.c_str());
 }
 
-TEST_F(FileTest, DoesNotExistWhileAnotherHandleDeniesReadSharing)
-{
-    HANDLE hHolder = CreateFileW(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                 OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, hHolder);
-    EXPECT_FALSE(CFile::Exists(m_path.c_str()));
-    CloseHandle(hHolder);
-    EXPECT_TRUE(CFile::Exists(m_path.c_str()));
+TEST_F(FileTest, DoesNotExistWhileAnotherHandleDeniesReadSharing) {
+  HANDLE hHolder = CreateFileW(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, hHolder);
+  EXPECT_FALSE(CFile::Exists(m_path.c_str()));
+  CloseHandle(hHolder);
+  EXPECT_TRUE(CFile::Exists(m_path.c_str()));
 }
 
-TEST_F(FileTest, ExistsReleasesItsHandle)
-{
-    ASSERT_TRUE(CFile::Exists(m_path.c_str()));
-    // A handle left open would make an exclusive open fail.
-    HANDLE h = CreateFileW(m_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_NE(INVALID_HANDLE_VALUE, h);
-    CloseHandle(h);
+TEST_F(FileTest, ExistsReleasesItsHandle) {
+  ASSERT_TRUE(CFile::Exists(m_path.c_str()));
+  // A handle left open would make an exclusive open fail.
+  HANDLE h = CreateFileW(m_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(INVALID_HANDLE_VALUE, h);
+  CloseHandle(h);
 }
 
-TEST_F(FileTest, ReadReturnsZeroWithoutFailureAtTheEnd)
-{
-    CFile file;
-    ASSERT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
-    char buffer[8];
-    bool bFailed = true;
-    EXPECT_EQ(8u, file.Read(buffer, 8, &bFailed));
-    EXPECT_FALSE(bFailed);
-    EXPECT_EQ(2u, file.Read(buffer, 8, &bFailed));
-    EXPECT_EQ(0, memcmp(buffer, "89", 2));
-    EXPECT_EQ(0u, file.Read(buffer, 8, &bFailed));
-    EXPECT_FALSE(bFailed);
+TEST_F(FileTest, ReadReturnsZeroWithoutFailureAtTheEnd) {
+  CFile file;
+  ASSERT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  char buffer[8];
+  bool bFailed = true;
+  EXPECT_EQ(8u, file.Read(buffer, 8, &bFailed));
+  EXPECT_FALSE(bFailed);
+  EXPECT_EQ(2u, file.Read(buffer, 8, &bFailed));
+  EXPECT_EQ(0, memcmp(buffer, "89", 2));
+  EXPECT_EQ(0u, file.Read(buffer, 8, &bFailed));
+  EXPECT_FALSE(bFailed);
 }
 
-TEST_F(FileTest, ReadFailureIsReportedApartFromTheEnd)
-{
-    CFile file;
-    ASSERT_TRUE(file.Open(m_path.c_str(), GENERIC_WRITE, SHARE_READ_WRITE, OPEN_EXISTING, 0));
-    char buffer[8];
-    bool bFailed = false;
-    EXPECT_EQ(0u, file.Read(buffer, 8, &bFailed));
-    EXPECT_TRUE(bFailed);
+TEST_F(FileTest, ReadFailureIsReportedApartFromTheEnd) {
+  CFile file;
+  ASSERT_TRUE(file.Open(m_path.c_str(), GENERIC_WRITE, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  char buffer[8];
+  bool bFailed = false;
+  EXPECT_EQ(0u, file.Read(buffer, 8, &bFailed));
+  EXPECT_TRUE(bFailed);
 }
 
-TEST_F(FileTest, CloseIsIdempotentAndLeavesTheObjectClosed)
-{
-    CFile file;
-    EXPECT_TRUE(file.Close());
-    ASSERT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
-    EXPECT_TRUE(file.IsOpen());
-    EXPECT_TRUE(file.Close());
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_TRUE(file.Close());
-    EXPECT_EQ(INVALID_FILE_SIZE, file.GetSize());
-    EXPECT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+TEST_F(FileTest, CloseIsIdempotentAndLeavesTheObjectClosed) {
+  CFile file;
+  EXPECT_TRUE(file.Close());
+  ASSERT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  EXPECT_TRUE(file.IsOpen());
+  EXPECT_TRUE(file.Close());
+  EXPECT_FALSE(file.IsOpen());
+  EXPECT_TRUE(file.Close());
+  EXPECT_EQ(INVALID_FILE_SIZE, file.GetSize());
+  EXPECT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
 }
 
-TEST_F(FileTest, OpenIsRefusedWhileAFileIsOpen)
-{
-    CFile file;
-    ASSERT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
-    EXPECT_FALSE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
-    EXPECT_EQ(10u, file.GetSize());
+TEST_F(FileTest, OpenIsRefusedWhileAFileIsOpen) {
+  CFile file;
+  ASSERT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  EXPECT_FALSE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  EXPECT_EQ(10u, file.GetSize());
 }
 
-TEST_F(FileTest, WriteAndLastWriteTimeWorkOnAnOpenFileOnly)
-{
-    CFile file;
-    EXPECT_EQ(0u, file.GetLastWriteTime());
-    EXPECT_EQ(0u, file.Write("x", 1));
-    ASSERT_TRUE(file.Open(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, SHARE_READ_WRITE,
-                          OPEN_EXISTING, 0));
-    EXPECT_EQ(3u, file.Write("abc", 3));
-    EXPECT_NE(0u, file.GetLastWriteTime());
+TEST_F(FileTest, WriteAndLastWriteTimeWorkOnAnOpenFileOnly) {
+  CFile file;
+  EXPECT_EQ(0u, file.GetLastWriteTime());
+  EXPECT_EQ(0u, file.Write("x", 1));
+  ASSERT_TRUE(
+      file.Open(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  EXPECT_EQ(3u, file.Write("abc", 3));
+  EXPECT_NE(0u, file.GetLastWriteTime());
 }
 
-TEST(FileSize, OfFourGibibytesOrMoreKeepsTheLowBitsAndTheWholeSizeIsAvailable)
-{
-    std::wstring path = ScratchPath(L"large.bin");
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    LARGE_INTEGER size;
-    size.QuadPart = 0x100000005LL;
-    bool bGrown = SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
-    CloseHandle(h);
-    if (!bGrown) {
-        DeleteFileW(path.c_str());
-        GTEST_SKIP() << "no room for a sparse 4 GiB file here";
-    }
-    {
-        CFile file;
-        ASSERT_TRUE(file.Open(path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
-        EXPECT_EQ(5u, file.GetSize());
-        ULONGLONG nSize = 0;
-        EXPECT_TRUE(file.GetSize64(&nSize));
-        EXPECT_EQ(0x100000005ULL, nSize);
-    }
+TEST(FileSize, OfFourGibibytesOrMoreKeepsTheLowBitsAndTheWholeSizeIsAvailable) {
+  std::wstring path = ScratchPath(L"large.bin");
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  LARGE_INTEGER size;
+  size.QuadPart = 0x100000005LL;
+  bool bGrown = SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  CloseHandle(h);
+  if (!bGrown) {
     DeleteFileW(path.c_str());
+    GTEST_SKIP() << "no room for a sparse 4 GiB file here";
+  }
+  {
+    CFile file;
+    ASSERT_TRUE(file.Open(path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+    EXPECT_EQ(5u, file.GetSize());
+    ULONGLONG nSize = 0;
+    EXPECT_TRUE(file.GetSize64(&nSize));
+    EXPECT_EQ(0x100000005ULL, nSize);
+  }
+  DeleteFileW(path.c_str());
 }

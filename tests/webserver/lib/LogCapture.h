@@ -6,4 +6,4 @@
 namespace logcapture {
 void Clear();
 std::wstring Text();
-} // namespace logcapture
+}  // namespace logcapture

@@ -14,310 +14,284 @@
 
 namespace {
 
-class SocketsEnvironment : public ::testing::Environment
-{
+class SocketsEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override { ASSERT_TRUE(InitSockets()); }
-    void TearDown() override { CleanupSockets(); }
+  void SetUp() override { ASSERT_TRUE(InitSockets()); }
+  void TearDown() override { CleanupSockets(); }
 };
 ::testing::Environment* const g_pSockets =
     ::testing::AddGlobalTestEnvironment(new SocketsEnvironment);
 
-unsigned short PortOf(SOCKET h)
-{
-    sockaddr_in address = {};
-    int nLength = sizeof(address);
-    getsockname(h, reinterpret_cast<sockaddr*>(&address), &nLength);
-    return ntohs(address.sin_port);
+unsigned short PortOf(SOCKET h) {
+  sockaddr_in address = {};
+  int nLength = sizeof(address);
+  getsockname(h, reinterpret_cast<sockaddr*>(&address), &nLength);
+  return ntohs(address.sin_port);
 }
 
-SOCKET ConnectTo(unsigned short nPort)
-{
-    SOCKET h = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(nPort);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(h, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-        closesocket(h);
-        return INVALID_SOCKET;
-    }
-    return h;
+SOCKET ConnectTo(unsigned short nPort) {
+  SOCKET h = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(nPort);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(h, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+    closesocket(h);
+    return INVALID_SOCKET;
+  }
+  return h;
 }
 
 // Everything the peer sends until it closes its side.
-std::string ReceiveAll(SOCKET h)
-{
-    std::string bytes;
-    char buffer[4096];
-    int n;
-    while ((n = recv(h, buffer, sizeof(buffer), 0)) > 0)
-        bytes.append(buffer, n);
-    return bytes;
+std::string ReceiveAll(SOCKET h) {
+  std::string bytes;
+  char buffer[4096];
+  int n;
+  while ((n = recv(h, buffer, sizeof(buffer), 0)) > 0) bytes.append(buffer, n);
+  return bytes;
 }
 
 // A listening CSocket on an ephemeral port, a raw client connected to it
 // and the accepted side as a CSocket.
-class ConnectedSocketTest : public ::testing::Test
-{
+class ConnectedSocketTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_listener.Create(AF_INET, SOCK_STREAM, 0));
-        ASSERT_TRUE(m_listener.Listen(0));
-        m_nPort = PortOf(m_listener.GetHandle());
-        m_hClient = ConnectTo(m_nPort);
-        ASSERT_NE(INVALID_SOCKET, m_hClient);
-        ASSERT_TRUE(m_listener.Accept(m_server, nullptr, nullptr));
-    }
-    void TearDown() override
-    {
-        if (m_hClient != INVALID_SOCKET)
-            closesocket(m_hClient);
-    }
-    CSocket m_listener;
-    CSocket m_server;
-    SOCKET m_hClient = INVALID_SOCKET;
-    unsigned short m_nPort = 0;
+  void SetUp() override {
+    ASSERT_TRUE(m_listener.Create(AF_INET, SOCK_STREAM, 0));
+    ASSERT_TRUE(m_listener.Listen(0));
+    m_nPort = PortOf(m_listener.GetHandle());
+    m_hClient = ConnectTo(m_nPort);
+    ASSERT_NE(INVALID_SOCKET, m_hClient);
+    ASSERT_TRUE(m_listener.Accept(m_server, nullptr, nullptr));
+  }
+  void TearDown() override {
+    if (m_hClient != INVALID_SOCKET) closesocket(m_hClient);
+  }
+  CSocket m_listener;
+  CSocket m_server;
+  SOCKET m_hClient = INVALID_SOCKET;
+  unsigned short m_nPort = 0;
 };
 
-} // namespace
+}  // namespace
 
-TEST(SocketOwnership, CloseOnAnEmptySocketOrTwiceDoesNothing)
-{
-    CSocket socket;
-    socket.Close();
-    socket.Close();
-    EXPECT_EQ(INVALID_SOCKET, socket.GetHandle());
-    ASSERT_TRUE(socket.Create(AF_INET, SOCK_STREAM, 0));
-    socket.Close();
-    EXPECT_EQ(INVALID_SOCKET, socket.GetHandle());
-    socket.Close();
+TEST(SocketOwnership, CloseOnAnEmptySocketOrTwiceDoesNothing) {
+  CSocket socket;
+  socket.Close();
+  socket.Close();
+  EXPECT_EQ(INVALID_SOCKET, socket.GetHandle());
+  ASSERT_TRUE(socket.Create(AF_INET, SOCK_STREAM, 0));
+  socket.Close();
+  EXPECT_EQ(INVALID_SOCKET, socket.GetHandle());
+  socket.Close();
 }
 
-TEST(SocketOwnership, DetachOnAnEmptySocketGivesNothing)
-{
-    CSocket socket;
-    EXPECT_EQ(INVALID_SOCKET, socket.Detach());
-    EXPECT_EQ(INVALID_SOCKET, socket.GetHandle());
+TEST(SocketOwnership, DetachOnAnEmptySocketGivesNothing) {
+  CSocket socket;
+  EXPECT_EQ(INVALID_SOCKET, socket.Detach());
+  EXPECT_EQ(INVALID_SOCKET, socket.GetHandle());
 }
 
-TEST(SocketOwnership, AttachKeepsASocketAlreadyOwned)
-{
-    CSocket socket;
-    ASSERT_TRUE(socket.Create(AF_INET, SOCK_STREAM, 0));
-    SOCKET hOwned = socket.GetHandle();
-    SOCKET hOther = ::socket(AF_INET, SOCK_STREAM, 0);
-    EXPECT_FALSE(socket.Attach(hOther));
-    EXPECT_EQ(hOwned, socket.GetHandle());
-    EXPECT_FALSE(socket.Create(AF_INET, SOCK_STREAM, 0));
-    EXPECT_EQ(hOwned, socket.GetHandle());
-    closesocket(hOther);
+TEST(SocketOwnership, AttachKeepsASocketAlreadyOwned) {
+  CSocket socket;
+  ASSERT_TRUE(socket.Create(AF_INET, SOCK_STREAM, 0));
+  SOCKET hOwned = socket.GetHandle();
+  SOCKET hOther = ::socket(AF_INET, SOCK_STREAM, 0);
+  EXPECT_FALSE(socket.Attach(hOther));
+  EXPECT_EQ(hOwned, socket.GetHandle());
+  EXPECT_FALSE(socket.Create(AF_INET, SOCK_STREAM, 0));
+  EXPECT_EQ(hOwned, socket.GetHandle());
+  closesocket(hOther);
 }
 
-TEST(SocketOwnership, DetachedHandlesMoveToANewOwnerAndStayOpen)
-{
-    CSocket first;
-    ASSERT_TRUE(first.Create(AF_INET, SOCK_STREAM, 0));
-    SOCKET h = first.Detach();
-    first.Close();
-    CSocket second;
-    EXPECT_TRUE(second.Attach(h));
-    EXPECT_TRUE(second.Listen(0));
+TEST(SocketOwnership, DetachedHandlesMoveToANewOwnerAndStayOpen) {
+  CSocket first;
+  ASSERT_TRUE(first.Create(AF_INET, SOCK_STREAM, 0));
+  SOCKET h = first.Detach();
+  first.Close();
+  CSocket second;
+  EXPECT_TRUE(second.Attach(h));
+  EXPECT_TRUE(second.Listen(0));
 }
 
-TEST(SocketListen, OnAHeldPortLogsTheBindFailureAndFails)
-{
-    CSocket holder;
-    ASSERT_TRUE(holder.Create(AF_INET, SOCK_STREAM, 0));
-    ASSERT_TRUE(holder.Listen(0));
-    unsigned short nPort = PortOf(holder.GetHandle());
+TEST(SocketListen, OnAHeldPortLogsTheBindFailureAndFails) {
+  CSocket holder;
+  ASSERT_TRUE(holder.Create(AF_INET, SOCK_STREAM, 0));
+  ASSERT_TRUE(holder.Listen(0));
+  unsigned short nPort = PortOf(holder.GetHandle());
 
-    logcapture::Clear();
-    CSocket second;
-    ASSERT_TRUE(second.Create(AF_INET, SOCK_STREAM, 0));
-    EXPECT_FALSE(second.Listen(nPort));
-    std::wstring log = logcapture::Text();
-    EXPECT_EQ(0u, log.find(L"CS:Listen: bind failed: ")) << log;
-    int nError = _wtoi(log.c_str() + wcslen(L"CS:Listen: bind failed: "));
-    // In use, or (the holder listening exclusively) access denied.
-    EXPECT_TRUE(nError == WSAEADDRINUSE || nError == WSAEACCES) << log;
-    // Then a line a person understands.
-    std::wstring plain = L"\r\nPort " + std::to_wstring(nPort) + L" is in use by another program";
-    EXPECT_NE(std::wstring::npos, log.find(plain)) << log;
-    EXPECT_EQ(L"\r\n", log.substr(log.size() - 2));
+  logcapture::Clear();
+  CSocket second;
+  ASSERT_TRUE(second.Create(AF_INET, SOCK_STREAM, 0));
+  EXPECT_FALSE(second.Listen(nPort));
+  std::wstring log = logcapture::Text();
+  EXPECT_EQ(0u, log.find(L"CS:Listen: bind failed: ")) << log;
+  int nError = _wtoi(log.c_str() + wcslen(L"CS:Listen: bind failed: "));
+  // In use, or (the holder listening exclusively) access denied.
+  EXPECT_TRUE(nError == WSAEADDRINUSE || nError == WSAEACCES) << log;
+  // Then a line a person understands.
+  std::wstring plain = L"\r\nPort " + std::to_wstring(nPort) + L" is in use by another program";
+  EXPECT_NE(std::wstring::npos, log.find(plain)) << log;
+  EXPECT_EQ(L"\r\n", log.substr(log.size() - 2));
 }
 
-TEST(SocketListen, HoldsItsPortSoNoOtherSocketCanBindBesideIt)
-{
-    CSocket holder;
-    ASSERT_TRUE(holder.Create(AF_INET, SOCK_STREAM, 0));
-    ASSERT_TRUE(holder.Listen(0));
-    unsigned short nPort = PortOf(holder.GetHandle());
-    BOOL bExclusive = FALSE;
-    int nSize = sizeof(bExclusive);
-    ASSERT_EQ(0, getsockopt(holder.GetHandle(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
-                            reinterpret_cast<char*>(&bExclusive), &nSize));
-    EXPECT_TRUE(bExclusive);
-    // A program asking to share the address still cannot take the port.
-    SOCKET hThief = ::socket(AF_INET, SOCK_STREAM, 0);
-    BOOL bReuse = TRUE;
-    setsockopt(hThief, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&bReuse),
-               sizeof(bReuse));
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(nPort);
-    EXPECT_NE(0, bind(hThief, reinterpret_cast<sockaddr*>(&address), sizeof(address)));
-    closesocket(hThief);
+TEST(SocketListen, HoldsItsPortSoNoOtherSocketCanBindBesideIt) {
+  CSocket holder;
+  ASSERT_TRUE(holder.Create(AF_INET, SOCK_STREAM, 0));
+  ASSERT_TRUE(holder.Listen(0));
+  unsigned short nPort = PortOf(holder.GetHandle());
+  BOOL bExclusive = FALSE;
+  int nSize = sizeof(bExclusive);
+  ASSERT_EQ(0, getsockopt(holder.GetHandle(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
+                          reinterpret_cast<char*>(&bExclusive), &nSize));
+  EXPECT_TRUE(bExclusive);
+  // A program asking to share the address still cannot take the port.
+  SOCKET hThief = ::socket(AF_INET, SOCK_STREAM, 0);
+  BOOL bReuse = TRUE;
+  setsockopt(hThief, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&bReuse),
+             sizeof(bReuse));
+  sockaddr_in address = {};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(nPort);
+  EXPECT_NE(0, bind(hThief, reinterpret_cast<sockaddr*>(&address), sizeof(address)));
+  closesocket(hThief);
 }
 
-TEST(SocketListen, ReleasesABlockedAcceptWhenClosedFromAnotherThread)
-{
-    CSocket listener;
-    ASSERT_TRUE(listener.Create(AF_INET, SOCK_STREAM, 0));
-    ASSERT_TRUE(listener.Listen(0));
-    bool bAccepted = true;
-    HANDLE hDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::thread acceptor([&] {
-        CSocket client;
-        bAccepted = listener.Accept(client, nullptr, nullptr);
-        SetEvent(hDone);
-    });
-    Sleep(200);
-    listener.Close();
-    DWORD dwWait = WaitForSingleObject(hDone, 5000);
-    EXPECT_EQ(WAIT_OBJECT_0, dwWait);
-    if (dwWait == WAIT_OBJECT_0)
-        acceptor.join();
-    else
-        acceptor.detach();
-    EXPECT_FALSE(bAccepted);
-    CloseHandle(hDone);
+TEST(SocketListen, ReleasesABlockedAcceptWhenClosedFromAnotherThread) {
+  CSocket listener;
+  ASSERT_TRUE(listener.Create(AF_INET, SOCK_STREAM, 0));
+  ASSERT_TRUE(listener.Listen(0));
+  bool bAccepted = true;
+  HANDLE hDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread acceptor([&] {
+    CSocket client;
+    bAccepted = listener.Accept(client, nullptr, nullptr);
+    SetEvent(hDone);
+  });
+  Sleep(200);
+  listener.Close();
+  DWORD dwWait = WaitForSingleObject(hDone, 5000);
+  EXPECT_EQ(WAIT_OBJECT_0, dwWait);
+  if (dwWait == WAIT_OBJECT_0)
+    acceptor.join();
+  else
+    acceptor.detach();
+  EXPECT_FALSE(bAccepted);
+  CloseHandle(hDone);
 }
 
-TEST_F(ConnectedSocketTest, AcceptIntoAnOwningSocketClosesTheConnection)
-{
-    SOCKET hSecond = ConnectTo(m_nPort);
-    ASSERT_NE(INVALID_SOCKET, hSecond);
-    SOCKET hKept = m_server.GetHandle();
-    EXPECT_FALSE(m_listener.Accept(m_server, nullptr, nullptr));
-    EXPECT_EQ(hKept, m_server.GetHandle());
-    char c;
-    EXPECT_GE(0, recv(hSecond, &c, 1, 0));   // closed, not left hanging
-    closesocket(hSecond);
+TEST_F(ConnectedSocketTest, AcceptIntoAnOwningSocketClosesTheConnection) {
+  SOCKET hSecond = ConnectTo(m_nPort);
+  ASSERT_NE(INVALID_SOCKET, hSecond);
+  SOCKET hKept = m_server.GetHandle();
+  EXPECT_FALSE(m_listener.Accept(m_server, nullptr, nullptr));
+  EXPECT_EQ(hKept, m_server.GetHandle());
+  char c;
+  EXPECT_GE(0, recv(hSecond, &c, 1, 0));  // closed, not left hanging
+  closesocket(hSecond);
 }
 
-TEST_F(ConnectedSocketTest, ReceiveReportsBytesThenThePeersClose)
-{
-    ASSERT_EQ(5, send(m_hClient, "hello", 5, 0));
-    shutdown(m_hClient, SD_SEND);
-    char buffer[16];
-    std::string got;
-    int n;
-    while ((n = m_server.Receive(buffer, sizeof(buffer))) > 0)
-        got.append(buffer, n);
-    EXPECT_EQ(0, n);
-    EXPECT_EQ("hello", got);
+TEST_F(ConnectedSocketTest, ReceiveReportsBytesThenThePeersClose) {
+  ASSERT_EQ(5, send(m_hClient, "hello", 5, 0));
+  shutdown(m_hClient, SD_SEND);
+  char buffer[16];
+  std::string got;
+  int n;
+  while ((n = m_server.Receive(buffer, sizeof(buffer))) > 0) got.append(buffer, n);
+  EXPECT_EQ(0, n);
+  EXPECT_EQ("hello", got);
 }
 
-TEST_F(ConnectedSocketTest, IoControlTellsHowManyBytesArePending)
-{
-    ASSERT_EQ(3, send(m_hClient, "abc", 3, 0));
-    u_long nPending = 0;
-    for (int i = 0; i < 100 && nPending < 3; ++i) {
-        ASSERT_TRUE(m_server.IoControl(FIONREAD, &nPending));
-        Sleep(10);
-    }
-    EXPECT_EQ(3u, nPending);
+TEST_F(ConnectedSocketTest, IoControlTellsHowManyBytesArePending) {
+  ASSERT_EQ(3, send(m_hClient, "abc", 3, 0));
+  u_long nPending = 0;
+  for (int i = 0; i < 100 && nPending < 3; ++i) {
+    ASSERT_TRUE(m_server.IoControl(FIONREAD, &nPending));
+    Sleep(10);
+  }
+  EXPECT_EQ(3u, nPending);
 }
 
-TEST_F(ConnectedSocketTest, ReceiveLineStopsAtALineFeedOrAFullBuffer)
-{
-    const char* pszSent = "GET /\r\nabcdefghij";
-    ASSERT_EQ(17, send(m_hClient, pszSent, 17, 0));
-    char line[8];
-    EXPECT_TRUE(m_server.ReceiveLine(line, sizeof(line)));
-    EXPECT_STREQ("GET /\r\n", line);
-    EXPECT_TRUE(m_server.ReceiveLine(line, sizeof(line)));
-    EXPECT_STREQ("abcdefg", line);
-    char guard[2] = {'x', 'y'};
-    EXPECT_FALSE(m_server.ReceiveLine(guard, 1));   // no room: nothing read or written past
-    EXPECT_EQ('\0', guard[0]);
-    EXPECT_EQ('y', guard[1]);
-    ASSERT_EQ(1, send(m_hClient, "\n", 1, 0));
-    EXPECT_TRUE(m_server.ReceiveLine(line, sizeof(line)));
-    EXPECT_STREQ("hij\n", line);
-    shutdown(m_hClient, SD_SEND);
-    EXPECT_FALSE(m_server.ReceiveLine(line, sizeof(line)));
-    EXPECT_STREQ("", line);
+TEST_F(ConnectedSocketTest, ReceiveLineStopsAtALineFeedOrAFullBuffer) {
+  const char* pszSent = "GET /\r\nabcdefghij";
+  ASSERT_EQ(17, send(m_hClient, pszSent, 17, 0));
+  char line[8];
+  EXPECT_TRUE(m_server.ReceiveLine(line, sizeof(line)));
+  EXPECT_STREQ("GET /\r\n", line);
+  EXPECT_TRUE(m_server.ReceiveLine(line, sizeof(line)));
+  EXPECT_STREQ("abcdefg", line);
+  char guard[2] = {'x', 'y'};
+  EXPECT_FALSE(m_server.ReceiveLine(guard, 1));  // no room: nothing read or written past
+  EXPECT_EQ('\0', guard[0]);
+  EXPECT_EQ('y', guard[1]);
+  ASSERT_EQ(1, send(m_hClient, "\n", 1, 0));
+  EXPECT_TRUE(m_server.ReceiveLine(line, sizeof(line)));
+  EXPECT_STREQ("hij\n", line);
+  shutdown(m_hClient, SD_SEND);
+  EXPECT_FALSE(m_server.ReceiveLine(line, sizeof(line)));
+  EXPECT_STREQ("", line);
 }
 
-TEST_F(ConnectedSocketTest, SendStringSendsTheTextWithoutItsTerminator)
-{
-    EXPECT_TRUE(m_server.SendString("HTTP/1.1 200 OK\r\n"));
-    EXPECT_TRUE(m_server.SendString(""));
-    m_server.Close();
-    EXPECT_EQ("HTTP/1.1 200 OK\r\n", ReceiveAll(m_hClient));
+TEST_F(ConnectedSocketTest, SendStringSendsTheTextWithoutItsTerminator) {
+  EXPECT_TRUE(m_server.SendString("HTTP/1.1 200 OK\r\n"));
+  EXPECT_TRUE(m_server.SendString(""));
+  m_server.Close();
+  EXPECT_EQ("HTTP/1.1 200 OK\r\n", ReceiveAll(m_hClient));
 }
 
-TEST_F(ConnectedSocketTest, SendFileSendsEverySizeIntact)
-{
-    std::wstring path = ScratchPath(L"send.bin");
-    std::string expected;
-    for (size_t nSize : {0u, 1u, 8191u, 8192u, 8193u, 16384u, 100000u}) {
-        std::string bytes = PatternBytes(nSize);
-        ASSERT_TRUE(WriteBytes(path, bytes));
-        CFile file;
-        ASSERT_TRUE(file.Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              OPEN_EXISTING, 0));
-        EXPECT_TRUE(m_server.SendFile(file)) << nSize;
-        expected += bytes;
-    }
+TEST_F(ConnectedSocketTest, SendFileSendsEverySizeIntact) {
+  std::wstring path = ScratchPath(L"send.bin");
+  std::string expected;
+  for (size_t nSize : {0u, 1u, 8191u, 8192u, 8193u, 16384u, 100000u}) {
+    std::string bytes = PatternBytes(nSize);
+    ASSERT_TRUE(WriteBytes(path, bytes));
+    CFile file;
+    ASSERT_TRUE(file.Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          OPEN_EXISTING, 0));
+    EXPECT_TRUE(m_server.SendFile(file)) << nSize;
+    expected += bytes;
+  }
+  std::string received;
+  std::thread reader([&] { received = ReceiveAll(m_hClient); });
+  m_server.Close();
+  reader.join();
+  EXPECT_EQ(expected.size(), received.size());
+  EXPECT_TRUE(expected == received);
+  DeleteFileW(path.c_str());
+}
+
+TEST_F(ConnectedSocketTest, SendFileStartsAtTheFilesPosition) {
+  std::wstring path = ScratchPath(L"middle.bin");
+  std::string bytes = PatternBytes(20000);
+  ASSERT_TRUE(WriteBytes(path, bytes));
+  {
+    CFile file;
+    ASSERT_TRUE(file.Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
+    char skip[100];
+    ASSERT_EQ(100u, file.Read(skip, 100));
     std::string received;
     std::thread reader([&] { received = ReceiveAll(m_hClient); });
+    EXPECT_TRUE(m_server.SendFile(file));
     m_server.Close();
     reader.join();
-    EXPECT_EQ(expected.size(), received.size());
-    EXPECT_TRUE(expected == received);
-    DeleteFileW(path.c_str());
+    EXPECT_TRUE(bytes.substr(100) == received);
+  }
+  DeleteFileW(path.c_str());
 }
 
-TEST_F(ConnectedSocketTest, SendFileStartsAtTheFilesPosition)
-{
-    std::wstring path = ScratchPath(L"middle.bin");
-    std::string bytes = PatternBytes(20000);
-    ASSERT_TRUE(WriteBytes(path, bytes));
-    {
-        CFile file;
-        ASSERT_TRUE(file.Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
-        char skip[100];
-        ASSERT_EQ(100u, file.Read(skip, 100));
-        std::string received;
-        std::thread reader([&] { received = ReceiveAll(m_hClient); });
-        EXPECT_TRUE(m_server.SendFile(file));
-        m_server.Close();
-        reader.join();
-        EXPECT_TRUE(bytes.substr(100) == received);
-    }
-    DeleteFileW(path.c_str());
+TEST_F(ConnectedSocketTest, SendFileReportsAReadFailureInsteadOfSuccess) {
+  std::wstring path = ScratchPath(L"unreadable.bin");
+  ASSERT_TRUE(WriteBytes(path, PatternBytes(100)));
+  {
+    CFile file;
+    ASSERT_TRUE(file.Open(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, 0));
+    EXPECT_FALSE(m_server.SendFile(file));
+  }
+  DeleteFileW(path.c_str());
 }
 
-TEST_F(ConnectedSocketTest, SendFileReportsAReadFailureInsteadOfSuccess)
-{
-    std::wstring path = ScratchPath(L"unreadable.bin");
-    ASSERT_TRUE(WriteBytes(path, PatternBytes(100)));
-    {
-        CFile file;
-        ASSERT_TRUE(file.Open(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING, 0));
-        EXPECT_FALSE(m_server.SendFile(file));
-    }
-    DeleteFileW(path.c_str());
-}
-
-TEST(SocketStartup, MayBeNestedAndEachStartHasItsCleanup)
-{
-    EXPECT_TRUE(InitSockets());
-    EXPECT_TRUE(CleanupSockets());
-    CSocket stillWorks;
-    EXPECT_TRUE(stillWorks.Create(AF_INET, SOCK_STREAM, 0));
+TEST(SocketStartup, MayBeNestedAndEachStartHasItsCleanup) {
+  EXPECT_TRUE(InitSockets());
+  EXPECT_TRUE(CleanupSockets());
+  CSocket stillWorks;
+  EXPECT_TRUE(stillWorks.Create(AF_INET, SOCK_STREAM, 0));
 }

@@ -6,132 +6,116 @@
 
 #include <string>
 
-TEST(StringWithoutText, ReadsAsEmptyAppendsAsNothingAndCopiesAsEmpty)
-{
-    CString empty;
-    EXPECT_STREQ(L"", empty.GetText());
-    EXPECT_EQ(0, empty.GetLength());
+TEST(StringWithoutText, ReadsAsEmptyAppendsAsNothingAndCopiesAsEmpty) {
+  CString empty;
+  EXPECT_STREQ(L"", empty.GetText());
+  EXPECT_EQ(0, empty.GetLength());
 
-    CString text(L"abc");
-    text.Append(empty);
-    EXPECT_STREQ(L"abc", text.GetText());
+  CString text(L"abc");
+  text.Append(empty);
+  EXPECT_STREQ(L"abc", text.GetText());
 
-    CString copy(empty);
-    EXPECT_STREQ(L"", copy.GetText());
-    CString both;
-    both.Append(empty);
-    EXPECT_STREQ(L"", both.GetText());
+  CString copy(empty);
+  EXPECT_STREQ(L"", copy.GetText());
+  CString both;
+  both.Append(empty);
+  EXPECT_STREQ(L"", both.GetText());
 }
 
-TEST(StringAppend, ReturnsTheNewBlockHoldingBothTexts)
-{
-    CString text(L"Listen");
-    wchar_t* p = text.Append(CString(L"ing..."));
-    EXPECT_EQ(p, text.GetText());
-    EXPECT_STREQ(L"Listening...", text.GetText());
+TEST(StringAppend, ReturnsTheNewBlockHoldingBothTexts) {
+  CString text(L"Listen");
+  wchar_t* p = text.Append(CString(L"ing..."));
+  EXPECT_EQ(p, text.GetText());
+  EXPECT_STREQ(L"Listening...", text.GetText());
 }
 
-TEST(StringCopies, OwnBlocksOfTheirOwn)
-{
-    CString a(L"first");
-    CString b(a);
-    CString c;
-    c = a;
-    a.Append(CString(L" changed"));
-    EXPECT_STREQ(L"first", b.GetText());
-    EXPECT_STREQ(L"first", c.GetText());
-    EXPECT_NE(a.GetText(), b.GetText());
-    c = c;
-    EXPECT_STREQ(L"first", c.GetText());
+TEST(StringCopies, OwnBlocksOfTheirOwn) {
+  CString a(L"first");
+  CString b(a);
+  CString c;
+  c = a;
+  a.Append(CString(L" changed"));
+  EXPECT_STREQ(L"first", b.GetText());
+  EXPECT_STREQ(L"first", c.GetText());
+  EXPECT_NE(a.GetText(), b.GetText());
+  c = c;
+  EXPECT_STREQ(L"first", c.GetText());
 }
 
-TEST(StringFormat, KeepsTextsLongerThanTheFirstCapacityWhole)
-{
-    std::wstring name(3000, L'x');
-    name[2999] = L'y';
-    CString page;
-    int n = page.Format(L"<p>%s</p>", name.c_str());
-    EXPECT_EQ(3007, n);
-    EXPECT_EQ(L"<p>" + name + L"</p>", std::wstring(page.GetText()));
+TEST(StringFormat, KeepsTextsLongerThanTheFirstCapacityWhole) {
+  std::wstring name(3000, L'x');
+  name[2999] = L'y';
+  CString page;
+  int n = page.Format(L"<p>%s</p>", name.c_str());
+  EXPECT_EQ(3007, n);
+  EXPECT_EQ(L"<p>" + name + L"</p>", std::wstring(page.GetText()));
 }
 
-TEST(StringFormat, KeepsTheLastCharacterOfTextsThatFillACapacityExactly)
-{
-    for (int nLength : {2046, 2047, 2048, 2049, 4095, 4096}) {
-        std::wstring text(nLength - 1, L'a');
-        CString s;
-        EXPECT_EQ(nLength, s.Format(L"%sZ", text.c_str())) << nLength;
-        EXPECT_EQ(text + L"Z", std::wstring(s.GetText())) << nLength;
-    }
-}
-
-TEST(StringFormat, FollowsThePlatformWideConventions)
-{
+TEST(StringFormat, KeepsTheLastCharacterOfTextsThatFillACapacityExactly) {
+  for (int nLength : {2046, 2047, 2048, 2049, 4095, 4096}) {
+    std::wstring text(nLength - 1, L'a');
     CString s;
-    s.Format(L"%s|%S|%d", L"wide", "narrow", -42);
-    EXPECT_STREQ(L"wide|narrow|-42", s.GetText());
+    EXPECT_EQ(nLength, s.Format(L"%sZ", text.c_str())) << nLength;
+    EXPECT_EQ(text + L"Z", std::wstring(s.GetText())) << nLength;
+  }
 }
 
-TEST(StringFormat, AcceptsItsOwnTextAsAValue)
-{
-    CString s(L"web");
-    s.Format(L"%s-%s", s.GetText(), s.GetText());
-    EXPECT_STREQ(L"web-web", s.GetText());
+TEST(StringFormat, FollowsThePlatformWideConventions) {
+  CString s;
+  s.Format(L"%s|%S|%d", L"wide", "narrow", -42);
+  EXPECT_STREQ(L"wide|narrow|-42", s.GetText());
 }
 
-TEST(StringFormat, ProducingNoCharactersGivesTheEmptyText)
-{
-    CString s(L"old");
-    EXPECT_EQ(0, s.Format(L"%s", L""));
-    EXPECT_STREQ(L"", s.GetText());
+TEST(StringFormat, AcceptsItsOwnTextAsAValue) {
+  CString s(L"web");
+  s.Format(L"%s-%s", s.GetText(), s.GetText());
+  EXPECT_STREQ(L"web-web", s.GetText());
 }
 
-TEST(StringBytes, AllHighBytesSurviveWideningAndNarrowing)
-{
-    std::string bytes;
-    for (int b = 1; b <= 0xFF; ++b)
-        bytes += static_cast<char>(b);
-    CString wide(bytes.c_str());
-    ASSERT_EQ(255, wide.GetLength());
-    for (int i = 0; i < 255; ++i)
-        EXPECT_EQ(i + 1, wide.GetText()[i]) << i;
-    char* narrow = wide.ToNarrow();
-    EXPECT_EQ(bytes, std::string(narrow));
-    delete[] narrow;
+TEST(StringFormat, ProducingNoCharactersGivesTheEmptyText) {
+  CString s(L"old");
+  EXPECT_EQ(0, s.Format(L"%s", L""));
+  EXPECT_STREQ(L"", s.GetText());
 }
 
-TEST(StringBytes, EightBitFormatValuesAreWidenedByteForByte)
-{
-    CString s;
-    s.Format(L"%S", "caf\xE9");
-    EXPECT_STREQ(L"caf\u00E9", s.GetText());
+TEST(StringBytes, AllHighBytesSurviveWideningAndNarrowing) {
+  std::string bytes;
+  for (int b = 1; b <= 0xFF; ++b) bytes += static_cast<char>(b);
+  CString wide(bytes.c_str());
+  ASSERT_EQ(255, wide.GetLength());
+  for (int i = 0; i < 255; ++i) EXPECT_EQ(i + 1, wide.GetText()[i]) << i;
+  char* narrow = wide.ToNarrow();
+  EXPECT_EQ(bytes, std::string(narrow));
+  delete[] narrow;
 }
 
-TEST(StringBytes, CharactersBeyondEightBitsNarrowToQuestionMarksAndTheTextEnds)
-{
-    CString s(L"a\u0100b\u20ACc");
-    char* narrow = s.ToNarrow();
-    EXPECT_STREQ("a?b?c", narrow);
-    delete[] narrow;
+TEST(StringBytes, EightBitFormatValuesAreWidenedByteForByte) {
+  CString s;
+  s.Format(L"%S", "caf\xE9");
+  EXPECT_STREQ(L"caf\u00E9", s.GetText());
 }
 
-TEST(StringBuffer, OnAnEmptyStringIsZeroedThroughout)
-{
-    CString s;
-    wchar_t* p = s.GetBuffer(10);
-    for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(L'\0', p[i]) << i;
-    EXPECT_EQ(p, s.GetText());
+TEST(StringBytes, CharactersBeyondEightBitsNarrowToQuestionMarksAndTheTextEnds) {
+  CString s(L"a\u0100b\u20ACc");
+  char* narrow = s.ToNarrow();
+  EXPECT_STREQ("a?b?c", narrow);
+  delete[] narrow;
 }
 
-TEST(StringBuffer, KeepsTheTextThatFitsAndZeroesTheRest)
-{
-    CString shorter(L"abc");
-    wchar_t* p = shorter.GetBuffer(6);
-    EXPECT_EQ(0, std::wstring(p, 8).compare(std::wstring(L"abc\0\0\0\0\0", 8)));
+TEST(StringBuffer, OnAnEmptyStringIsZeroedThroughout) {
+  CString s;
+  wchar_t* p = s.GetBuffer(10);
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(L'\0', p[i]) << i;
+  EXPECT_EQ(p, s.GetText());
+}
 
-    CString longer(L"abcdefgh");
-    p = longer.GetBuffer(4);
-    EXPECT_STREQ(L"abcd", p);
-    EXPECT_EQ(L'\0', p[5]);
+TEST(StringBuffer, KeepsTheTextThatFitsAndZeroesTheRest) {
+  CString shorter(L"abc");
+  wchar_t* p = shorter.GetBuffer(6);
+  EXPECT_EQ(0, std::wstring(p, 8).compare(std::wstring(L"abc\0\0\0\0\0", 8)));
+
+  CString longer(L"abcdefgh");
+  p = longer.GetBuffer(4);
+  EXPECT_STREQ(L"abcd", p);
+  EXPECT_EQ(L'\0', p[5]);
 }

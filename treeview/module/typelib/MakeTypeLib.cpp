@@ -47,8 +47,8 @@ struct DispInterface {
   }
 
   // names: the member followed by its parameters' names (a put's value has none).
-  void Function(MEMBERID id, INVOKEKIND kind, VARTYPE result, std::vector<Param> params, const wchar_t* name,
-                const wchar_t* help, UINT nNames) {
+  void Function(MEMBERID id, INVOKEKIND kind, VARTYPE result, std::vector<Param> params,
+                const wchar_t* name, const wchar_t* help, UINT nNames) {
     std::vector<ELEMDESC> elems(params.size());
     for (size_t i = 0; i < params.size(); ++i) {
       elems[i] = {};
@@ -73,8 +73,8 @@ struct DispInterface {
   }
 };
 
-ICreateTypeInfo2* NewType(ICreateTypeLib2* lib, const wchar_t* name, TYPEKIND kind, REFGUID guid, UINT flags,
-                          const wchar_t* help) {
+ICreateTypeInfo2* NewType(ICreateTypeLib2* lib, const wchar_t* name, TYPEKIND kind, REFGUID guid,
+                          UINT flags, const wchar_t* help) {
   ICreateTypeInfo* ti = nullptr;
   ICreateTypeInfo2* ti2 = nullptr;
   CHECK(lib->CreateTypeInfo(const_cast<LPOLESTR>(name), kind, &ti));
@@ -116,7 +116,8 @@ int wmain(int argc, wchar_t** argv) {
   CHECK(LoadTypeLib(L"stdole2.tlb", &stdole));
   CHECK(stdole->GetTypeInfoOfGuid(IID_IDispatch, &dispatch));
   if (FAILED(g_hr)) {
-    fprintf(stderr, "MakeTypeLib: set-up failed, 0x%08lx at line %d\n", static_cast<unsigned long>(g_hr), g_line);
+    fprintf(stderr, "MakeTypeLib: set-up failed, 0x%08lx at line %d\n",
+            static_cast<unsigned long>(g_hr), g_line);
     return 1;
   }
   CHECK(lib->SetName(const_cast<LPOLESTR>(L"QorTreeViewLib")));
@@ -128,8 +129,8 @@ int wmain(int argc, wchar_t** argv) {
   CHECK(lib->SetHelpFileName(const_cast<LPOLESTR>(L"QorTreeView.hlp")));
 
   DispInterface dq;
-  dq.info = NewType(lib, L"_DQorTreeView", TKIND_DISPATCH, DIID__DQorTreeView, TYPEFLAG_FDISPATCHABLE,
-                    L"Dispatch interface for QorTreeView Control");
+  dq.info = NewType(lib, L"_DQorTreeView", TKIND_DISPATCH, DIID__DQorTreeView,
+                    TYPEFLAG_FDISPATCHABLE, L"Dispatch interface for QorTreeView Control");
   if (dq.info) {
     Implement(dq.info, 0, dispatch, 0);
     dq.Property(1, L"ConfigFile", VT_BSTR);
@@ -143,17 +144,18 @@ int wmain(int argc, wchar_t** argv) {
     dq.Function(4, INVOKE_FUNC, VT_VOID, {}, L"Refresh", L"method Refresh", 1);
     dq.Function(8, INVOKE_PROPERTYGET, VT_BSTR, {{L"nMenuIndex", VT_I4}}, L"PopupMenuText",
                 L"property PopupMenuText", 2);
-    dq.Function(8, INVOKE_PROPERTYPUT, VT_VOID, {{L"nMenuIndex", VT_I4}, {L"lpszNewValue", VT_BSTR}},
-                L"PopupMenuText", L"property PopupMenuText", 2);
+    dq.Function(8, INVOKE_PROPERTYPUT, VT_VOID,
+                {{L"nMenuIndex", VT_I4}, {L"lpszNewValue", VT_BSTR}}, L"PopupMenuText",
+                L"property PopupMenuText", 2);
     dq.Function(10, INVOKE_FUNC, VT_BOOL,
-                {{L"sNodePath", VT_BSTR}, {L"sNodeIcon", VT_BSTR}, {L"sNodeData", VT_BSTR}}, L"InsertNode",
-                L"method InsertNode", 4);
+                {{L"sNodePath", VT_BSTR}, {L"sNodeIcon", VT_BSTR}, {L"sNodeData", VT_BSTR}},
+                L"InsertNode", L"method InsertNode", 4);
     dq.Function(11, INVOKE_FUNC, VT_BOOL, {}, L"RemoveAll", L"method RemoveAll", 1);
   }
 
   DispInterface de;
-  de.info = NewType(lib, L"_DQorTreeViewEvents", TKIND_DISPATCH, DIID__DQorTreeViewEvents, TYPEFLAG_FDISPATCHABLE,
-                    L"Event interface for QorTreeView Control");
+  de.info = NewType(lib, L"_DQorTreeViewEvents", TKIND_DISPATCH, DIID__DQorTreeViewEvents,
+                    TYPEFLAG_FDISPATCHABLE, L"Event interface for QorTreeView Control");
   if (de.info) {
     Implement(de.info, 0, dispatch, 0);
     de.Function(1, INVOKE_FUNC, VT_VOID, {}, L"InsertData", nullptr, 1);
@@ -161,8 +163,9 @@ int wmain(int argc, wchar_t** argv) {
     de.Function(3, INVOKE_FUNC, VT_VOID, {}, L"SelChanged", nullptr, 1);
   }
 
-  ICreateTypeInfo2* coclass = NewType(lib, L"QorTreeView", TKIND_COCLASS, CLSID_QorTreeView,
-                                      TYPEFLAG_FCANCREATE | TYPEFLAG_FCONTROL, L"QorTreeView Control");
+  ICreateTypeInfo2* coclass =
+      NewType(lib, L"QorTreeView", TKIND_COCLASS, CLSID_QorTreeView,
+              TYPEFLAG_FCANCREATE | TYPEFLAG_FCONTROL, L"QorTreeView Control");
   if (coclass && dq.info && de.info) {
     ITypeInfo* tiMain = AsTypeInfo(dq.info);
     ITypeInfo* tiEvents = AsTypeInfo(de.info);
@@ -185,7 +188,8 @@ int wmain(int argc, wchar_t** argv) {
   if (lib) lib->Release();
   CoUninitialize();
   if (FAILED(g_hr)) {
-    fprintf(stderr, "MakeTypeLib: failed, 0x%08lx at line %d\n", static_cast<unsigned long>(g_hr), g_line);
+    fprintf(stderr, "MakeTypeLib: failed, 0x%08lx at line %d\n", static_cast<unsigned long>(g_hr),
+            g_line);
     return 1;
   }
   return 0;
