@@ -42,33 +42,33 @@ expect() {   # expect WANT(0|1) CASE ZIP MESSAGE-PATTERN
 }
 top=OrraWebServer-QorTreeView-1.0.0-$arch
 
-layout sound $top; zipit sound $top
+layout sound "$top"; zipit sound "$top"
 expect 0 "a sound zip passes" "$work/sound/$top.zip" "import only system DLLs"
 
-layout missing $top; rm "$work/missing/$top/README.md"; zipit missing $top
+layout missing "$top"; rm "$work/missing/$top/README.md"; zipit missing "$top"
 expect 1 "a missing file is named" "$work/missing/$top.zip" "$top/README.md missing"
 
-layout runtime $top; cp "$mingw" "$work/runtime/$top/QorTreeView.ocx"; zipit runtime $top
+layout runtime "$top"; cp "$mingw" "$work/runtime/$top/QorTreeView.ocx"; zipit runtime "$top"
 expect 1 "a MinGW runtime import is refused" "$work/runtime/$top.zip" "not a system DLL"
 
-layout stray $top; cp "$good" "$work/stray/$top/helper.dll"; zipit stray $top
+layout stray "$top"; cp "$good" "$work/stray/$top/helper.dll"; zipit stray "$top"
 expect 1 "an unlisted binary is refused" "$work/stray/$top.zip" "unlisted binary $top/helper.dll"
 
 if [ -n "$other" ]; then
-  layout foreign $top; cp "$other" "$work/foreign/$top/QorTreeView.ocx"; zipit foreign $top
+  layout foreign "$top"; cp "$other" "$work/foreign/$top/QorTreeView.ocx"; zipit foreign "$top"
   expect 1 "a binary of the other architecture is refused" "$work/foreign/$top.zip" "QorTreeView.ocx is pei-"
 fi
 
-layout symbols $top; cp "$unstripped" "$work/symbols/$top/QorTreeView.ocx"; zipit symbols $top
+layout symbols "$top"; cp "$unstripped" "$work/symbols/$top/QorTreeView.ocx"; zipit symbols "$top"
 expect 1 "an unstripped binary is refused" "$work/symbols/$top.zip" "QorTreeView.ocx is not stripped"
 
-layout link $top; rm "$work/link/$top/docs/images/shot.png"; zipit link $top
+layout link "$top"; rm "$work/link/$top/docs/images/shot.png"; zipit link "$top"
 expect 1 "a link to a file left out is named" "$work/link/$top.zip" "docs/guide.md links images/shot.png, which is not"
 
-layout escape $top; echo '[src](../../cmake/Packaging.cmake)' >>"$work/escape/$top/docs/guide.md"; zipit escape $top
+layout escape "$top"; echo '[src](../../cmake/Packaging.cmake)' >>"$work/escape/$top/docs/guide.md"; zipit escape "$top"
 expect 1 "a link out of the zip is refused" "$work/escape/$top.zip" "outside the zip"
 
-layout script $top; echo 'print()' >"$work/script/$top/site/make_icons.py"; zipit script $top
+layout script "$top"; echo 'print()' >"$work/script/$top/site/make_icons.py"; zipit script "$top"
 expect 1 "a build script in the site is refused" "$work/script/$top.zip" "build script $top/site/make_icons.py"
 
 odd=OrraWebServer-QorTreeView-1.0.0-arm
