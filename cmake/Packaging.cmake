@@ -67,12 +67,12 @@ include(CPack)
 # The package test makes the zip afresh from the built tree, then checks
 # its contents and that its binaries import only system DLLs.
 string(REPLACE ";" "," qor_package_list "${QOR_PACKAGE_FILES}")
-add_test(NAME package_check
+add_test(NAME packaging.zip
   COMMAND bash ${CMAKE_SOURCE_DIR}/tools/check-package.sh
           --make ${CMAKE_BINARY_DIR}
           ${CMAKE_BINARY_DIR}/package/${QOR_PACKAGE_ZIP}.zip
           ${CMAKE_OBJDUMP} ${qor_package_list})
-set_tests_properties(package_check PROPERTIES TIMEOUT 120 LABELS win32 RESOURCE_LOCK package)
+set_tests_properties(packaging.zip PROPERTIES TIMEOUT 120 LABELS "packaging;win32" RESOURCE_LOCK package)
 
 # The checker itself, fed zips with known faults.
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
@@ -88,9 +88,9 @@ if(QOR_PACKAGE_ARCH STREQUAL "win64")
     set(qor_other_arch_binary "")
   endif()
 endif()
-add_test(NAME package_checker
+add_test(NAME packaging.checker
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/packaging/check-package-test.sh
           ${CMAKE_SOURCE_DIR}/tools/check-package.sh ${CMAKE_OBJDUMP}
           $<TARGET_FILE:OrraWebServer> ${qor_mingw_runtime} ${QOR_PACKAGE_ARCH}
           "${qor_other_arch_binary}" ${CMAKE_STRIP})
-set_tests_properties(package_checker PROPERTIES TIMEOUT 60 LABELS win32)
+set_tests_properties(packaging.checker PROPERTIES TIMEOUT 60 LABELS "packaging;win32")

@@ -8,7 +8,9 @@
 function(qor_add_wine_test)
   cmake_parse_arguments(T "WIN32;PORT80" "NAME;TIMEOUT" "COMMAND;LABELS" ${ARGN})
   add_test(NAME ${T_NAME} COMMAND ${T_COMMAND})
-  set(labels wine ${T_LABELS})
+  # The component (webserver, treeview) is the name's first part and a label.
+  string(REGEX REPLACE "\\..*" "" component ${T_NAME})
+  set(labels wine ${component} ${T_LABELS})
   if(T_WIN32)
     list(APPEND labels win32)
   endif()
