@@ -110,3 +110,15 @@ TEST_F(WithWebServer, TheControlBuildsTheFullTreeWithItsIconsFromTheServersRootA
     }
   }
 }
+
+TEST_F(WithWebServer, NamesWithSpacesReachTheServerAsTheWebClientEncodesThem) {
+  // The web client sends "my tree.txt" as /my%20tree.txt; the server decodes it.
+  root.WriteFile(L"my tree.txt", "Pump house|bomba 1|B\r\n");
+  root.WriteFile(L"bomba 1.ico", IconFileBytes(kBlue));
+  Configure("http://127.0.0.1", "my tree.txt", 1);
+  Activate();
+  EXPECT_EQ(Dump(), (Lines{"Pump house [1] {B}"}));
+  ASSERT_EQ(ImageCount(), 2);
+  EXPECT_EQ(Colour(1), kBlue);
+  EXPECT_EQ(TempCopies(), before);
+}
