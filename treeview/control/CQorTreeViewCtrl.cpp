@@ -4,19 +4,9 @@
 #include "CDialog.h"
 #include "COleControlModule.h"
 #include "QorTreeViewIds.h"
-#include "ResourceIds.h"
 
 namespace {
 const CLSID kPropPages[] = {CLSID_QorTreeViewPropPage};
-
-enum : DISPID {
-  kDispSelectedNodes = 5,
-  kDispSelectedLabel = 6,
-  kDispSelectedData = 7,
-  kEventInsertData = 1,
-  kEventRemoveData = 2,
-  kEventSelChanged = 3,
-};
 }  // namespace
 
 CQorTreeViewCtrl::CQorTreeViewCtrl()

@@ -2,7 +2,6 @@
 // its registration (a control class, apartment threaded).
 #include "CQorTreeViewCtrl.h"
 #include "QorTreeViewIds.h"
-#include "ResourceIds.h"
 
 CQorTreeViewCtrl::CQorTreeViewCtrlFactory::CQorTreeViewCtrlFactory()
     : COleObjectFactory(CLSID_QorTreeView, &CQorTreeViewCtrl::CreateObject, FALSE,

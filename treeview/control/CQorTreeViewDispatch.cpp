@@ -2,6 +2,7 @@
 // in the interface's order, and the accessors that the rows name.
 #include "AnsiBstr.h"
 #include "CQorTreeViewCtrl.h"
+#include "QorTreeViewIds.h"
 
 struct CQorTreeViewDispatch {
   static CQorTreeViewCtrl* Ctl(COleControl* p) { return static_cast<CQorTreeViewCtrl*>(p); }
@@ -76,37 +77,37 @@ struct CQorTreeViewDispatch {
     return PutBool(r, Ctl(p)->RemoveAll());
   }
 
+  // The type library is written from the members' list: a table must hold
+  // every member once, in the list's order.
+  template <size_t N>
+  static constexpr bool InListOrder(const DispEntry (&table)[N]) {
+    if (N != qortreeview::kMemberCount) return false;
+    for (size_t i = 0; i < N; ++i)
+      if (table[i].dispid != qortreeview::kMembers[i].dispid) return false;
+    return true;
+  }
+
   static const DispEntry* Table(UINT* pcEntries) {
     using D = CQorTreeViewDispatch;
     using C = CQorTreeViewCtrl;
-    static const DispParam kMenuIndex[] = {{L"nMenuIndex", VT_I4}};
-    static const DispParam kInsertNodeParams[] = {
-        {L"sNodePath", VT_BSTR}, {L"sNodeIcon", VT_BSTR}, {L"sNodeData", VT_BSTR}};
-
-    static const DispEntry kTable[] = {
-        {DISPID_ABOUTBOX, L"AboutBox", DispKind::Method, VT_EMPTY, nullptr, 0, D::AboutBox,
-         nullptr},
-        {1, L"ConfigFile", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_ConfigFile>,
-         D::SetString<&C::m_ConfigFile>},
-        {2, L"LocalRemote", DispKind::Property, VT_I4, nullptr, 0, D::GetLocalRemote,
-         D::SetLocalRemote},
-        {3, L"URL", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_URL>,
-         D::SetString<&C::m_URL>},
-        {4, L"Refresh", DispKind::Method, VT_EMPTY, nullptr, 0, D::Refresh, nullptr},
-        {5, L"SelectedNodes", DispKind::Property, VT_BSTR, nullptr, 0,
-         D::GetString<&C::m_SelectedNodes>, D::SetSelectedNodes},
-        {6, L"SelectedLabel", DispKind::Property, VT_BSTR, nullptr, 0,
-         D::GetString<&C::m_SelectedLabel>, D::SetString<&C::m_SelectedLabel>},
-        {7, L"SelectedData", DispKind::Property, VT_BSTR, nullptr, 0,
-         D::GetString<&C::m_SelectedData>, D::SetString<&C::m_SelectedData>},
-        {8, L"PopupMenuText", DispKind::ParamProperty, VT_BSTR, kMenuIndex, 1, D::GetPopupMenuText,
-         D::SetPopupMenuText},
-        {9, L"ShowError", DispKind::Property, VT_BOOL, nullptr, 0, D::GetShowError,
-         D::SetShowError},
-        {10, L"InsertNode", DispKind::Method, VT_BOOL, kInsertNodeParams, 3, D::InsertNode,
-         nullptr},
-        {11, L"RemoveAll", DispKind::Method, VT_BOOL, nullptr, 0, D::RemoveAll, nullptr},
+    using qortreeview::Member;
+    static constexpr DispEntry kTable[] = {
+        {Member(kDispAboutBox), D::AboutBox, nullptr},
+        {Member(kDispConfigFile), D::GetString<&C::m_ConfigFile>, D::SetString<&C::m_ConfigFile>},
+        {Member(kDispLocalRemote), D::GetLocalRemote, D::SetLocalRemote},
+        {Member(kDispURL), D::GetString<&C::m_URL>, D::SetString<&C::m_URL>},
+        {Member(kDispRefresh), D::Refresh, nullptr},
+        {Member(kDispSelectedNodes), D::GetString<&C::m_SelectedNodes>, D::SetSelectedNodes},
+        {Member(kDispSelectedLabel), D::GetString<&C::m_SelectedLabel>,
+         D::SetString<&C::m_SelectedLabel>},
+        {Member(kDispSelectedData), D::GetString<&C::m_SelectedData>,
+         D::SetString<&C::m_SelectedData>},
+        {Member(kDispPopupMenuText), D::GetPopupMenuText, D::SetPopupMenuText},
+        {Member(kDispShowError), D::GetShowError, D::SetShowError},
+        {Member(kDispInsertNode), D::InsertNode, nullptr},
+        {Member(kDispRemoveAll), D::RemoveAll, nullptr},
     };
+    static_assert(InListOrder(kTable), "the dispatch table differs from the members' list");
     *pcEntries = sizeof(kTable) / sizeof(kTable[0]);
     return kTable;
   }

@@ -10,15 +10,17 @@
 #include "CImageList.h"
 #include "CMenu.h"
 #include "CTreeCtrl.h"
+#include "QorTreeViewIds.h"
 
 class QorTreeOwner;
 
 class QorTreeCtrl : public CTreeCtrl {
 public:
+  // The popup menu's resource and its commands (QorTreeViewIds.h).
   enum : UINT {
-    kIdPopupMenu = 203,
-    kIdInsertCommand = 32768,
-    kIdRemoveCommand = 32769,
+    kIdPopupMenu = IDR_POPUP_MENU,
+    kIdInsertCommand = ID_POPUP_INSERT,
+    kIdRemoveCommand = ID_POPUP_REMOVE,
   };
   // Deepest path a node may have. Keys are whole paths, so a chain costs
   // the square of its depth; without a bound one line of a few hundred

@@ -174,7 +174,7 @@ HWND TestContainer::ControlWindow() const {
 
 HWND TestContainer::TreeWindow() const {
   HWND c = ControlWindow();
-  return c ? GetDlgItem(c, 101) : nullptr;
+  return c ? GetDlgItem(c, IDC_TREE) : nullptr;
 }
 
 std::vector<std::string> TestContainer::Take() {

@@ -29,7 +29,7 @@ public:
   IDispatch* Control() const { return m_pDispatch; }
   IUnknown* Unknown() const { return m_pUnknown; }
   HWND HostWindow() const { return m_hHost; }
-  // The control's window and its tree window (control id 101), or null.
+  // The control's window and its tree window (IDC_TREE), or null.
   HWND ControlWindow() const;
   HWND TreeWindow() const;
 

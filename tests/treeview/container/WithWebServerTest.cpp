@@ -99,7 +99,7 @@ TEST_F(WithWebServer, TheControlBuildsTheFullTreeWithItsIconsFromTheServersRootA
   if (GetEnvironmentVariableW(L"QOR_HOLD_SECONDS", hold, 16)) {
     Configure("http://127.0.0.1", "tree.txt", 1);
     Refresh();
-    ASSERT_EQ(c.PutString(kSelectedNodes, "Plant\\Line 1\\Pump 3"), S_OK);
+    ASSERT_EQ(c.PutString(kDispSelectedNodes, "Plant\\Line 1\\Pump 3"), S_OK);
     SetWindowTextW(c.HostWindow(), L"QorTreeView with OrraWebServer");
     ShowWindow(c.HostWindow(), SW_SHOW);
     const DWORD end = GetTickCount() + 1000u * static_cast<DWORD>(_wtoi(hold));
