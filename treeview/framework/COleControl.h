@@ -13,6 +13,7 @@
 #include <olectl.h>
 #include <vector>
 #include "CConnectionPoint.h"
+#include "COleControlModule.h"
 #include "CPropExchange.h"
 #include "CWnd.h"
 #include "DispEntry.h"
@@ -186,6 +187,7 @@ private:
   HRESULT ReadState(IStream* pStm);
   HRESULT WriteState(IStream* pStm);
 
+  CModuleLock m_moduleLock;  // first in, last out: held while any member lives
   LONG m_cRef;
   CConnectionPoint m_cpEvents;
   CConnectionPoint m_cpPropNotify;

@@ -25,15 +25,12 @@ COlePropertyPage::COlePropertyPage(UINT nIDTemplate, UINT nIDCaption)
       m_nIDTemplate(nIDTemplate),
       m_nIDCaption(nIDCaption),
       m_hDlg(nullptr),
-      m_pPageSite(nullptr) {
-  if (COleControlModule* m = COleControlModule::Get()) m->Lock();
-}
+      m_pPageSite(nullptr) {}
 
 COlePropertyPage::~COlePropertyPage() {
   if (m_hDlg) DestroyWindow(m_hDlg);
   ReleaseObjects();
   if (m_pPageSite) m_pPageSite->Release();
-  if (COleControlModule* m = COleControlModule::Get()) m->Unlock();
 }
 
 STDMETHODIMP COlePropertyPage::QueryInterface(REFIID riid, void** ppv) {
