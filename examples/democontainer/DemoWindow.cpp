@@ -282,7 +282,7 @@ void DemoWindow::Apply() {
   auto putString = [this, &report](DISPID id, const std::wstring& s,
                                    const VARIANT* index = nullptr) {
     VARIANT v = Bstr(s);
-    report(id, m_site->Put(id, v, index));
+    report(id, m_site->Put(id, v, index, index ? 1 : 0));
     VariantClear(&v);
   };
   putString(kDispURL, Text(kUrl));
@@ -356,13 +356,13 @@ void DemoWindow::OnNotice(const wchar_t* kind, DISPID id) {
   std::wstring line;
   if (lstrcmpW(kind, L"event") == 0) {
     line = std::wstring(L"Event ") + EventName(id) + L": SelectedLabel=\"" +
-           m_site->GetString(kDispSelectedLabel) + L"\" SelectedNodes=\"" +
-           m_site->GetString(kDispSelectedNodes) + L"\" SelectedData=\"" +
-           m_site->GetString(kDispSelectedData) + L"\"";
+           m_site->GetWideString(kDispSelectedLabel) + L"\" SelectedNodes=\"" +
+           m_site->GetWideString(kDispSelectedNodes) + L"\" SelectedData=\"" +
+           m_site->GetWideString(kDispSelectedData) + L"\"";
   } else {
     line = std::wstring(L"Changed ") + PropertyName(id);
     if (id == kDispSelectedLabel || id == kDispSelectedNodes || id == kDispSelectedData)
-      line += L" = \"" + m_site->GetString(id) + L"\"";
+      line += L" = \"" + m_site->GetWideString(id) + L"\"";
   }
   Log(line);
 }

@@ -11,6 +11,7 @@
 #include "DialogWatcher.h"
 #include "QorTreeViewIds.h"
 #include "TestContainer.h"
+#include "TestProcess.h"
 
 namespace {
 using Log = std::vector<std::string>;
@@ -22,19 +23,12 @@ ExportFn Export(const char* name) {
   return reinterpret_cast<ExportFn>(reinterpret_cast<void*>(GetProcAddress(g_module, name)));
 }
 
-std::wstring ModulePath() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p(path);
-  return p.substr(0, p.find_last_of(L'\\') + 1) + L"QorTreeView.ocx";
-}
-
 // Registers the module once for the whole program, and removes it after.
 class RegisteredModule : public ::testing::Environment {
 public:
   void SetUp() override {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
-    g_module = LoadLibraryW(ModulePath().c_str());
+    g_module = LoadLibraryW(ControlModulePath().c_str());
     ASSERT_NE(g_module, nullptr);
     ExportFn reg = Export("DllRegisterServer");
     ASSERT_NE(reg, nullptr);
@@ -245,7 +239,8 @@ TEST_F(ControlTest, WritingSelectedNodesSelectsTheNodeAndReportsBeforeReturning)
   ASSERT_TRUE(Insert("A", "a"));
   ASSERT_TRUE(Insert("A\\B\\C", "c"));
   ASSERT_EQ(c.PutString(kDispSelectedNodes, "A\\B\\C"), S_OK);
-  EXPECT_EQ(c.Take(), (Log{"changed:6", "changed:5", "changed:7", "event:3"}));
+  EXPECT_EQ(c.Take(), (Log{"changed:SelectedLabel", "changed:SelectedNodes", "changed:SelectedData",
+                           "event:SelChanged"}));
   EXPECT_EQ(c.GetString(kDispSelectedLabel), "C");
   EXPECT_EQ(c.GetString(kDispSelectedNodes), "A\\B\\C");
   EXPECT_EQ(c.GetString(kDispSelectedData), "c");
@@ -262,7 +257,8 @@ TEST_F(ControlTest, AnUnknownPathSelectsTheFirstTopNode) {
   ASSERT_EQ(c.PutString(kDispSelectedNodes, "Z\\Y"), S_OK);
   c.Take();
   ASSERT_EQ(c.PutString(kDispSelectedNodes, "no such node"), S_OK);
-  EXPECT_EQ(c.Take(), (Log{"changed:6", "changed:5", "changed:7", "event:3"}));
+  EXPECT_EQ(c.Take(), (Log{"changed:SelectedLabel", "changed:SelectedNodes", "changed:SelectedData",
+                           "event:SelChanged"}));
   EXPECT_EQ(c.GetString(kDispSelectedNodes), "A");
   // Already on the first node: nothing changes, the written text stays.
   ASSERT_EQ(c.PutString(kDispSelectedNodes, "still nothing"), S_OK);
@@ -318,9 +314,9 @@ TEST_F(ControlTest, APopupCommandAnnouncesTheLabelOnlyThenFires) {
   ASSERT_EQ(c.PutString(kDispSelectedNodes, "A\\B"), S_OK);
   c.Take();
   SendMessageW(c.TreeWindow(), WM_COMMAND, 32768, 0);
-  EXPECT_EQ(c.Take(), (Log{"changed:6", "event:1"}));
+  EXPECT_EQ(c.Take(), (Log{"changed:SelectedLabel", "event:InsertData"}));
   SendMessageW(c.TreeWindow(), WM_COMMAND, 32769, 0);
-  EXPECT_EQ(c.Take(), (Log{"changed:6", "event:2"}));
+  EXPECT_EQ(c.Take(), (Log{"changed:SelectedLabel", "event:RemoveData"}));
   EXPECT_EQ(c.GetString(kDispSelectedLabel), "B");
 }
 

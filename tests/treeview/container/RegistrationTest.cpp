@@ -6,7 +6,7 @@
 #include "TestProcess.h"
 
 namespace {
-std::wstring Module() { return L"\"" + ProgramFolder() + L"QorTreeView.ocx\""; }
+std::wstring Module() { return L"\"" + ControlModulePath() + L"\""; }
 
 DWORD Regsvr32(const std::wstring& options) {
   return RunProcess(L"\"" + SystemProgram(L"regsvr32.exe") + L"\" /s " + options + L" " + Module())

@@ -4,6 +4,7 @@
 #include "IconFile.h"
 #include "QorTreeViewIds.h"
 #include "ServerProcess.h"
+#include "TestProcess.h"
 #include "TreeFixture.h"
 
 using namespace treetest;
@@ -19,7 +20,7 @@ class RegisteredModule : public ::testing::Environment {
 public:
   void SetUp() override {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
-    m_module = LoadLibraryW((testsupport::ExeFolder() + L"QorTreeView.ocx").c_str());
+    m_module = LoadLibraryW(ControlModulePath().c_str());
     ASSERT_NE(m_module, nullptr);
     ASSERT_EQ(Call("DllRegisterServer"), S_OK);
   }
