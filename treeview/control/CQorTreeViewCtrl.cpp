@@ -1,9 +1,9 @@
 // CQorTreeViewCtrl: construction, the window (creation, resizing, drawing),
 // the methods and change handlers, and the reports that the tree makes.
-#include "CQorTreeViewCtrl.h"
-#include "CDialog.h"
-#include "COleControlModule.h"
-#include "QorTreeViewIds.h"
+#include "control/CQorTreeViewCtrl.h"
+#include "framework/CDialog.h"
+#include "framework/COleControlModule.h"
+#include "control/QorTreeViewIds.h"
 
 namespace {
 const CLSID kPropPages[] = {CLSID_QorTreeViewPropPage};

@@ -2,10 +2,10 @@
 // events, its frame, and the tree widget that fills its window (owned here).
 #pragma once
 #include <string>
-#include "COleControl.h"
-#include "COleObjectFactory.h"
-#include "QorTreeCtrl.h"
-#include "QorTreeOwner.h"
+#include "framework/COleControl.h"
+#include "framework/COleObjectFactory.h"
+#include "tree/QorTreeCtrl.h"
+#include "tree/QorTreeOwner.h"
 
 class CQorTreeViewCtrl : public COleControl, public QorTreeOwner {
 public:

@@ -1,8 +1,8 @@
 // CQorTreeViewCtrl: the dispatch table of _DQorTreeView, one row per member
 // in the interface's order, and the accessors that the rows name.
-#include "AnsiBstr.h"
-#include "CQorTreeViewCtrl.h"
-#include "QorTreeViewIds.h"
+#include "control/AnsiBstr.h"
+#include "control/CQorTreeViewCtrl.h"
+#include "control/QorTreeViewIds.h"
 
 struct CQorTreeViewDispatch {
   static CQorTreeViewCtrl* Ctl(COleControl* p) { return static_cast<CQorTreeViewCtrl*>(p); }

@@ -2,10 +2,10 @@
 // downloading remote files into temporary copies, and the load itself.
 #include <exception>
 #include <vector>
-#include "CFile.h"
-#include "CInternetFile.h"
-#include "CLocation.h"
-#include "CQorTreeViewCtrl.h"
+#include "framework/CFile.h"
+#include "framework/CInternetFile.h"
+#include "control/CLocation.h"
+#include "control/CQorTreeViewCtrl.h"
 
 namespace {
 const DWORD kCopyBuffer = 16384;

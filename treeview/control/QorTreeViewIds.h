@@ -22,7 +22,7 @@
 #ifndef RC_INVOKED
 #include <windows.h>
 #include <olectl.h>
-#include "DispEntry.h"
+#include "framework/DispEntry.h"
 
 // {72BA096E-D131-418D-A5B3-019B84FE13F1}
 static const GUID LIBID_QorTreeViewLib = {

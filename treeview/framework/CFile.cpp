@@ -1,5 +1,5 @@
 // CFile: open modes, reading, writing and the length of one file.
-#include "CFile.h"
+#include "framework/CFile.h"
 
 BOOL CFile::Open(const std::string& path, Mode mode) {
   Close();

@@ -1,5 +1,5 @@
 // CLineReader: buffered line splitting over a CFile.
-#include "CLineReader.h"
+#include "framework/CLineReader.h"
 #include <cstring>
 #include <new>
 

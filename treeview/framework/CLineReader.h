@@ -9,7 +9,7 @@
 #pragma once
 #include <string>
 #include <vector>
-#include "CFile.h"
+#include "framework/CFile.h"
 
 class CLineReader {
 public:

@@ -1,11 +1,11 @@
 // COleControl: the COM identity (IUnknown with its QueryInterface table),
 // construction, the connection point container, events and property notices,
 // and the control's window messages.
-#include "CatchToResult.h"
-#include "COleControl.h"
-#include "COleControlModule.h"
-#include "CModuleStateScope.h"
-#include "CEnumConnectionPoints.h"
+#include "framework/CatchToResult.h"
+#include "framework/COleControl.h"
+#include "framework/COleControlModule.h"
+#include "framework/CModuleStateScope.h"
+#include "framework/CEnumConnectionPoints.h"
 #include <new>
 #include <string>
 

@@ -12,11 +12,11 @@
 #include <ocidl.h>
 #include <olectl.h>
 #include <vector>
-#include "CConnectionPoint.h"
-#include "COleControlModule.h"
-#include "CPropExchange.h"
-#include "CWnd.h"
-#include "DispEntry.h"
+#include "framework/CConnectionPoint.h"
+#include "framework/COleControlModule.h"
+#include "framework/CPropExchange.h"
+#include "framework/CWnd.h"
+#include "framework/DispEntry.h"
 
 class COleControl : public CWnd,
                     public IDispatch,

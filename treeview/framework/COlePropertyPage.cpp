@@ -1,8 +1,8 @@
 // COlePropertyPage: IPropertyPage2 over a child dialog of the page frame.
-#include "CatchToResult.h"
-#include "COlePropertyPage.h"
-#include "COleControlModule.h"
-#include "CModuleStateScope.h"
+#include "framework/CatchToResult.h"
+#include "framework/COlePropertyPage.h"
+#include "framework/COleControlModule.h"
+#include "framework/CModuleStateScope.h"
 
 namespace {
 HINSTANCE Resources() {

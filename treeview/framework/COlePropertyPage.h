@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <ocidl.h>
 #include <vector>
-#include "COleControlModule.h"
+#include "framework/COleControlModule.h"
 
 class COlePropertyPage : public IPropertyPage2 {
 public:

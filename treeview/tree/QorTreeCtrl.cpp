@@ -1,11 +1,11 @@
 // QorTreeCtrl: the node model (insertion by path, keys, data), the error
 // report, and the selection and popup reports to the owner.
-#include "QorTreeCtrl.h"
-#include "CDialog.h"
-#include "CLineReader.h"
-#include "FieldSplitter.h"
-#include "COleControlModule.h"
-#include "QorTreeOwner.h"
+#include "tree/QorTreeCtrl.h"
+#include "framework/CDialog.h"
+#include "framework/CLineReader.h"
+#include "tree/FieldSplitter.h"
+#include "framework/COleControlModule.h"
+#include "tree/QorTreeOwner.h"
 #include <algorithm>
 
 namespace {

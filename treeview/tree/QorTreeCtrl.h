@@ -7,10 +7,10 @@
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
-#include "CImageList.h"
-#include "CMenu.h"
-#include "CTreeCtrl.h"
-#include "QorTreeViewIds.h"
+#include "framework/CImageList.h"
+#include "framework/CMenu.h"
+#include "framework/CTreeCtrl.h"
+#include "control/QorTreeViewIds.h"
 
 class QorTreeOwner;
 

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <map>
 #include "DialogWatcher.h"
-#include "QorTreeViewIds.h"
+#include "control/QorTreeViewIds.h"
 #include "TestContainer.h"
 #include "TestProcess.h"
 

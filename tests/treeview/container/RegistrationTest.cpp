@@ -1,8 +1,8 @@
 // Registration by the system's regsvr32 (the one of the module's bitness),
 // per machine and per user, checked with the system's reg query.
 #include <gtest/gtest.h>
-#include "CClassRegistry.h"
-#include "QorTreeViewIds.h"
+#include "framework/CClassRegistry.h"
+#include "control/QorTreeViewIds.h"
 #include "TestProcess.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <ole2.h>
 #include <commctrl.h>
 #include <fstream>
-#include "QorTreeViewIds.h"
+#include "control/QorTreeViewIds.h"
 #include "TestProcess.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <thread>
 #include "IconFile.h"
-#include "QorTreeViewIds.h"
+#include "control/QorTreeViewIds.h"
 
 namespace treetest {
 

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 #include <vector>
-#include "QorTreeViewIds.h"
+#include "control/QorTreeViewIds.h"
 #include "TestContainer.h"
 
 namespace treetest {

@@ -6,8 +6,8 @@
 #include <oleauto.h>
 #include <map>
 #include <string>
-#include "CQorTreeViewCtrl.h"
-#include "QorTreeViewIds.h"
+#include "control/CQorTreeViewCtrl.h"
+#include "control/QorTreeViewIds.h"
 #include "TestProcess.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <commctrl.h>
 #include <string>
 #include <vector>
-#include "QorTreeViewIds.h"
+#include "control/QorTreeViewIds.h"
 #include "TestContainer.h"
 #include "TestProcess.h"
 

@@ -10,7 +10,7 @@
 #include <cwchar>
 #include <string>
 #include <vector>
-#include "QorTreeViewIds.h"
+#include "control/QorTreeViewIds.h"
 
 namespace {
 
