@@ -94,15 +94,15 @@ void CQorTreeViewCtrl::AboutBox() {
   dlg.DoModal();
 }
 
-BOOL CQorTreeViewCtrl::InsertNode(const std::string& path, const std::string& icon,
+bool CQorTreeViewCtrl::InsertNode(const std::string& path, const std::string& icon,
                                   const std::string& data) {
-  if (!m_tree.GetSafeHwnd()) return FALSE;
+  if (!m_tree.GetSafeHwnd()) return false;
   m_tree.ForgetFailedIcons();
   return m_tree.InsertNodePath(path, icon, data);
 }
 
-BOOL CQorTreeViewCtrl::RemoveAll() {
-  if (!m_tree.GetSafeHwnd()) return FALSE;
+bool CQorTreeViewCtrl::RemoveAll() {
+  if (!m_tree.GetSafeHwnd()) return false;
   return m_tree.DeleteAllNodes();
 }
 

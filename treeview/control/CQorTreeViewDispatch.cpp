@@ -12,7 +12,7 @@ struct CQorTreeViewDispatch {
     V_BSTR(v) = AnsiToBstr(s);
     return V_BSTR(v) ? S_OK : E_OUTOFMEMORY;
   }
-  static HRESULT PutBool(VARIANT* v, BOOL b) {
+  static HRESULT PutBool(VARIANT* v, bool b) {
     V_VT(v) = VT_BOOL;
     V_BOOL(v) = b ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
@@ -62,7 +62,7 @@ struct CQorTreeViewDispatch {
     return S_OK;
   }
   static HRESULT GetShowError(COleControl* p, const VARIANT*, VARIANT* r) {
-    return PutBool(r, Ctl(p)->m_ShowError);
+    return PutBool(r, Ctl(p)->m_ShowError != FALSE);
   }
   static HRESULT SetShowError(COleControl* p, const VARIANT*, const VARIANT& v) {
     Ctl(p)->m_ShowError = V_BOOL(&v) ? TRUE : FALSE;
