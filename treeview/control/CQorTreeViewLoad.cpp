@@ -85,7 +85,7 @@ void ProbeSize(const std::string& location) {
 bool OpenStream(const std::string& location, DWORD dwAccess, CInternetSession& session,
                 CInternetFile& stream, CFile& file) {
   std::string local;
-  if (CLocation::FileUrlToPath(location, local)) return file.Open(local, CFile::kRead) != FALSE;
+  if (CLocation::FileUrlToPath(location, local)) return file.Open(local, CFile::kRead);
   if (!OpenSession(session, dwAccess) || !stream.Open(session, location)) return false;
   stream.SetReceiveTimeout(CQorTreeViewCtrl::kSilenceTimeoutMs);
   DWORD status = 0;
@@ -116,7 +116,7 @@ bool CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::stri
   std::string name;
   if (!MakeTempFileName(name)) return false;
   CFile target;
-  bool copied = target.Open(name, CFile::kCreateNew) != FALSE;
+  bool copied = target.Open(name, CFile::kCreateNew);
   std::vector<char> buffer(kCopyBuffer);
   ULONGLONG total = 0;
   while (copied) {
