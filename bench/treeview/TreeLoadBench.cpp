@@ -9,14 +9,13 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-#include "QorTreeViewIds.h"
+#include "control/QorTreeViewIds.h"
 #include "ServerProcess.h"
 #include "TestContainer.h"
 
 namespace {
 const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS |
                          TVS_HASLINES | TVS_DISABLEDRAGDROP | TVS_SHOWSELALWAYS;
-enum : DISPID { kConfigFile = 1, kLocalRemote, kURL, kRefresh, kRemoveAll = 11 };
 
 double Now() {
   LARGE_INTEGER f, c;
@@ -134,21 +133,21 @@ ControlTimes ControlLoad(const std::string& url, LONG remote, int runs, long lon
   TestContainer c;
   size_t before = PrivateBytes();
   if (FAILED(c.Create(QORTREEVIEW_PROGID))) return {};
-  c.PutString(kURL, url);
-  c.PutString(kConfigFile, "tree.txt");
-  c.Put(kLocalRemote, VarI4(remote));
+  c.PutString(kDispURL, url);
+  c.PutString(kDispConfigFile, "tree.txt");
+  c.Put(kDispLocalRemote, VarI4(remote));
   RECT pos = {0, 0, 360, 300};
   if (FAILED(c.Activate(pos))) return {};
   *bytes = static_cast<long long>(PrivateBytes()) - static_cast<long long>(before);
   *count = SendMessageW(c.TreeWindow(), TVM_GETCOUNT, 0, 0);
   std::vector<double> empty, reload;
   for (int i = 0; i < runs; ++i) {
-    c.Call(kRemoveAll, nullptr);
+    c.Call(kDispRemoveAll, nullptr);
     double t0 = Now();
-    c.Call(kRefresh, nullptr);
+    c.Call(kDispRefresh, nullptr);
     empty.push_back(Now() - t0);
     t0 = Now();
-    c.Call(kRefresh, nullptr);
+    c.Call(kDispRefresh, nullptr);
     reload.push_back(Now() - t0);
   }
   return {Median(empty), Median(reload)};

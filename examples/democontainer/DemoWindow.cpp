@@ -2,6 +2,7 @@
 #include "DemoWindow.h"
 #include <commctrl.h>
 #include <olectl.h>
+#include "control/QorTreeViewIds.h"
 
 namespace {
 enum : int {
@@ -20,58 +21,18 @@ enum : int {
   kLog,
   kLabelFirst = 1100
 };
-// The control's dispatch ids.
-enum : DISPID {
-  kConfigFile = 1,
-  kLocalRemoteId = 2,
-  kUrlId = 3,
-  kRefreshId = 4,
-  kSelectedNodes = 5,
-  kSelectedLabel = 6,
-  kSelectedData = 7,
-  kPopupMenuText = 8,
-  kShowErrorId = 9,
-  kInsertNode = 10,
-  kRemoveAllId = 11,
-  kAboutBox = DISPID_ABOUTBOX
-};
 constexpr int kPanel = 330;  // width of the right-hand panel
 constexpr int kMargin = 8;
 
+// Names for the notice list; "?" for an id the control does not declare.
 const wchar_t* PropertyName(DISPID id) {
-  switch (id) {
-    case kConfigFile:
-      return L"ConfigFile";
-    case kLocalRemoteId:
-      return L"LocalRemote";
-    case kUrlId:
-      return L"URL";
-    case kSelectedNodes:
-      return L"SelectedNodes";
-    case kSelectedLabel:
-      return L"SelectedLabel";
-    case kSelectedData:
-      return L"SelectedData";
-    case kPopupMenuText:
-      return L"PopupMenuText";
-    case kShowErrorId:
-      return L"ShowError";
-    default:
-      return L"?";
-  }
+  const wchar_t* name = qortreeview::MemberName(id);
+  return name ? name : L"?";
 }
 
 const wchar_t* EventName(DISPID id) {
-  switch (id) {
-    case 1:
-      return L"InsertData";
-    case 2:
-      return L"RemoveData";
-    case 3:
-      return L"SelChanged";
-    default:
-      return L"?";
-  }
+  const wchar_t* name = qortreeview::EventName(id);
+  return name ? name : L"?";
 }
 
 VARIANT Bstr(const std::wstring& s) {
@@ -321,23 +282,23 @@ void DemoWindow::Apply() {
   auto putString = [this, &report](DISPID id, const std::wstring& s,
                                    const VARIANT* index = nullptr) {
     VARIANT v = Bstr(s);
-    report(id, m_site->Put(id, v, index));
+    report(id, m_site->Put(id, v, index, index ? 1 : 0));
     VariantClear(&v);
   };
-  putString(kUrlId, Text(kUrl));
-  putString(kConfigFile, Text(kConfig));
-  report(kLocalRemoteId,
-         m_site->Put(kLocalRemoteId,
+  putString(kDispURL, Text(kUrl));
+  putString(kDispConfigFile, Text(kConfig));
+  report(kDispLocalRemote,
+         m_site->Put(kDispLocalRemote,
                      Long(IsDlgButtonChecked(m_hWnd, kLocalRemote) == BST_CHECKED ? 1 : 0)));
   VARIANT flag;
   VariantInit(&flag);
   V_VT(&flag) = VT_BOOL;
   V_BOOL(&flag) =
       IsDlgButtonChecked(m_hWnd, kShowError) == BST_CHECKED ? VARIANT_TRUE : VARIANT_FALSE;
-  report(kShowErrorId, m_site->Put(kShowErrorId, flag));
+  report(kDispShowError, m_site->Put(kDispShowError, flag));
   VARIANT first = Long(0), second = Long(1);
-  putString(kPopupMenuText, Text(kMenu0), &first);
-  putString(kPopupMenuText, Text(kMenu1), &second);
+  putString(kDispPopupMenuText, Text(kMenu0), &first);
+  putString(kDispPopupMenuText, Text(kMenu1), &second);
 }
 
 void DemoWindow::InsertNode() {
@@ -352,7 +313,7 @@ void DemoWindow::InsertNode() {
   }
   VARIANT args[3] = {Bstr(fields[0]), Bstr(fields[1]), Bstr(fields[2])};
   VARIANT result;
-  HRESULT hr = m_site->Call(kInsertNode, &result, args, 3);
+  HRESULT hr = m_site->Call(kDispInsertNode, &result, args, 3);
   bool ok = SUCCEEDED(hr) && V_VT(&result) == VT_BOOL && V_BOOL(&result) != VARIANT_FALSE;
   Log(L"InsertNode(\"" + fields[0] + L"\", \"" + fields[1] + L"\", \"" + fields[2] + L"\") = " +
       (ok ? L"True" : L"False"));
@@ -370,21 +331,21 @@ void DemoWindow::OnCommand(int id) {
       break;
     case kRefresh:
       Apply();
-      m_site->Call(kRefreshId, nullptr);
+      m_site->Call(kDispRefresh, nullptr);
       Log(L"Refresh()");
       break;
     case kInsert:
       InsertNode();
       break;
     case kRemoveAll: {
-      HRESULT hr = m_site->Call(kRemoveAllId, &result);
+      HRESULT hr = m_site->Call(kDispRemoveAll, &result);
       Log(std::wstring(L"RemoveAll() = ") +
           (SUCCEEDED(hr) && V_VT(&result) == VT_BOOL && V_BOOL(&result) ? L"True" : L"False"));
       VariantClear(&result);
       break;
     }
     case kAbout:
-      m_site->Call(kAboutBox, nullptr);
+      m_site->Call(kDispAboutBox, nullptr);
       break;
     default:
       break;
@@ -395,13 +356,13 @@ void DemoWindow::OnNotice(const wchar_t* kind, DISPID id) {
   std::wstring line;
   if (lstrcmpW(kind, L"event") == 0) {
     line = std::wstring(L"Event ") + EventName(id) + L": SelectedLabel=\"" +
-           m_site->GetString(kSelectedLabel) + L"\" SelectedNodes=\"" +
-           m_site->GetString(kSelectedNodes) + L"\" SelectedData=\"" +
-           m_site->GetString(kSelectedData) + L"\"";
+           m_site->GetWideString(kDispSelectedLabel) + L"\" SelectedNodes=\"" +
+           m_site->GetWideString(kDispSelectedNodes) + L"\" SelectedData=\"" +
+           m_site->GetWideString(kDispSelectedData) + L"\"";
   } else {
     line = std::wstring(L"Changed ") + PropertyName(id);
-    if (id == kSelectedLabel || id == kSelectedNodes || id == kSelectedData)
-      line += L" = \"" + m_site->GetString(id) + L"\"";
+    if (id == kDispSelectedLabel || id == kDispSelectedNodes || id == kDispSelectedData)
+      line += L" = \"" + m_site->GetWideString(id) + L"\"";
   }
   Log(line);
 }

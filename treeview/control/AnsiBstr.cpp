@@ -1,5 +1,5 @@
 // AnsiBstr: CP_ACP both ways; embedded nulls are kept.
-#include "AnsiBstr.h"
+#include "control/AnsiBstr.h"
 
 std::string BstrToAnsi(BSTR s) {
   int n = static_cast<int>(SysStringLen(s));

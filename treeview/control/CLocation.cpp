@@ -1,5 +1,5 @@
 // CLocation: joining names to locations and reading file: locations.
-#include "CLocation.h"
+#include "control/CLocation.h"
 #include <cctype>
 
 namespace {

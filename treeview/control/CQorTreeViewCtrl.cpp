@@ -1,22 +1,12 @@
 // CQorTreeViewCtrl: construction, the window (creation, resizing, drawing),
 // the methods and change handlers, and the reports that the tree makes.
-#include "CQorTreeViewCtrl.h"
-#include "CDialog.h"
-#include "COleControlModule.h"
-#include "QorTreeViewIds.h"
-#include "ResourceIds.h"
+#include "control/CQorTreeViewCtrl.h"
+#include "framework/CDialog.h"
+#include "framework/COleControlModule.h"
+#include "control/QorTreeViewIds.h"
 
 namespace {
 const CLSID kPropPages[] = {CLSID_QorTreeViewPropPage};
-
-enum : DISPID {
-  kDispSelectedNodes = 5,
-  kDispSelectedLabel = 6,
-  kDispSelectedData = 7,
-  kEventInsertData = 1,
-  kEventRemoveData = 2,
-  kEventSelChanged = 3,
-};
 }  // namespace
 
 CQorTreeViewCtrl::CQorTreeViewCtrl()
@@ -104,15 +94,15 @@ void CQorTreeViewCtrl::AboutBox() {
   dlg.DoModal();
 }
 
-BOOL CQorTreeViewCtrl::InsertNode(const std::string& path, const std::string& icon,
+bool CQorTreeViewCtrl::InsertNode(const std::string& path, const std::string& icon,
                                   const std::string& data) {
-  if (!m_tree.GetSafeHwnd()) return FALSE;
+  if (!m_tree.GetSafeHwnd()) return false;
   m_tree.ForgetFailedIcons();
   return m_tree.InsertNodePath(path, icon, data);
 }
 
-BOOL CQorTreeViewCtrl::RemoveAll() {
-  if (!m_tree.GetSafeHwnd()) return FALSE;
+bool CQorTreeViewCtrl::RemoveAll() {
+  if (!m_tree.GetSafeHwnd()) return false;
   return m_tree.DeleteAllNodes();
 }
 

@@ -2,10 +2,10 @@
 // events, its frame, and the tree widget that fills its window (owned here).
 #pragma once
 #include <string>
-#include "COleControl.h"
-#include "COleObjectFactory.h"
-#include "QorTreeCtrl.h"
-#include "QorTreeOwner.h"
+#include "framework/COleControl.h"
+#include "framework/COleObjectFactory.h"
+#include "tree/QorTreeCtrl.h"
+#include "tree/QorTreeOwner.h"
 
 class CQorTreeViewCtrl : public COleControl, public QorTreeOwner {
 public:
@@ -45,15 +45,15 @@ public:
   static const DWORD kSilenceTimeoutMs = 30000;
 
   // Copies a location (a web address or a file: location) into a new
-  // temporary file; TRUE with its path when the whole content was copied.
+  // temporary file; true with its path when the whole content was copied.
   // A copy fails when it would exceed maxBytes, when fewer bytes arrive
   // than the server announced, or after the silence time-out without a
   // byte. On failure no temporary file remains and the path is empty.
-  static BOOL DownloadToTempFile(const std::string& location, std::string& tempPath,
+  static bool DownloadToTempFile(const std::string& location, std::string& tempPath,
                                  ULONGLONG maxBytes = kMaxConfigBytes);
   // A new, empty file with the prefix "qtv" in the user's temporary folder;
-  // FALSE, with the path untouched, when none can be made.
-  static BOOL MakeTempFileName(std::string& path);
+  // false, with the path untouched, when none can be made.
+  static bool MakeTempFileName(std::string& path);
 
 private:
   friend struct CQorTreeViewDispatch;
@@ -77,8 +77,8 @@ private:
   void LoadConfiguration();
   // ResolveFile with the bound of the copy in remote mode.
   int ResolveBounded(const std::string& name, std::string& path, ULONGLONG maxBytes);
-  BOOL InsertNode(const std::string& path, const std::string& icon, const std::string& data);
-  BOOL RemoveAll();
+  bool InsertNode(const std::string& path, const std::string& icon, const std::string& data);
+  bool RemoveAll();
   void OnSelectedNodesChanged();
   void OnShowErrorChanged();
 

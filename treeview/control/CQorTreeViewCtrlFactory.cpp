@@ -1,8 +1,7 @@
 // CQorTreeViewCtrl::CQorTreeViewCtrlFactory: creates the control and writes
 // its registration (a control class, apartment threaded).
-#include "CQorTreeViewCtrl.h"
-#include "QorTreeViewIds.h"
-#include "ResourceIds.h"
+#include "control/CQorTreeViewCtrl.h"
+#include "control/QorTreeViewIds.h"
 
 CQorTreeViewCtrl::CQorTreeViewCtrlFactory::CQorTreeViewCtrlFactory()
     : COleObjectFactory(CLSID_QorTreeView, &CQorTreeViewCtrl::CreateObject, FALSE,

@@ -1,7 +1,8 @@
 // CQorTreeViewCtrl: the dispatch table of _DQorTreeView, one row per member
 // in the interface's order, and the accessors that the rows name.
-#include "AnsiBstr.h"
-#include "CQorTreeViewCtrl.h"
+#include "control/AnsiBstr.h"
+#include "control/CQorTreeViewCtrl.h"
+#include "control/QorTreeViewIds.h"
 
 struct CQorTreeViewDispatch {
   static CQorTreeViewCtrl* Ctl(COleControl* p) { return static_cast<CQorTreeViewCtrl*>(p); }
@@ -11,7 +12,7 @@ struct CQorTreeViewDispatch {
     V_BSTR(v) = AnsiToBstr(s);
     return V_BSTR(v) ? S_OK : E_OUTOFMEMORY;
   }
-  static HRESULT PutBool(VARIANT* v, BOOL b) {
+  static HRESULT PutBool(VARIANT* v, bool b) {
     V_VT(v) = VT_BOOL;
     V_BOOL(v) = b ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
@@ -61,7 +62,7 @@ struct CQorTreeViewDispatch {
     return S_OK;
   }
   static HRESULT GetShowError(COleControl* p, const VARIANT*, VARIANT* r) {
-    return PutBool(r, Ctl(p)->m_ShowError);
+    return PutBool(r, Ctl(p)->m_ShowError != FALSE);
   }
   static HRESULT SetShowError(COleControl* p, const VARIANT*, const VARIANT& v) {
     Ctl(p)->m_ShowError = V_BOOL(&v) ? TRUE : FALSE;
@@ -76,37 +77,37 @@ struct CQorTreeViewDispatch {
     return PutBool(r, Ctl(p)->RemoveAll());
   }
 
+  // The type library is written from the members' list: a table must hold
+  // every member once, in the list's order.
+  template <size_t N>
+  static constexpr bool InListOrder(const DispEntry (&table)[N]) {
+    if (N != qortreeview::kMemberCount) return false;
+    for (size_t i = 0; i < N; ++i)
+      if (table[i].dispid != qortreeview::kMembers[i].dispid) return false;
+    return true;
+  }
+
   static const DispEntry* Table(UINT* pcEntries) {
     using D = CQorTreeViewDispatch;
     using C = CQorTreeViewCtrl;
-    static const DispParam kMenuIndex[] = {{L"nMenuIndex", VT_I4}};
-    static const DispParam kInsertNodeParams[] = {
-        {L"sNodePath", VT_BSTR}, {L"sNodeIcon", VT_BSTR}, {L"sNodeData", VT_BSTR}};
-
-    static const DispEntry kTable[] = {
-        {DISPID_ABOUTBOX, L"AboutBox", DispKind::Method, VT_EMPTY, nullptr, 0, D::AboutBox,
-         nullptr},
-        {1, L"ConfigFile", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_ConfigFile>,
-         D::SetString<&C::m_ConfigFile>},
-        {2, L"LocalRemote", DispKind::Property, VT_I4, nullptr, 0, D::GetLocalRemote,
-         D::SetLocalRemote},
-        {3, L"URL", DispKind::Property, VT_BSTR, nullptr, 0, D::GetString<&C::m_URL>,
-         D::SetString<&C::m_URL>},
-        {4, L"Refresh", DispKind::Method, VT_EMPTY, nullptr, 0, D::Refresh, nullptr},
-        {5, L"SelectedNodes", DispKind::Property, VT_BSTR, nullptr, 0,
-         D::GetString<&C::m_SelectedNodes>, D::SetSelectedNodes},
-        {6, L"SelectedLabel", DispKind::Property, VT_BSTR, nullptr, 0,
-         D::GetString<&C::m_SelectedLabel>, D::SetString<&C::m_SelectedLabel>},
-        {7, L"SelectedData", DispKind::Property, VT_BSTR, nullptr, 0,
-         D::GetString<&C::m_SelectedData>, D::SetString<&C::m_SelectedData>},
-        {8, L"PopupMenuText", DispKind::ParamProperty, VT_BSTR, kMenuIndex, 1, D::GetPopupMenuText,
-         D::SetPopupMenuText},
-        {9, L"ShowError", DispKind::Property, VT_BOOL, nullptr, 0, D::GetShowError,
-         D::SetShowError},
-        {10, L"InsertNode", DispKind::Method, VT_BOOL, kInsertNodeParams, 3, D::InsertNode,
-         nullptr},
-        {11, L"RemoveAll", DispKind::Method, VT_BOOL, nullptr, 0, D::RemoveAll, nullptr},
+    using qortreeview::Member;
+    static constexpr DispEntry kTable[] = {
+        {Member(kDispAboutBox), D::AboutBox, nullptr},
+        {Member(kDispConfigFile), D::GetString<&C::m_ConfigFile>, D::SetString<&C::m_ConfigFile>},
+        {Member(kDispLocalRemote), D::GetLocalRemote, D::SetLocalRemote},
+        {Member(kDispURL), D::GetString<&C::m_URL>, D::SetString<&C::m_URL>},
+        {Member(kDispRefresh), D::Refresh, nullptr},
+        {Member(kDispSelectedNodes), D::GetString<&C::m_SelectedNodes>, D::SetSelectedNodes},
+        {Member(kDispSelectedLabel), D::GetString<&C::m_SelectedLabel>,
+         D::SetString<&C::m_SelectedLabel>},
+        {Member(kDispSelectedData), D::GetString<&C::m_SelectedData>,
+         D::SetString<&C::m_SelectedData>},
+        {Member(kDispPopupMenuText), D::GetPopupMenuText, D::SetPopupMenuText},
+        {Member(kDispShowError), D::GetShowError, D::SetShowError},
+        {Member(kDispInsertNode), D::InsertNode, nullptr},
+        {Member(kDispRemoveAll), D::RemoveAll, nullptr},
     };
+    static_assert(InListOrder(kTable), "the dispatch table differs from the members' list");
     *pcEntries = sizeof(kTable) / sizeof(kTable[0]);
     return kTable;
   }

@@ -2,19 +2,19 @@
 // downloading remote files into temporary copies, and the load itself.
 #include <exception>
 #include <vector>
-#include "CFile.h"
-#include "CInternetFile.h"
-#include "CLocation.h"
-#include "CQorTreeViewCtrl.h"
+#include "framework/CFile.h"
+#include "framework/CInternetFile.h"
+#include "control/CLocation.h"
+#include "control/CQorTreeViewCtrl.h"
 
 namespace {
 const DWORD kCopyBuffer = 16384;
 
 // A session whose transfers give up after the silence time-out.
-BOOL OpenSession(CInternetSession& session, DWORD dwAccess) {
-  if (!session.Open(dwAccess)) return FALSE;
+bool OpenSession(CInternetSession& session, DWORD dwAccess) {
+  if (!session.Open(dwAccess)) return false;
   session.SetTimeout(CQorTreeViewCtrl::kSilenceTimeoutMs);
-  return TRUE;
+  return true;
 }
 
 const char kFailLoad[] = "Fail to load configuration: ";
@@ -29,7 +29,7 @@ void CQorTreeViewCtrl::LoadConfiguration() {
     m_tree.ReportError(kFailLoad + CLocation::Join(m_URL, m_ConfigFile));
     return;
   }
-  BOOL read = FALSE;
+  bool read = false;
   try {
     read = m_tree.LoadNodesFromFile(m_URL, path);
   } catch (const std::exception&) {
@@ -85,7 +85,7 @@ void ProbeSize(const std::string& location) {
 bool OpenStream(const std::string& location, DWORD dwAccess, CInternetSession& session,
                 CInternetFile& stream, CFile& file) {
   std::string local;
-  if (CLocation::FileUrlToPath(location, local)) return file.Open(local, CFile::kRead) != FALSE;
+  if (CLocation::FileUrlToPath(location, local)) return file.Open(local, CFile::kRead);
   if (!OpenSession(session, dwAccess) || !stream.Open(session, location)) return false;
   stream.SetReceiveTimeout(CQorTreeViewCtrl::kSilenceTimeoutMs);
   DWORD status = 0;
@@ -97,7 +97,7 @@ bool OpenStream(const std::string& location, DWORD dwAccess, CInternetSession& s
 }
 }  // namespace
 
-BOOL CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::string& tempPath,
+bool CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::string& tempPath,
                                           ULONGLONG maxBytes) {
   tempPath.clear();
   ProbeSize(location);
@@ -106,17 +106,17 @@ BOOL CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::stri
   CFile source;
   if (!OpenStream(location, INTERNET_OPEN_TYPE_PRECONFIG, session, stream, source)) {
     session.Close();
-    if (!OpenStream(location, INTERNET_OPEN_TYPE_DIRECT, session, stream, source)) return FALSE;
+    if (!OpenStream(location, INTERNET_OPEN_TYPE_DIRECT, session, stream, source)) return false;
   }
   // A length the server announced: more than the bound fails at once, and
   // fewer bytes than announced is a transfer cut short.
   DWORD announced = 0;
   const bool hasLength = !source.IsOpen() && stream.QueryContentLength(announced);
-  if (hasLength && announced > maxBytes) return FALSE;
+  if (hasLength && announced > maxBytes) return false;
   std::string name;
-  if (!MakeTempFileName(name)) return FALSE;
+  if (!MakeTempFileName(name)) return false;
   CFile target;
-  bool copied = target.Open(name, CFile::kCreateNew) != FALSE;
+  bool copied = target.Open(name, CFile::kCreateNew);
   std::vector<char> buffer(kCopyBuffer);
   ULONGLONG total = 0;
   while (copied) {
@@ -130,18 +130,18 @@ BOOL CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::stri
   target.Close();
   if (!copied) {
     DeleteFileA(name.c_str());
-    return FALSE;
+    return false;
   }
   tempPath = name;
-  return TRUE;
+  return true;
 }
 
-BOOL CQorTreeViewCtrl::MakeTempFileName(std::string& path) {
+bool CQorTreeViewCtrl::MakeTempFileName(std::string& path) {
   char folder[MAX_PATH + 1] = {};
   char name[MAX_PATH + 1] = {};
   DWORD n = GetTempPathA(sizeof(folder), folder);
-  if (n == 0 || n >= sizeof(folder)) return FALSE;
-  if (GetTempFileNameA(folder, "qtv", 0, name) == 0) return FALSE;
+  if (n == 0 || n >= sizeof(folder)) return false;
+  if (GetTempFileNameA(folder, "qtv", 0, name) == 0) return false;
   path = name;
-  return TRUE;
+  return true;
 }

@@ -1,7 +1,28 @@
-// QorTreeViewIds: the fixed identifiers of the control module (type library,
-// interfaces, classes, programmatic identifiers) and its resource numbers.
+// QorTreeViewIds: every fixed identifier of the control module, written once:
+// resource numbers (also read by the resource compiler), the type library,
+// interfaces, classes and programmatic identifiers, the dispatch and event
+// ids, and the members of the dispatch interface that the control's table and
+// the type library writer both read.
 #pragma once
+
+#define IDS_CONTROL_NAME 1
+#define IDS_PROPPAGE_NAME 2
+#define IDS_VERB_EDIT 3
+#define IDS_VERB_PROPERTIES 4
+#define IDS_PROPPAGE_CAPTION 200
+#define IDB_TOOLBOX 1
+#define IDI_ABOUT 1
+#define IDD_ABOUTBOX 1
+#define IDD_PROPPAGE 200
+#define IDR_POPUP_MENU 203
+#define ID_POPUP_INSERT 32768
+#define ID_POPUP_REMOVE 32769
+#define IDC_TREE 101
+
+#ifndef RC_INVOKED
 #include <windows.h>
+#include <olectl.h>
+#include "framework/DispEntry.h"
 
 // {72BA096E-D131-418D-A5B3-019B84FE13F1}
 static const GUID LIBID_QorTreeViewLib = {
@@ -21,3 +42,79 @@ static const CLSID CLSID_QorTreeViewPropPage = {
 
 #define QORTREEVIEW_PROGID L"QORTREEVIEW.QorTreeViewCtrl.1"
 #define QORTREEVIEW_PAGE_PROGID L"QORTREEVIEW.QorTreeViewPropPage.1"
+
+// Dispatch ids of _DQorTreeView; stored documents and scripts depend on them.
+enum : DISPID {
+  kDispAboutBox = DISPID_ABOUTBOX,
+  kDispConfigFile = 1,
+  kDispLocalRemote = 2,
+  kDispURL = 3,
+  kDispRefresh = 4,
+  kDispSelectedNodes = 5,
+  kDispSelectedLabel = 6,
+  kDispSelectedData = 7,
+  kDispPopupMenuText = 8,
+  kDispShowError = 9,
+  kDispInsertNode = 10,
+  kDispRemoveAll = 11,
+};
+
+// Dispatch ids of _DQorTreeViewEvents.
+enum : DISPID {
+  kEventInsertData = 1,
+  kEventRemoveData = 2,
+  kEventSelChanged = 3,
+};
+
+namespace qortreeview {
+constexpr DispParam kMenuIndexParams[] = {{L"nMenuIndex", VT_I4}};
+constexpr DispParam kInsertNodeParams[] = {
+    {L"sNodePath", VT_BSTR}, {L"sNodeIcon", VT_BSTR}, {L"sNodeData", VT_BSTR}};
+
+// The members of _DQorTreeView in the interface's order (the type library's
+// order too). The control's dispatch table pairs each row with its accessors.
+constexpr DispMember kMembers[] = {
+    {kDispAboutBox, L"AboutBox", DispKind::Method, VT_EMPTY, nullptr, 0},
+    {kDispConfigFile, L"ConfigFile", DispKind::Property, VT_BSTR, nullptr, 0},
+    {kDispLocalRemote, L"LocalRemote", DispKind::Property, VT_I4, nullptr, 0},
+    {kDispURL, L"URL", DispKind::Property, VT_BSTR, nullptr, 0},
+    {kDispRefresh, L"Refresh", DispKind::Method, VT_EMPTY, nullptr, 0},
+    {kDispSelectedNodes, L"SelectedNodes", DispKind::Property, VT_BSTR, nullptr, 0},
+    {kDispSelectedLabel, L"SelectedLabel", DispKind::Property, VT_BSTR, nullptr, 0},
+    {kDispSelectedData, L"SelectedData", DispKind::Property, VT_BSTR, nullptr, 0},
+    {kDispPopupMenuText, L"PopupMenuText", DispKind::ParamProperty, VT_BSTR, kMenuIndexParams, 1},
+    {kDispShowError, L"ShowError", DispKind::Property, VT_BOOL, nullptr, 0},
+    {kDispInsertNode, L"InsertNode", DispKind::Method, VT_BOOL, kInsertNodeParams, 3},
+    {kDispRemoveAll, L"RemoveAll", DispKind::Method, VT_BOOL, nullptr, 0},
+};
+constexpr UINT kMemberCount = sizeof(kMembers) / sizeof(kMembers[0]);
+
+// The row of a dispatch id; stops the build when there is none.
+constexpr const DispMember& Member(DISPID id, UINT i = 0) {
+  return kMembers[i].dispid == id ? kMembers[i] : Member(id, i + 1);
+}
+
+struct EventMember {
+  DISPID dispid;
+  const wchar_t* name;
+};
+// The events, in the interface's order; none has parameters.
+constexpr EventMember kEvents[] = {
+    {kEventInsertData, L"InsertData"},
+    {kEventRemoveData, L"RemoveData"},
+    {kEventSelChanged, L"SelChanged"},
+};
+
+// A member's or an event's name, or null for an unknown id.
+inline const wchar_t* MemberName(DISPID id) {
+  for (const DispMember& m : kMembers)
+    if (m.dispid == id) return m.name;
+  return nullptr;
+}
+inline const wchar_t* EventName(DISPID id) {
+  for (const EventMember& e : kEvents)
+    if (e.dispid == id) return e.name;
+  return nullptr;
+}
+}  // namespace qortreeview
+#endif

@@ -1,6 +1,6 @@
 // CClassRegistry: the class, ProgID, type library and interface entries.
-#include "CClassRegistry.h"
-#include "CRegKey.h"
+#include "framework/CClassRegistry.h"
+#include "framework/CRegKey.h"
 #include <vector>
 
 namespace {

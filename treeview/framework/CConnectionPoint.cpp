@@ -1,8 +1,8 @@
 // CConnectionPoint: IConnectionPoint over an array of sinks.
-#include "CatchToResult.h"
-#include "CConnectionPoint.h"
+#include "framework/CatchToResult.h"
+#include "framework/CConnectionPoint.h"
 #include <new>
-#include "CEnumConnections.h"
+#include "framework/CEnumConnections.h"
 
 CConnectionPoint::CConnectionPoint(REFIID iid, IConnectionPointContainer* pContainer)
     : m_iid(iid), m_pContainer(pContainer) {}

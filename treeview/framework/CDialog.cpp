@@ -1,5 +1,5 @@
 // CDialog: modal dialog procedure and the message box helper.
-#include "CDialog.h"
+#include "framework/CDialog.h"
 
 INT_PTR CDialog::DoModal() {
   return DialogBoxParamW(m_hResources, MAKEINTRESOURCEW(m_nIDTemplate), m_hParent, DialogProc,

@@ -1,4 +1,4 @@
-#include "CEnumConnectionPoints.h"
+#include "framework/CEnumConnectionPoints.h"
 #include <new>
 
 CEnumConnectionPoints::CEnumConnectionPoints(const std::vector<IConnectionPoint*>& points,

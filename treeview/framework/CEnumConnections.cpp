@@ -1,5 +1,5 @@
 // CEnumConnections: a snapshot of connections, handed out in order.
-#include "CEnumConnections.h"
+#include "framework/CEnumConnections.h"
 #include <new>
 
 CEnumConnections::CEnumConnections(const std::vector<CONNECTDATA>& connections, ULONG position)

@@ -1,5 +1,5 @@
 // CEnumOleVerb: a list of verbs, handed out in order.
-#include "CEnumOleVerb.h"
+#include "framework/CEnumOleVerb.h"
 #include <new>
 
 CEnumOleVerb::CEnumOleVerb(const std::vector<Verb>& verbs, ULONG position)

@@ -1,7 +1,7 @@
 // CFile: open modes, reading, writing and the length of one file.
-#include "CFile.h"
+#include "framework/CFile.h"
 
-BOOL CFile::Open(const std::string& path, Mode mode) {
+bool CFile::Open(const std::string& path, Mode mode) {
   Close();
   if (mode == kRead)
     m_hFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -25,12 +25,12 @@ int CFile::Read(void* pBuffer, DWORD cb) {
   return static_cast<int>(got);
 }
 
-BOOL CFile::Write(const void* pBuffer, DWORD cb) {
+bool CFile::Write(const void* pBuffer, DWORD cb) {
   DWORD put = 0;
   return IsOpen() && WriteFile(m_hFile, pBuffer, cb, &put, nullptr) && put == cb;
 }
 
-BOOL CFile::SeekToBegin() {
+bool CFile::SeekToBegin() {
   LARGE_INTEGER zero = {};
   return IsOpen() && SetFilePointerEx(m_hFile, zero, nullptr, FILE_BEGIN);
 }

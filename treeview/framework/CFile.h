@@ -17,15 +17,15 @@ public:
   CFile& operator=(const CFile&) = delete;
 
   // Paths are text of the system code page.
-  BOOL Open(const std::string& path, Mode mode);
+  bool Open(const std::string& path, Mode mode);
   void Close();
-  BOOL IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
+  bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
   // Bytes read, 0 at the end, -1 on failure.
   int Read(void* pBuffer, DWORD cb);
-  // TRUE when every byte was written.
-  BOOL Write(const void* pBuffer, DWORD cb);
-  // Moves to the first byte; FALSE on failure.
-  BOOL SeekToBegin();
+  // true when every byte was written.
+  bool Write(const void* pBuffer, DWORD cb);
+  // Moves to the first byte; false on failure.
+  bool SeekToBegin();
   // The size in bytes, or -1.
   LONGLONG GetLength() const;
 

@@ -1,5 +1,5 @@
 // CImageList: creation, appending icons, destruction.
-#include "CImageList.h"
+#include "framework/CImageList.h"
 
 BOOL CImageList::Create(int cx, int cy, UINT flags, int nInitial, int nGrow) {
   Close();

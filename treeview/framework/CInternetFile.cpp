@@ -1,5 +1,5 @@
 // CInternetFile: opening a URL, its status and length, reading it.
-#include "CInternetFile.h"
+#include "framework/CInternetFile.h"
 
 BOOL CInternetFile::Open(const CInternetSession& session, const std::string& url) {
   Close();

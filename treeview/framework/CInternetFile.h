@@ -2,7 +2,7 @@
 // (InternetOpenUrl); closes it.
 #pragma once
 #include <string>
-#include "CInternetSession.h"
+#include "framework/CInternetSession.h"
 
 class CInternetFile {
 public:

@@ -1,5 +1,5 @@
 // CInternetSession: opening and closing a session.
-#include "CInternetSession.h"
+#include "framework/CInternetSession.h"
 
 BOOL CInternetSession::Open(DWORD dwAccessType) {
   Close();

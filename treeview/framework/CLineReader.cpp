@@ -1,5 +1,5 @@
 // CLineReader: buffered line splitting over a CFile.
-#include "CLineReader.h"
+#include "framework/CLineReader.h"
 #include <cstring>
 #include <new>
 
@@ -71,60 +71,60 @@ std::string Utf8ToAnsi(const std::string& text) {
 }
 }  // namespace
 
-BOOL CLineReader::Open(const std::string& path) {
+bool CLineReader::Open(const std::string& path) {
   Close();
-  if (!m_file.Open(path, CFile::kRead)) return FALSE;
+  if (!m_file.Open(path, CFile::kRead)) return false;
   m_buffer.resize(kChunk);
   if (!DetectUtf8()) {
     Close();
-    return FALSE;
+    return false;
   }
-  return TRUE;
+  return true;
 }
 
-BOOL CLineReader::DetectUtf8() {
+bool CLineReader::DetectUtf8() {
   Utf8Check check;
   bool first = true;
   while (Fill()) {
     if (first && m_end >= 3 && memcmp(m_buffer.data(), kByteOrderMark, 3) == 0) {
-      m_bUtf8 = TRUE;
+      m_bUtf8 = true;
       m_pos = 3;  // the mark is not text; the first chunk stays as read
-      return TRUE;
+      return true;
     }
     first = false;
     check.Feed(reinterpret_cast<const unsigned char*>(m_buffer.data()), m_end);
   }
-  m_bUtf8 = check.IsUtf8() ? TRUE : FALSE;
+  m_bUtf8 = check.IsUtf8();
   m_pos = m_end = 0;
-  m_bEof = FALSE;
+  m_bEof = false;
   return m_file.SeekToBegin();
 }
 
 void CLineReader::Close() {
   m_file.Close();
   m_pos = m_end = 0;
-  m_bEof = FALSE;
-  m_bUtf8 = FALSE;
+  m_bEof = false;
+  m_bUtf8 = false;
 }
 
-BOOL CLineReader::Fill() {
-  if (m_bEof) return FALSE;
+bool CLineReader::Fill() {
+  if (m_bEof) return false;
   int got = m_file.Read(m_buffer.data(), kChunk);
   if (got <= 0) {
-    m_bEof = TRUE;
-    return FALSE;
+    m_bEof = true;
+    return false;
   }
   m_pos = 0;
   m_end = static_cast<size_t>(got);
-  return TRUE;
+  return true;
 }
 
-BOOL CLineReader::ReadLine(std::string& line) {
+bool CLineReader::ReadLine(std::string& line) {
   line.clear();
-  BOOL any = FALSE;
+  bool any = false;
   for (;;) {
     if (m_pos == m_end && !Fill()) break;
-    any = TRUE;
+    any = true;
     const char* start = m_buffer.data() + m_pos;
     const void* nl = memchr(start, '\n', m_end - m_pos);
     size_t n = nl ? static_cast<const char*>(nl) - start : m_end - m_pos;
@@ -137,9 +137,9 @@ BOOL CLineReader::ReadLine(std::string& line) {
       break;
     }
   }
-  if (!any) return FALSE;
+  if (!any) return false;
   size_t zero = line.find('\0');
   if (zero != std::string::npos) line.resize(zero);
   if (m_bUtf8) line = Utf8ToAnsi(line);
-  return TRUE;
+  return true;
 }

@@ -9,35 +9,35 @@
 #pragma once
 #include <string>
 #include <vector>
-#include "CFile.h"
+#include "framework/CFile.h"
 
 class CLineReader {
 public:
-  CLineReader() : m_pos(0), m_end(0), m_bEof(FALSE), m_bUtf8(FALSE) {}
+  CLineReader() : m_pos(0), m_end(0), m_bEof(false), m_bUtf8(false) {}
   CLineReader(const CLineReader&) = delete;
   CLineReader& operator=(const CLineReader&) = delete;
 
-  BOOL Open(const std::string& path);
+  bool Open(const std::string& path);
   // Whether the open file is read as UTF-8.
-  BOOL IsUtf8() const { return m_bUtf8; }
+  bool IsUtf8() const { return m_bUtf8; }
   void Close();
   // The next line without its end (LF, or CR LF); a CR elsewhere stays, and
-  // a line ends at its first zero byte as text would. FALSE after the last.
+  // a line ends at its first zero byte as text would. false after the last.
   // A line that cannot be held raises std::bad_alloc.
-  BOOL ReadLine(std::string& line);
+  bool ReadLine(std::string& line);
 
   // Test hook: lines longer than this many bytes fail as an allocation the
   // heap refused would (0 restores no limit).
   static void SetLineLimitForTest(size_t bytes);
 
 private:
-  BOOL Fill();
+  bool Fill();
   // Reads the whole file once to tell whether it is UTF-8, then rewinds.
-  BOOL DetectUtf8();
+  bool DetectUtf8();
 
   CFile m_file;
   std::vector<char> m_buffer;
   size_t m_pos, m_end;  // unread bytes of m_buffer
-  BOOL m_bEof;
-  BOOL m_bUtf8;
+  bool m_bEof;
+  bool m_bUtf8;
 };

@@ -1,5 +1,5 @@
 // CMenu: menu loading and the entry operations the tree's popup needs.
-#include "CMenu.h"
+#include "framework/CMenu.h"
 
 BOOL CMenu::LoadMenu(HINSTANCE hInst, UINT nID) {
   Close();

@@ -1,6 +1,6 @@
 // CModuleStateScope: activation and deactivation of the module's context.
-#include "CModuleStateScope.h"
-#include "COleControlModule.h"
+#include "framework/CModuleStateScope.h"
+#include "framework/COleControlModule.h"
 
 CModuleStateScope::CModuleStateScope() : m_cookie(0), m_bActivated(FALSE) {
   COleControlModule* m = COleControlModule::Get();

@@ -1,11 +1,11 @@
 // COleControl: the COM identity (IUnknown with its QueryInterface table),
 // construction, the connection point container, events and property notices,
 // and the control's window messages.
-#include "CatchToResult.h"
-#include "COleControl.h"
-#include "COleControlModule.h"
-#include "CModuleStateScope.h"
-#include "CEnumConnectionPoints.h"
+#include "framework/CatchToResult.h"
+#include "framework/COleControl.h"
+#include "framework/COleControlModule.h"
+#include "framework/CModuleStateScope.h"
+#include "framework/CEnumConnectionPoints.h"
 #include <new>
 #include <string>
 
@@ -28,9 +28,7 @@ COleControl::COleControl(REFIID iidPrimary, REFIID iidEvents)
       m_bModified(FALSE),
       m_nFreezeEvents(0),
       m_sizeExtent{2646, 1323},  // 100 by 50 pixels at 96 dpi
-      m_rcPos{0, 0, 0, 0} {
-  if (COleControlModule* m = COleControlModule::Get()) m->Lock();
-}
+      m_rcPos{0, 0, 0, 0} {}
 
 COleControl::~COleControl() {
   DestroyControlWindow();
@@ -40,7 +38,6 @@ COleControl::~COleControl() {
   if (m_pOleAdviseHolder) m_pOleAdviseHolder->Release();
   if (m_pViewAdviseSink) m_pViewAdviseSink->Release();
   if (m_pTypeLib) m_pTypeLib->Release();
-  if (COleControlModule* m = COleControlModule::Get()) m->Unlock();
 }
 
 STDMETHODIMP COleControl::QueryInterface(REFIID riid, void** ppv) {

@@ -12,10 +12,11 @@
 #include <ocidl.h>
 #include <olectl.h>
 #include <vector>
-#include "CConnectionPoint.h"
-#include "CPropExchange.h"
-#include "CWnd.h"
-#include "DispEntry.h"
+#include "framework/CConnectionPoint.h"
+#include "framework/COleControlModule.h"
+#include "framework/CPropExchange.h"
+#include "framework/CWnd.h"
+#include "framework/DispEntry.h"
 
 class COleControl : public CWnd,
                     public IDispatch,
@@ -186,6 +187,7 @@ private:
   HRESULT ReadState(IStream* pStm);
   HRESULT WriteState(IStream* pStm);
 
+  CModuleLock m_moduleLock;  // first in, last out: held while any member lives
   LONG m_cRef;
   CConnectionPoint m_cpEvents;
   CConnectionPoint m_cpPropNotify;

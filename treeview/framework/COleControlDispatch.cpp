@@ -1,7 +1,7 @@
 // COleControl: IDispatch driven by the derived class's dispatch table, and
 // IProvideClassInfo2. No C++ exception leaves these methods.
-#include "COleControl.h"
-#include "CModuleStateScope.h"
+#include "framework/COleControl.h"
+#include "framework/CModuleStateScope.h"
 #include <new>
 
 namespace {

@@ -1,5 +1,5 @@
 // COleControlModule: module handle, lock count and manifest activation context.
-#include "COleControlModule.h"
+#include "framework/COleControlModule.h"
 
 COleControlModule* COleControlModule::s_pModule = nullptr;
 

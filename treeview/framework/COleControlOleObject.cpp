@@ -1,10 +1,10 @@
 // COleControl: IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject and
 // IOleControl: the container's site, in-place activation and the window.
-#include "CatchToResult.h"
-#include "COleControl.h"
-#include "COleControlModule.h"
-#include "CModuleStateScope.h"
-#include "CEnumOleVerb.h"
+#include "framework/CatchToResult.h"
+#include "framework/COleControl.h"
+#include "framework/COleControlModule.h"
+#include "framework/CModuleStateScope.h"
+#include "framework/CEnumOleVerb.h"
 #include <new>
 #include <vector>
 

@@ -2,8 +2,8 @@
 // ISpecifyPropertyPages. The state saved is the version stamp, the extent
 // and the control's own properties (DoPropExchange); a state of an older
 // version loads its version and extent only, and is saved as the current one.
-#include "CatchToResult.h"
-#include "COleControl.h"
+#include "framework/CatchToResult.h"
+#include "framework/COleControl.h"
 
 namespace {
 const wchar_t kContents[] = L"Contents";

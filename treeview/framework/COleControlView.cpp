@@ -1,6 +1,6 @@
 // COleControl: IViewObject2, drawing into a container's device context.
-#include "COleControl.h"
-#include "CModuleStateScope.h"
+#include "framework/COleControl.h"
+#include "framework/CModuleStateScope.h"
 
 STDMETHODIMP COleControl::Draw(DWORD dwDrawAspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC hdcDraw,
                                LPCRECTL lprcBounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),

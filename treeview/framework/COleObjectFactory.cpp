@@ -1,7 +1,7 @@
 // COleObjectFactory: IClassFactory, the module's factory list, registration.
-#include "COleObjectFactory.h"
-#include "COleControlModule.h"
-#include "CModuleStateScope.h"
+#include "framework/COleObjectFactory.h"
+#include "framework/COleControlModule.h"
+#include "framework/CModuleStateScope.h"
 
 COleObjectFactory* COleObjectFactory::s_pFirst = nullptr;
 

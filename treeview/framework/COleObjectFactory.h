@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 #include <unknwn.h>
-#include "CClassRegistry.h"
+#include "framework/CClassRegistry.h"
 
 class COleObjectFactory : public IClassFactory {
 public:

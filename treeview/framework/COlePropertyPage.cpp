@@ -1,8 +1,8 @@
 // COlePropertyPage: IPropertyPage2 over a child dialog of the page frame.
-#include "CatchToResult.h"
-#include "COlePropertyPage.h"
-#include "COleControlModule.h"
-#include "CModuleStateScope.h"
+#include "framework/CatchToResult.h"
+#include "framework/COlePropertyPage.h"
+#include "framework/COleControlModule.h"
+#include "framework/CModuleStateScope.h"
 
 namespace {
 HINSTANCE Resources() {
@@ -25,15 +25,12 @@ COlePropertyPage::COlePropertyPage(UINT nIDTemplate, UINT nIDCaption)
       m_nIDTemplate(nIDTemplate),
       m_nIDCaption(nIDCaption),
       m_hDlg(nullptr),
-      m_pPageSite(nullptr) {
-  if (COleControlModule* m = COleControlModule::Get()) m->Lock();
-}
+      m_pPageSite(nullptr) {}
 
 COlePropertyPage::~COlePropertyPage() {
   if (m_hDlg) DestroyWindow(m_hDlg);
   ReleaseObjects();
   if (m_pPageSite) m_pPageSite->Release();
-  if (COleControlModule* m = COleControlModule::Get()) m->Unlock();
 }
 
 STDMETHODIMP COlePropertyPage::QueryInterface(REFIID riid, void** ppv) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <ocidl.h>
 #include <vector>
+#include "framework/COleControlModule.h"
 
 class COlePropertyPage : public IPropertyPage2 {
 public:
@@ -39,6 +40,7 @@ private:
   static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
   void ReleaseObjects();
 
+  CModuleLock m_moduleLock;  // first in, last out: held while any member lives
   LONG m_cRef;
   UINT m_nIDTemplate;
   UINT m_nIDCaption;

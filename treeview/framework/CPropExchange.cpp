@@ -1,6 +1,6 @@
 // CPropExchange: values in a bag as variants, in a stream as a 32-bit value
 // or as a 32-bit count of bytes followed by UTF-16 text.
-#include "CPropExchange.h"
+#include "framework/CPropExchange.h"
 #include <vector>
 
 namespace {

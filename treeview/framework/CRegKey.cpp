@@ -1,5 +1,5 @@
 // CRegKey: key creation, string values and tree deletion.
-#include "CRegKey.h"
+#include "framework/CRegKey.h"
 
 LONG CRegKey::Create(HKEY hParent, const std::wstring& subKey) {
   Close();

@@ -1,6 +1,6 @@
 // CTreeCtrl: tree-view messages in their 8-bit forms, so that labels keep
 // the system code page exactly.
-#include "CTreeCtrl.h"
+#include "framework/CTreeCtrl.h"
 #include <vector>
 
 BOOL CTreeCtrl::Create(DWORD dwStyle, const RECT& rc, HWND hParent, UINT nID) {

@@ -1,7 +1,7 @@
 // CTreeCtrl: a common tree-view window driven by its messages; owns the
 // window (created here, destroyed by Close or the destructor).
 #pragma once
-#include "CWnd.h"
+#include "framework/CWnd.h"
 #include <commctrl.h>
 #include <string>
 

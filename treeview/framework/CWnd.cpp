@@ -1,6 +1,6 @@
 // CWnd: window ownership, the window-to-object map and message dispatch.
-#include "CWnd.h"
-#include "CWndMap.h"
+#include "framework/CWnd.h"
+#include "framework/CWndMap.h"
 
 CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr) {}
 

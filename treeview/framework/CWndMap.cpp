@@ -1,5 +1,5 @@
 // CWndMap: window-to-object lookups under a slim reader/writer lock.
-#include "CWndMap.h"
+#include "framework/CWndMap.h"
 
 CWndMap& CWndMap::Instance() {
   static CWndMap s_map;

@@ -19,13 +19,18 @@ struct DispParam {
 typedef HRESULT (*DispGetFn)(COleControl* pCtl, const VARIANT* pArgs, VARIANT* pResult);
 typedef HRESULT (*DispPutFn)(COleControl* pCtl, const VARIANT* pArgs, const VARIANT& value);
 
-struct DispEntry {
+// What a container and a type library see of one member: data only, so that
+// a program that writes the type library reads the same rows as the control.
+struct DispMember {
   DISPID dispid;
   const wchar_t* name;
   DispKind kind;
   VARTYPE vt;               // property type or method result; VT_EMPTY for void
   const DispParam* params;  // null when cParams is 0
   UINT cParams;
+};
+
+struct DispEntry : DispMember {
   DispGetFn pfnGet;  // read or call; null when the member cannot be read
   DispPutFn pfnPut;  // write; null for methods
 };

@@ -1,7 +1,7 @@
 // CQorTreeViewApp: the control module's application object (one global
 // instance); owns nothing beyond its COleControlModule state.
 #pragma once
-#include "COleControlModule.h"
+#include "framework/COleControlModule.h"
 
 class CQorTreeViewApp : public COleControlModule {
 public:

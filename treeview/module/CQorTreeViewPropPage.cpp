@@ -1,7 +1,6 @@
 // CQorTreeViewPropPage: construction and the page class's registration.
-#include "CQorTreeViewPropPage.h"
-#include "QorTreeViewIds.h"
-#include "ResourceIds.h"
+#include "module/CQorTreeViewPropPage.h"
+#include "control/QorTreeViewIds.h"
 
 CQorTreeViewPropPage::CQorTreeViewPropPage()
     : COlePropertyPage(IDD_PROPPAGE, IDS_PROPPAGE_CAPTION) {}

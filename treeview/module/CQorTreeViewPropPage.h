@@ -1,8 +1,8 @@
 // CQorTreeViewPropPage: the control's one property page ("General"), over
 // dialog 200; it binds no property.
 #pragma once
-#include "COleObjectFactory.h"
-#include "COlePropertyPage.h"
+#include "framework/COleObjectFactory.h"
+#include "framework/COlePropertyPage.h"
 
 class CQorTreeViewPropPage : public COlePropertyPage {
 public:

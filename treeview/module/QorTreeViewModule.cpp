@@ -3,12 +3,12 @@
 // the module's global objects (application, then the two factories).
 #include <windows.h>
 #include <olectl.h>
-#include "CClassRegistry.h"
-#include "CModuleStateScope.h"
-#include "CQorTreeViewApp.h"
-#include "CQorTreeViewCtrl.h"
-#include "CQorTreeViewPropPage.h"
-#include "QorTreeViewIds.h"
+#include "framework/CClassRegistry.h"
+#include "framework/CModuleStateScope.h"
+#include "module/CQorTreeViewApp.h"
+#include "control/CQorTreeViewCtrl.h"
+#include "module/CQorTreeViewPropPage.h"
+#include "control/QorTreeViewIds.h"
 
 namespace {
 // Constructed in this order at load, destroyed in reverse at unload.

@@ -1,4 +1,4 @@
-#include "FieldSplitter.h"
+#include "tree/FieldSplitter.h"
 
 bool SplitQuotedFields(const std::string& text, std::vector<std::string>& fields,
                        const std::string& separators) {

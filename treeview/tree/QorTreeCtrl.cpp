@@ -1,11 +1,11 @@
 // QorTreeCtrl: the node model (insertion by path, keys, data), the error
 // report, and the selection and popup reports to the owner.
-#include "QorTreeCtrl.h"
-#include "CDialog.h"
-#include "CLineReader.h"
-#include "FieldSplitter.h"
-#include "COleControlModule.h"
-#include "QorTreeOwner.h"
+#include "tree/QorTreeCtrl.h"
+#include "framework/CDialog.h"
+#include "framework/CLineReader.h"
+#include "tree/FieldSplitter.h"
+#include "framework/COleControlModule.h"
+#include "tree/QorTreeOwner.h"
 #include <algorithm>
 
 namespace {
@@ -17,26 +17,26 @@ const char kDefaultIcon[] = "Default.ico";
 }  // namespace
 
 QorTreeCtrl::QorTreeCtrl()
-    : m_bShowError(FALSE), m_strInsertText("Inserir"), m_strRemoveText("Remover") {
+    : m_bShowError(false), m_strInsertText("Inserir"), m_strRemoveText("Remover") {
   COleControlModule* m = COleControlModule::Get();
   m_popupMenu.LoadMenu(m ? m->GetResourceHandle() : GetModuleHandleW(nullptr), kIdPopupMenu);
 }
 
 QorTreeCtrl::~QorTreeCtrl() { Close(); }
 
-BOOL QorTreeCtrl::SplitFields(const std::string& text, std::vector<std::string>& fields,
+bool QorTreeCtrl::SplitFields(const std::string& text, std::vector<std::string>& fields,
                               const std::string& separators) {
-  return SplitQuotedFields(text, fields, separators) ? TRUE : FALSE;
+  return SplitQuotedFields(text, fields, separators);
 }
 
-BOOL QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& icon,
+bool QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& icon,
                                  const std::string& data) {
   // Counted before anything else: the prefix search below is as costly as
   // the chain it guards against.
   const size_t backslashes = static_cast<size_t>(std::count(path.begin(), path.end(), '\\'));
   if (backslashes >= kMaxPathDepth) {
     ReportError(kFailInsert + path);
-    return FALSE;
+    return false;
   }
 
   // The longest known prefix, reading the path as written.
@@ -61,7 +61,7 @@ BOOL QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& ico
   // disagree; such a path is refused rather than nested wrongly.
   if (backslashes + 1 != segments.size() || strip > segments.size()) {
     ReportError(kFailInsert + path);
-    return FALSE;
+    return false;
   }
 
   for (size_t i = segments.size() - strip; i < segments.size(); ++i) {
@@ -70,19 +70,19 @@ BOOL QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& ico
     HTREEITEM hItem = InsertItem(segments[i], hParent, NodeImage(icon), m_arrNodeData.size());
     if (!hItem) {
       ReportError(kFailInsert + path);
-      return FALSE;
+      return false;
     }
     m_mapNodes[key] = hItem;
     m_arrNodeData.push_back(data);
     hParent = hItem;
   }
-  return TRUE;
+  return true;
 }
 
-BOOL QorTreeCtrl::DeleteAllNodes() {
+bool QorTreeCtrl::DeleteAllNodes() {
   m_arrNodeData.clear();
   m_mapNodes.clear();
-  return DeleteAllItems();
+  return DeleteAllItems() != FALSE;
 }
 
 void QorTreeCtrl::SelectNodePath(const std::string& key) {
@@ -183,13 +183,13 @@ private:
 };
 }  // namespace
 
-BOOL QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path) {
+bool QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path) {
   // One repaint at the end instead of one per node.
   RedrawOff redrawOff(*this);
   DeleteAllNodes();
   ForgetFailedIcons();
   CLineReader reader;
-  if (!reader.Open(path)) return FALSE;
+  if (!reader.Open(path)) return false;
   {
     std::string line;
     std::vector<std::string> fields;
@@ -204,7 +204,7 @@ BOOL QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path)
     HTREEITEM hRoot = GetRootItem();
     if (hRoot) Expand(hRoot, TVE_EXPAND);
   }
-  return TRUE;
+  return true;
 }
 
 QorTreeOwner* QorTreeCtrl::GetOwner() const {

@@ -7,18 +7,20 @@
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
-#include "CImageList.h"
-#include "CMenu.h"
-#include "CTreeCtrl.h"
+#include "framework/CImageList.h"
+#include "framework/CMenu.h"
+#include "framework/CTreeCtrl.h"
+#include "control/QorTreeViewIds.h"
 
 class QorTreeOwner;
 
 class QorTreeCtrl : public CTreeCtrl {
 public:
+  // The popup menu's resource and its commands (QorTreeViewIds.h).
   enum : UINT {
-    kIdPopupMenu = 203,
-    kIdInsertCommand = 32768,
-    kIdRemoveCommand = 32769,
+    kIdPopupMenu = IDR_POPUP_MENU,
+    kIdInsertCommand = ID_POPUP_INSERT,
+    kIdRemoveCommand = ID_POPUP_REMOVE,
   };
   // Deepest path a node may have. Keys are whole paths, so a chain costs
   // the square of its depth; without a bound one line of a few hundred
@@ -28,22 +30,22 @@ public:
   QorTreeCtrl();
   ~QorTreeCtrl() override;
 
-  // TRUE when the path exists afterwards; FALSE when the widget refused a node
+  // True when the path exists afterwards; false when the widget refused a node
   // or the path cannot be read as nodes (a quoted segment holding a backslash,
   // or more than kMaxPathDepth levels).
-  BOOL InsertNodePath(const std::string& path, const std::string& icon, const std::string& data);
-  BOOL DeleteAllNodes();
+  bool InsertNodePath(const std::string& path, const std::string& icon, const std::string& data);
+  bool DeleteAllNodes();
   // Selects the node of a key, or else the first top-level node.
   void SelectNodePath(const std::string& key);
   std::string GetNodePath(HTREEITEM hItem) const;
 
   // SplitQuotedFields (FieldSplitter.h) under the class's own name.
-  static BOOL SplitFields(const std::string& text, std::vector<std::string>& fields,
+  static bool SplitFields(const std::string& text, std::vector<std::string>& fields,
                           const std::string& separators);
 
   void ReportError(const std::string& text);
-  void SetShowError(BOOL bShow) { m_bShowError = bShow; }
-  BOOL GetShowError() const { return m_bShowError; }
+  void SetShowError(bool show) { m_bShowError = show; }
+  bool GetShowError() const { return m_bShowError; }
   void SetPopupMenuText(int nEntry, const std::string& text);
   std::string GetPopupMenuText(int nEntry) const;
 
@@ -57,9 +59,9 @@ public:
   // Rebuilds the tree from a configuration file of path|icon|data lines;
   // the location is the owner's and not used here. An exception of the
   // reading (a line that cannot be held) leaves the nodes read before it,
-  // and the widget drawing again. FALSE when the file could not be opened
+  // and the widget drawing again. false when the file could not be opened
   // (the tree is then empty).
-  BOOL LoadNodesFromFile(const std::string& location, const std::string& path);
+  bool LoadNodesFromFile(const std::string& location, const std::string& path);
   int GetImageCount() const { return m_imageList.GetImageCount(); }
   HIMAGELIST GetImageListHandle() const { return m_imageList.GetSafeHandle(); }
 
@@ -86,7 +88,7 @@ private:
   std::vector<std::string> m_arrNodeData;                 // a node's item data indexes this
   CImageList m_imageList;
   CMenu m_popupMenu;
-  BOOL m_bShowError;
+  bool m_bShowError;
   std::string m_strInsertText;
   std::string m_strRemoveText;
 };

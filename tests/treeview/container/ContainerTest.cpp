@@ -9,25 +9,12 @@
 #include <algorithm>
 #include <map>
 #include "DialogWatcher.h"
-#include "QorTreeViewIds.h"
+#include "control/QorTreeViewIds.h"
 #include "TestContainer.h"
+#include "TestProcess.h"
 
 namespace {
 using Log = std::vector<std::string>;
-
-enum : DISPID {
-  kConfigFile = 1,
-  kLocalRemote,
-  kURL,
-  kRefresh,
-  kSelectedNodes,
-  kSelectedLabel,
-  kSelectedData,
-  kPopupMenuText,
-  kShowError,
-  kInsertNode,
-  kRemoveAll,
-};
 
 HMODULE g_module = nullptr;
 
@@ -36,19 +23,12 @@ ExportFn Export(const char* name) {
   return reinterpret_cast<ExportFn>(reinterpret_cast<void*>(GetProcAddress(g_module, name)));
 }
 
-std::wstring ModulePath() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p(path);
-  return p.substr(0, p.find_last_of(L'\\') + 1) + L"QorTreeView.ocx";
-}
-
 // Registers the module once for the whole program, and removes it after.
 class RegisteredModule : public ::testing::Environment {
 public:
   void SetUp() override {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
-    g_module = LoadLibraryW(ModulePath().c_str());
+    g_module = LoadLibraryW(ControlModulePath().c_str());
     ASSERT_NE(g_module, nullptr);
     ExportFn reg = Export("DllRegisterServer");
     ASSERT_NE(reg, nullptr);
@@ -74,7 +54,7 @@ protected:
   bool Insert(const std::string& path, const std::string& data = "") {
     VARIANT args[3] = {VarBstr(path), VarBstr(""), VarBstr(data)};
     VARIANT r;
-    HRESULT hr = c.Call(kInsertNode, &r, args, 3);
+    HRESULT hr = c.Call(kDispInsertNode, &r, args, 3);
     for (VARIANT& a : args) VariantClear(&a);
     EXPECT_EQ(hr, S_OK);
     EXPECT_EQ(V_VT(&r), VT_BOOL);
@@ -89,7 +69,7 @@ protected:
   LRESULT TreeCount() { return SendMessageW(c.TreeWindow(), TVM_GETCOUNT, 0, 0); }
   std::string PopupText(LONG n) {
     VARIANT idx = VarI4(n), r;
-    EXPECT_EQ(c.Get(kPopupMenuText, &r, &idx, 1), S_OK);
+    EXPECT_EQ(c.Get(kDispPopupMenuText, &r, &idx, 1), S_OK);
     std::string s = V_VT(&r) == VT_BSTR ? ToAnsi(V_BSTR(&r)) : "<not a string>";
     VariantClear(&r);
     return s;
@@ -115,13 +95,14 @@ protected:
 
 TEST_F(ControlTest, ANewControlReadsItsDefaults) {
   VARIANT v;
-  ASSERT_EQ(c.Get(kShowError, &v), S_OK);
+  ASSERT_EQ(c.Get(kDispShowError, &v), S_OK);
   EXPECT_EQ(V_VT(&v), VT_BOOL);
   EXPECT_EQ(V_BOOL(&v), VARIANT_FALSE);
-  ASSERT_EQ(c.Get(kLocalRemote, &v), S_OK);
+  ASSERT_EQ(c.Get(kDispLocalRemote, &v), S_OK);
   EXPECT_EQ(V_VT(&v), VT_I4);
   EXPECT_EQ(V_I4(&v), 0);
-  for (DISPID id : {kConfigFile, kURL, kSelectedNodes, kSelectedLabel, kSelectedData})
+  for (DISPID id :
+       {kDispConfigFile, kDispURL, kDispSelectedNodes, kDispSelectedLabel, kDispSelectedData})
     EXPECT_EQ(c.GetString(id), "") << id;
   EXPECT_EQ(PopupText(0), "Inserir");
   EXPECT_EQ(PopupText(1), "Remover");
@@ -132,13 +113,13 @@ TEST_F(ControlTest, ANewControlReadsItsDefaults) {
 
 TEST_F(ControlTest, StoredPropertiesReadBackWhatWasWrittenAndOnlyMarkTheControlModified) {
   const std::string text = "C:\\cfg\\\xe1rvore \xe9.txt";  // system code page both ways
-  for (DISPID id : {kConfigFile, kURL, kSelectedLabel, kSelectedData}) {
+  for (DISPID id : {kDispConfigFile, kDispURL, kDispSelectedLabel, kDispSelectedData}) {
     ASSERT_EQ(c.PutString(id, text), S_OK);
     EXPECT_EQ(c.GetString(id), text);
   }
   VARIANT v = VarI4(-7);
-  ASSERT_EQ(c.Put(kLocalRemote, v), S_OK);
-  ASSERT_EQ(c.Get(kLocalRemote, &v), S_OK);
+  ASSERT_EQ(c.Put(kDispLocalRemote, v), S_OK);
+  ASSERT_EQ(c.Get(kDispLocalRemote, &v), S_OK);
   EXPECT_EQ(V_I4(&v), -7);
   EXPECT_TRUE(Dirty());
   EXPECT_TRUE(c.Take().empty());  // a container's write announces nothing
@@ -146,24 +127,24 @@ TEST_F(ControlTest, StoredPropertiesReadBackWhatWasWrittenAndOnlyMarkTheControlM
 
 TEST_F(ControlTest, ArgumentsAreConvertedAndWrongTypesOrMembersFailWithoutHarm) {
   VARIANT v = VarBstr("12");
-  EXPECT_EQ(c.Put(kLocalRemote, v), S_OK);
+  EXPECT_EQ(c.Put(kDispLocalRemote, v), S_OK);
   VariantClear(&v);
-  ASSERT_EQ(c.Get(kLocalRemote, &v), S_OK);
+  ASSERT_EQ(c.Get(kDispLocalRemote, &v), S_OK);
   EXPECT_EQ(V_I4(&v), 12);
   v = VarI4(-1);
-  EXPECT_EQ(c.Put(kShowError, v), S_OK);
-  ASSERT_EQ(c.Get(kShowError, &v), S_OK);
+  EXPECT_EQ(c.Put(kDispShowError, v), S_OK);
+  ASSERT_EQ(c.Get(kDispShowError, &v), S_OK);
   EXPECT_EQ(V_BOOL(&v), VARIANT_TRUE);
 
   v = VarBstr("not a number");
-  EXPECT_EQ(c.Put(kLocalRemote, v), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(c.Put(kDispLocalRemote, v), DISP_E_TYPEMISMATCH);
   VariantClear(&v);
   EXPECT_EQ(c.Get(99, &v), DISP_E_MEMBERNOTFOUND);
-  EXPECT_EQ(c.Call(kInsertNode, &v), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(c.Call(kDispInsertNode, &v), DISP_E_BADPARAMCOUNT);
   v = VarI4(1);
-  EXPECT_EQ(c.Put(kRefresh, v), DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(c.Put(kDispRefresh, v), DISP_E_MEMBERNOTFOUND);
   // Still usable, and unchanged by the failures.
-  ASSERT_EQ(c.Get(kLocalRemote, &v), S_OK);
+  ASSERT_EQ(c.Get(kDispLocalRemote, &v), S_OK);
   EXPECT_EQ(V_I4(&v), 12);
 }
 
@@ -171,24 +152,24 @@ TEST_F(ControlTest, NamesResolveToTheirDispatchIdsAndParameterPositions) {
   const wchar_t* names[] = {L"insertnode", L"sNodeData", L"sNodePath"};
   DISPID ids[3];
   ASSERT_EQ(c.Control()->GetIDsOfNames(IID_NULL, const_cast<LPOLESTR*>(names), 3, 0, ids), S_OK);
-  EXPECT_EQ(ids[0], 10);
+  EXPECT_EQ(ids[0], kDispInsertNode);
   EXPECT_EQ(ids[1], 2);
   EXPECT_EQ(ids[2], 0);
   const struct {
     const wchar_t* name;
     DISPID id;
-  } members[] = {{L"AboutBox", DISPID_ABOUTBOX},
-                 {L"ConfigFile", 1},
-                 {L"LocalRemote", 2},
-                 {L"URL", 3},
-                 {L"Refresh", 4},
-                 {L"SelectedNodes", 5},
-                 {L"SelectedLabel", 6},
-                 {L"SelectedData", 7},
-                 {L"PopupMenuText", 8},
-                 {L"ShowError", 9},
-                 {L"InsertNode", 10},
-                 {L"RemoveAll", 11}};
+  } members[] = {{L"AboutBox", kDispAboutBox},
+                 {L"ConfigFile", kDispConfigFile},
+                 {L"LocalRemote", kDispLocalRemote},
+                 {L"URL", kDispURL},
+                 {L"Refresh", kDispRefresh},
+                 {L"SelectedNodes", kDispSelectedNodes},
+                 {L"SelectedLabel", kDispSelectedLabel},
+                 {L"SelectedData", kDispSelectedData},
+                 {L"PopupMenuText", kDispPopupMenuText},
+                 {L"ShowError", kDispShowError},
+                 {L"InsertNode", kDispInsertNode},
+                 {L"RemoveAll", kDispRemoveAll}};
   for (const auto& m : members) {
     DISPID id = 0;
     LPOLESTR n = const_cast<LPOLESTR>(m.name);
@@ -203,9 +184,9 @@ TEST_F(ControlTest, NamesResolveToTheirDispatchIdsAndParameterPositions) {
 
 TEST_F(ControlTest, WithoutAWindowInsertNodeAndRemoveAllReturnFalseAndAddNothing) {
   EXPECT_FALSE(Insert("A\\B"));
-  EXPECT_EQ(CallBool(kRemoveAll), VARIANT_FALSE);
-  EXPECT_EQ(c.PutString(kSelectedNodes, "A"), S_OK);  // selects nothing
-  EXPECT_EQ(c.Call(kRefresh, nullptr), S_OK);
+  EXPECT_EQ(CallBool(kDispRemoveAll), VARIANT_FALSE);
+  EXPECT_EQ(c.PutString(kDispSelectedNodes, "A"), S_OK);  // selects nothing
+  EXPECT_EQ(c.Call(kDispRefresh, nullptr), S_OK);
   Activate();
   EXPECT_EQ(TreeCount(), 0);
   EXPECT_TRUE(c.Take().empty());
@@ -257,14 +238,15 @@ TEST_F(ControlTest, WritingSelectedNodesSelectsTheNodeAndReportsBeforeReturning)
   Activate();
   ASSERT_TRUE(Insert("A", "a"));
   ASSERT_TRUE(Insert("A\\B\\C", "c"));
-  ASSERT_EQ(c.PutString(kSelectedNodes, "A\\B\\C"), S_OK);
-  EXPECT_EQ(c.Take(), (Log{"changed:6", "changed:5", "changed:7", "event:3"}));
-  EXPECT_EQ(c.GetString(kSelectedLabel), "C");
-  EXPECT_EQ(c.GetString(kSelectedNodes), "A\\B\\C");
-  EXPECT_EQ(c.GetString(kSelectedData), "c");
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "A\\B\\C"), S_OK);
+  EXPECT_EQ(c.Take(), (Log{"changed:SelectedLabel", "changed:SelectedNodes", "changed:SelectedData",
+                           "event:SelChanged"}));
+  EXPECT_EQ(c.GetString(kDispSelectedLabel), "C");
+  EXPECT_EQ(c.GetString(kDispSelectedNodes), "A\\B\\C");
+  EXPECT_EQ(c.GetString(kDispSelectedData), "c");
   EXPECT_TRUE(Dirty());
   // The same node again: the widget reports no change.
-  ASSERT_EQ(c.PutString(kSelectedNodes, "A\\B\\C"), S_OK);
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "A\\B\\C"), S_OK);
   EXPECT_TRUE(c.Take().empty());
 }
 
@@ -272,27 +254,28 @@ TEST_F(ControlTest, AnUnknownPathSelectsTheFirstTopNode) {
   Activate();
   ASSERT_TRUE(Insert("A", "a"));
   ASSERT_TRUE(Insert("Z\\Y", "y"));
-  ASSERT_EQ(c.PutString(kSelectedNodes, "Z\\Y"), S_OK);
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "Z\\Y"), S_OK);
   c.Take();
-  ASSERT_EQ(c.PutString(kSelectedNodes, "no such node"), S_OK);
-  EXPECT_EQ(c.Take(), (Log{"changed:6", "changed:5", "changed:7", "event:3"}));
-  EXPECT_EQ(c.GetString(kSelectedNodes), "A");
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "no such node"), S_OK);
+  EXPECT_EQ(c.Take(), (Log{"changed:SelectedLabel", "changed:SelectedNodes", "changed:SelectedData",
+                           "event:SelChanged"}));
+  EXPECT_EQ(c.GetString(kDispSelectedNodes), "A");
   // Already on the first node: nothing changes, the written text stays.
-  ASSERT_EQ(c.PutString(kSelectedNodes, "still nothing"), S_OK);
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "still nothing"), S_OK);
   EXPECT_TRUE(c.Take().empty());
-  EXPECT_EQ(c.GetString(kSelectedNodes), "still nothing");
-  EXPECT_EQ(c.GetString(kSelectedLabel), "A");
+  EXPECT_EQ(c.GetString(kDispSelectedNodes), "still nothing");
+  EXPECT_EQ(c.GetString(kDispSelectedLabel), "A");
 }
 
 TEST_F(ControlTest, WritingLabelOrDataLeavesTheSelectionAlone) {
   Activate();
   ASSERT_TRUE(Insert("A\\B"));
-  ASSERT_EQ(c.PutString(kSelectedNodes, "A\\B"), S_OK);
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "A\\B"), S_OK);
   c.Take();
-  ASSERT_EQ(c.PutString(kSelectedLabel, "x"), S_OK);
-  ASSERT_EQ(c.PutString(kSelectedData, "y"), S_OK);
+  ASSERT_EQ(c.PutString(kDispSelectedLabel, "x"), S_OK);
+  ASSERT_EQ(c.PutString(kDispSelectedData, "y"), S_OK);
   EXPECT_TRUE(c.Take().empty());
-  EXPECT_EQ(c.GetString(kSelectedNodes), "A\\B");
+  EXPECT_EQ(c.GetString(kDispSelectedNodes), "A\\B");
   HTREEITEM sel =
       reinterpret_cast<HTREEITEM>(SendMessageW(c.TreeWindow(), TVM_GETNEXTITEM, TVGN_CARET, 0));
   EXPECT_NE(sel, nullptr);
@@ -301,23 +284,23 @@ TEST_F(ControlTest, WritingLabelOrDataLeavesTheSelectionAlone) {
 TEST_F(ControlTest, RemoveAllEmptiesTheTreeAndKeepsTheSelectionProperties) {
   Activate();
   ASSERT_TRUE(Insert("A\\B", "d"));
-  ASSERT_EQ(c.PutString(kSelectedNodes, "A\\B"), S_OK);
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "A\\B"), S_OK);
   c.Take();
-  EXPECT_EQ(CallBool(kRemoveAll), VARIANT_TRUE);
+  EXPECT_EQ(CallBool(kDispRemoveAll), VARIANT_TRUE);
   EXPECT_EQ(TreeCount(), 0);
-  EXPECT_EQ(c.GetString(kSelectedNodes), "A\\B");
-  EXPECT_EQ(c.GetString(kSelectedLabel), "B");
-  EXPECT_EQ(c.GetString(kSelectedData), "d");
+  EXPECT_EQ(c.GetString(kDispSelectedNodes), "A\\B");
+  EXPECT_EQ(c.GetString(kDispSelectedLabel), "B");
+  EXPECT_EQ(c.GetString(kDispSelectedData), "d");
   EXPECT_TRUE(c.Take().empty());
 }
 
 TEST_F(ControlTest, PopupTextsChangeForEntriesZeroAndOneAndAnyWriteMarksModified) {
   VARIANT idx = VarI4(0), text = VarBstr("Add");
-  ASSERT_EQ(c.Put(kPopupMenuText, text, &idx, 1), S_OK);
+  ASSERT_EQ(c.Put(kDispPopupMenuText, text, &idx, 1), S_OK);
   VariantClear(&text);
   idx = VarI4(2);
   text = VarBstr("ignored");
-  ASSERT_EQ(c.Put(kPopupMenuText, text, &idx, 1), S_OK);
+  ASSERT_EQ(c.Put(kDispPopupMenuText, text, &idx, 1), S_OK);
   VariantClear(&text);
   EXPECT_EQ(PopupText(0), "Add");
   EXPECT_EQ(PopupText(1), "Remover");
@@ -328,13 +311,13 @@ TEST_F(ControlTest, PopupTextsChangeForEntriesZeroAndOneAndAnyWriteMarksModified
 TEST_F(ControlTest, APopupCommandAnnouncesTheLabelOnlyThenFires) {
   Activate();
   ASSERT_TRUE(Insert("A\\B"));
-  ASSERT_EQ(c.PutString(kSelectedNodes, "A\\B"), S_OK);
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "A\\B"), S_OK);
   c.Take();
   SendMessageW(c.TreeWindow(), WM_COMMAND, 32768, 0);
-  EXPECT_EQ(c.Take(), (Log{"changed:6", "event:1"}));
+  EXPECT_EQ(c.Take(), (Log{"changed:SelectedLabel", "event:InsertData"}));
   SendMessageW(c.TreeWindow(), WM_COMMAND, 32769, 0);
-  EXPECT_EQ(c.Take(), (Log{"changed:6", "event:2"}));
-  EXPECT_EQ(c.GetString(kSelectedLabel), "B");
+  EXPECT_EQ(c.Take(), (Log{"changed:SelectedLabel", "event:RemoveData"}));
+  EXPECT_EQ(c.GetString(kDispSelectedLabel), "B");
 }
 
 TEST_F(ControlTest, ARefusedNodeIsShownOnlyWhileShowErrorIsTrue) {
@@ -346,7 +329,7 @@ TEST_F(ControlTest, ARefusedNodeIsShownOnlyWhileShowErrorIsTrue) {
     EXPECT_FALSE(none.Seen());
   }
   VARIANT t = VarBool(true);
-  ASSERT_EQ(c.Put(kShowError, t), S_OK);
+  ASSERT_EQ(c.Put(kDispShowError, t), S_OK);
   DialogWatcher box(L"QorTreeView");
   EXPECT_FALSE(Insert("\"a\\b\"\\c"));
   Log texts = box.Texts();
@@ -433,12 +416,12 @@ TEST_F(ControlTest, SavingAndReloadingRestoresThePropertiesAndTheFirstLoadUsesTh
   folder.resize(folder.rfind('\\'));
 
   Activate();
-  ASSERT_EQ(c.PutString(kURL, folder), S_OK);
-  ASSERT_EQ(c.PutString(kConfigFile, file), S_OK);
-  ASSERT_EQ(c.Put(kLocalRemote, VarI4(0)), S_OK);
-  ASSERT_EQ(c.Put(kShowError, VarBool(true)), S_OK);
+  ASSERT_EQ(c.PutString(kDispURL, folder), S_OK);
+  ASSERT_EQ(c.PutString(kDispConfigFile, file), S_OK);
+  ASSERT_EQ(c.Put(kDispLocalRemote, VarI4(0)), S_OK);
+  ASSERT_EQ(c.Put(kDispShowError, VarBool(true)), S_OK);
   VARIANT idx = VarI4(1), text = VarBstr("Apagar");
-  ASSERT_EQ(c.Put(kPopupMenuText, text, &idx, 1), S_OK);
+  ASSERT_EQ(c.Put(kDispPopupMenuText, text, &idx, 1), S_OK);
   VariantClear(&text);
   ASSERT_TRUE(Insert("A"));
   IOleObject* ole = nullptr;
@@ -480,12 +463,12 @@ TEST_F(ControlTest, SavingAndReloadingRestoresThePropertiesAndTheFirstLoadUsesTh
   EXPECT_EQ(Extent(again.Unknown()).cx, 5000);
   EXPECT_EQ(Extent(again.Unknown()).cy, 3000);
   ASSERT_EQ(again.Activate(kPos), S_OK);
-  EXPECT_EQ(again.GetString(kURL), folder);
-  EXPECT_EQ(again.GetString(kConfigFile), file);
+  EXPECT_EQ(again.GetString(kDispURL), folder);
+  EXPECT_EQ(again.GetString(kDispConfigFile), file);
   VARIANT v;
-  ASSERT_EQ(again.Get(kShowError, &v), S_OK);
+  ASSERT_EQ(again.Get(kDispShowError, &v), S_OK);
   EXPECT_EQ(V_BOOL(&v), VARIANT_TRUE);
-  ASSERT_EQ(again.Get(kPopupMenuText, &v, &idx, 1), S_OK);
+  ASSERT_EQ(again.Get(kDispPopupMenuText, &v, &idx, 1), S_OK);
   EXPECT_EQ(ToAnsi(V_BSTR(&v)), "Apagar");
   VariantClear(&v);
   // The load at the window's creation read the saved configuration.
@@ -503,8 +486,8 @@ TEST_F(ControlTest, SavingAndReloadingRestoresThePropertiesAndTheFirstLoadUsesTh
   ps->Release();
   stm->Release();
   EXPECT_EQ(Extent(older.Unknown()).cx, 4000);
-  EXPECT_EQ(older.GetString(kURL), "");
-  EXPECT_EQ(older.GetString(kConfigFile), "");
+  EXPECT_EQ(older.GetString(kDispURL), "");
+  EXPECT_EQ(older.GetString(kDispConfigFile), "");
 }
 
 TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStillLoads) {
@@ -588,14 +571,14 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStill
   bag->Release();
   EXPECT_EQ(Extent(fromPage.Unknown()).cx, 2500);
   EXPECT_EQ(Extent(fromPage.Unknown()).cy, defaults.cy);
-  EXPECT_EQ(fromPage.GetString(kURL), "http://127.0.0.1");
+  EXPECT_EQ(fromPage.GetString(kDispURL), "http://127.0.0.1");
   VARIANT v;
-  ASSERT_EQ(fromPage.Get(kLocalRemote, &v), S_OK);
+  ASSERT_EQ(fromPage.Get(kDispLocalRemote, &v), S_OK);
   EXPECT_EQ(V_I4(&v), 1);
-  ASSERT_EQ(fromPage.Get(kShowError, &v), S_OK);
+  ASSERT_EQ(fromPage.Get(kDispShowError, &v), S_OK);
   EXPECT_EQ(V_BOOL(&v), VARIANT_FALSE);
   VARIANT idx = VarI4(1);
-  ASSERT_EQ(fromPage.Get(kPopupMenuText, &v, &idx, 1), S_OK);
+  ASSERT_EQ(fromPage.Get(kDispPopupMenuText, &v, &idx, 1), S_OK);
   EXPECT_EQ(ToAnsi(V_BSTR(&v)), "Apagar");
   VariantClear(&v);
 }

@@ -53,48 +53,50 @@ protected:
 }  // namespace
 
 TEST_F(Events, AKeyboardMoveReportsLabelPathAndDataInOrderThenFiresOnce) {
-  ASSERT_EQ(c.PutString(kSelectedNodes, "A"), S_OK);
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "A"), S_OK);
   c.Take();
   SendMessageW(c.TreeWindow(), WM_KEYDOWN, VK_DOWN, 0);
-  EXPECT_EQ(c.Take(), (Lines{"changed:6", "changed:5", "changed:7", "event:3"}));
-  EXPECT_EQ(c.GetString(kSelectedLabel), "B");
-  EXPECT_EQ(c.GetString(kSelectedNodes), "B");
-  EXPECT_EQ(c.GetString(kSelectedData), "c");             // B was created by the record of B\C
+  EXPECT_EQ(c.Take(), (Lines{"changed:SelectedLabel", "changed:SelectedNodes",
+                             "changed:SelectedData", "event:SelChanged"}));
+  EXPECT_EQ(c.GetString(kDispSelectedLabel), "B");
+  EXPECT_EQ(c.GetString(kDispSelectedNodes), "B");
+  EXPECT_EQ(c.GetString(kDispSelectedData), "c");         // B was created by the record of B\C
   SendMessageW(c.TreeWindow(), WM_KEYDOWN, VK_RIGHT, 0);  // expands B
   SendMessageW(c.TreeWindow(), WM_KEYDOWN, VK_DOWN, 0);
-  EXPECT_EQ(c.Take(), (Lines{"changed:6", "changed:5", "changed:7", "event:3"}));
-  EXPECT_EQ(c.GetString(kSelectedNodes), "B\\C");
+  EXPECT_EQ(c.Take(), (Lines{"changed:SelectedLabel", "changed:SelectedNodes",
+                             "changed:SelectedData", "event:SelChanged"}));
+  EXPECT_EQ(c.GetString(kDispSelectedNodes), "B\\C");
 }
 
 TEST_F(Events, TheMenuShowsTheCurrentTextsAndItsEntriesFireTheirEvents) {
-  ASSERT_EQ(c.PutString(kSelectedNodes, "D"), S_OK);
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "D"), S_OK);
   c.Take();
   EXPECT_EQ(RightClick({VK_DOWN, VK_RETURN}), (Lines{"32768 Inserir", "32769 Remover"}));
-  EXPECT_EQ(c.Take(), (Lines{"changed:6", "event:1"}));
-  EXPECT_EQ(c.GetString(kSelectedLabel), "D");
+  EXPECT_EQ(c.Take(), (Lines{"changed:SelectedLabel", "event:InsertData"}));
+  EXPECT_EQ(c.GetString(kDispSelectedLabel), "D");
 
   VARIANT idx = VarI4(0), text = VarBstr("Add");
-  ASSERT_EQ(c.Put(kPopupMenuText, text, &idx, 1), S_OK);
+  ASSERT_EQ(c.Put(kDispPopupMenuText, text, &idx, 1), S_OK);
   VariantClear(&text);
   idx = VarI4(1);
   text = VarBstr("Delete");
-  ASSERT_EQ(c.Put(kPopupMenuText, text, &idx, 1), S_OK);
+  ASSERT_EQ(c.Put(kDispPopupMenuText, text, &idx, 1), S_OK);
   VariantClear(&text);
-  ASSERT_EQ(c.PutString(kSelectedLabel, "stale"), S_OK);
+  ASSERT_EQ(c.PutString(kDispSelectedLabel, "stale"), S_OK);
   EXPECT_EQ(RightClick({VK_DOWN, VK_DOWN, VK_RETURN}), (Lines{"32768 Add", "32769 Delete"}));
-  EXPECT_EQ(c.Take(), (Lines{"changed:6", "event:2"}));
-  EXPECT_EQ(c.GetString(kSelectedLabel), "D");
-  EXPECT_EQ(c.GetString(kSelectedNodes), "D");  // untouched by the command
+  EXPECT_EQ(c.Take(), (Lines{"changed:SelectedLabel", "event:RemoveData"}));
+  EXPECT_EQ(c.GetString(kDispSelectedLabel), "D");
+  EXPECT_EQ(c.GetString(kDispSelectedNodes), "D");  // untouched by the command
 }
 
 TEST_F(Events, CancellingTheMenuFiresNothingAndChangesNothing) {
-  ASSERT_EQ(c.PutString(kSelectedNodes, "A"), S_OK);
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "A"), S_OK);
   c.Take();
   EXPECT_EQ(RightClick({VK_ESCAPE}).size(), 2u);
   EXPECT_TRUE(c.Take().empty());
-  EXPECT_EQ(c.GetString(kSelectedLabel), "A");
+  EXPECT_EQ(c.GetString(kDispSelectedLabel), "A");
   // The menu opens for the selected node, wherever the press was.
   EXPECT_EQ(RightClick({VK_DOWN, VK_RETURN}).size(), 2u);
-  EXPECT_EQ(c.Take(), (Lines{"changed:6", "event:1"}));
-  EXPECT_EQ(c.GetString(kSelectedLabel), "A");
+  EXPECT_EQ(c.Take(), (Lines{"changed:SelectedLabel", "event:InsertData"}));
+  EXPECT_EQ(c.GetString(kDispSelectedLabel), "A");
 }

@@ -89,7 +89,7 @@ protected:
     rng.seed(kSeed);
     Configure(folder, "tree.txt", 0);
     Activate();
-    PutBool(kShowError, false);
+    PutBool(kDispShowError, false);
   }
 
   std::string Label(HWND tree, HTREEITEM h) {
@@ -148,7 +148,7 @@ protected:
     }
     std::printf("  %zu bytes loaded in %lu ms\n", f.bytes.size(), GetTickCount() - start);
     ASSERT_TRUE(IsWindow(c.TreeWindow()));
-    EXPECT_EQ(c.GetString(kURL), folder);
+    EXPECT_EQ(c.GetString(kDispURL), folder);
 
     std::set<std::string> known;
     const size_t total = Walk(known);
@@ -163,9 +163,9 @@ protected:
     size_t i = 0;
     for (const auto& n : f.model.nodes) {
       if (i++ % 7 != 0) continue;
-      ASSERT_EQ(c.PutString(kSelectedNodes, n.first), S_OK);
-      EXPECT_EQ(c.GetString(kSelectedNodes), n.first);
-      EXPECT_EQ(c.GetString(kSelectedData), n.second) << n.first.substr(0, 80);
+      ASSERT_EQ(c.PutString(kDispSelectedNodes, n.first), S_OK);
+      EXPECT_EQ(c.GetString(kDispSelectedNodes), n.first);
+      EXPECT_EQ(c.GetString(kDispSelectedData), n.second) << n.first.substr(0, 80);
     }
     c.Take();
   }
@@ -200,8 +200,8 @@ TEST_F(HostileConfig, LinesOfMegabytesLoadAndKeepTheirDataWhole) {
   f.Hostile(noise);
   f.KnownRecords(2, 20);
   LoadAndCheck(f);
-  ASSERT_EQ(c.PutString(kSelectedNodes, std::string(kRootPrefix) + "huge"), S_OK);
-  EXPECT_TRUE(c.GetString(kSelectedData) == huge);
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, std::string(kRootPrefix) + "huge"), S_OK);
+  EXPECT_TRUE(c.GetString(kDispSelectedData) == huge);
 }
 
 TEST_F(HostileConfig, PathsUpToTheDepthLimitBuildTheWholeChainDeeperOnesNothing) {
@@ -223,9 +223,9 @@ TEST_F(HostileConfig, PathsUpToTheDepthLimitBuildTheWholeChainDeeperOnesNothing)
   f.Hostile(abyss + "|x|y");
   f.KnownRecords(2, 10);
   LoadAndCheck(f);
-  ASSERT_EQ(c.PutString(kSelectedNodes, deep), S_OK);
-  EXPECT_EQ(c.GetString(kSelectedData), "bottom");
-  EXPECT_TRUE(c.GetString(kSelectedNodes) == deep);
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, deep), S_OK);
+  EXPECT_EQ(c.GetString(kDispSelectedData), "bottom");
+  EXPECT_TRUE(c.GetString(kDispSelectedNodes) == deep);
 }
 
 TEST_F(HostileConfig, ThousandsOfQuotesNeitherHangNorReachTheKnownRecords) {

@@ -38,7 +38,7 @@ TEST_F(LocalLoad, TheExampleFileBuildsTheTreeAtCreationWithIconsDataAndTheFirstN
   EXPECT_EQ(Colour(1), kRed);
   EXPECT_EQ(Colour(2), kGreen);
   // The trailing backslashes are gone from URL itself, announced to nobody.
-  EXPECT_EQ(c.GetString(kURL), folder);
+  EXPECT_EQ(c.GetString(kDispURL), folder);
   EXPECT_TRUE(c.Take().empty());
 }
 
@@ -68,7 +68,7 @@ TEST_F(LocalLoad, InvalidLinesAreReportedWhileShowErrorIsSetAndSkipped) {
     EXPECT_EQ(Load(file), (Lines{"A [0] {1}", "B [0] {2}"}));
     EXPECT_TRUE(none.Texts().empty());
   }
-  PutBool(kShowError, true);
+  PutBool(kDispShowError, true);
   MessageBoxCloser boxes;
   EXPECT_EQ(Load(file), (Lines{"A [0] {1}", "B [0] {2}"}));
   EXPECT_EQ(boxes.Texts(), (Lines{"Invalid Node: ", "Invalid Node: |plant|P1"}));
@@ -91,8 +91,8 @@ TEST_F(LocalLoad, LongLinesAndBytesThatAreNotTextLoadWithoutALimit) {
   const std::string longData(200000, 'd');
   Write("tree.txt", "A||" + longData + "\nB\n");
   Refresh();
-  ASSERT_EQ(c.PutString(kSelectedNodes, "A"), S_OK);
-  EXPECT_EQ(c.GetString(kSelectedData), longData);
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "A"), S_OK);
+  EXPECT_EQ(c.GetString(kDispSelectedData), longData);
   // A zero byte ends its line's text; the lines after it still load.
   std::string binary = "X||x";
   binary += '\0';
@@ -106,10 +106,10 @@ TEST_F(LocalLoad, AMissingFileEmptiesTheTreeAndAnEmptyNameLeavesItAlone) {
   Configure(folder, "tree.txt", 0);
   Activate();
   ASSERT_TRUE(Insert("Kept"));
-  ASSERT_EQ(c.PutString(kConfigFile, ""), S_OK);
+  ASSERT_EQ(c.PutString(kDispConfigFile, ""), S_OK);
   Refresh();
   EXPECT_EQ(Dump(), (Lines{"Kept [0] {}"}));
-  ASSERT_EQ(c.PutString(kConfigFile, "missing.txt"), S_OK);
+  ASSERT_EQ(c.PutString(kDispConfigFile, "missing.txt"), S_OK);
   Refresh();
   EXPECT_TRUE(Dump().empty());
   // A file: location in local mode is a file name that does not exist.
@@ -125,15 +125,15 @@ TEST_F(LocalLoad, RefreshTwiceGivesTheSameTreeAndKeepsTheSelectionProperties) {
   Write("tree.txt", kExample);
   Configure(folder, "tree.txt", 0);
   Activate();
-  ASSERT_EQ(c.PutString(kSelectedNodes, "Plant\\Line 1"), S_OK);
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "Plant\\Line 1"), S_OK);
   c.Take();
   Refresh();
   Lines first = Dump();
-  ASSERT_EQ(c.PutString(kSelectedNodes, "Plant\\Line 1"), S_OK);
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "Plant\\Line 1"), S_OK);
   c.Take();
   Refresh();
-  EXPECT_EQ(c.GetString(kSelectedNodes), "Plant\\Line 1");
-  EXPECT_EQ(c.GetString(kSelectedData), "L1");
+  EXPECT_EQ(c.GetString(kDispSelectedNodes), "Plant\\Line 1");
+  EXPECT_EQ(c.GetString(kDispSelectedData), "L1");
   EXPECT_TRUE(c.Take().empty());
   EXPECT_EQ(Dump(), first);
   EXPECT_EQ(first.size(), 3u);
@@ -178,7 +178,7 @@ TEST_F(LocalLoad, AConfigurationThatCannotBeReadIsReportedOnceWhileShowErrorIsSe
     Refresh();
     EXPECT_TRUE(none.Texts().empty());
   }
-  PutBool(kShowError, true);
+  PutBool(kDispShowError, true);
   MessageBoxCloser boxes;
   Refresh();
   EXPECT_EQ(boxes.Texts(), (Lines{"Fail to load configuration: " + folder + "\\missing.txt"}));

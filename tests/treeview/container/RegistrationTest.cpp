@@ -1,12 +1,12 @@
 // Registration by the system's regsvr32 (the one of the module's bitness),
 // per machine and per user, checked with the system's reg query.
 #include <gtest/gtest.h>
-#include "CClassRegistry.h"
-#include "QorTreeViewIds.h"
+#include "framework/CClassRegistry.h"
+#include "control/QorTreeViewIds.h"
 #include "TestProcess.h"
 
 namespace {
-std::wstring Module() { return L"\"" + ProgramFolder() + L"QorTreeView.ocx\""; }
+std::wstring Module() { return L"\"" + ControlModulePath() + L"\""; }
 
 DWORD Regsvr32(const std::wstring& options) {
   return RunProcess(L"\"" + SystemProgram(L"regsvr32.exe") + L"\" /s " + options + L" " + Module())

@@ -50,7 +50,7 @@ TEST_F(RemoteLoad, EveryFileIsFetchedWithTwoRequestsAndNoCopyRemains) {
                                   "GET /cfg/plant.ico", "GET /cfg/line.ico", "GET /cfg/line.ico"}));
   EXPECT_EQ(Colour(1), kRed);
   EXPECT_EQ(Colour(2), kGreen);
-  EXPECT_EQ(c.GetString(kURL), server.BaseUrl() + "\\cfg");
+  EXPECT_EQ(c.GetString(kDispURL), server.BaseUrl() + "\\cfg");
   EXPECT_TRUE(LeftOver().empty());
 }
 
@@ -59,7 +59,7 @@ TEST_F(RemoteLoad, AFileAnsweredWith404IsAskedForThreeTimesLoadsNothingAndIsRepo
   Activate();
   ASSERT_TRUE(Insert("Kept"));
   server.Take();
-  PutBool(kShowError, true);
+  PutBool(kDispShowError, true);
   MessageBoxCloser boxes;
   Refresh();
   EXPECT_EQ(boxes.Texts(),

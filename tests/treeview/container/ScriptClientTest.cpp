@@ -6,11 +6,11 @@
 #include <ole2.h>
 #include <commctrl.h>
 #include <fstream>
-#include "QorTreeViewIds.h"
+#include "control/QorTreeViewIds.h"
 #include "TestProcess.h"
 
 namespace {
-std::wstring Module() { return L"\"" + ProgramFolder() + L"QorTreeView.ocx\""; }
+std::wstring Module() { return L"\"" + ControlModulePath() + L"\""; }
 
 DWORD Regsvr32(const std::wstring& options) {
   return RunProcess(L"\"" + SystemProgram(L"regsvr32.exe") + L"\" /s " + options + L" " + Module())

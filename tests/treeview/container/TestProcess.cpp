@@ -19,6 +19,8 @@ std::wstring ProgramFolder() {
   return p.substr(0, p.find_last_of(L'\\') + 1);
 }
 
+std::wstring ControlModulePath() { return ProgramFolder() + L"QorTreeView.ocx"; }
+
 ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
   ProcessResult result;
   SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};

@@ -13,4 +13,6 @@ struct ProcessResult {
 std::wstring SystemProgram(const wchar_t* exe);
 // The folder of this test program, ending in a backslash.
 std::wstring ProgramFolder();
+// The control module built beside the test programs.
+std::wstring ControlModulePath();
 ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 60000);

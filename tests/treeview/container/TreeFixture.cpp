@@ -4,7 +4,7 @@
 #include <atomic>
 #include <thread>
 #include "IconFile.h"
-#include "QorTreeViewIds.h"
+#include "control/QorTreeViewIds.h"
 
 namespace treetest {
 
@@ -100,9 +100,9 @@ void TreeFixture::Write(const std::string& name, const std::string& bytes) {
 void TreeFixture::Remove(const std::string& name) { DeleteFileA((folder + "\\" + name).c_str()); }
 
 void TreeFixture::Configure(const std::string& url, const std::string& file, LONG remote) {
-  ASSERT_EQ(c.PutString(kURL, url), S_OK);
-  ASSERT_EQ(c.PutString(kConfigFile, file), S_OK);
-  ASSERT_EQ(c.Put(kLocalRemote, VarI4(remote)), S_OK);
+  ASSERT_EQ(c.PutString(kDispURL, url), S_OK);
+  ASSERT_EQ(c.PutString(kDispConfigFile, file), S_OK);
+  ASSERT_EQ(c.Put(kDispLocalRemote, VarI4(remote)), S_OK);
 }
 
 void TreeFixture::Activate() {
@@ -111,7 +111,7 @@ void TreeFixture::Activate() {
   ASSERT_NE(c.TreeWindow(), nullptr);
 }
 
-void TreeFixture::Refresh() { ASSERT_EQ(c.Call(kRefresh, nullptr), S_OK); }
+void TreeFixture::Refresh() { ASSERT_EQ(c.Call(kDispRefresh, nullptr), S_OK); }
 
 void TreeFixture::PutBool(DISPID id, bool value) { ASSERT_EQ(c.Put(id, VarBool(value)), S_OK); }
 
@@ -120,7 +120,7 @@ bool TreeFixture::Insert(const std::string& path, const std::string& icon,
   VARIANT args[3] = {VarBstr(path), VarBstr(icon), VarBstr(data)};
   VARIANT r;
   VariantInit(&r);
-  HRESULT hr = c.Call(kInsertNode, &r, args, 3);
+  HRESULT hr = c.Call(kDispInsertNode, &r, args, 3);
   for (VARIANT& a : args) VariantClear(&a);
   return hr == S_OK && V_BOOL(&r) == VARIANT_TRUE;
 }
@@ -183,7 +183,7 @@ Lines TreeFixture::Dump() {
     std::string line = n.line;
     bool expanded = line.size() > 2 && line.compare(line.size() - 2, 2, " +") == 0;
     if (expanded) line.resize(line.size() - 2);
-    out.push_back(line + " {" + c.GetString(kSelectedData) + "}" + (expanded ? " +" : ""));
+    out.push_back(line + " {" + c.GetString(kDispSelectedData) + "}" + (expanded ? " +" : ""));
   }
   SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, 0);
   c.Take();

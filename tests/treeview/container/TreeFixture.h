@@ -9,24 +9,11 @@
 #include <set>
 #include <string>
 #include <vector>
+#include "control/QorTreeViewIds.h"
 #include "TestContainer.h"
 
 namespace treetest {
 using Lines = std::vector<std::string>;
-
-enum : DISPID {
-  kConfigFile = 1,
-  kLocalRemote,
-  kURL,
-  kRefresh,
-  kSelectedNodes,
-  kSelectedLabel,
-  kSelectedData,
-  kPopupMenuText,
-  kShowError,
-  kInsertNode,
-  kRemoveAll,
-};
 
 // The names of the control's temporary files ("qtv*.tmp") now present.
 std::set<std::string> TempCopies();

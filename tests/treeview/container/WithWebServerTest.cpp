@@ -2,8 +2,9 @@
 // configuration and its icons from a folder, and the control in remote mode
 // builds the full tree from http://127.0.0.1 and from a subfolder.
 #include "IconFile.h"
-#include "QorTreeViewIds.h"
+#include "control/QorTreeViewIds.h"
 #include "ServerProcess.h"
+#include "TestProcess.h"
 #include "TreeFixture.h"
 
 using namespace treetest;
@@ -19,7 +20,7 @@ class RegisteredModule : public ::testing::Environment {
 public:
   void SetUp() override {
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
-    m_module = LoadLibraryW((testsupport::ExeFolder() + L"QorTreeView.ocx").c_str());
+    m_module = LoadLibraryW(ControlModulePath().c_str());
     ASSERT_NE(m_module, nullptr);
     ASSERT_EQ(Call("DllRegisterServer"), S_OK);
   }
@@ -99,7 +100,7 @@ TEST_F(WithWebServer, TheControlBuildsTheFullTreeWithItsIconsFromTheServersRootA
   if (GetEnvironmentVariableW(L"QOR_HOLD_SECONDS", hold, 16)) {
     Configure("http://127.0.0.1", "tree.txt", 1);
     Refresh();
-    ASSERT_EQ(c.PutString(kSelectedNodes, "Plant\\Line 1\\Pump 3"), S_OK);
+    ASSERT_EQ(c.PutString(kDispSelectedNodes, "Plant\\Line 1\\Pump 3"), S_OK);
     SetWindowTextW(c.HostWindow(), L"QorTreeView with OrraWebServer");
     ShowWindow(c.HostWindow(), SW_SHOW);
     const DWORD end = GetTickCount() + 1000u * static_cast<DWORD>(_wtoi(hold));

@@ -2,7 +2,7 @@
 // length over the bound and a body cut short each fail the copy and leave
 // no temporary file.
 #include <gtest/gtest.h>
-#include "CQorTreeViewCtrl.h"
+#include "control/CQorTreeViewCtrl.h"
 #include "RecordingHttpServer.h"
 #include "TreeFixture.h"
 

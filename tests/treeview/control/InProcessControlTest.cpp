@@ -3,8 +3,8 @@
 // in the window's creation or in Refresh stays inside the control.
 #include <windows.h>
 #include <commctrl.h>
-#include "CLineReader.h"
-#include "CQorTreeViewCtrl.h"
+#include "framework/CLineReader.h"
+#include "control/CQorTreeViewCtrl.h"
 #include "TreeFixture.h"
 
 using namespace treetest;

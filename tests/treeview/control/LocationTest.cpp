@@ -1,7 +1,7 @@
 // Locations of configuration and icon files, from tables: how a name joins
 // URL, and which file a file: location names.
 #include <gtest/gtest.h>
-#include "CLocation.h"
+#include "control/CLocation.h"
 
 TEST(Location, NamesJoinWithABackslashAndWebAddressesTravelWithSlashes) {
   const struct {

@@ -5,22 +5,16 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "TestProcess.h"
 
 namespace {
 const WORD kPortugueseBrazil = MAKELANGID(LANG_PORTUGUESE, SUBLANG_PORTUGUESE_BRAZILIAN);
 const WORD kEnglishUS = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
 
-std::wstring ModulePath() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p(path);
-  return p.substr(0, p.find_last_of(L'\\') + 1) + L"QorTreeView.ocx";
-}
-
 class ModuleResources : public ::testing::Test {
 protected:
   void SetUp() override {
-    module = LoadLibraryExW(ModulePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    module = LoadLibraryExW(ControlModulePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(module, nullptr);
   }
   void TearDown() override { FreeLibrary(module); }
@@ -31,9 +25,10 @@ protected:
     return std::string(p, SizeofResource(module, r));
   }
   std::wstring Version(const wchar_t* name) {
-    DWORD handle = 0, size = GetFileVersionInfoSizeW(ModulePath().c_str(), &handle);
+    DWORD handle = 0, size = GetFileVersionInfoSizeW(ControlModulePath().c_str(), &handle);
     std::vector<BYTE> data(size);
-    if (!size || !GetFileVersionInfoW(ModulePath().c_str(), 0, size, data.data())) return L"<none>";
+    if (!size || !GetFileVersionInfoW(ControlModulePath().c_str(), 0, size, data.data()))
+      return L"<none>";
     wchar_t* value = nullptr;
     UINT len = 0;
     std::wstring key = std::wstring(L"\\StringFileInfo\\040904e4\\") + name;

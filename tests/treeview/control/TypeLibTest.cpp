@@ -6,17 +6,11 @@
 #include <oleauto.h>
 #include <map>
 #include <string>
-#include "CQorTreeViewCtrl.h"
-#include "QorTreeViewIds.h"
+#include "control/CQorTreeViewCtrl.h"
+#include "control/QorTreeViewIds.h"
+#include "TestProcess.h"
 
 namespace {
-std::wstring ModulePath() {
-  wchar_t path[MAX_PATH];
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p(path);
-  return p.substr(0, p.find_last_of(L'\\') + 1) + L"QorTreeView.ocx";
-}
-
 // The members that a dispatch interface takes over from IUnknown and IDispatch.
 bool Inherited(MEMBERID id) { return id >= 0x60000000 && id < 0x60020000; }
 
@@ -25,7 +19,7 @@ std::wstring Str(BSTR b) { return b ? std::wstring(b, SysStringLen(b)) : std::ws
 class TypeLibTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_EQ(LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &lib), S_OK);
+    ASSERT_EQ(LoadTypeLibEx(ControlModulePath().c_str(), REGKIND_NONE, &lib), S_OK);
   }
   void TearDown() override {
     if (lib) lib->Release();

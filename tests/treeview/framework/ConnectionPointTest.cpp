@@ -2,7 +2,7 @@
 // firing while sinks come and go.
 #include <gtest/gtest.h>
 #include <functional>
-#include "CConnectionPoint.h"
+#include "framework/CConnectionPoint.h"
 
 namespace {
 // Counts references; answers IPropertyNotifySink only when told to.

@@ -3,7 +3,7 @@
 // and failures (C++ exceptions included) that stay inside the control.
 #include <gtest/gtest.h>
 #include <stdexcept>
-#include "COleControl.h"
+#include "framework/COleControl.h"
 
 namespace {
 const CLSID kClsid = {0x1b0c8a7e, 0x5d7f, 0x4a2e, {0x9d, 0x33, 0x51, 0x0a, 0x6c, 0x2e, 0x11, 0x01}};

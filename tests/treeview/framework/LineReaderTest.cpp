@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
-#include "CLineReader.h"
+#include "framework/CLineReader.h"
 
 namespace {
 std::vector<std::string> ReadAll(const std::string& bytes) {

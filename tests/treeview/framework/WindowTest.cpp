@@ -1,7 +1,7 @@
 // The window layer: the window-to-object map, subclassing of system
 // windows, and the reflection of a child's notification back to the child.
 #include <gtest/gtest.h>
-#include "CWnd.h"
+#include "framework/CWnd.h"
 
 namespace {
 class Recorder : public CWnd {

@@ -10,12 +10,11 @@
 #include <commctrl.h>
 #include <string>
 #include <vector>
-#include "QorTreeViewIds.h"
+#include "control/QorTreeViewIds.h"
 #include "TestContainer.h"
 #include "TestProcess.h"
 
 namespace {
-enum : DISPID { kConfigFile = 1, kURL = 3, kRefresh = 4 };
 
 std::wstring Guid(REFGUID guid) {
   wchar_t buf[40] = {};
@@ -59,11 +58,11 @@ TEST_F(RegFree, EitherProgIdGivesAWorkingControlFromTheModuleBesideTheProgram) {
     ASSERT_EQ(c.Create(progId), S_OK);
     RECT pos = {0, 0, 300, 200};
     ASSERT_EQ(c.Activate(pos), S_OK);
-    ASSERT_EQ(c.PutString(kURL, std::string(folder.begin(), folder.end() - 1)), S_OK);
-    ASSERT_EQ(c.PutString(kConfigFile, "tree.txt"), S_OK);
+    ASSERT_EQ(c.PutString(kDispURL, std::string(folder.begin(), folder.end() - 1)), S_OK);
+    ASSERT_EQ(c.PutString(kDispConfigFile, "tree.txt"), S_OK);
     VARIANT none;
     VariantInit(&none);
-    ASSERT_EQ(c.Call(kRefresh, &none), S_OK);
+    ASSERT_EQ(c.Call(kDispRefresh, &none), S_OK);
     ASSERT_NE(c.TreeWindow(), nullptr);
     EXPECT_EQ(SendMessageW(c.TreeWindow(), TVM_GETCOUNT, 0, 0), 3);
     // The module the manifest names, not one found elsewhere.

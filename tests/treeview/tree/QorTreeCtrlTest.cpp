@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <atomic>
 #include <thread>
-#include "QorTreeCtrl.h"
-#include "QorTreeOwner.h"
+#include "tree/QorTreeCtrl.h"
+#include "tree/QorTreeOwner.h"
 
 namespace {
 const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS |

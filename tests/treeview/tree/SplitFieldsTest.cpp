@@ -1,6 +1,6 @@
 // The field splitter shared by node paths and configuration records.
 #include <gtest/gtest.h>
-#include "QorTreeCtrl.h"
+#include "tree/QorTreeCtrl.h"
 
 namespace {
 struct SplitCase {

@@ -10,7 +10,7 @@
 #include <cwchar>
 #include <string>
 #include <vector>
-#include "QorTreeViewIds.h"
+#include "control/QorTreeViewIds.h"
 
 namespace {
 
@@ -23,11 +23,6 @@ int g_line = 0;
       if (FAILED(g_hr)) g_line = __LINE__; \
     }                                      \
   } while (0)
-
-struct Param {
-  const wchar_t* name;
-  VARTYPE vt;
-};
 
 // A dispatch interface under construction; indexes count its members.
 struct DispInterface {
@@ -47,7 +42,7 @@ struct DispInterface {
   }
 
   // names: the member followed by its parameters' names (a put's value has none).
-  void Function(MEMBERID id, INVOKEKIND kind, VARTYPE result, std::vector<Param> params,
+  void Function(MEMBERID id, INVOKEKIND kind, VARTYPE result, std::vector<DispParam> params,
                 const wchar_t* name, const wchar_t* help, UINT nNames) {
     std::vector<ELEMDESC> elems(params.size());
     for (size_t i = 0; i < params.size(); ++i) {
@@ -133,24 +128,28 @@ int wmain(int argc, wchar_t** argv) {
                     TYPEFLAG_FDISPATCHABLE, L"Dispatch interface for QorTreeView Control");
   if (dq.info) {
     Implement(dq.info, 0, dispatch, 0);
-    dq.Property(1, L"ConfigFile", VT_BSTR);
-    dq.Property(2, L"LocalRemote", VT_I4);
-    dq.Property(3, L"URL", VT_BSTR);
-    dq.Property(5, L"SelectedNodes", VT_BSTR);
-    dq.Property(6, L"SelectedLabel", VT_BSTR);
-    dq.Property(7, L"SelectedData", VT_BSTR);
-    dq.Property(9, L"ShowError", VT_BOOL);
-    dq.Function(-552, INVOKE_FUNC, VT_VOID, {}, L"AboutBox", nullptr, 1);
-    dq.Function(4, INVOKE_FUNC, VT_VOID, {}, L"Refresh", L"method Refresh", 1);
-    dq.Function(8, INVOKE_PROPERTYGET, VT_BSTR, {{L"nMenuIndex", VT_I4}}, L"PopupMenuText",
-                L"property PopupMenuText", 2);
-    dq.Function(8, INVOKE_PROPERTYPUT, VT_VOID,
-                {{L"nMenuIndex", VT_I4}, {L"lpszNewValue", VT_BSTR}}, L"PopupMenuText",
-                L"property PopupMenuText", 2);
-    dq.Function(10, INVOKE_FUNC, VT_BOOL,
-                {{L"sNodePath", VT_BSTR}, {L"sNodeIcon", VT_BSTR}, {L"sNodeData", VT_BSTR}},
-                L"InsertNode", L"method InsertNode", 4);
-    dq.Function(11, INVOKE_FUNC, VT_BOOL, {}, L"RemoveAll", L"method RemoveAll", 1);
+    // Properties first, then functions, each in the members' order; stock
+    // members (negative ids) carry no help string.
+    for (const DispMember& m : qortreeview::kMembers)
+      if (m.kind == DispKind::Property) dq.Property(m.dispid, m.name, m.vt);
+    for (const DispMember& m : qortreeview::kMembers) {
+      if (m.kind == DispKind::Property) continue;
+      const std::vector<DispParam> params(m.params, m.params + m.cParams);
+      const std::wstring kindName = m.kind == DispKind::Method ? L"method " : L"property ";
+      const std::wstring help = kindName + m.name;
+      const wchar_t* doc = m.dispid < 0 ? nullptr : help.c_str();
+      if (m.kind == DispKind::Method) {
+        VARTYPE result = m.vt == VT_EMPTY ? VARTYPE(VT_VOID) : m.vt;
+        dq.Function(m.dispid, INVOKE_FUNC, result, params, m.name, doc, m.cParams + 1);
+        continue;
+      }
+      // A property with parameters: a get and a put whose last parameter,
+      // the new value, has no name.
+      dq.Function(m.dispid, INVOKE_PROPERTYGET, m.vt, params, m.name, doc, m.cParams + 1);
+      std::vector<DispParam> putParams = params;
+      putParams.push_back({nullptr, m.vt});
+      dq.Function(m.dispid, INVOKE_PROPERTYPUT, VT_VOID, putParams, m.name, doc, m.cParams + 1);
+    }
   }
 
   DispInterface de;
@@ -158,9 +157,8 @@ int wmain(int argc, wchar_t** argv) {
                     TYPEFLAG_FDISPATCHABLE, L"Event interface for QorTreeView Control");
   if (de.info) {
     Implement(de.info, 0, dispatch, 0);
-    de.Function(1, INVOKE_FUNC, VT_VOID, {}, L"InsertData", nullptr, 1);
-    de.Function(2, INVOKE_FUNC, VT_VOID, {}, L"RemoveData", nullptr, 1);
-    de.Function(3, INVOKE_FUNC, VT_VOID, {}, L"SelChanged", nullptr, 1);
+    for (const qortreeview::EventMember& e : qortreeview::kEvents)
+      de.Function(e.dispid, INVOKE_FUNC, VT_VOID, {}, e.name, nullptr, 1);
   }
 
   ICreateTypeInfo2* coclass =
