@@ -1,12 +1,8 @@
-// LogWindow.cpp: LogMessage, and the hand-over of queued log text to the
+// LogWindow.cpp: the log sink, and the hand-over of queued log text to the
 // window's thread.
 #include "LogWindow.h"
 
 #include "CCriticalLock.h"
-#include "Log.h"
-
-#include <cstdarg>
-#include <cwchar>
 
 CCriticalSection g_csLog;
 CWnd* g_pLogWnd = nullptr;
@@ -66,19 +62,9 @@ CWnd* DetachLog() {
   return pPane;
 }
 
-BOOL LogMessage(const wchar_t* pszFormat, ...) {
+void WriteLog(const wchar_t* message) {
   CCriticalLock lock(&g_csLog);
-  wchar_t* pBlock = new wchar_t[LOG_MESSAGE_CHARS + 1];
-  va_list args;
-  va_start(args, pszFormat);
-  // msvcrt fills all LOG_MESSAGE_CHARS characters of a longer message
-  // and reports -1; the last position is kept for the terminator.
-  int n = _vsnwprintf(pBlock, LOG_MESSAGE_CHARS, pszFormat, args);
-  va_end(args);
-  pBlock[n < 0 ? LOG_MESSAGE_CHARS : n] = L'\0';
-  CString text(pBlock);
-  delete[] pBlock;
-
+  CString text(message);
   if (g_pLogWnd && GetCurrentThreadId() == g_dwLogThread) {
     TakePending(&text);
     AppendToPane(text);
@@ -87,5 +73,4 @@ BOOL LogMessage(const wchar_t* pszFormat, ...) {
     if (g_hLogNotify && !g_bFlushPosted)
       g_bFlushPosted = PostMessageW(g_hLogNotify, WM_LOGPENDING, 0, 0) != FALSE;
   }
-  return TRUE;
 }

@@ -17,7 +17,7 @@ void StartServer() {
     return;
   }
   LogMessage(L"Sockets Initialized OK\r\nStarting Listen Thread.\r\n");
-  g_pListenThread = new CListenThread();
+  g_pListenThread = new CListenThread(HttpSettings{g_szWebRoot, &g_nRequestCount});
   g_pListenThread->Start();
 }
 

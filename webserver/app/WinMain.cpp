@@ -1,12 +1,15 @@
 // WinMain.cpp: the program's entry point: chooses the web root, opens the
 // main window and runs the message loop.
 #include "Globals.h"
+#include "Log.h"
+#include "LogWindow.h"
 #include "MainWindow.h"
 #include "WebRoot.h"
 #include "resource.h"
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR pszCmdLine,
                     int nCmdShow) {
+  SetLogSink(WriteLog);
   wchar_t szModule[WEBROOT_CHARS];
   DWORD n = GetModuleFileNameW(nullptr, szModule, WEBROOT_CHARS);
   if (n == 0 || n >= static_cast<DWORD>(WEBROOT_CHARS))

@@ -2,7 +2,6 @@
 #include "CHttpThread.h"
 
 #include "CFile.h"
-#include "Globals.h"
 #include "HttpText.h"
 #include "Log.h"
 
@@ -10,7 +9,7 @@
 
 #include <cstring>
 
-CHttpThread::CHttpThread()
+CHttpThread::CHttpThread(const HttpSettings& settings)
     : CThread(false),
       m_hWorkEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       m_pRequest(new char[REQUEST_BUFFER_BYTES]),
@@ -19,7 +18,8 @@ CHttpThread::CHttpThread()
       m_pSend(new char[SEND_BUFFER_BYTES]),
       m_pnWaiting(nullptr),
       m_hFreedEvent(nullptr),
-      m_dwStallMs(SEND_STALL_MS) {}
+      m_dwStallMs(SEND_STALL_MS),
+      m_settings(settings) {}
 
 CHttpThread::~CHttpThread() {
   if (m_hWorkEvent) CloseHandle(m_hWorkEvent);
@@ -83,7 +83,7 @@ void CHttpThread::HandleConnection() {
   for (;;) {
     int nHead = ReadRequest();
     if (nHead == 0) break;
-    InterlockedIncrement(&g_nRequestCount);
+    InterlockedIncrement(m_settings.m_pnRequestCount);
     char cNext = pBuffer[nHead];
     pBuffer[nHead] = 0;  // the buffer has room for it: heads stop at 4,095 bytes
     std::wstring target;
@@ -168,7 +168,7 @@ bool CHttpThread::OpenTarget(std::wstring* pTarget, CFile* pFile, ULONGLONG* pnS
   std::wstring path;
   // A file whose size cannot be read counts as missing: an answer
   // without its length would break the connection's framing.
-  return ResolveTarget(g_szWebRoot, pTarget, &path) &&
+  return ResolveTarget(m_settings.m_pszWebRoot, pTarget, &path) &&
          pFile->Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
                      0) &&
          pFile->GetSize64(pnSize);

@@ -16,21 +16,51 @@ class CFile;
 // Every wait is a bounded poll, so no client can hold the thread: a send
 // that makes no progress for the stall limit ends the connection, and a
 // stop is seen within POLL_MS.
+// What the workers serve and count; the program's, not owned, and alive
+// for as long as any worker runs.
+struct HttpSettings {
+  // Ends with a backslash; request paths are appended directly to it.
+  // Read at every request, so it changes only while no worker serves.
+  const wchar_t* m_pszWebRoot;
+  // Each request head read, incremented with InterlockedIncrement so
+  // that concurrent workers lose no counts.
+  volatile LONG* m_pnRequestCount;
+};
+
+// Idle until the listener hands it a connection (Assign), then answers
+// request heads on it, in order, until the client goes quiet, closes or asks
+// to close, or until the worker is wanted elsewhere between two requests.
+// Every wait is a bounded poll, so no client can hold the thread: a send
+// that makes no progress for the stall limit ends the connection, and a
+// stop is seen within POLL_MS.
 class CHttpThread : public CThread {
 public:
-  CHttpThread();
+  explicit CHttpThread(const HttpSettings& settings);
   ~CHttpThread() override;
 
   // On the listener's thread. False while busy; otherwise takes the handle
   // and wakes the worker. The work event is signalled exactly while busy.
   bool Assign(SOCKET hSocket);
-  int Run() override;
   // Stops the thread, then closes the socket. A connection being served
   // is given up at once (within POLL_MS), not finished.
   void Shutdown();
   // Whether the thread runs: a worker that never started serves nothing.
   bool IsStarted() const { return m_hThread != nullptr; }
   bool IsBusy() const { return WaitForSingleObject(m_hWorkEvent, 0) == WAIT_OBJECT_0; }
+  // How long a send may make no progress before the connection is ended.
+  void SetSendStallLimit(DWORD dwMs) { m_dwStallMs = dwMs; }
+
+  static const DWORD HEAD_DEADLINE_MS = 3000;
+  static const DWORD POLL_MS = 100;
+  static const DWORD SEND_STALL_MS = 30000;
+  // Head and file go out through one buffer: a small answer in one send,
+  // a large file in pieces of this size.
+  static const DWORD SEND_BUFFER_BYTES = 65536;
+
+private:
+  friend class CListenThread;  // joins its workers to its pool
+
+  int Run() override;
 
   // The listener's pool: *pnWaiting is 1 while an accepted connection
   // waits for a worker; a worker between two requests (after an answer,
@@ -38,8 +68,6 @@ public:
   // kept-alive connection for it. hFreedEvent, when given,
   // is set each time this worker becomes idle.
   void JoinPool(volatile LONG* pnWaiting, HANDLE hFreedEvent);
-  // How long a send may make no progress before the connection is ended.
-  void SetSendStallLimit(DWORD dwMs) { m_dwStallMs = dwMs; }
 
   // Serves the attached connection until it ends, then closes it.
   void HandleConnection();
@@ -57,19 +85,9 @@ public:
   // may not be opened (it is then answered like a missing file). pTarget
   // receives the decoded, converted target that the 404 page names.
   static bool ResolveTarget(const wchar_t* pszRoot, std::wstring* pTarget, std::wstring* pPath);
-
   // Opens the file a target names; false when it may not or cannot be
   // opened, or its size cannot be read.
-  static bool OpenTarget(std::wstring* pTarget, CFile* pFile, ULONGLONG* pnSize);
-
-  static const DWORD HEAD_DEADLINE_MS = 3000;
-  static const DWORD POLL_MS = 100;
-  static const DWORD SEND_STALL_MS = 30000;
-  // Head and file go out through one buffer: a small answer in one send,
-  // a large file in pieces of this size.
-  static const DWORD SEND_BUFFER_BYTES = 65536;
-
-private:
+  bool OpenTarget(std::wstring* pTarget, CFile* pFile, ULONGLONG* pnSize);
   // The head, then the file's first nSize bytes; false when they could
   // not all be sent.
   bool SendFileAnswer(const std::string& head, CFile& file, ULONGLONG nSize);
@@ -90,4 +108,5 @@ private:
   volatile LONG* m_pnWaiting;          // the listener's, or null
   HANDLE m_hFreedEvent;                // the listener's, or null; not owned
   DWORD m_dwStallMs;
+  HttpSettings m_settings;
 };

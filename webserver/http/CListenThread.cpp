@@ -3,8 +3,13 @@
 
 #include "Log.h"
 
-CListenThread::CListenThread()
-    : CThread(false), m_nWaiting(0), m_hFreedEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+CListenThread::CListenThread(const HttpSettings& settings)
+    : CThread(false),
+      m_workers{CHttpThread(settings), CHttpThread(settings), CHttpThread(settings),
+                CHttpThread(settings), CHttpThread(settings)},
+      m_nWaiting(0),
+      m_hFreedEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+  static_assert(WORKER_COUNT == 5, "one initialiser per worker");
   for (CHttpThread& worker : m_workers) worker.JoinPool(&m_nWaiting, m_hFreedEvent);
 }
 

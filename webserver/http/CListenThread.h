@@ -16,7 +16,7 @@ public:
   static const unsigned short PORT = 80;
   static const DWORD STOP_POLL_MS = 100;  // also the retry for a free worker
 
-  CListenThread();
+  explicit CListenThread(const HttpSettings& settings);
   ~CListenThread() override;
 
   // 1 after a stop, 0 when the listening socket could not be set up.

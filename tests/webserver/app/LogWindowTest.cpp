@@ -25,6 +25,7 @@ LRESULT CALLBACK HostProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
 class LogWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
+    SetLogSink(WriteLog);
     WNDCLASSW wc = {};
     wc.lpfnWndProc = HostProc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -133,6 +134,7 @@ TEST_F(LogWindowTest, TextStillQueuedWhenThePaneGoesIsShownFirst) {
 }
 
 TEST(LogWithoutPane, KeepsTextUntilAPaneIsAttached) {
+  SetLogSink(WriteLog);
   LogMessage(L"early ");
   std::thread([] { LogMessage(L"bird"); }).join();
   HWND hHost = CreateWindowExW(0, L"edit", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,

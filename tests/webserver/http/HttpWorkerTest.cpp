@@ -3,7 +3,6 @@
 // path safety, close requests, large files and failing reads.
 #include "CHttpThread.h"
 #include "CListenThread.h"
-#include "Globals.h"
 #include "ExpectedAnswers.h"
 #include "RawClient.h"
 
@@ -19,8 +18,11 @@
 
 namespace {
 
-std::wstring g_root;     // with a trailing backslash
-std::wstring g_outside;  // a file next to the web root, never to be served
+std::wstring g_root;        // with a trailing backslash
+std::wstring g_outside;     // a file next to the web root, never to be served
+wchar_t g_szWebRoot[1024];  // what the workers serve: g_root, or a variant of it
+volatile LONG g_nRequestCount = 0;
+const HttpSettings kSettings = {g_szWebRoot, &g_nRequestCount};
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -108,7 +110,7 @@ protected:
   SOCKET m_hListen = INVALID_SOCKET;
   SOCKET m_hServed = INVALID_SOCKET;  // the worker's end, for inspection only
   unsigned short m_nPort = 0;
-  CHttpThread m_worker;
+  CHttpThread m_worker{kSettings};
   RawClient m_client;
 };
 
@@ -484,7 +486,7 @@ TEST(HttpDispatch, GoesToTheLowestNumberedIdleStartedWorker) {
     handles[i] = accept(hListen, nullptr, nullptr);
   }
 
-  CListenThread listener;  // never started: only its pool is used
+  CListenThread listener(kSettings);  // never started: only its pool is used
   ASSERT_TRUE(listener.Worker(1).Start());
   ASSERT_TRUE(listener.Worker(3).Start());
   // Worker 0 never started: it is passed over. Silent clients keep the
@@ -507,7 +509,7 @@ TEST(HttpDispatch, GoesToTheLowestNumberedIdleStartedWorker) {
 }
 
 TEST(HttpDispatch, BusyWorkerRefusesAnOffer) {
-  CHttpThread worker;  // not started: an accepted offer stays pending
+  CHttpThread worker(kSettings);  // not started: an accepted offer stays pending
   SOCKET h1 = socket(AF_INET, SOCK_STREAM, 0);
   SOCKET h2 = socket(AF_INET, SOCK_STREAM, 0);
   EXPECT_TRUE(worker.Assign(h1));

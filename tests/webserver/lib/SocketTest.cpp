@@ -119,7 +119,7 @@ TEST(SocketListen, OnAHeldPortLogsTheBindFailureAndFails) {
   ASSERT_TRUE(holder.Listen(0));
   unsigned short nPort = PortOf(holder.GetHandle());
 
-  logcapture::Clear();
+  logcapture::Start();
   CSocket second;
   ASSERT_TRUE(second.Create(AF_INET, SOCK_STREAM, 0));
   EXPECT_FALSE(second.Listen(nPort));
