@@ -5,7 +5,7 @@
 // the path check yet leads outside the web root, when the decoder leaves a
 // query or a non-byte behind, or when the 404 page carries markup taken from
 // the request.
-#include "HttpText.h"
+#include "http/HttpText.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // AboutDlg.cpp: the About dialog, which shows the count of request heads.
-#include "Globals.h"
-#include "MainWindow.h"
-#include "resource.h"
+#include "app/Globals.h"
+#include "app/MainWindow.h"
+#include "app/resource.h"
 
 #include <cwchar>
 

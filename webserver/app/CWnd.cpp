@@ -1,5 +1,5 @@
 // CWnd.cpp: a child window (the log pane).
-#include "CWnd.h"
+#include "app/CWnd.h"
 
 CWnd::CWnd() : m_hWnd(nullptr) {}
 

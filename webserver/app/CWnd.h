@@ -1,8 +1,8 @@
 // CWnd.h: a child window (the log pane); owns its window handle.
 #pragma once
 
-#include "CObject.h"
-#include "CString.h"
+#include "lib/CObject.h"
+#include "lib/CString.h"
 
 #include <windows.h>
 

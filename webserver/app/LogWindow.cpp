@@ -1,8 +1,8 @@
 // LogWindow.cpp: the log sink, and the hand-over of queued log text to the
 // window's thread.
-#include "LogWindow.h"
+#include "app/LogWindow.h"
 
-#include "CCriticalLock.h"
+#include "lib/CCriticalLock.h"
 
 CCriticalSection g_csLog;
 CWnd* g_pLogWnd = nullptr;

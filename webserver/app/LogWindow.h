@@ -9,8 +9,8 @@
 // log lock.
 #pragma once
 
-#include "CCriticalSection.h"
-#include "CWnd.h"
+#include "app/CWnd.h"
+#include "lib/CCriticalSection.h"
 
 #include <windows.h>
 

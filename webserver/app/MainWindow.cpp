@@ -1,10 +1,10 @@
 // MainWindow.cpp: the main window, whose client area is the log pane, and
 // the points at which the server starts and stops.
-#include "MainWindow.h"
+#include "app/MainWindow.h"
 
-#include "LogWindow.h"
-#include "ServerControl.h"
-#include "resource.h"
+#include "app/LogWindow.h"
+#include "app/resource.h"
+#include "app/ServerControl.h"
 
 HINSTANCE g_hInst = nullptr;
 HWND g_hMainWnd = nullptr;

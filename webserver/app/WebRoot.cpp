@@ -1,5 +1,5 @@
 // WebRoot.cpp: how the program chooses the folder it serves.
-#include "WebRoot.h"
+#include "app/WebRoot.h"
 
 #include <cwchar>
 

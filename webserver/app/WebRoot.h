@@ -1,7 +1,7 @@
 // WebRoot.h: how the program chooses the folder it serves.
 #pragma once
 
-#include "Globals.h"
+#include "app/Globals.h"
 
 // The web root is the command-line tail taken whole (no trimming, no
 // separator added), less one pair of quotation marks around all of it;

@@ -1,11 +1,11 @@
 // WinMain.cpp: the program's entry point: chooses the web root, opens the
 // main window and runs the message loop.
-#include "Globals.h"
-#include "Log.h"
-#include "LogWindow.h"
-#include "MainWindow.h"
-#include "WebRoot.h"
-#include "resource.h"
+#include "app/Globals.h"
+#include "app/LogWindow.h"
+#include "app/MainWindow.h"
+#include "app/resource.h"
+#include "app/WebRoot.h"
+#include "lib/Log.h"
 
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR pszCmdLine,
                     int nCmdShow) {

@@ -1,9 +1,9 @@
 // CHttpThread.cpp: one pooled HTTP worker thread.
-#include "CHttpThread.h"
+#include "http/CHttpThread.h"
 
-#include "CFile.h"
-#include "HttpText.h"
-#include "Log.h"
+#include "http/HttpText.h"
+#include "lib/CFile.h"
+#include "lib/Log.h"
 
 #include <ws2tcpip.h>
 

@@ -2,8 +2,8 @@
 // connection it serves, its work event, and its request and send buffers.
 #pragma once
 
-#include "CSocket.h"
-#include "CThread.h"
+#include "lib/CSocket.h"
+#include "lib/CThread.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 // CListenThread.cpp: the server's listening thread.
-#include "CListenThread.h"
+#include "http/CListenThread.h"
 
-#include "Log.h"
+#include "lib/Log.h"
 
 CListenThread::CListenThread(const HttpSettings& settings)
     : CThread(false),

@@ -2,9 +2,9 @@
 // and the pool of five HTTP workers.
 #pragma once
 
-#include "CHttpThread.h"
-#include "CSocket.h"
-#include "CThread.h"
+#include "http/CHttpThread.h"
+#include "lib/CSocket.h"
+#include "lib/CThread.h"
 
 // Accepts connections on port 80 of every local IPv4 address and hands each
 // to the lowest-numbered idle worker. While all five are busy, the

@@ -1,5 +1,5 @@
 // HttpText.cpp: the pure text rules of the HTTP worker.
-#include "HttpText.h"
+#include "http/HttpText.h"
 
 #include <windows.h>
 

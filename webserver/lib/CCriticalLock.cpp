@@ -1,5 +1,5 @@
 // CCriticalLock.cpp: scoped hold of a CCriticalSection.
-#include "CCriticalLock.h"
+#include "lib/CCriticalLock.h"
 
 CCriticalLock::CCriticalLock(CCriticalSection* pSection) : m_pSection(pSection) {
   EnterCriticalSection(m_pSection);

@@ -2,7 +2,7 @@
 // the section.
 #pragma once
 
-#include "CCriticalSection.h"
+#include "lib/CCriticalSection.h"
 
 // Entered on construction, left on destruction, also during unwinding.
 class CCriticalLock {

@@ -1,5 +1,5 @@
 // CFile.cpp: a Win32 file.
-#include "CFile.h"
+#include "lib/CFile.h"
 
 CFile::CFile() : m_hFile(INVALID_HANDLE_VALUE) {}
 

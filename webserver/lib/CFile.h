@@ -1,7 +1,7 @@
 // CFile.h: a Win32 file; owns one file handle.
 #pragma once
 
-#include "CObject.h"
+#include "lib/CObject.h"
 
 #include <windows.h>
 

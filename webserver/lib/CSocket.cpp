@@ -1,8 +1,8 @@
 // CSocket.cpp: a Winsock IPv4 stream socket.
-#include "CSocket.h"
+#include "lib/CSocket.h"
 
-#include "CFile.h"
-#include "Log.h"
+#include "lib/CFile.h"
+#include "lib/Log.h"
 
 #include <cstring>
 

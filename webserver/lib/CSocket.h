@@ -1,7 +1,7 @@
 // CSocket.h: a Winsock IPv4 stream socket; owns one socket handle.
 #pragma once
 
-#include "CObject.h"
+#include "lib/CObject.h"
 
 #include <winsock2.h>
 #include <windows.h>

@@ -1,5 +1,5 @@
 // CString.cpp: a wide-character text in one heap block.
-#include "CString.h"
+#include "lib/CString.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 // CString.h: a wide-character text; owns one heap block (null when empty).
 #pragma once
 
-#include "CObject.h"
+#include "lib/CObject.h"
 
 #include <cstdarg>
 #include <cwchar>

@@ -1,5 +1,5 @@
 // CThread.cpp: base of the server's threads.
-#include "CThread.h"
+#include "lib/CThread.h"
 
 CThread::CThread(bool bAutoDelete)
     : m_hThread(nullptr),

@@ -2,7 +2,7 @@
 // thread handle.
 #pragma once
 
-#include "CObject.h"
+#include "lib/CObject.h"
 
 #include <windows.h>
 

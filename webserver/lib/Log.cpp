@@ -1,5 +1,5 @@
 // Log.cpp: LogMessage's formatting, in front of the installed sink.
-#include "Log.h"
+#include "lib/Log.h"
 
 #include <atomic>
 #include <cstdarg>

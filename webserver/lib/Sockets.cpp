@@ -1,7 +1,7 @@
 // Sockets.cpp: start and end of Winsock for the process.
-#include "Sockets.h"
+#include "lib/Sockets.h"
 
-#include "Log.h"
+#include "lib/Log.h"
 
 #include <winsock2.h>
 

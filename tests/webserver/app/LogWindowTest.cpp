@@ -1,8 +1,8 @@
 // Tests of the program's log: whole messages from many threads in order,
 // the cut at 4,095 characters, and writers that never wait for the
 // window's thread.
-#include "Log.h"
-#include "LogWindow.h"
+#include "app/LogWindow.h"
+#include "lib/Log.h"
 
 #include <gtest/gtest.h>
 

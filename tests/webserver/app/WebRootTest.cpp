@@ -1,6 +1,6 @@
 // Tests of the web root choice: the command-line tail taken whole, the
 // program's folder without one, and the refusal of a root that cannot fit.
-#include "WebRoot.h"
+#include "app/WebRoot.h"
 
 #include <gtest/gtest.h>
 

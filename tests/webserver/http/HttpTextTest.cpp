@@ -1,6 +1,6 @@
 // Table tests of the worker's pure text rules: head end, target cutting,
 // path conversion, path safety, HTML escaping, answer heads, close requests.
-#include "HttpText.h"
+#include "http/HttpText.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

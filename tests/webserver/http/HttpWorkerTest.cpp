@@ -1,9 +1,9 @@
 // A worker serving a real loopback connection from a temporary web root:
 // the answers byte for byte, persistent connections, deadlines and limits,
 // path safety, close requests, large files and failing reads.
-#include "CHttpThread.h"
-#include "CListenThread.h"
 #include "ExpectedAnswers.h"
+#include "http/CHttpThread.h"
+#include "http/CListenThread.h"
 #include "RawClient.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Tests of CFile: what counts as an existing file, reading to the end,
 // closing, and sizes beyond 32 bits.
-#include "CFile.h"
+#include "lib/CFile.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>

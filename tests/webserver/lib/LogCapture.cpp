@@ -1,7 +1,7 @@
 // LogCapture.cpp: a log sink for test programs, capturing into memory.
 #include "LogCapture.h"
 
-#include "Log.h"
+#include "lib/Log.h"
 
 #include <mutex>
 

@@ -1,10 +1,10 @@
 // Tests of CSocket over loopback (ownership, hand-over, failures logged
 // while setting up a listening socket, sending files and lines) and of
 // Winsock start-up.
-#include "CFile.h"
-#include "CSocket.h"
+#include "lib/CFile.h"
+#include "lib/CSocket.h"
+#include "lib/Sockets.h"
 #include "LogCapture.h"
-#include "Sockets.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Tests of CString: empty texts, formatting of long texts, byte-for-byte
 // conversion between 8-bit and wide text, and writable buffers.
-#include "CString.h"
+#include "lib/CString.h"
 
 #include <gtest/gtest.h>
 

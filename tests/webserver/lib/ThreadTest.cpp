@@ -1,8 +1,8 @@
 // Tests of CThread (start, stop, exit code, auto-delete, handle release)
 // and of the critical section and its scoped lock.
-#include "CCriticalLock.h"
-#include "CCriticalSection.h"
-#include "CThread.h"
+#include "lib/CCriticalLock.h"
+#include "lib/CCriticalSection.h"
+#include "lib/CThread.h"
 
 #include <gtest/gtest.h>
 
