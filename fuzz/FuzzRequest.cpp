@@ -28,7 +28,7 @@ const wchar_t kRoot[] = L"C:\\site\\";
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > static_cast<size_t>(REQUEST_TEXT_MAX)) return 0;
+  if (size > static_cast<size_t>(kRequestTextMax)) return 0;
   // Exactly the bytes received, so the sanitizer sees any read past them.
   std::unique_ptr<char[]> exact(new char[size ? size : 1]);
   std::memcpy(exact.get(), data, size);

@@ -6,8 +6,8 @@ namespace testsupport {
 
 namespace {
 
-const DWORD POLL_MS = 20;
-const UINT READ_TIMEOUT_MS = 5000;
+const DWORD kPollMs = 20;
+const UINT kReadTimeoutMs = 5000;
 
 struct FindData {
   DWORD dwProcessId;
@@ -47,13 +47,13 @@ std::wstring ServerPath() { return ExeFolder() + L"OrraWebServer.exe"; }
 
 std::wstring ReadWindowText(HWND hWnd) {
   DWORD_PTR nLength = 0;
-  if (!SendMessageTimeoutW(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, READ_TIMEOUT_MS,
+  if (!SendMessageTimeoutW(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kReadTimeoutMs,
                            &nLength))
     return std::wstring();
   std::wstring text(nLength + 1, L'\0');
   DWORD_PTR nCopied = 0;
   if (!SendMessageTimeoutW(hWnd, WM_GETTEXT, nLength + 1, reinterpret_cast<LPARAM>(&text[0]),
-                           SMTO_ABORTIFHUNG, READ_TIMEOUT_MS, &nCopied))
+                           SMTO_ABORTIFHUNG, kReadTimeoutMs, &nCopied))
     return std::wstring();
   text.resize(nCopied);
   return text;
@@ -72,7 +72,7 @@ ServerProcess::ServerProcess()
 
 ServerProcess::~ServerProcess() {
   if (IsRunning()) {
-    TerminateProcess(m_hProcess, KILLED_EXIT_CODE);
+    TerminateProcess(m_hProcess, kKilledExitCode);
     WaitForSingleObject(m_hProcess, 5000);
   }
   Release();
@@ -119,7 +119,7 @@ HWND ServerProcess::WaitForWindow(const wchar_t* pszClass, const wchar_t* pszTit
     std::vector<HWND> found = FindProcessWindows(m_dwProcessId, pszClass, pszTitle);
     if (!found.empty()) return found.front();
     if (GetTickCount() - dwStart >= dwTimeoutMs || !IsRunning()) return nullptr;
-    Sleep(POLL_MS);
+    Sleep(kPollMs);
   }
 }
 
@@ -135,7 +135,7 @@ bool ServerProcess::WaitForLog(const std::wstring& text, DWORD dwTimeoutMs) cons
   for (;;) {
     if (ReadLog().find(text) != std::wstring::npos) return true;
     if (GetTickCount() - dwStart >= dwTimeoutMs) return false;
-    Sleep(POLL_MS);
+    Sleep(kPollMs);
   }
 }
 
@@ -145,19 +145,19 @@ bool ServerProcess::WaitForExit(DWORD dwTimeoutMs, DWORD* pdwExitCode) {
   if (!m_hProcess) return false;
   bool bEnded = WaitForSingleObject(m_hProcess, dwTimeoutMs) == WAIT_OBJECT_0;
   if (!bEnded) {
-    TerminateProcess(m_hProcess, KILLED_EXIT_CODE);
+    TerminateProcess(m_hProcess, kKilledExitCode);
     WaitForSingleObject(m_hProcess, 5000);
   }
   if (pdwExitCode) {
-    DWORD dwCode = KILLED_EXIT_CODE;
+    DWORD dwCode = kKilledExitCode;
     GetExitCodeProcess(m_hProcess, &dwCode);
-    *pdwExitCode = bEnded ? dwCode : KILLED_EXIT_CODE;
+    *pdwExitCode = bEnded ? dwCode : kKilledExitCode;
   }
   return bEnded;
 }
 
 DWORD ServerProcess::CloseAndWait(DWORD dwTimeoutMs) {
-  DWORD dwCode = KILLED_EXIT_CODE;
+  DWORD dwCode = kKilledExitCode;
   Close();
   WaitForExit(dwTimeoutMs, &dwCode);
   return dwCode;

@@ -18,7 +18,7 @@
 namespace testsupport {
 
 // Exit code reported when a process had to be killed after a time-out.
-const DWORD KILLED_EXIT_CODE = 0xDEADBEEF;
+const DWORD kKilledExitCode = 0xDEADBEEF;
 
 // The folder of the running test program, with a trailing backslash; the
 // deliverables are built next to it.
@@ -69,9 +69,9 @@ public:
   // Posts WM_CLOSE to the main window.
   bool Close();
   // True when the process ended within the time; otherwise it is killed,
-  // and the exit code reads KILLED_EXIT_CODE.
+  // and the exit code reads kKilledExitCode.
   bool WaitForExit(DWORD dwTimeoutMs, DWORD* pdwExitCode = nullptr);
-  // Close then WaitForExit: the exit code, or KILLED_EXIT_CODE.
+  // Close then WaitForExit: the exit code, or kKilledExitCode.
   DWORD CloseAndWait(DWORD dwTimeoutMs);
   bool IsRunning() const;
 

@@ -11,12 +11,12 @@ HWND g_hMainWnd = nullptr;
 
 namespace {
 
-const DWORD LOG_PANE_STYLE = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
-                             ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY;
+const DWORD kLogPaneStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
+                            ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY;
 
 LRESULT OnCreate(HWND hWnd) {
   CWnd* pPane = new CWnd();
-  if (!pPane->Create(L"edit", L"", LOG_PANE_STYLE, 0, 0, CW_USEDEFAULT, CW_USEDEFAULT, hWnd,
+  if (!pPane->Create(L"edit", L"", kLogPaneStyle, 0, 0, CW_USEDEFAULT, CW_USEDEFAULT, hWnd,
                      IDC_LOGPANE)) {
     delete pPane;
     return -1;

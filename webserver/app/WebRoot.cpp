@@ -13,7 +13,7 @@ bool ChooseWebRoot(const wchar_t* pszTail, const wchar_t* pszModulePath, wchar_t
     n -= 2;
   }
   if (n > 0) {
-    if (n >= static_cast<size_t>(WEBROOT_CHARS)) return false;
+    if (n >= static_cast<size_t>(kWebRootChars)) return false;
     wmemcpy(pszWebRoot, pszTail, n);
     pszWebRoot[n] = L'\0';
     return true;
@@ -22,7 +22,7 @@ bool ChooseWebRoot(const wchar_t* pszTail, const wchar_t* pszModulePath, wchar_t
   const wchar_t* pszLast = wcsrchr(pszModulePath, L'\\');
   if (!pszLast) return true;
   size_t nFolder = pszLast - pszModulePath + 1;
-  if (nFolder >= static_cast<size_t>(WEBROOT_CHARS)) return true;
+  if (nFolder >= static_cast<size_t>(kWebRootChars)) return true;
   wmemcpy(pszWebRoot, pszModulePath, nFolder);
   pszWebRoot[nFolder] = L'\0';
   return true;

@@ -10,9 +10,9 @@
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPWSTR pszCmdLine,
                     int nCmdShow) {
   SetLogSink(WriteLog);
-  wchar_t szModule[WEBROOT_CHARS];
-  DWORD n = GetModuleFileNameW(nullptr, szModule, WEBROOT_CHARS);
-  if (n == 0 || n >= static_cast<DWORD>(WEBROOT_CHARS))
+  wchar_t szModule[kWebRootChars];
+  DWORD n = GetModuleFileNameW(nullptr, szModule, kWebRootChars);
+  if (n == 0 || n >= static_cast<DWORD>(kWebRootChars))
     szModule[0] = L'\0';  // cut or missing: no folder can be trusted
   if (!ChooseWebRoot(pszCmdLine, szModule, g_szWebRoot)) {
     MessageBoxW(nullptr, L"The web root given on the command line is longer than 1,023 characters.",

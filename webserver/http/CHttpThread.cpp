@@ -12,13 +12,13 @@
 CHttpThread::CHttpThread(const HttpSettings& settings)
     : CThread(false),
       m_hWorkEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      m_pRequest(new char[REQUEST_BUFFER_BYTES]),
+      m_pRequest(new char[kRequestBufferBytes]),
       m_nBuffered(0),
       m_bAnswered(false),
-      m_pSend(new char[SEND_BUFFER_BYTES]),
+      m_pSend(new char[kSendBufferBytes]),
       m_pnWaiting(nullptr),
       m_hFreedEvent(nullptr),
-      m_dwStallMs(SEND_STALL_MS),
+      m_dwStallMs(kSendStallMs),
       m_settings(settings) {}
 
 CHttpThread::~CHttpThread() {
@@ -114,7 +114,7 @@ int CHttpThread::WaitReady(bool bWrite, ULONGLONG nDeadline) {
     ULONGLONG nNow = GetTickCount64();
     if (nNow > nDeadline) return 0;
     ULONGLONG nWait = nDeadline - nNow;
-    if (nWait > POLL_MS) nWait = POLL_MS;
+    if (nWait > kPollMs) nWait = kPollMs;
     fd_set ready, failed;
     FD_ZERO(&ready);
     FD_SET(h, &ready);
@@ -132,17 +132,17 @@ int CHttpThread::WaitReady(bool bWrite, ULONGLONG nDeadline) {
 
 int CHttpThread::ReadRequest() {
   char* pBuffer = m_pRequest.get();
-  ULONGLONG nDeadline = GetTickCount64() + HEAD_DEADLINE_MS;
+  ULONGLONG nDeadline = GetTickCount64() + kHeadDeadlineMs;
   for (;;) {
     int nHead = HeadLength(pBuffer, m_nBuffered);
     // A zero byte cannot be part of a request; what would follow it is
     // unknowable, so nothing of the head is answered.
     if (std::memchr(pBuffer, 0, nHead ? nHead : m_nBuffered)) return 0;
     if (nHead) return nHead;
-    if (m_nBuffered >= REQUEST_TEXT_MAX) return 0;  // a head this long is never answered
+    if (m_nBuffered >= kRequestTextMax) return 0;  // a head this long is never answered
     if (IsStopping() || ClaimForWaiting()) return 0;
     if (WaitReady(false, nDeadline) <= 0) return 0;
-    int nGot = m_socket.Receive(pBuffer + m_nBuffered, REQUEST_TEXT_MAX - m_nBuffered);
+    int nGot = m_socket.Receive(pBuffer + m_nBuffered, kRequestTextMax - m_nBuffered);
     if (nGot == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) continue;
     if (nGot <= 0) return 0;
     m_nBuffered += nGot;
@@ -205,7 +205,7 @@ bool CHttpThread::SendFileAnswer(const std::string& head, CFile& file, ULONGLONG
   std::memcpy(pBuffer, head.data(), nUsed);
   ULONGLONG nLeft = nSize;
   for (;;) {
-    DWORD nRoom = SEND_BUFFER_BYTES - nUsed;
+    DWORD nRoom = kSendBufferBytes - nUsed;
     DWORD nWant = nLeft < nRoom ? static_cast<DWORD>(nLeft) : nRoom;
     bool bCut = false;
     if (nWant > 0) {

@@ -15,7 +15,7 @@ class CFile;
 // to close, or until the worker is wanted elsewhere between two requests.
 // Every wait is a bounded poll, so no client can hold the thread: a send
 // that makes no progress for the stall limit ends the connection, and a
-// stop is seen within POLL_MS.
+// stop is seen within kPollMs.
 // What the workers serve and count; the program's, not owned, and alive
 // for as long as any worker runs.
 struct HttpSettings {
@@ -32,7 +32,7 @@ struct HttpSettings {
 // to close, or until the worker is wanted elsewhere between two requests.
 // Every wait is a bounded poll, so no client can hold the thread: a send
 // that makes no progress for the stall limit ends the connection, and a
-// stop is seen within POLL_MS.
+// stop is seen within kPollMs.
 class CHttpThread : public CThread {
 public:
   explicit CHttpThread(const HttpSettings& settings);
@@ -42,7 +42,7 @@ public:
   // and wakes the worker. The work event is signalled exactly while busy.
   bool Assign(SOCKET hSocket);
   // Stops the thread, then closes the socket. A connection being served
-  // is given up at once (within POLL_MS), not finished.
+  // is given up at once (within kPollMs), not finished.
   void Shutdown();
   // Whether the thread runs: a worker that never started serves nothing.
   bool IsStarted() const { return m_hThread != nullptr; }
@@ -50,12 +50,12 @@ public:
   // How long a send may make no progress before the connection is ended.
   void SetSendStallLimit(DWORD dwMs) { m_dwStallMs = dwMs; }
 
-  static const DWORD HEAD_DEADLINE_MS = 3000;
-  static const DWORD POLL_MS = 100;
-  static const DWORD SEND_STALL_MS = 30000;
+  static const DWORD kHeadDeadlineMs = 3000;
+  static const DWORD kPollMs = 100;
+  static const DWORD kSendStallMs = 30000;
   // Head and file go out through one buffer: a small answer in one send,
   // a large file in pieces of this size.
-  static const DWORD SEND_BUFFER_BYTES = 65536;
+  static const DWORD kSendBufferBytes = 65536;
 
 private:
   friend class CListenThread;  // joins its workers to its pool
@@ -101,10 +101,10 @@ private:
 
   CSocket m_socket;                    // the connection; empty while idle
   HANDLE m_hWorkEvent;                 // manual reset; signalled = busy
-  std::unique_ptr<char[]> m_pRequest;  // REQUEST_BUFFER_BYTES: the head, then what followed it
+  std::unique_ptr<char[]> m_pRequest;  // kRequestBufferBytes: the head, then what followed it
   int m_nBuffered;                     // bytes received into m_pRequest and not yet consumed
   bool m_bAnswered;                    // this connection has had an answer
-  std::unique_ptr<char[]> m_pSend;     // SEND_BUFFER_BYTES
+  std::unique_ptr<char[]> m_pSend;     // kSendBufferBytes
   volatile LONG* m_pnWaiting;          // the listener's, or null
   HANDLE m_hFreedEvent;                // the listener's, or null; not owned
   DWORD m_dwStallMs;

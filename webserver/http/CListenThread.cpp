@@ -9,7 +9,7 @@ CListenThread::CListenThread(const HttpSettings& settings)
                 CHttpThread(settings), CHttpThread(settings)},
       m_nWaiting(0),
       m_hFreedEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
-  static_assert(WORKER_COUNT == 5, "one initialiser per worker");
+  static_assert(kWorkerCount == 5, "one initialiser per worker");
   for (CHttpThread& worker : m_workers) worker.JoinPool(&m_nWaiting, m_hFreedEvent);
 }
 
@@ -24,7 +24,7 @@ int CListenThread::Run() {
     LogMessage(L"Listen socket Create Failed\r\n");
     return 0;
   }
-  if (!m_socket.Listen(PORT)) {
+  if (!m_socket.Listen(kPort)) {
     LogMessage(L"Listen Failed\r\n");
     return 0;
   }
@@ -38,7 +38,7 @@ int CListenThread::Run() {
     if (WaitForSingleObject(m_hStopEvent, dwPause) == WAIT_OBJECT_0) break;
     dwPause = 0;
     if (!m_socket.Accept(client, nullptr, nullptr)) {
-      dwPause = STOP_POLL_MS;
+      dwPause = kStopPollMs;
       continue;
     }
     SOCKET hConnection = client.Detach();
@@ -61,7 +61,7 @@ bool CListenThread::DispatchOrWait(SOCKET hSocket) {
   for (;;) {
     // A worker going idle wakes this at once; the poll covers a worker
     // freed before the event was looked at.
-    DWORD dwWait = WaitForMultipleObjects(2, handles, FALSE, STOP_POLL_MS);
+    DWORD dwWait = WaitForMultipleObjects(2, handles, FALSE, kStopPollMs);
     if (dwWait == WAIT_OBJECT_0) break;
     if (Dispatch(hSocket)) {
       InterlockedExchange(&m_nWaiting, 0);

@@ -12,9 +12,9 @@
 // requests ends its kept-alive connection to take it.
 class CListenThread : public CThread {
 public:
-  static const int WORKER_COUNT = 5;
-  static const unsigned short PORT = 80;
-  static const DWORD STOP_POLL_MS = 100;  // also the retry for a free worker
+  static const int kWorkerCount = 5;
+  static const unsigned short kPort = 80;
+  static const DWORD kStopPollMs = 100;  // also the retry for a free worker
 
   explicit CListenThread(const HttpSettings& settings);
   ~CListenThread() override;
@@ -39,7 +39,7 @@ private:
   bool DispatchOrWait(SOCKET hSocket);
 
   CSocket m_socket;                     // listening; empty until Run
-  CHttpThread m_workers[WORKER_COUNT];  // constructed 0..4, destroyed 4..0
+  CHttpThread m_workers[kWorkerCount];  // constructed 0..4, destroyed 4..0
   volatile LONG m_nWaiting;             // 1 while a connection waits for a worker
   HANDLE m_hFreedEvent;                 // auto reset: a worker became idle
 };

@@ -6,8 +6,8 @@
 
 // Fixed limits of a request head: the buffer holds 4,095 bytes of text and
 // a terminator; a head that has not ended by then is refused.
-const int REQUEST_BUFFER_BYTES = 4096;
-const int REQUEST_TEXT_MAX = REQUEST_BUFFER_BYTES - 1;
+const int kRequestBufferBytes = 4096;
+const int kRequestTextMax = kRequestBufferBytes - 1;
 
 enum HttpMethod { HTTP_OTHER, HTTP_GET, HTTP_HEAD };
 

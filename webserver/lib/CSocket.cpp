@@ -8,8 +8,8 @@
 
 namespace {
 
-const int BACKLOG = 5;
-const DWORD FILE_PIECE_BYTES = 8192;
+const int kBacklog = 5;
+const DWORD kFilePieceBytes = 8192;
 
 // The handle is swapped atomically: Close runs on the window's thread while
 // the listener's thread may be reading it in Accept.
@@ -59,7 +59,7 @@ bool CSocket::Listen(unsigned short nPort) {
                  static_cast<int>(nPort));
     return false;
   }
-  if (listen(m_hSocket, BACKLOG) != 0) {
+  if (listen(m_hSocket, kBacklog) != 0) {
     LogMessage(L"CS:Listen: listen failed: %d\r\n", static_cast<int>(GetLastError()));
     return false;
   }
@@ -114,13 +114,13 @@ bool CSocket::SendString(const char* pszText) {
 }
 
 bool CSocket::SendFile(CFile& file) {
-  char buffer[FILE_PIECE_BYTES];
+  char buffer[kFilePieceBytes];
   for (;;) {
     bool bFailed = false;
-    DWORD n = file.Read(buffer, FILE_PIECE_BYTES, &bFailed);
+    DWORD n = file.Read(buffer, kFilePieceBytes, &bFailed);
     if (bFailed) return false;
     if (Send(buffer, static_cast<int>(n)) != static_cast<int>(n)) return false;
-    if (n != FILE_PIECE_BYTES) return true;
+    if (n != kFilePieceBytes) return true;
   }
 }
 

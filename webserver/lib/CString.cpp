@@ -6,10 +6,10 @@
 
 namespace {
 
-const int FORMAT_START_CHARS = 2048;
+const int kFormatStartChars = 2048;
 // Beyond this a format is taken as failing for every capacity; without a
 // bound a broken format would double the block until memory runs out.
-const int FORMAT_MAX_CHARS = 64 * 1024 * 1024;
+const int kFormatMaxChars = 64 * 1024 * 1024;
 
 wchar_t* CopyOf(const wchar_t* psz) {
   size_t n = wcslen(psz);
@@ -79,7 +79,7 @@ int CString::Format(const wchar_t* pszFormat, ...) {
 }
 
 int CString::FormatV(const wchar_t* pszFormat, va_list args) {
-  for (int nCapacity = FORMAT_START_CHARS; nCapacity <= FORMAT_MAX_CHARS; nCapacity *= 2) {
+  for (int nCapacity = kFormatStartChars; nCapacity <= kFormatMaxChars; nCapacity *= 2) {
     wchar_t* p = new wchar_t[nCapacity];
     va_list copy;
     va_copy(copy, args);

@@ -79,18 +79,18 @@ TEST_F(LogWindowTest, CutsAMessageAt4095Characters) {
 }
 
 TEST_F(LogWindowTest, KeepsEveryLineOfManyThreadsWholeAndInEachThreadsOrder) {
-  const int THREADS = 6, LINES = 40;
+  const int kThreads = 6, kLines = 40;
   std::vector<std::thread> writers;
-  for (int t = 0; t < THREADS; ++t)
+  for (int t = 0; t < kThreads; ++t)
     writers.emplace_back([t] {
-      for (int i = 0; i < LINES; ++i)
+      for (int i = 0; i < kLines; ++i)
         LogMessage(L"thread %d line %d %s\r\n", t, i, L"------------------------");
     });
   for (std::thread& w : writers) w.join();
   Pump();
 
   std::wstring text = PaneText();
-  std::vector<int> nextLine(THREADS, 0);
+  std::vector<int> nextLine(kThreads, 0);
   size_t nStart = 0, nLines = 0;
   while (nStart < text.size()) {
     size_t nEnd = text.find(L"\r\n", nStart);
@@ -98,7 +98,7 @@ TEST_F(LogWindowTest, KeepsEveryLineOfManyThreadsWholeAndInEachThreadsOrder) {
     std::wstring line = text.substr(nStart, nEnd - nStart);
     int t = -1, i = -1;
     ASSERT_EQ(2, swscanf(line.c_str(), L"thread %d line %d", &t, &i)) << line.size();
-    ASSERT_TRUE(t >= 0 && t < THREADS);
+    ASSERT_TRUE(t >= 0 && t < kThreads);
     EXPECT_EQ(nextLine[t], i) << "thread " << t;
     wchar_t szExpected[128];
     _snwprintf(szExpected, 128, L"thread %d line %d %s", t, i, L"------------------------");
@@ -107,7 +107,7 @@ TEST_F(LogWindowTest, KeepsEveryLineOfManyThreadsWholeAndInEachThreadsOrder) {
     nStart = nEnd + 2;
     ++nLines;
   }
-  EXPECT_EQ(static_cast<size_t>(THREADS * LINES), nLines);
+  EXPECT_EQ(static_cast<size_t>(kThreads * kLines), nLines);
 }
 
 TEST_F(LogWindowTest, AWriterNeverWaitsForTheWindowsThread) {

@@ -16,8 +16,8 @@ using testsupport::TempFolder;
 
 namespace {
 
-const DWORD START_MS = 20000;
-const DWORD EXIT_MS = 20000;
+const DWORD kStartMs = 20000;
+const DWORD kExitMs = 20000;
 
 class WinsockEnvironment : public ::testing::Environment {
 public:
@@ -33,8 +33,8 @@ public:
 // Starts the server with the argument and waits until it listens.
 void StartListening(ServerProcess& server, const std::wstring& argument) {
   ASSERT_TRUE(server.Start(argument));
-  ASSERT_TRUE(server.WaitForMainWindow(START_MS));
-  ASSERT_TRUE(server.WaitForLog(L"Listening...", START_MS)) << "log: " << server.ReadLog().c_str();
+  ASSERT_TRUE(server.WaitForMainWindow(kStartMs));
+  ASSERT_TRUE(server.WaitForLog(L"Listening...", kStartMs)) << "log: " << server.ReadLog().c_str();
 }
 
 void PressKeys(std::initializer_list<WORD> keys) {
@@ -78,7 +78,7 @@ TEST(ProgramWebRoot, WithATrailingBackslashServesTheFolder) {
   StartListening(server, root.Path());
   EXPECT_EQ("<p>root</p>", HttpGet("/").body);
   EXPECT_EQ("in sub", HttpGet("/sub/a.txt").body);
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }
 
 TEST(ProgramWebRoot, WithoutATrailingBackslashIsJoinedToTheRequestAsItIs) {
@@ -90,7 +90,7 @@ TEST(ProgramWebRoot, WithoutATrailingBackslashIsJoinedToTheRequestAsItIs) {
   // No separator is added between the root and the request's path.
   EXPECT_NE("inside", HttpGet("/").body);
   EXPECT_EQ("inside", HttpGet("/\\index.html").body);
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }
 
 TEST(ProgramWebRoot, QuotedServesTheFolderInsideTheQuotesAndLogsIt) {
@@ -101,7 +101,7 @@ TEST(ProgramWebRoot, QuotedServesTheFolderInsideTheQuotesAndLogsIt) {
   EXPECT_EQ("unquoted", HttpGet("/").body);
   std::wstring log = server.ReadLog();
   EXPECT_EQ(0u, log.find(L"Serving the folder " + root.Path() + L"\r\n"));
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }
 
 TEST(ProgramWebRoot, WithoutArgumentIsTheProgramsOwnFolder) {
@@ -113,10 +113,10 @@ TEST(ProgramWebRoot, WithoutArgumentIsTheProgramsOwnFolder) {
   CloseHandle(h);
   ServerProcess server;
   ASSERT_TRUE(server.Start());
-  ASSERT_TRUE(server.WaitForMainWindow(START_MS));
-  ASSERT_TRUE(server.WaitForLog(L"Listening...", START_MS));
+  ASSERT_TRUE(server.WaitForMainWindow(kStartMs));
+  ASSERT_TRUE(server.WaitForLog(L"Listening...", kStartMs));
   EXPECT_EQ("next to the program", HttpGet("/webroot_probe.txt").body);
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
   DeleteFileW(probe.c_str());
 }
 
@@ -127,14 +127,14 @@ TEST(ProgramWebRoot, MayBeAFolderWithAnyUnicodeName) {
   ServerProcess server;
   StartListening(server, root.Path());
   EXPECT_EQ("unicode root", HttpGet("/").body);
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }
 
 TEST(ProgramWebRoot, TooLongIsRefusedWithAMessageAndExitCode1) {
   std::wstring tooLong = L"C:\\" + std::wstring(1021, L'x');  // 1,024 characters
   ServerProcess server;
   ASSERT_TRUE(server.Start(tooLong));
-  HWND hBox = server.WaitForWindow(L"#32770", L"OrraWebServer", START_MS);
+  HWND hBox = server.WaitForWindow(L"#32770", L"OrraWebServer", kStartMs);
   ASSERT_TRUE(hBox);
   std::wstring message;
   for (HWND hChild = GetWindow(hBox, GW_CHILD); hChild; hChild = GetWindow(hChild, GW_HWNDNEXT))
@@ -145,7 +145,7 @@ TEST(ProgramWebRoot, TooLongIsRefusedWithAMessageAndExitCode1) {
 
   PostMessageW(hBox, WM_COMMAND, IDOK, 0);
   DWORD dwCode = 0;
-  EXPECT_TRUE(server.WaitForExit(EXIT_MS, &dwCode));
+  EXPECT_TRUE(server.WaitForExit(kExitMs, &dwCode));
   EXPECT_EQ(1u, dwCode);
 }
 
@@ -153,26 +153,26 @@ TEST(ProgramWebRoot, Of1023CharactersIsAccepted) {
   std::wstring longest = L"C:\\" + std::wstring(1019, L'x') + L"\\";  // 1,023 characters
   ServerProcess server;
   ASSERT_TRUE(server.Start(longest));
-  EXPECT_TRUE(server.WaitForMainWindow(START_MS));
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_TRUE(server.WaitForMainWindow(kStartMs));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }
 
 TEST(ProgramClosing, ByTheCloseBoxTheMenuOrWmCloseEndsWithExitCode0) {
-  const UINT CLOSE_BOX = 0, MENU_EXIT = 1, WINDOW_CLOSE = 2;
-  for (UINT nWay : {CLOSE_BOX, MENU_EXIT, WINDOW_CLOSE}) {
+  const UINT kCloseBox = 0, kMenuExit = 1, kWindowClose = 2;
+  for (UINT nWay : {kCloseBox, kMenuExit, kWindowClose}) {
     ServerProcess server;
     ASSERT_TRUE(server.Start(L"C:\\"));
-    HWND hWnd = server.WaitForMainWindow(START_MS);
+    HWND hWnd = server.WaitForMainWindow(kStartMs);
     ASSERT_TRUE(hWnd);
-    ASSERT_TRUE(server.WaitForLog(L"Listening...", START_MS));
-    if (nWay == CLOSE_BOX)
+    ASSERT_TRUE(server.WaitForLog(L"Listening...", kStartMs));
+    if (nWay == kCloseBox)
       PostMessageW(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-    else if (nWay == MENU_EXIT)
+    else if (nWay == kMenuExit)
       PostMessageW(hWnd, WM_COMMAND, 40002, 0);
     else
       PostMessageW(hWnd, WM_CLOSE, 0, 0);
     DWORD dwCode = 0;
-    EXPECT_TRUE(server.WaitForExit(EXIT_MS, &dwCode)) << "way " << nWay;
+    EXPECT_TRUE(server.WaitForExit(kExitMs, &dwCode)) << "way " << nWay;
     EXPECT_EQ(0u, dwCode) << "way " << nWay;
   }
 }
@@ -181,11 +181,11 @@ TEST(ProgramClosing, RightAfterTheWindowAppearsNeverHangs) {
   for (int i = 0; i < 30; ++i) {
     ServerProcess server;
     ASSERT_TRUE(server.Start(L"C:\\"));
-    ASSERT_TRUE(server.WaitForMainWindow(START_MS)) << "run " << i;
-    DWORD dwCode = server.CloseAndWait(EXIT_MS);
+    ASSERT_TRUE(server.WaitForMainWindow(kStartMs)) << "run " << i;
+    DWORD dwCode = server.CloseAndWait(kExitMs);
     ASSERT_EQ(0u, dwCode) << "run " << i
-                          << (dwCode == testsupport::KILLED_EXIT_CODE ? ": hung and was killed"
-                                                                      : "");
+                          << (dwCode == testsupport::kKilledExitCode ? ": hung and was killed"
+                                                                     : "");
   }
 }
 
@@ -205,7 +205,7 @@ TEST(ProgramKeys, AltSlashAndAltF4WorkWhileTheLogPaneHasTheFocus) {
   ASSERT_TRUE(FocusWindowOf(hMain, server.LogPane()));
   PressKeys({VK_MENU, VK_F4});
   DWORD dwCode = 0;
-  EXPECT_TRUE(server.WaitForExit(EXIT_MS, &dwCode)) << "Alt+F4 did not end the program";
+  EXPECT_TRUE(server.WaitForExit(kExitMs, &dwCode)) << "Alt+F4 did not end the program";
   EXPECT_EQ(0u, dwCode);
 }
 
@@ -235,7 +235,7 @@ TEST(ProgramAbout, ShowsTheNumberOfRequestsServed) {
   PostMessageW(hAbout, WM_COMMAND, IDOK, 0);
   for (int i = 0; i < 250 && IsWindow(hAbout); ++i) Sleep(20);
   EXPECT_FALSE(IsWindow(hAbout));
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }
 
 namespace {
@@ -275,7 +275,7 @@ TEST(ProgramWindow, TheLogPaneFillsTheClientAreaAfterAResize) {
                      << client.bottom;
     Sleep(20);
   }
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }
 
 TEST(ProgramAbout, OpensCentredOnTheClientAreaSizeWhereverTheWindowLies) {
@@ -294,5 +294,5 @@ TEST(ProgramAbout, OpensCentredOnTheClientAreaSizeWhereverTheWindowLies) {
   ASSERT_TRUE(AboutDialogRect(server, &second));
   EXPECT_EQ(first.left, second.left);
   EXPECT_EQ(first.top, second.top);
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }

@@ -14,8 +14,8 @@ struct Choice {
 };
 
 Choice Choose(const std::wstring& tail, const wchar_t* pszModule = L"C:\\Programs\\srv\\Orra.exe") {
-  wchar_t szRoot[WEBROOT_CHARS + 8];
-  wmemset(szRoot, L'#', WEBROOT_CHARS + 8);
+  wchar_t szRoot[kWebRootChars + 8];
+  wmemset(szRoot, L'#', kWebRootChars + 8);
   Choice choice;
   choice.bAccepted = ChooseWebRoot(tail.c_str(), pszModule, szRoot);
   choice.root = szRoot;

@@ -437,7 +437,7 @@ protected:
     DeleteFileW(m_path.c_str());
   }
   std::wstring m_path;
-  DWORD m_dwStallLimit = CHttpThread::SEND_STALL_MS;
+  DWORD m_dwStallLimit = CHttpThread::kSendStallMs;
 };
 
 // The limit is 30 s in service; these tests shorten it.
@@ -504,7 +504,7 @@ TEST(HttpDispatch, GoesToTheLowestNumberedIdleStartedWorker) {
   EXPECT_TRUE(listener.Worker(1).IsBusy());
   clients[1].Close();
   clients[2].Close();
-  for (int i = 0; i < CListenThread::WORKER_COUNT; ++i) listener.Worker(i).Shutdown();
+  for (int i = 0; i < CListenThread::kWorkerCount; ++i) listener.Worker(i).Shutdown();
   closesocket(hListen);
 }
 

@@ -7,8 +7,8 @@
 
 namespace {
 
-const DWORD READ_ACCESS = GENERIC_READ;
-const DWORD SHARE_READ_WRITE = FILE_SHARE_READ | FILE_SHARE_WRITE;
+const DWORD kReadAccess = GENERIC_READ;
+const DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 class FileTest : public ::testing::Test {
 protected:
@@ -54,7 +54,7 @@ TEST_F(FileTest, ExistsReleasesItsHandle) {
 
 TEST_F(FileTest, ReadReturnsZeroWithoutFailureAtTheEnd) {
   CFile file;
-  ASSERT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  ASSERT_TRUE(file.Open(m_path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
   char buffer[8];
   bool bFailed = true;
   EXPECT_EQ(8u, file.Read(buffer, 8, &bFailed));
@@ -67,7 +67,7 @@ TEST_F(FileTest, ReadReturnsZeroWithoutFailureAtTheEnd) {
 
 TEST_F(FileTest, ReadFailureIsReportedApartFromTheEnd) {
   CFile file;
-  ASSERT_TRUE(file.Open(m_path.c_str(), GENERIC_WRITE, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  ASSERT_TRUE(file.Open(m_path.c_str(), GENERIC_WRITE, kShareReadWrite, OPEN_EXISTING, 0));
   char buffer[8];
   bool bFailed = false;
   EXPECT_EQ(0u, file.Read(buffer, 8, &bFailed));
@@ -77,19 +77,19 @@ TEST_F(FileTest, ReadFailureIsReportedApartFromTheEnd) {
 TEST_F(FileTest, CloseIsIdempotentAndLeavesTheObjectClosed) {
   CFile file;
   EXPECT_TRUE(file.Close());
-  ASSERT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  ASSERT_TRUE(file.Open(m_path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
   EXPECT_TRUE(file.IsOpen());
   EXPECT_TRUE(file.Close());
   EXPECT_FALSE(file.IsOpen());
   EXPECT_TRUE(file.Close());
   EXPECT_EQ(INVALID_FILE_SIZE, file.GetSize());
-  EXPECT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  EXPECT_TRUE(file.Open(m_path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
 }
 
 TEST_F(FileTest, OpenIsRefusedWhileAFileIsOpen) {
   CFile file;
-  ASSERT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
-  EXPECT_FALSE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  ASSERT_TRUE(file.Open(m_path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
+  EXPECT_FALSE(file.Open(m_path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
   EXPECT_EQ(10u, file.GetSize());
 }
 
@@ -98,7 +98,7 @@ TEST_F(FileTest, WriteAndLastWriteTimeWorkOnAnOpenFileOnly) {
   EXPECT_EQ(0u, file.GetLastWriteTime());
   EXPECT_EQ(0u, file.Write("x", 1));
   ASSERT_TRUE(
-      file.Open(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+      file.Open(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareReadWrite, OPEN_EXISTING, 0));
   EXPECT_EQ(3u, file.Write("abc", 3));
   EXPECT_NE(0u, file.GetLastWriteTime());
 }
@@ -117,7 +117,7 @@ TEST(FileSize, OfFourGibibytesOrMoreKeepsTheLowBitsAndTheWholeSizeIsAvailable) {
   }
   {
     CFile file;
-    ASSERT_TRUE(file.Open(path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+    ASSERT_TRUE(file.Open(path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
     EXPECT_EQ(5u, file.GetSize());
     ULONGLONG nSize = 0;
     EXPECT_TRUE(file.GetSize64(&nSize));
