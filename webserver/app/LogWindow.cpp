@@ -22,21 +22,21 @@ void AppendToPane(const CString& text) {
 }
 
 // With g_csLog held, on the pane's thread.
-void TakePending(CString* pText) {
+void TakePending(CString* text) {
   CString pending = g_strPending;
-  pending.Append(*pText);
-  *pText = pending;
+  pending.Append(*text);
+  *text = pending;
   g_strPending = CString();
   g_bFlushPosted = false;
 }
 
 }  // namespace
 
-void AttachLog(CWnd* pPane, HWND hNotify) {
+void AttachLog(CWnd* pane, HWND notify) {
   CCriticalLock lock(&g_csLog);
-  g_pLogWnd = pPane;
-  g_hLogNotify = hNotify;
-  g_dwLogThread = GetWindowThreadProcessId(pPane->m_hWnd, nullptr);
+  g_pLogWnd = pane;
+  g_hLogNotify = notify;
+  g_dwLogThread = GetWindowThreadProcessId(pane->m_hWnd, nullptr);
   CString text;
   TakePending(&text);
   AppendToPane(text);
@@ -55,11 +55,11 @@ CWnd* DetachLog() {
   CString text;
   TakePending(&text);
   AppendToPane(text);
-  CWnd* pPane = g_pLogWnd;
+  CWnd* pane = g_pLogWnd;
   g_pLogWnd = nullptr;
   g_hLogNotify = nullptr;
   g_dwLogThread = 0;
-  return pPane;
+  return pane;
 }
 
 void WriteLog(const wchar_t* message) {

@@ -25,7 +25,7 @@ extern CWnd* g_pLogWnd;           // the pane; owned by the main window
 void WriteLog(const wchar_t* text);
 // On the pane's thread: routes the log to the pane (which the caller keeps
 // owning) and appends whatever was queued before.
-void AttachLog(CWnd* pPane, HWND hNotify);
+void AttachLog(CWnd* pane, HWND notify);
 // On the pane's thread, on WM_LOGPENDING: appends the queued text.
 void FlushLog();
 // On the pane's thread, before the pane goes: appends what is still queued

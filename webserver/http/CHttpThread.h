@@ -40,7 +40,7 @@ public:
 
   // On the listener's thread. False while busy; otherwise takes the handle
   // and wakes the worker. The work event is signalled exactly while busy.
-  bool Assign(SOCKET hSocket);
+  bool Assign(SOCKET socket);
   // Stops the thread, then closes the socket. A connection being served
   // is given up at once (within kPollMs), not finished.
   void Shutdown();
@@ -48,7 +48,7 @@ public:
   bool IsStarted() const { return m_hThread != nullptr; }
   bool IsBusy() const { return WaitForSingleObject(m_hWorkEvent, 0) == WAIT_OBJECT_0; }
   // How long a send may make no progress before the connection is ended.
-  void SetSendStallLimit(DWORD dwMs) { m_dwStallMs = dwMs; }
+  void SetSendStallLimit(DWORD ms) { m_dwStallMs = ms; }
 
   static const DWORD kHeadDeadlineMs = 3000;
   static const DWORD kPollMs = 100;
@@ -62,12 +62,12 @@ private:
 
   int Run() override;
 
-  // The listener's pool: *pnWaiting is 1 while an accepted connection
+  // The listener's pool: *waiting is 1 while an accepted connection
   // waits for a worker; a worker between two requests (after an answer,
   // with nothing of the next head received) takes that 1 and ends its own
-  // kept-alive connection for it. hFreedEvent, when given,
+  // kept-alive connection for it. freedEvent, when given,
   // is set each time this worker becomes idle.
-  void JoinPool(volatile LONG* pnWaiting, HANDLE hFreedEvent);
+  void JoinPool(volatile LONG* waiting, HANDLE freedEvent);
 
   // Serves the attached connection until it ends, then closes it.
   void HandleConnection();
@@ -82,20 +82,20 @@ private:
   bool OnHead(std::wstring target);
 
   // The file a target names under the web root, or false when the target
-  // may not be opened (it is then answered like a missing file). pTarget
+  // may not be opened (it is then answered like a missing file). target
   // receives the decoded, converted target that the 404 page names.
-  static bool ResolveTarget(const wchar_t* pszRoot, std::wstring* pTarget, std::wstring* pPath);
+  static bool ResolveTarget(const wchar_t* root, std::wstring* target, std::wstring* path);
   // Opens the file a target names; false when it may not or cannot be
   // opened, or its size cannot be read.
-  bool OpenTarget(std::wstring* pTarget, CFile* pFile, ULONGLONG* pnSize);
-  // The head, then the file's first nSize bytes; false when they could
+  bool OpenTarget(std::wstring* target, CFile* file, ULONGLONG* size);
+  // The head, then the file's first size bytes; false when they could
   // not all be sent.
-  bool SendFileAnswer(const std::string& head, CFile& file, ULONGLONG nSize);
+  bool SendFileAnswer(const std::string& head, CFile& file, ULONGLONG size);
   // All bytes, or false after an error, a stop, or a stall.
-  bool SendAll(const char* pData, int nLength);
+  bool SendAll(const char* data, int length);
   // Polls until the socket is readable (writable), for at most the
   // deadline: 1 ready, 0 time-out, -1 failure or stop.
-  int WaitReady(bool bWrite, ULONGLONG nDeadline);
+  int WaitReady(bool forWrite, ULONGLONG deadline);
   // Takes a waiting connection's claim on this worker, if there is one.
   bool ClaimForWaiting();
 

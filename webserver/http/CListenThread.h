@@ -29,14 +29,14 @@ public:
 
   // Offers a connection to workers 0 to 4 in order; true when one took it.
   // Workers whose thread never started are passed over.
-  bool Dispatch(SOCKET hSocket);
+  bool Dispatch(SOCKET socket);
 
   CHttpThread& Worker(int i) { return m_workers[i]; }
 
 private:
   // Offers the connection until a worker takes it (true) or a stop comes
   // (false; the connection is then closed).
-  bool DispatchOrWait(SOCKET hSocket);
+  bool DispatchOrWait(SOCKET socket);
 
   CSocket m_socket;                     // listening; empty until Run
   CHttpThread m_workers[kWorkerCount];  // constructed 0..4, destroyed 4..0

@@ -7,7 +7,7 @@
 // Entered on construction, left on destruction, also during unwinding.
 class CCriticalLock {
 public:
-  explicit CCriticalLock(CCriticalSection* pSection);
+  explicit CCriticalLock(CCriticalSection* section);
   virtual ~CCriticalLock();
   CCriticalLock(const CCriticalLock&) = delete;
   CCriticalLock& operator=(const CCriticalLock&) = delete;

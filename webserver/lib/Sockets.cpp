@@ -7,9 +7,9 @@
 
 bool InitSockets() {
   WSADATA data;
-  int nResult = WSAStartup(MAKEWORD(1, 1), &data);
-  if (nResult != 0) {
-    LogMessage(L"WSAStartup failed: %d\n", nResult);
+  int result = WSAStartup(MAKEWORD(1, 1), &data);
+  if (result != 0) {
+    LogMessage(L"WSAStartup failed: %d\n", result);
     return false;
   }
   return true;
