@@ -28,12 +28,12 @@ std::wstring ServerPath();
 
 // The whole text of a window, read with WM_GETTEXT (works across processes);
 // empty when the window does not answer within 5 s.
-std::wstring ReadWindowText(HWND hWnd);
+std::wstring ReadWindowText(HWND window);
 
 // Top-level windows of a process, optionally filtered by class and title
 // (null = any).
-std::vector<HWND> FindProcessWindows(DWORD dwProcessId, const wchar_t* pszClass,
-                                     const wchar_t* pszTitle);
+std::vector<HWND> FindProcessWindows(DWORD processId, const wchar_t* className,
+                                     const wchar_t* title);
 
 class ServerProcess {
 public:
@@ -54,25 +54,25 @@ public:
 
   // The main window (class "OrraWebServer" of this process), polled for.
   // Null on time-out.
-  HWND WaitForMainWindow(DWORD dwTimeoutMs);
+  HWND WaitForMainWindow(DWORD timeoutMs);
   HWND MainWindow() const { return m_hMainWnd; }
   // The log pane (child id 2112 of the main window).
   HWND LogPane() const;
   std::wstring ReadLog() const;
   // Polls the log until it contains the text. False on time-out.
-  bool WaitForLog(const std::wstring& text, DWORD dwTimeoutMs) const;
+  bool WaitForLog(const std::wstring& text, DWORD timeoutMs) const;
 
   // A top-level window of this process with that class and title, polled
   // for; null on time-out. Message boxes and dialogs have class "#32770".
-  HWND WaitForWindow(const wchar_t* pszClass, const wchar_t* pszTitle, DWORD dwTimeoutMs) const;
+  HWND WaitForWindow(const wchar_t* className, const wchar_t* title, DWORD timeoutMs) const;
 
   // Posts WM_CLOSE to the main window.
   bool Close();
   // True when the process ended within the time; otherwise it is killed,
   // and the exit code reads kKilledExitCode.
-  bool WaitForExit(DWORD dwTimeoutMs, DWORD* pdwExitCode = nullptr);
+  bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
   // Close then WaitForExit: the exit code, or kKilledExitCode.
-  DWORD CloseAndWait(DWORD dwTimeoutMs);
+  DWORD CloseAndWait(DWORD timeoutMs);
   bool IsRunning() const;
 
   DWORD ProcessId() const { return m_dwProcessId; }

@@ -36,11 +36,11 @@ TEST_F(FileTest, DoesNotExistForAFolder) {
 }
 
 TEST_F(FileTest, DoesNotExistWhileAnotherHandleDeniesReadSharing) {
-  HANDLE hHolder = CreateFileW(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, hHolder);
+  HANDLE holder = CreateFileW(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, holder);
   EXPECT_FALSE(CFile::Exists(m_path.c_str()));
-  CloseHandle(hHolder);
+  CloseHandle(holder);
   EXPECT_TRUE(CFile::Exists(m_path.c_str()));
 }
 
@@ -56,22 +56,22 @@ TEST_F(FileTest, ReadReturnsZeroWithoutFailureAtTheEnd) {
   CFile file;
   ASSERT_TRUE(file.Open(m_path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
   char buffer[8];
-  bool bFailed = true;
-  EXPECT_EQ(8u, file.Read(buffer, 8, &bFailed));
-  EXPECT_FALSE(bFailed);
-  EXPECT_EQ(2u, file.Read(buffer, 8, &bFailed));
+  bool failed = true;
+  EXPECT_EQ(8u, file.Read(buffer, 8, &failed));
+  EXPECT_FALSE(failed);
+  EXPECT_EQ(2u, file.Read(buffer, 8, &failed));
   EXPECT_EQ(0, memcmp(buffer, "89", 2));
-  EXPECT_EQ(0u, file.Read(buffer, 8, &bFailed));
-  EXPECT_FALSE(bFailed);
+  EXPECT_EQ(0u, file.Read(buffer, 8, &failed));
+  EXPECT_FALSE(failed);
 }
 
 TEST_F(FileTest, ReadFailureIsReportedApartFromTheEnd) {
   CFile file;
   ASSERT_TRUE(file.Open(m_path.c_str(), GENERIC_WRITE, kShareReadWrite, OPEN_EXISTING, 0));
   char buffer[8];
-  bool bFailed = false;
-  EXPECT_EQ(0u, file.Read(buffer, 8, &bFailed));
-  EXPECT_TRUE(bFailed);
+  bool failed = false;
+  EXPECT_EQ(0u, file.Read(buffer, 8, &failed));
+  EXPECT_TRUE(failed);
 }
 
 TEST_F(FileTest, CloseIsIdempotentAndLeavesTheObjectClosed) {
@@ -109,9 +109,9 @@ TEST(FileSize, OfFourGibibytesOrMoreKeepsTheLowBitsAndTheWholeSizeIsAvailable) {
   ASSERT_NE(INVALID_HANDLE_VALUE, h);
   LARGE_INTEGER size;
   size.QuadPart = 0x100000005LL;
-  bool bGrown = SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  bool grown = SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
   CloseHandle(h);
-  if (!bGrown) {
+  if (!grown) {
     DeleteFileW(path.c_str());
     GTEST_SKIP() << "no room for a sparse 4 GiB file here";
   }
@@ -119,9 +119,9 @@ TEST(FileSize, OfFourGibibytesOrMoreKeepsTheLowBitsAndTheWholeSizeIsAvailable) {
     CFile file;
     ASSERT_TRUE(file.Open(path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
     EXPECT_EQ(5u, file.GetSize());
-    ULONGLONG nSize = 0;
-    EXPECT_TRUE(file.GetSize64(&nSize));
-    EXPECT_EQ(0x100000005ULL, nSize);
+    ULONGLONG measured = 0;
+    EXPECT_TRUE(file.GetSize64(&measured));
+    EXPECT_EQ(0x100000005ULL, measured);
   }
   DeleteFileW(path.c_str());
 }
