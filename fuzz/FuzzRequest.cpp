@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::wstring target;
   HttpMethod method = ParseRequest(head.get(), &target);
   ClientAsksToClose(head.get());
-  if (method == HTTP_OTHER) {
+  if (method == kHttpOther) {
     if (!target.empty()) Fail("a target for an unknown method", target);
     return 0;
   }

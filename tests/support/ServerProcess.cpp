@@ -178,20 +178,20 @@ TempFolder::TempFolder(const std::wstring& prefix) {
     std::wstring candidate = base + prefix + std::to_wstring(GetCurrentProcessId()) + L"_" +
                              std::to_wstring(InterlockedIncrement(&s_nCounter));
     if (CreateDirectoryW(candidate.c_str(), nullptr)) {
-      m_path = candidate + L"\\";
+      m_strPath = candidate + L"\\";
       return;
     }
   }
 }
 
 TempFolder::~TempFolder() {
-  if (!m_path.empty()) RemoveTree(m_path);
+  if (!m_strPath.empty()) RemoveTree(m_strPath);
 }
 
 bool TempFolder::WriteFile(const std::wstring& relative, const std::string& bytes) const {
-  if (m_path.empty()) return false;
-  std::wstring full = m_path + relative;
-  for (size_t pos = m_path.size(); (pos = full.find(L'\\', pos)) != std::wstring::npos; ++pos)
+  if (m_strPath.empty()) return false;
+  std::wstring full = m_strPath + relative;
+  for (size_t pos = m_strPath.size(); (pos = full.find(L'\\', pos)) != std::wstring::npos; ++pos)
     CreateDirectoryW(full.substr(0, pos).c_str(), nullptr);
   HANDLE h = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;

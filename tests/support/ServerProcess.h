@@ -99,12 +99,12 @@ public:
   TempFolder& operator=(const TempFolder&) = delete;
 
   // Full path with a trailing backslash; empty if creation failed.
-  const std::wstring& Path() const { return m_path; }
+  const std::wstring& Path() const { return m_strPath; }
   // Writes bytes to Path() + relative ("sub\\a.txt"), creating folders.
   bool WriteFile(const std::wstring& relative, const std::string& bytes) const;
 
 private:
-  std::wstring m_path;
+  std::wstring m_strPath;
 };
 
 // Deletes a folder and everything below it. True when it is gone.

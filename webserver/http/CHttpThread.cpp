@@ -93,9 +93,9 @@ void CHttpThread::HandleConnection() {
     m_nBuffered -= headLength;
     std::memmove(buffer, buffer + headLength, m_nBuffered);
     bool sent = true;
-    if (method == HTTP_GET)
+    if (method == kHttpGet)
       sent = OnGet(target);
-    else if (method == HTTP_HEAD)
+    else if (method == kHttpHead)
       sent = OnHead(target);
     else
       continue;  // counted, not answered; the connection stays open

@@ -15,17 +15,17 @@ int HeadLength(const char* text, int length) {
 }
 
 HttpMethod ParseRequest(const char* request, std::wstring* target) {
-  HttpMethod method = HTTP_OTHER;
+  HttpMethod method = kHttpOther;
   size_t skip = 0;
   if (std::strncmp(request, "GET ", 4) == 0) {
-    method = HTTP_GET;
+    method = kHttpGet;
     skip = 4;
   } else if (std::strncmp(request, "HEAD ", 5) == 0) {
-    method = HTTP_HEAD;
+    method = kHttpHead;
     skip = 5;
   }
   target->clear();
-  if (method == HTTP_OTHER) return method;
+  if (method == kHttpOther) return method;
   for (const char* p = request + skip; *p && *p != ' '; ++p)
     target->push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
   return method;

@@ -9,7 +9,7 @@
 const int kRequestBufferBytes = 4096;
 const int kRequestTextMax = kRequestBufferBytes - 1;
 
-enum HttpMethod { HTTP_OTHER, HTTP_GET, HTTP_HEAD };
+enum HttpMethod { kHttpOther, kHttpGet, kHttpHead };
 
 // The length of the head at the start of the text: through its first
 // CR LF CR LF that ends after the fourth byte, or 0 while none has ended.

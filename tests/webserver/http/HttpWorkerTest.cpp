@@ -418,8 +418,8 @@ class NonReadingClient : public HttpWorker {
 protected:
   void SetUp() override {
     HttpWorker::SetUp();
-    m_path = g_root + L"large.bin";
-    HANDLE h = CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    m_strPath = g_root + L"large.bin";
+    HANDLE h = CreateFileW(m_strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     LARGE_INTEGER size;
     size.QuadPart = 100LL * 1024 * 1024;
@@ -434,9 +434,9 @@ protected:
   }
   void TearDown() override {
     HttpWorker::TearDown();
-    DeleteFileW(m_path.c_str());
+    DeleteFileW(m_strPath.c_str());
   }
-  std::wstring m_path;
+  std::wstring m_strPath;
   DWORD m_dwStallLimit = CHttpThread::kSendStallMs;
 };
 

@@ -44,28 +44,28 @@ bool RawClient::Fill(DWORD timeoutMs) {
     m_bPeerClosed = true;
     return false;
   }
-  m_pending.append(buffer, static_cast<size_t>(n));
+  m_strPending.append(buffer, static_cast<size_t>(n));
   return true;
 }
 
 std::string RawClient::Read(size_t bytes, DWORD timeoutMs) {
   ULONGLONG end = GetTickCount64() + timeoutMs;
-  while (m_pending.size() < bytes) {
+  while (m_strPending.size() < bytes) {
     ULONGLONG now = GetTickCount64();
     if (now >= end || !Fill(static_cast<DWORD>(end - now))) break;
   }
-  std::string out = m_pending.substr(0, bytes);
-  m_pending.erase(0, out.size());
+  std::string out = m_strPending.substr(0, bytes);
+  m_strPending.erase(0, out.size());
   return out;
 }
 
 std::string RawClient::ReadHead(DWORD timeoutMs) {
   ULONGLONG end = GetTickCount64() + timeoutMs;
   for (;;) {
-    size_t pos = m_pending.find("\r\n\r\n");
+    size_t pos = m_strPending.find("\r\n\r\n");
     if (pos != std::string::npos) {
-      std::string head = m_pending.substr(0, pos + 4);
-      m_pending.erase(0, pos + 4);
+      std::string head = m_strPending.substr(0, pos + 4);
+      m_strPending.erase(0, pos + 4);
       return head;
     }
     ULONGLONG now = GetTickCount64();
@@ -87,12 +87,14 @@ bool RawClient::WaitClosed(DWORD timeoutMs) {
     ULONGLONG now = GetTickCount64();
     if (now >= end) return false;
     if (!Fill(static_cast<DWORD>(end - now)) && !m_bPeerClosed) return false;
-    m_pending.clear();
+    m_strPending.clear();
   }
   return true;
 }
 
-bool RawClient::AnythingArrives(DWORD timeoutMs) { return !m_pending.empty() || Fill(timeoutMs); }
+bool RawClient::AnythingArrives(DWORD timeoutMs) {
+  return !m_strPending.empty() || Fill(timeoutMs);
+}
 
 void RawClient::Close() {
   if (m_hSocket != INVALID_SOCKET) {
@@ -100,7 +102,7 @@ void RawClient::Close() {
     m_hSocket = INVALID_SOCKET;
   }
   m_bPeerClosed = false;
-  m_pending.clear();
+  m_strPending.clear();
 }
 
 SOCKET RawClient::Detach() {

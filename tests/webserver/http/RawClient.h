@@ -37,7 +37,7 @@ public:
 private:
   SOCKET m_hSocket = INVALID_SOCKET;
   bool m_bPeerClosed = false;
-  std::string m_pending;  // received but not yet handed out
+  std::string m_strPending;  // received but not yet handed out
   bool Fill(DWORD timeoutMs);
 };
 

@@ -13,18 +13,18 @@ const DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
 class FileTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    m_path = ScratchPath(L"file.bin");
-    ASSERT_TRUE(WriteBytes(m_path, "0123456789"));
+    m_strPath = ScratchPath(L"file.bin");
+    ASSERT_TRUE(WriteBytes(m_strPath, "0123456789"));
   }
-  void TearDown() override { DeleteFileW(m_path.c_str()); }
-  std::wstring m_path;
+  void TearDown() override { DeleteFileW(m_strPath.c_str()); }
+  std::wstring m_strPath;
 };
 
 }  // namespace
 
 TEST_F(FileTest, ExistsForAReadableFileOnly) {
-  EXPECT_TRUE(CFile::Exists(m_path.c_str()));
-  EXPECT_FALSE(CFile::Exists((m_path + L".missing").c_str()));
+  EXPECT_TRUE(CFile::Exists(m_strPath.c_str()));
+  EXPECT_FALSE(CFile::Exists((m_strPath + L".missing").c_str()));
 }
 
 TEST_F(FileTest, DoesNotExistForAFolder) {
@@ -36,25 +36,25 @@ TEST_F(FileTest, DoesNotExistForAFolder) {
 }
 
 TEST_F(FileTest, DoesNotExistWhileAnotherHandleDeniesReadSharing) {
-  HANDLE holder = CreateFileW(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+  HANDLE holder = CreateFileW(m_strPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-  EXPECT_FALSE(CFile::Exists(m_path.c_str()));
+  EXPECT_FALSE(CFile::Exists(m_strPath.c_str()));
   CloseHandle(holder);
-  EXPECT_TRUE(CFile::Exists(m_path.c_str()));
+  EXPECT_TRUE(CFile::Exists(m_strPath.c_str()));
 }
 
 TEST_F(FileTest, ExistsReleasesItsHandle) {
-  ASSERT_TRUE(CFile::Exists(m_path.c_str()));
+  ASSERT_TRUE(CFile::Exists(m_strPath.c_str()));
   // A handle left open would make an exclusive open fail.
-  HANDLE h = CreateFileW(m_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW(m_strPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(INVALID_HANDLE_VALUE, h);
   CloseHandle(h);
 }
 
 TEST_F(FileTest, ReadReturnsZeroWithoutFailureAtTheEnd) {
   CFile file;
-  ASSERT_TRUE(file.Open(m_path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
+  ASSERT_TRUE(file.Open(m_strPath.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
   char buffer[8];
   bool failed = true;
   EXPECT_EQ(8u, file.Read(buffer, 8, &failed));
@@ -67,7 +67,7 @@ TEST_F(FileTest, ReadReturnsZeroWithoutFailureAtTheEnd) {
 
 TEST_F(FileTest, ReadFailureIsReportedApartFromTheEnd) {
   CFile file;
-  ASSERT_TRUE(file.Open(m_path.c_str(), GENERIC_WRITE, kShareReadWrite, OPEN_EXISTING, 0));
+  ASSERT_TRUE(file.Open(m_strPath.c_str(), GENERIC_WRITE, kShareReadWrite, OPEN_EXISTING, 0));
   char buffer[8];
   bool failed = false;
   EXPECT_EQ(0u, file.Read(buffer, 8, &failed));
@@ -77,19 +77,19 @@ TEST_F(FileTest, ReadFailureIsReportedApartFromTheEnd) {
 TEST_F(FileTest, CloseIsIdempotentAndLeavesTheObjectClosed) {
   CFile file;
   EXPECT_TRUE(file.Close());
-  ASSERT_TRUE(file.Open(m_path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
+  ASSERT_TRUE(file.Open(m_strPath.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
   EXPECT_TRUE(file.IsOpen());
   EXPECT_TRUE(file.Close());
   EXPECT_FALSE(file.IsOpen());
   EXPECT_TRUE(file.Close());
   EXPECT_EQ(INVALID_FILE_SIZE, file.GetSize());
-  EXPECT_TRUE(file.Open(m_path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
+  EXPECT_TRUE(file.Open(m_strPath.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
 }
 
 TEST_F(FileTest, OpenIsRefusedWhileAFileIsOpen) {
   CFile file;
-  ASSERT_TRUE(file.Open(m_path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
-  EXPECT_FALSE(file.Open(m_path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
+  ASSERT_TRUE(file.Open(m_strPath.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
+  EXPECT_FALSE(file.Open(m_strPath.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
   EXPECT_EQ(10u, file.GetSize());
 }
 
@@ -97,8 +97,8 @@ TEST_F(FileTest, WriteAndLastWriteTimeWorkOnAnOpenFileOnly) {
   CFile file;
   EXPECT_EQ(0u, file.GetLastWriteTime());
   EXPECT_EQ(0u, file.Write("x", 1));
-  ASSERT_TRUE(
-      file.Open(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareReadWrite, OPEN_EXISTING, 0));
+  ASSERT_TRUE(file.Open(m_strPath.c_str(), GENERIC_READ | GENERIC_WRITE, kShareReadWrite,
+                        OPEN_EXISTING, 0));
   EXPECT_EQ(3u, file.Write("abc", 3));
   EXPECT_NE(0u, file.GetLastWriteTime());
 }

@@ -143,12 +143,12 @@ DWORD WINAPI TryEnterFromAnotherThread(LPVOID param) {
   return 0;
 }
 
-BOOL EnteredFromAnotherThread(CCriticalSection* section) {
+bool EnteredFromAnotherThread(CCriticalSection* section) {
   LockProbe probe = {section, FALSE};
   HANDLE h = CreateThread(nullptr, 0, TryEnterFromAnotherThread, &probe, 0, nullptr);
   WaitForSingleObject(h, 5000);
   CloseHandle(h);
-  return probe.entered;
+  return probe.entered != FALSE;
 }
 
 }  // namespace

@@ -142,18 +142,18 @@ protected:
     m_root.reset(new TempFolder(L"qor-soak"));
     ASSERT_FALSE(m_root->Path().empty());
     std::mt19937 random(7);
-    for (size_t i = 0; i < 20000; ++i) m_mid.push_back(static_cast<char>(random()));
-    for (size_t i = 0; i < kBigFileBytes; ++i) m_big.push_back(static_cast<char>('a' + i % 26));
+    for (size_t i = 0; i < 20000; ++i) m_strMid.push_back(static_cast<char>(random()));
+    for (size_t i = 0; i < kBigFileBytes; ++i) m_strBig.push_back(static_cast<char>('a' + i % 26));
     ASSERT_TRUE(m_root->WriteFile(L"index.html", "<html>soak</html>"));
     ASSERT_TRUE(m_root->WriteFile(L"a.txt", "A"));
-    ASSERT_TRUE(m_root->WriteFile(L"sub\\mid.bin", m_mid));
-    ASSERT_TRUE(m_root->WriteFile(L"big.bin", m_big));
+    ASSERT_TRUE(m_root->WriteFile(L"sub\\mid.bin", m_strMid));
+    ASSERT_TRUE(m_root->WriteFile(L"big.bin", m_strBig));
     ASSERT_TRUE(m_root->WriteFile(L"empty.txt", ""));
 
     m_exchanges = {
         {GetRequest("/"), Found("<html>soak</html>")},
         {GetRequest("/a.txt"), Found("A")},
-        {GetRequest("/sub/mid.bin"), Found(m_mid)},
+        {GetRequest("/sub/mid.bin"), Found(m_strMid)},
         {GetRequest("/empty.txt"), Found("")},
         {GetRequest("/missing.html"), NotFound("missing.html")},
         {GetRequest("/../secret.txt"), NotFound("..\\secret.txt")},
@@ -342,7 +342,7 @@ protected:
 
   std::unique_ptr<TempFolder> m_root;
   ServerProcess m_server;
-  std::string m_mid, m_big;
+  std::string m_strMid, m_strBig;
   std::vector<Exchange> m_exchanges;
   Counts m_counts;
   ULONGLONG m_nEnd = 0;
