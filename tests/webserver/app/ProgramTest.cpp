@@ -30,6 +30,14 @@ public:
 ::testing::Environment* const g_pWinsock =
     ::testing::AddGlobalTestEnvironment(new WinsockEnvironment);
 
+// The About dialog once it is shown: it exists (and can be found) before
+// its WM_INITDIALOG has placed it and filled in the count.
+HWND WaitForAbout(ServerProcess& server) {
+  HWND about = server.WaitForWindow(L"#32770", L"About", 5000);
+  for (int i = 0; i < 250 && about && !IsWindowVisible(about); ++i) Sleep(20);
+  return about;
+}
+
 // Starts the server with the argument and waits until it listens.
 void StartListening(ServerProcess& server, const std::wstring& argument) {
   ASSERT_TRUE(server.Start(argument));
@@ -195,7 +203,7 @@ TEST(ProgramKeys, AltSlashAndAltF4WorkWhileTheLogPaneHasTheFocus) {
   ASSERT_TRUE(FocusWindowOf(mainWindow, server.LogPane()));
 
   PressKeys({VK_MENU, VK_OEM_2});
-  HWND about = server.WaitForWindow(L"#32770", L"About", 5000);
+  HWND about = WaitForAbout(server);
   ASSERT_TRUE(about) << "Alt+/ opened no About dialog";
   PostMessageW(about, WM_COMMAND, IDOK, 0);
   for (int i = 0; i < 250 && IsWindow(about); ++i) Sleep(20);
@@ -218,7 +226,7 @@ TEST(ProgramAbout, ShowsTheNumberOfRequestsServed) {
   EXPECT_EQ(200, HttpGet("/index.html").status);
 
   PostMessageW(server.MainWindow(), WM_COMMAND, 40003, 0);
-  HWND about = server.WaitForWindow(L"#32770", L"About", 5000);
+  HWND about = WaitForAbout(server);
   ASSERT_TRUE(about);
   HWND countLabel = GetDlgItem(about, 1001);
   ASSERT_TRUE(countLabel);
@@ -242,7 +250,7 @@ namespace {
 // Opens the About dialog, returns its screen rectangle and closes it.
 bool AboutDialogRect(ServerProcess& server, RECT* rect) {
   PostMessageW(server.MainWindow(), WM_COMMAND, 40003, 0);
-  HWND about = server.WaitForWindow(L"#32770", L"About", 5000);
+  HWND about = WaitForAbout(server);
   if (!about) return false;
   GetWindowRect(about, rect);
   PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
