@@ -5,7 +5,7 @@
 // the path check yet leads outside the web root, when the decoder leaves a
 // query or a non-byte behind, or when the 404 page carries markup taken from
 // the request.
-#include "HttpText.h"
+#include "http/HttpText.h"
 
 #include <windows.h>
 
@@ -28,7 +28,7 @@ const wchar_t kRoot[] = L"C:\\site\\";
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size > static_cast<size_t>(REQUEST_TEXT_MAX)) return 0;
+  if (size > static_cast<size_t>(kRequestTextMax)) return 0;
   // Exactly the bytes received, so the sanitizer sees any read past them.
   std::unique_ptr<char[]> exact(new char[size ? size : 1]);
   std::memcpy(exact.get(), data, size);
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::wstring target;
   HttpMethod method = ParseRequest(head.get(), &target);
   ClientAsksToClose(head.get());
-  if (method == HTTP_OTHER) {
+  if (method == kHttpOther) {
     if (!target.empty()) Fail("a target for an unknown method", target);
     return 0;
   }

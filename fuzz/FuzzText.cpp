@@ -3,7 +3,7 @@
 // and the answer head with any status and length. Aborts when escaping is
 // not reversible or leaves markup, when a safe target leaves the web root,
 // or when the answer head does not say what it was given.
-#include "HttpText.h"
+#include "http/HttpText.h"
 
 #include <windows.h>
 

@@ -23,7 +23,7 @@ fi
 # shellcheck disable=SC2054 # the commas belong to one flag
 flags=(-std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Wall -Wextra -Wshadow)
 for target in FuzzRequest FuzzText; do
-  clang++ "${flags[@]}" -I"$here/shim" -I"$root/webserver/http" "$here/$target.cpp" \
+  clang++ "${flags[@]}" -I"$here/shim" -I"$root/webserver" "$here/$target.cpp" \
       "$root/webserver/http/HttpText.cpp" -o "$out/$target"
 done
 clang++ "${flags[@]}" -I"$root/treeview/tree" "$here/FuzzFields.cpp" "$root/treeview/tree/FieldSplitter.cpp" \

@@ -6,63 +6,63 @@ namespace testsupport {
 
 namespace {
 
-const DWORD POLL_MS = 20;
-const UINT READ_TIMEOUT_MS = 5000;
+const DWORD kPollMs = 20;
+const UINT kReadTimeoutMs = 5000;
 
 struct FindData {
-  DWORD dwProcessId;
-  const wchar_t* pszClass;
-  const wchar_t* pszTitle;
-  std::vector<HWND>* pFound;
+  DWORD processId;
+  const wchar_t* className;
+  const wchar_t* title;
+  std::vector<HWND>* found;
 };
 
-BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam) {
-  FindData* pData = reinterpret_cast<FindData*>(lParam);
-  DWORD dwPid = 0;
-  GetWindowThreadProcessId(hWnd, &dwPid);
-  if (dwPid != pData->dwProcessId) return TRUE;
-  wchar_t szText[512];
-  if (pData->pszClass) {
-    GetClassNameW(hWnd, szText, 512);
-    if (lstrcmpiW(szText, pData->pszClass) != 0) return TRUE;
+BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam) {
+  FindData* data = reinterpret_cast<FindData*>(lParam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != data->processId) return TRUE;
+  wchar_t text[512];
+  if (data->className) {
+    GetClassNameW(window, text, 512);
+    if (lstrcmpiW(text, data->className) != 0) return TRUE;
   }
-  if (pData->pszTitle) {
-    GetWindowTextW(hWnd, szText, 512);
-    if (lstrcmpW(szText, pData->pszTitle) != 0) return TRUE;
+  if (data->title) {
+    GetWindowTextW(window, text, 512);
+    if (lstrcmpW(text, data->title) != 0) return TRUE;
   }
-  pData->pFound->push_back(hWnd);
+  data->found->push_back(window);
   return TRUE;
 }
 
 }  // namespace
 
 std::wstring ExeFolder() {
-  wchar_t szPath[MAX_PATH * 4];
-  DWORD n = GetModuleFileNameW(nullptr, szPath, MAX_PATH * 4);
-  std::wstring path(szPath, n);
+  wchar_t buffer[MAX_PATH * 4];
+  DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH * 4);
+  std::wstring path(buffer, n);
   return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
 std::wstring ServerPath() { return ExeFolder() + L"OrraWebServer.exe"; }
 
-std::wstring ReadWindowText(HWND hWnd) {
-  DWORD_PTR nLength = 0;
-  if (!SendMessageTimeoutW(hWnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, READ_TIMEOUT_MS,
-                           &nLength))
+std::wstring ReadWindowText(HWND window) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kReadTimeoutMs,
+                           &length))
     return std::wstring();
-  std::wstring text(nLength + 1, L'\0');
-  DWORD_PTR nCopied = 0;
-  if (!SendMessageTimeoutW(hWnd, WM_GETTEXT, nLength + 1, reinterpret_cast<LPARAM>(&text[0]),
-                           SMTO_ABORTIFHUNG, READ_TIMEOUT_MS, &nCopied))
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]),
+                           SMTO_ABORTIFHUNG, kReadTimeoutMs, &copied))
     return std::wstring();
-  text.resize(nCopied);
+  text.resize(copied);
   return text;
 }
 
-std::vector<HWND> FindProcessWindows(DWORD dwProcessId, const wchar_t* pszClass,
-                                     const wchar_t* pszTitle) {
+std::vector<HWND> FindProcessWindows(DWORD processId, const wchar_t* className,
+                                     const wchar_t* title) {
   std::vector<HWND> found;
-  FindData data = {dwProcessId, pszClass, pszTitle, &found};
+  FindData data = {processId, className, title, &found};
   EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&data));
   return found;
 }
@@ -72,7 +72,7 @@ ServerProcess::ServerProcess()
 
 ServerProcess::~ServerProcess() {
   if (IsRunning()) {
-    TerminateProcess(m_hProcess, KILLED_EXIT_CODE);
+    TerminateProcess(m_hProcess, kKilledExitCode);
     WaitForSingleObject(m_hProcess, 5000);
   }
   Release();
@@ -107,60 +107,60 @@ bool ServerProcess::StartCommandLine(const std::wstring& program, const std::wst
   return true;
 }
 
-HWND ServerProcess::WaitForMainWindow(DWORD dwTimeoutMs) {
-  m_hMainWnd = WaitForWindow(L"OrraWebServer", nullptr, dwTimeoutMs);
+HWND ServerProcess::WaitForMainWindow(DWORD timeoutMs) {
+  m_hMainWnd = WaitForWindow(L"OrraWebServer", nullptr, timeoutMs);
   return m_hMainWnd;
 }
 
-HWND ServerProcess::WaitForWindow(const wchar_t* pszClass, const wchar_t* pszTitle,
-                                  DWORD dwTimeoutMs) const {
-  DWORD dwStart = GetTickCount();
+HWND ServerProcess::WaitForWindow(const wchar_t* className, const wchar_t* title,
+                                  DWORD timeoutMs) const {
+  DWORD start = GetTickCount();
   for (;;) {
-    std::vector<HWND> found = FindProcessWindows(m_dwProcessId, pszClass, pszTitle);
+    std::vector<HWND> found = FindProcessWindows(m_dwProcessId, className, title);
     if (!found.empty()) return found.front();
-    if (GetTickCount() - dwStart >= dwTimeoutMs || !IsRunning()) return nullptr;
-    Sleep(POLL_MS);
+    if (GetTickCount() - start >= timeoutMs || !IsRunning()) return nullptr;
+    Sleep(kPollMs);
   }
 }
 
 HWND ServerProcess::LogPane() const { return m_hMainWnd ? GetDlgItem(m_hMainWnd, 2112) : nullptr; }
 
 std::wstring ServerProcess::ReadLog() const {
-  HWND hPane = LogPane();
-  return hPane ? ReadWindowText(hPane) : std::wstring();
+  HWND pane = LogPane();
+  return pane ? ReadWindowText(pane) : std::wstring();
 }
 
-bool ServerProcess::WaitForLog(const std::wstring& text, DWORD dwTimeoutMs) const {
-  DWORD dwStart = GetTickCount();
+bool ServerProcess::WaitForLog(const std::wstring& text, DWORD timeoutMs) const {
+  DWORD start = GetTickCount();
   for (;;) {
     if (ReadLog().find(text) != std::wstring::npos) return true;
-    if (GetTickCount() - dwStart >= dwTimeoutMs) return false;
-    Sleep(POLL_MS);
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(kPollMs);
   }
 }
 
 bool ServerProcess::Close() { return m_hMainWnd && PostMessageW(m_hMainWnd, WM_CLOSE, 0, 0); }
 
-bool ServerProcess::WaitForExit(DWORD dwTimeoutMs, DWORD* pdwExitCode) {
+bool ServerProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
   if (!m_hProcess) return false;
-  bool bEnded = WaitForSingleObject(m_hProcess, dwTimeoutMs) == WAIT_OBJECT_0;
-  if (!bEnded) {
-    TerminateProcess(m_hProcess, KILLED_EXIT_CODE);
+  bool ended = WaitForSingleObject(m_hProcess, timeoutMs) == WAIT_OBJECT_0;
+  if (!ended) {
+    TerminateProcess(m_hProcess, kKilledExitCode);
     WaitForSingleObject(m_hProcess, 5000);
   }
-  if (pdwExitCode) {
-    DWORD dwCode = KILLED_EXIT_CODE;
-    GetExitCodeProcess(m_hProcess, &dwCode);
-    *pdwExitCode = bEnded ? dwCode : KILLED_EXIT_CODE;
+  if (exitCode) {
+    DWORD code = kKilledExitCode;
+    GetExitCodeProcess(m_hProcess, &code);
+    *exitCode = ended ? code : kKilledExitCode;
   }
-  return bEnded;
+  return ended;
 }
 
-DWORD ServerProcess::CloseAndWait(DWORD dwTimeoutMs) {
-  DWORD dwCode = KILLED_EXIT_CODE;
+DWORD ServerProcess::CloseAndWait(DWORD timeoutMs) {
+  DWORD code = kKilledExitCode;
   Close();
-  WaitForExit(dwTimeoutMs, &dwCode);
-  return dwCode;
+  WaitForExit(timeoutMs, &code);
+  return code;
 }
 
 bool ServerProcess::IsRunning() const {
@@ -168,45 +168,45 @@ bool ServerProcess::IsRunning() const {
 }
 
 TempFolder::TempFolder(const std::wstring& prefix) {
-  wchar_t szTemp[MAX_PATH];
-  DWORD n = GetTempPathW(MAX_PATH, szTemp);
+  wchar_t temp[MAX_PATH];
+  DWORD n = GetTempPathW(MAX_PATH, temp);
   if (n == 0 || n >= MAX_PATH) return;
-  std::wstring base(szTemp);
+  std::wstring base(temp);
   if (base.back() != L'\\') base += L'\\';
   static LONG s_nCounter = 0;
-  for (int nTry = 0; nTry < 100; ++nTry) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
     std::wstring candidate = base + prefix + std::to_wstring(GetCurrentProcessId()) + L"_" +
                              std::to_wstring(InterlockedIncrement(&s_nCounter));
     if (CreateDirectoryW(candidate.c_str(), nullptr)) {
-      m_path = candidate + L"\\";
+      m_strPath = candidate + L"\\";
       return;
     }
   }
 }
 
 TempFolder::~TempFolder() {
-  if (!m_path.empty()) RemoveTree(m_path);
+  if (!m_strPath.empty()) RemoveTree(m_strPath);
 }
 
 bool TempFolder::WriteFile(const std::wstring& relative, const std::string& bytes) const {
-  if (m_path.empty()) return false;
-  std::wstring full = m_path + relative;
-  for (size_t pos = m_path.size(); (pos = full.find(L'\\', pos)) != std::wstring::npos; ++pos)
+  if (m_strPath.empty()) return false;
+  std::wstring full = m_strPath + relative;
+  for (size_t pos = m_strPath.size(); (pos = full.find(L'\\', pos)) != std::wstring::npos; ++pos)
     CreateDirectoryW(full.substr(0, pos).c_str(), nullptr);
   HANDLE h = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD nWritten = 0;
-  BOOL bOk = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &nWritten, nullptr);
+  DWORD written = 0;
+  BOOL ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   CloseHandle(h);
-  return bOk && nWritten == bytes.size();
+  return ok && written == bytes.size();
 }
 
 bool RemoveTree(const std::wstring& path) {
   std::wstring folder = path;
   if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
   WIN32_FIND_DATAW fd;
-  HANDLE hFind = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-  if (hFind != INVALID_HANDLE_VALUE) {
+  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &fd);
+  if (find != INVALID_HANDLE_VALUE) {
     do {
       std::wstring name = fd.cFileName;
       if (name == L"." || name == L"..") continue;
@@ -217,8 +217,8 @@ bool RemoveTree(const std::wstring& path) {
         SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(child.c_str());
       }
-    } while (FindNextFileW(hFind, &fd));
-    FindClose(hFind);
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
   }
   return RemoveDirectoryW(folder.c_str()) ||
          GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;

@@ -18,7 +18,7 @@
 namespace testsupport {
 
 // Exit code reported when a process had to be killed after a time-out.
-const DWORD KILLED_EXIT_CODE = 0xDEADBEEF;
+const DWORD kKilledExitCode = 0xDEADBEEF;
 
 // The folder of the running test program, with a trailing backslash; the
 // deliverables are built next to it.
@@ -28,12 +28,12 @@ std::wstring ServerPath();
 
 // The whole text of a window, read with WM_GETTEXT (works across processes);
 // empty when the window does not answer within 5 s.
-std::wstring ReadWindowText(HWND hWnd);
+std::wstring ReadWindowText(HWND window);
 
 // Top-level windows of a process, optionally filtered by class and title
 // (null = any).
-std::vector<HWND> FindProcessWindows(DWORD dwProcessId, const wchar_t* pszClass,
-                                     const wchar_t* pszTitle);
+std::vector<HWND> FindProcessWindows(DWORD processId, const wchar_t* className,
+                                     const wchar_t* title);
 
 class ServerProcess {
 public:
@@ -54,25 +54,25 @@ public:
 
   // The main window (class "OrraWebServer" of this process), polled for.
   // Null on time-out.
-  HWND WaitForMainWindow(DWORD dwTimeoutMs);
+  HWND WaitForMainWindow(DWORD timeoutMs);
   HWND MainWindow() const { return m_hMainWnd; }
   // The log pane (child id 2112 of the main window).
   HWND LogPane() const;
   std::wstring ReadLog() const;
   // Polls the log until it contains the text. False on time-out.
-  bool WaitForLog(const std::wstring& text, DWORD dwTimeoutMs) const;
+  bool WaitForLog(const std::wstring& text, DWORD timeoutMs) const;
 
   // A top-level window of this process with that class and title, polled
   // for; null on time-out. Message boxes and dialogs have class "#32770".
-  HWND WaitForWindow(const wchar_t* pszClass, const wchar_t* pszTitle, DWORD dwTimeoutMs) const;
+  HWND WaitForWindow(const wchar_t* className, const wchar_t* title, DWORD timeoutMs) const;
 
   // Posts WM_CLOSE to the main window.
   bool Close();
   // True when the process ended within the time; otherwise it is killed,
-  // and the exit code reads KILLED_EXIT_CODE.
-  bool WaitForExit(DWORD dwTimeoutMs, DWORD* pdwExitCode = nullptr);
-  // Close then WaitForExit: the exit code, or KILLED_EXIT_CODE.
-  DWORD CloseAndWait(DWORD dwTimeoutMs);
+  // and the exit code reads kKilledExitCode.
+  bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+  // Close then WaitForExit: the exit code, or kKilledExitCode.
+  DWORD CloseAndWait(DWORD timeoutMs);
   bool IsRunning() const;
 
   DWORD ProcessId() const { return m_dwProcessId; }
@@ -99,12 +99,12 @@ public:
   TempFolder& operator=(const TempFolder&) = delete;
 
   // Full path with a trailing backslash; empty if creation failed.
-  const std::wstring& Path() const { return m_path; }
+  const std::wstring& Path() const { return m_strPath; }
   // Writes bytes to Path() + relative ("sub\\a.txt"), creating folders.
   bool WriteFile(const std::wstring& relative, const std::string& bytes) const;
 
 private:
-  std::wstring m_path;
+  std::wstring m_strPath;
 };
 
 // Deletes a folder and everything below it. True when it is gone.

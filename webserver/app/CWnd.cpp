@@ -1,5 +1,5 @@
 // CWnd.cpp: a child window (the log pane).
-#include "CWnd.h"
+#include "app/CWnd.h"
 
 CWnd::CWnd() : m_hWnd(nullptr) {}
 
@@ -7,10 +7,10 @@ CWnd::~CWnd() {
   if (m_hWnd) DestroyWindow(m_hWnd);
 }
 
-bool CWnd::Create(const wchar_t* pszClass, const wchar_t* pszText, DWORD dwStyle, int x, int y,
-                  int nWidth, int nHeight, HWND hParent, UINT nId) {
-  m_hWnd = CreateWindowExW(0, pszClass, pszText, dwStyle, x, y, nWidth, nHeight, hParent,
-                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nId)),
+bool CWnd::Create(const wchar_t* className, const wchar_t* text, DWORD style, int x, int y,
+                  int width, int height, HWND parent, UINT id) {
+  m_hWnd = CreateWindowExW(0, className, text, style, x, y, width, height, parent,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                            GetModuleHandleW(nullptr), nullptr);
   return m_hWnd != nullptr;
 }

@@ -1,8 +1,8 @@
 // CWnd.h: a child window (the log pane); owns its window handle.
 #pragma once
 
-#include "CObject.h"
-#include "CString.h"
+#include "lib/CObject.h"
+#include "lib/CString.h"
 
 #include <windows.h>
 
@@ -16,8 +16,8 @@ public:
 
   // CreateWindowExW without extended style or creation data; the id goes
   // where a child's menu would. True when the window exists.
-  bool Create(const wchar_t* pszClass, const wchar_t* pszText, DWORD dwStyle, int x, int y,
-              int nWidth, int nHeight, HWND hParent, UINT nId);
+  bool Create(const wchar_t* className, const wchar_t* text, DWORD style, int x, int y, int width,
+              int height, HWND parent, UINT id);
   // Adds the text at the end of the window's text, in one set.
   bool AppendText(CString text);
   // The window's whole text.

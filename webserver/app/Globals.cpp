@@ -1,5 +1,5 @@
 // Globals.cpp: the process-wide state shared by the window and the server.
-#include "Globals.h"
+#include "app/Globals.h"
 
-wchar_t g_szWebRoot[WEBROOT_CHARS] = L"\\webroot\\";
+wchar_t g_szWebRoot[kWebRootChars] = L"\\webroot\\";
 volatile LONG g_nRequestCount = 0;

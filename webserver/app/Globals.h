@@ -3,11 +3,11 @@
 
 #include <windows.h>
 
-const int WEBROOT_CHARS = 1024;  // terminator included
+const int kWebRootChars = 1024;  // terminator included
 
 // The web root, fixed by the entry point before the window exists and
 // read-only afterwards; request paths are appended directly to it.
-extern wchar_t g_szWebRoot[WEBROOT_CHARS];
+extern wchar_t g_szWebRoot[kWebRootChars];
 
 // Request heads read by all workers; only ever changed with
 // InterlockedIncrement so that concurrent workers lose no counts.

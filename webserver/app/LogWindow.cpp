@@ -1,12 +1,8 @@
-// LogWindow.cpp: LogMessage, and the hand-over of queued log text to the
+// LogWindow.cpp: the log sink, and the hand-over of queued log text to the
 // window's thread.
-#include "LogWindow.h"
+#include "app/LogWindow.h"
 
-#include "CCriticalLock.h"
-#include "Log.h"
-
-#include <cstdarg>
-#include <cwchar>
+#include "lib/CCriticalLock.h"
 
 CCriticalSection g_csLog;
 CWnd* g_pLogWnd = nullptr;
@@ -26,21 +22,21 @@ void AppendToPane(const CString& text) {
 }
 
 // With g_csLog held, on the pane's thread.
-void TakePending(CString* pText) {
+void TakePending(CString* text) {
   CString pending = g_strPending;
-  pending.Append(*pText);
-  *pText = pending;
+  pending.Append(*text);
+  *text = pending;
   g_strPending = CString();
   g_bFlushPosted = false;
 }
 
 }  // namespace
 
-void AttachLog(CWnd* pPane, HWND hNotify) {
+void AttachLog(CWnd* pane, HWND notify) {
   CCriticalLock lock(&g_csLog);
-  g_pLogWnd = pPane;
-  g_hLogNotify = hNotify;
-  g_dwLogThread = GetWindowThreadProcessId(pPane->m_hWnd, nullptr);
+  g_pLogWnd = pane;
+  g_hLogNotify = notify;
+  g_dwLogThread = GetWindowThreadProcessId(pane->m_hWnd, nullptr);
   CString text;
   TakePending(&text);
   AppendToPane(text);
@@ -59,26 +55,16 @@ CWnd* DetachLog() {
   CString text;
   TakePending(&text);
   AppendToPane(text);
-  CWnd* pPane = g_pLogWnd;
+  CWnd* pane = g_pLogWnd;
   g_pLogWnd = nullptr;
   g_hLogNotify = nullptr;
   g_dwLogThread = 0;
-  return pPane;
+  return pane;
 }
 
-BOOL LogMessage(const wchar_t* pszFormat, ...) {
+void WriteLog(const wchar_t* message) {
   CCriticalLock lock(&g_csLog);
-  wchar_t* pBlock = new wchar_t[LOG_MESSAGE_CHARS + 1];
-  va_list args;
-  va_start(args, pszFormat);
-  // msvcrt fills all LOG_MESSAGE_CHARS characters of a longer message
-  // and reports -1; the last position is kept for the terminator.
-  int n = _vsnwprintf(pBlock, LOG_MESSAGE_CHARS, pszFormat, args);
-  va_end(args);
-  pBlock[n < 0 ? LOG_MESSAGE_CHARS : n] = L'\0';
-  CString text(pBlock);
-  delete[] pBlock;
-
+  CString text(message);
   if (g_pLogWnd && GetCurrentThreadId() == g_dwLogThread) {
     TakePending(&text);
     AppendToPane(text);
@@ -87,5 +73,4 @@ BOOL LogMessage(const wchar_t* pszFormat, ...) {
     if (g_hLogNotify && !g_bFlushPosted)
       g_bFlushPosted = PostMessageW(g_hLogNotify, WM_LOGPENDING, 0, 0) != FALSE;
   }
-  return TRUE;
 }

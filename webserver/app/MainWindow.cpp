@@ -1,30 +1,30 @@
 // MainWindow.cpp: the main window, whose client area is the log pane, and
 // the points at which the server starts and stops.
-#include "MainWindow.h"
+#include "app/MainWindow.h"
 
-#include "LogWindow.h"
-#include "ServerControl.h"
-#include "resource.h"
+#include "app/LogWindow.h"
+#include "app/resource.h"
+#include "app/ServerControl.h"
 
 HINSTANCE g_hInst = nullptr;
 HWND g_hMainWnd = nullptr;
 
 namespace {
 
-const DWORD LOG_PANE_STYLE = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
-                             ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY;
+const DWORD kLogPaneStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
+                            ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY;
 
-LRESULT OnCreate(HWND hWnd) {
-  CWnd* pPane = new CWnd();
-  if (!pPane->Create(L"edit", L"", LOG_PANE_STYLE, 0, 0, CW_USEDEFAULT, CW_USEDEFAULT, hWnd,
-                     IDC_LOGPANE)) {
-    delete pPane;
+LRESULT OnCreate(HWND window) {
+  CWnd* pane = new CWnd();
+  if (!pane->Create(L"edit", L"", kLogPaneStyle, 0, 0, CW_USEDEFAULT, CW_USEDEFAULT, window,
+                    IDC_LOGPANE)) {
+    delete pane;
     return -1;
   }
-  ShowWindow(pPane->m_hWnd, SW_SHOW);
-  UpdateWindow(pPane->m_hWnd);
-  SetWindowTextW(pPane->m_hWnd, L"");
-  AttachLog(pPane, hWnd);
+  ShowWindow(pane->m_hWnd, SW_SHOW);
+  UpdateWindow(pane->m_hWnd);
+  SetWindowTextW(pane->m_hWnd, L"");
+  AttachLog(pane, window);
   StartServer();
   return 0;
 }
@@ -38,41 +38,41 @@ void OnDestroy() {
 
 }  // namespace
 
-ATOM RegisterWindowClass(HINSTANCE hInstance, const wchar_t* pszClassName) {
+ATOM RegisterWindowClass(HINSTANCE instance, const wchar_t* className) {
   WNDCLASSEXW wc = {};
   wc.cbSize = sizeof(wc);
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = MainWndProc;
-  wc.hInstance = hInstance;
-  wc.hIcon = LoadIconW(hInstance, MAKEINTRESOURCEW(IDI_MAIN));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(hInstance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAIN));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXSMICON),
                                              GetSystemMetrics(SM_CYSMICON), 0));
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   // The menu makes Exit and About visible to those who do not know the keys.
   wc.lpszMenuName = MAKEINTRESOURCEW(IDM_MAIN);
-  wc.lpszClassName = pszClassName;
+  wc.lpszClassName = className;
   return RegisterClassExW(&wc);
 }
 
-bool InitInstance(HINSTANCE hInstance, int nCmdShow) {
-  g_hInst = hInstance;
-  wchar_t szClassName[100];
-  LoadStringW(hInstance, IDS_CLASSNAME, szClassName, 100);
-  RegisterWindowClass(hInstance, szClassName);
-  HWND hWnd = CreateWindowExW(0, szClassName, L"Vesk Web Server", WS_OVERLAPPEDWINDOW, 0, 0,
-                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, hInstance, nullptr);
-  if (!hWnd) return false;
-  g_hMainWnd = hWnd;
-  ShowWindow(hWnd, nCmdShow);
-  UpdateWindow(hWnd);
+bool InitInstance(HINSTANCE instance, int cmdShow) {
+  g_hInst = instance;
+  wchar_t className[100];
+  LoadStringW(instance, IDS_CLASSNAME, className, 100);
+  RegisterWindowClass(instance, className);
+  HWND window = CreateWindowExW(0, className, L"Vesk Web Server", WS_OVERLAPPEDWINDOW, 0, 0,
+                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  if (!window) return false;
+  g_hMainWnd = window;
+  ShowWindow(window, cmdShow);
+  UpdateWindow(window);
   return true;
 }
 
-LRESULT CALLBACK MainWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
-  switch (nMsg) {
+LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
     case WM_CREATE:
-      return OnCreate(hWnd);
+      return OnCreate(window);
     case WM_SIZE:
       if (g_pLogWnd) MoveWindow(g_pLogWnd->m_hWnd, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
       return 0;
@@ -82,10 +82,10 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDM_EXIT:
-          DestroyWindow(hWnd);
+          DestroyWindow(window);
           return 0;
         case IDM_ABOUT:
-          DialogBoxParamW(g_hInst, MAKEINTRESOURCEW(IDD_ABOUT), hWnd, AboutDlgProc, 0);
+          DialogBoxParamW(g_hInst, MAKEINTRESOURCEW(IDD_ABOUT), window, AboutDlgProc, 0);
           return 0;
       }
       break;
@@ -93,5 +93,5 @@ LRESULT CALLBACK MainWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
       OnDestroy();
       return 0;
   }
-  return DefWindowProcW(hWnd, nMsg, wParam, lParam);
+  return DefWindowProcW(window, msg, wParam, lParam);
 }

@@ -7,7 +7,7 @@ extern HINSTANCE g_hInst;  // the program's module, for its resources
 extern HWND g_hMainWnd;    // null until InitInstance succeeds
 
 // Registers the class and creates, shows and paints the main window.
-bool InitInstance(HINSTANCE hInstance, int nCmdShow);
-ATOM RegisterWindowClass(HINSTANCE hInstance, const wchar_t* pszClassName);
-LRESULT CALLBACK MainWndProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT nMsg, WPARAM wParam, LPARAM lParam);
+bool InitInstance(HINSTANCE instance, int cmdShow);
+ATOM RegisterWindowClass(HINSTANCE instance, const wchar_t* className);
+LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);

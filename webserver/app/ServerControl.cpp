@@ -1,10 +1,10 @@
 // ServerControl.cpp: server start and stop of the main window.
-#include "ServerControl.h"
+#include "app/ServerControl.h"
 
-#include "CListenThread.h"
-#include "Globals.h"
-#include "Log.h"
-#include "Sockets.h"
+#include "app/Globals.h"
+#include "http/CListenThread.h"
+#include "lib/Log.h"
+#include "lib/Sockets.h"
 
 CListenThread* g_pListenThread = nullptr;
 
@@ -17,7 +17,7 @@ void StartServer() {
     return;
   }
   LogMessage(L"Sockets Initialized OK\r\nStarting Listen Thread.\r\n");
-  g_pListenThread = new CListenThread();
+  g_pListenThread = new CListenThread(HttpSettings{g_szWebRoot, &g_nRequestCount});
   g_pListenThread->Start();
 }
 

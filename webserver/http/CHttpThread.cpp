@@ -1,38 +1,38 @@
 // CHttpThread.cpp: one pooled HTTP worker thread.
-#include "CHttpThread.h"
+#include "http/CHttpThread.h"
 
-#include "CFile.h"
-#include "Globals.h"
-#include "HttpText.h"
-#include "Log.h"
+#include "http/HttpText.h"
+#include "lib/CFile.h"
+#include "lib/Log.h"
 
 #include <ws2tcpip.h>
 
 #include <cstring>
 
-CHttpThread::CHttpThread()
+CHttpThread::CHttpThread(const HttpSettings& settings)
     : CThread(false),
       m_hWorkEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      m_pRequest(new char[REQUEST_BUFFER_BYTES]),
+      m_pRequest(new char[kRequestBufferBytes]),
       m_nBuffered(0),
       m_bAnswered(false),
-      m_pSend(new char[SEND_BUFFER_BYTES]),
+      m_pSend(new char[kSendBufferBytes]),
       m_pnWaiting(nullptr),
       m_hFreedEvent(nullptr),
-      m_dwStallMs(SEND_STALL_MS) {}
+      m_dwStallMs(kSendStallMs),
+      m_settings(settings) {}
 
 CHttpThread::~CHttpThread() {
   if (m_hWorkEvent) CloseHandle(m_hWorkEvent);
 }
 
-void CHttpThread::JoinPool(volatile LONG* pnWaiting, HANDLE hFreedEvent) {
-  m_pnWaiting = pnWaiting;
-  m_hFreedEvent = hFreedEvent;
+void CHttpThread::JoinPool(volatile LONG* waiting, HANDLE freedEvent) {
+  m_pnWaiting = waiting;
+  m_hFreedEvent = freedEvent;
 }
 
-bool CHttpThread::Assign(SOCKET hSocket) {
+bool CHttpThread::Assign(SOCKET socket) {
   if (WaitForSingleObject(m_hWorkEvent, 0) == WAIT_OBJECT_0) return false;
-  if (!m_socket.Attach(hSocket)) return false;
+  if (!m_socket.Attach(socket)) return false;
   SetEvent(m_hWorkEvent);
   return true;
 }
@@ -43,12 +43,12 @@ int CHttpThread::Run() {
   // before a stop is closed by this thread, not left to the destructor.
   HANDLE handles[2] = {m_hWorkEvent, m_hStopEvent};
   for (;;) {
-    DWORD dwWait = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
-    if (dwWait == WAIT_OBJECT_0) {
+    DWORD woken = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
+    if (woken == WAIT_OBJECT_0) {
       HandleConnection();
       ResetEvent(m_hWorkEvent);
       if (m_hFreedEvent) SetEvent(m_hFreedEvent);
-    } else if (dwWait == WAIT_OBJECT_0 + 1) {
+    } else if (woken == WAIT_OBJECT_0 + 1) {
       return 1;
     }
   }
@@ -71,115 +71,113 @@ void CHttpThread::HandleConnection() {
   SOCKET h = m_socket.GetHandle();
   // A small answer goes out in one send, but the last piece of a large
   // file must not wait for the client's delayed acknowledgement either.
-  BOOL bNoDelay = TRUE;
-  setsockopt(h, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&bNoDelay),
-             sizeof(bNoDelay));
+  BOOL noDelay = TRUE;
+  setsockopt(h, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof(noDelay));
   // Every wait is ours (WaitReady), bounded and watching for a stop.
-  u_long nNonBlocking = 1;
-  m_socket.IoControl(FIONBIO, &nNonBlocking);
+  u_long nonBlocking = 1;
+  m_socket.IoControl(FIONBIO, &nonBlocking);
   m_nBuffered = 0;
   m_bAnswered = false;
-  char* pBuffer = m_pRequest.get();
+  char* buffer = m_pRequest.get();
   for (;;) {
-    int nHead = ReadRequest();
-    if (nHead == 0) break;
-    InterlockedIncrement(&g_nRequestCount);
-    char cNext = pBuffer[nHead];
-    pBuffer[nHead] = 0;  // the buffer has room for it: heads stop at 4,095 bytes
+    int headLength = ReadRequest();
+    if (headLength == 0) break;
+    InterlockedIncrement(m_settings.m_pnRequestCount);
+    char next = buffer[headLength];
+    buffer[headLength] = 0;  // the buffer has room for it: heads stop at 4,095 bytes
     std::wstring target;
-    HttpMethod method = ParseRequest(pBuffer, &target);
-    bool bClose = ClientAsksToClose(pBuffer);
-    pBuffer[nHead] = cNext;
+    HttpMethod method = ParseRequest(buffer, &target);
+    bool clientCloses = ClientAsksToClose(buffer);
+    buffer[headLength] = next;
     // What followed the head is the next request.
-    m_nBuffered -= nHead;
-    std::memmove(pBuffer, pBuffer + nHead, m_nBuffered);
-    bool bSent = true;
-    if (method == HTTP_GET)
-      bSent = OnGet(target);
-    else if (method == HTTP_HEAD)
-      bSent = OnHead(target);
+    m_nBuffered -= headLength;
+    std::memmove(buffer, buffer + headLength, m_nBuffered);
+    bool sent = true;
+    if (method == kHttpGet)
+      sent = OnGet(target);
+    else if (method == kHttpHead)
+      sent = OnHead(target);
     else
       continue;  // counted, not answered; the connection stays open
-    if (!bSent || bClose) break;
+    if (!sent || clientCloses) break;
     m_bAnswered = true;
   }
   m_nBuffered = 0;
   m_socket.Close();
 }
 
-int CHttpThread::WaitReady(bool bWrite, ULONGLONG nDeadline) {
+int CHttpThread::WaitReady(bool forWrite, ULONGLONG deadline) {
   SOCKET h = m_socket.GetHandle();
   for (;;) {
     if (IsStopping()) return -1;
-    ULONGLONG nNow = GetTickCount64();
-    if (nNow > nDeadline) return 0;
-    ULONGLONG nWait = nDeadline - nNow;
-    if (nWait > POLL_MS) nWait = POLL_MS;
+    ULONGLONG now = GetTickCount64();
+    if (now > deadline) return 0;
+    ULONGLONG slice = deadline - now;
+    if (slice > kPollMs) slice = kPollMs;
     fd_set ready, failed;
     FD_ZERO(&ready);
     FD_SET(h, &ready);
     FD_ZERO(&failed);
     FD_SET(h, &failed);
-    timeval wait = {0, static_cast<long>(nWait * 1000)};
-    int n = bWrite ? select(0, nullptr, &ready, &failed, &wait)
-                   : select(0, &ready, nullptr, nullptr, &wait);
-    if (n == SOCKET_ERROR || (bWrite && FD_ISSET(h, &failed))) return -1;
+    timeval wait = {0, static_cast<long>(slice * 1000)};
+    int n = forWrite ? select(0, nullptr, &ready, &failed, &wait)
+                     : select(0, &ready, nullptr, nullptr, &wait);
+    if (n == SOCKET_ERROR || (forWrite && FD_ISSET(h, &failed))) return -1;
     if (n > 0) return 1;
     // Between two requests the worker may be wanted elsewhere.
-    if (!bWrite && ClaimForWaiting()) return -1;
+    if (!forWrite && ClaimForWaiting()) return -1;
   }
 }
 
 int CHttpThread::ReadRequest() {
-  char* pBuffer = m_pRequest.get();
-  ULONGLONG nDeadline = GetTickCount64() + HEAD_DEADLINE_MS;
+  char* buffer = m_pRequest.get();
+  ULONGLONG deadline = GetTickCount64() + kHeadDeadlineMs;
   for (;;) {
-    int nHead = HeadLength(pBuffer, m_nBuffered);
+    int headLength = HeadLength(buffer, m_nBuffered);
     // A zero byte cannot be part of a request; what would follow it is
     // unknowable, so nothing of the head is answered.
-    if (std::memchr(pBuffer, 0, nHead ? nHead : m_nBuffered)) return 0;
-    if (nHead) return nHead;
-    if (m_nBuffered >= REQUEST_TEXT_MAX) return 0;  // a head this long is never answered
+    if (std::memchr(buffer, 0, headLength ? headLength : m_nBuffered)) return 0;
+    if (headLength) return headLength;
+    if (m_nBuffered >= kRequestTextMax) return 0;  // a head this long is never answered
     if (IsStopping() || ClaimForWaiting()) return 0;
-    if (WaitReady(false, nDeadline) <= 0) return 0;
-    int nGot = m_socket.Receive(pBuffer + m_nBuffered, REQUEST_TEXT_MAX - m_nBuffered);
-    if (nGot == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) continue;
-    if (nGot <= 0) return 0;
-    m_nBuffered += nGot;
+    if (WaitReady(false, deadline) <= 0) return 0;
+    int got = m_socket.Receive(buffer + m_nBuffered, kRequestTextMax - m_nBuffered);
+    if (got == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) continue;
+    if (got <= 0) return 0;
+    m_nBuffered += got;
   }
 }
 
-bool CHttpThread::ResolveTarget(const wchar_t* pszRoot, std::wstring* pTarget,
-                                std::wstring* pPath) {
+bool CHttpThread::ResolveTarget(const wchar_t* root, std::wstring* target, std::wstring* path) {
   // Decoded once, before every rule below, so an escaped character meets
   // exactly the checks the character itself meets. A malformed escape
   // names no file; the page then shows the target as it came.
   std::wstring bytes;
-  bool bDecoded = DecodeTarget(*pTarget, &bytes);
-  if (bDecoded) *pTarget = bytes;
-  if (*pTarget == L"/") *pTarget = L"index.html";
-  ConvertPath(pTarget);
-  std::wstring name = NameFromBytes(*pTarget);
-  *pPath = std::wstring(pszRoot) + name;
-  return bDecoded && IsSafeTarget(name) && LiesUnderRoot(pszRoot, pPath->c_str());
+  bool decoded = DecodeTarget(*target, &bytes);
+  if (decoded) *target = bytes;
+  if (*target == L"/") *target = L"index.html";
+  ConvertPath(target);
+  std::wstring name = NameFromBytes(*target);
+  *path = std::wstring(root) + name;
+  return decoded && IsSafeTarget(name) && LiesUnderRoot(root, path->c_str());
 }
 
-bool CHttpThread::OpenTarget(std::wstring* pTarget, CFile* pFile, ULONGLONG* pnSize) {
+bool CHttpThread::OpenTarget(std::wstring* target, CFile* file, ULONGLONG* size) {
   std::wstring path;
   // A file whose size cannot be read counts as missing: an answer
   // without its length would break the connection's framing.
-  return ResolveTarget(g_szWebRoot, pTarget, &path) &&
-         pFile->Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
-                     0) &&
-         pFile->GetSize64(pnSize);
+  return ResolveTarget(m_settings.m_pszWebRoot, target, &path) &&
+         file->Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                    0) &&
+         file->GetSize64(size);
 }
 
 bool CHttpThread::OnGet(std::wstring target) {
   CFile file;
-  ULONGLONG nSize = 0;
-  if (OpenTarget(&target, &file, &nSize))
-    return SendFileAnswer(AnswerHead(200, L"Sending file", static_cast<long long>(nSize)), file,
-                          nSize);
+  ULONGLONG size = 0;
+  if (OpenTarget(&target, &file, &size))
+    return SendFileAnswer(AnswerHead(200, L"Sending file", static_cast<long long>(size)), file,
+                          size);
   std::wstring page = NotFoundPage(target);
   std::string answer = AnswerHead(404, L"File not found!", static_cast<long long>(page.size()));
   for (wchar_t c : page) answer.push_back(static_cast<char>(c));  // every character is below 256
@@ -189,51 +187,51 @@ bool CHttpThread::OnGet(std::wstring target) {
 bool CHttpThread::OnHead(std::wstring target) {
   // The same test as GET, so HEAD says 200 exactly when GET sends a file.
   CFile file;
-  ULONGLONG nSize = 0;
-  std::string head = OpenTarget(&target, &file, &nSize) ? AnswerHead(200, L"File Exists", -1)
-                                                        : AnswerHead(404, L"File not found", -1);
+  ULONGLONG size = 0;
+  std::string head = OpenTarget(&target, &file, &size) ? AnswerHead(200, L"File Exists", -1)
+                                                       : AnswerHead(404, L"File not found", -1);
   return SendAll(head.data(), static_cast<int>(head.size()));
 }
 
-bool CHttpThread::SendFileAnswer(const std::string& head, CFile& file, ULONGLONG nSize) {
+bool CHttpThread::SendFileAnswer(const std::string& head, CFile& file, ULONGLONG size) {
   // Exactly the promised bytes. A file that fails or ends early (cut by
   // another program) must end the connection: the client would otherwise
   // wait for bytes that never come, or take the next answer for part of
   // this file. Growth meanwhile is not sent.
-  char* pBuffer = m_pSend.get();
-  DWORD nUsed = static_cast<DWORD>(head.size());
-  std::memcpy(pBuffer, head.data(), nUsed);
-  ULONGLONG nLeft = nSize;
+  char* buffer = m_pSend.get();
+  DWORD used = static_cast<DWORD>(head.size());
+  std::memcpy(buffer, head.data(), used);
+  ULONGLONG left = size;
   for (;;) {
-    DWORD nRoom = SEND_BUFFER_BYTES - nUsed;
-    DWORD nWant = nLeft < nRoom ? static_cast<DWORD>(nLeft) : nRoom;
-    bool bCut = false;
-    if (nWant > 0) {
-      bool bFailed = false;
-      DWORD nRead = file.Read(pBuffer + nUsed, nWant, &bFailed);
-      bCut = bFailed || nRead == 0;
-      nUsed += nRead;
-      nLeft -= nRead;
+    DWORD room = kSendBufferBytes - used;
+    DWORD want = left < room ? static_cast<DWORD>(left) : room;
+    bool cut = false;
+    if (want > 0) {
+      bool failed = false;
+      DWORD got = file.Read(buffer + used, want, &failed);
+      cut = failed || got == 0;
+      used += got;
+      left -= got;
     }
-    if (!SendAll(pBuffer, static_cast<int>(nUsed)) || bCut) return false;
-    if (nLeft == 0) return true;
-    nUsed = 0;
+    if (!SendAll(buffer, static_cast<int>(used)) || cut) return false;
+    if (left == 0) return true;
+    used = 0;
   }
 }
 
-bool CHttpThread::SendAll(const char* pData, int nLength) {
-  ULONGLONG nStallEnd = 0;  // set at the first wait: a send that goes through costs no clock
-  while (nLength > 0) {
-    int nSent = m_socket.Send(pData, nLength);
-    if (nSent > 0) {
-      pData += nSent;
-      nLength -= nSent;
-      nStallEnd = 0;
+bool CHttpThread::SendAll(const char* data, int length) {
+  ULONGLONG stallEnd = 0;  // set at the first wait: a send that goes through costs no clock
+  while (length > 0) {
+    int sent = m_socket.Send(data, length);
+    if (sent > 0) {
+      data += sent;
+      length -= sent;
+      stallEnd = 0;
       continue;
     }
-    if (nSent == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return false;
-    if (nStallEnd == 0) nStallEnd = GetTickCount64() + m_dwStallMs;
-    if (WaitReady(true, nStallEnd) <= 0) return false;
+    if (sent == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return false;
+    if (stallEnd == 0) stallEnd = GetTickCount64() + m_dwStallMs;
+    if (WaitReady(true, stallEnd) <= 0) return false;
   }
   return true;
 }

@@ -2,8 +2,8 @@
 // connection it serves, its work event, and its request and send buffers.
 #pragma once
 
-#include "CSocket.h"
-#include "CThread.h"
+#include "lib/CSocket.h"
+#include "lib/CThread.h"
 
 #include <memory>
 #include <string>
@@ -15,31 +15,59 @@ class CFile;
 // to close, or until the worker is wanted elsewhere between two requests.
 // Every wait is a bounded poll, so no client can hold the thread: a send
 // that makes no progress for the stall limit ends the connection, and a
-// stop is seen within POLL_MS.
+// stop is seen within kPollMs.
+// What the workers serve and count; the program's, not owned, and alive
+// for as long as any worker runs.
+struct HttpSettings {
+  // Ends with a backslash; request paths are appended directly to it.
+  // Read at every request, so it changes only while no worker serves.
+  const wchar_t* m_pszWebRoot;
+  // Each request head read, incremented with InterlockedIncrement so
+  // that concurrent workers lose no counts.
+  volatile LONG* m_pnRequestCount;
+};
+
+// Idle until the listener hands it a connection (Assign), then answers
+// request heads on it, in order, until the client goes quiet, closes or asks
+// to close, or until the worker is wanted elsewhere between two requests.
+// Every wait is a bounded poll, so no client can hold the thread: a send
+// that makes no progress for the stall limit ends the connection, and a
+// stop is seen within kPollMs.
 class CHttpThread : public CThread {
 public:
-  CHttpThread();
+  explicit CHttpThread(const HttpSettings& settings);
   ~CHttpThread() override;
 
   // On the listener's thread. False while busy; otherwise takes the handle
   // and wakes the worker. The work event is signalled exactly while busy.
-  bool Assign(SOCKET hSocket);
-  int Run() override;
+  bool Assign(SOCKET socket);
   // Stops the thread, then closes the socket. A connection being served
-  // is given up at once (within POLL_MS), not finished.
+  // is given up at once (within kPollMs), not finished.
   void Shutdown();
   // Whether the thread runs: a worker that never started serves nothing.
   bool IsStarted() const { return m_hThread != nullptr; }
   bool IsBusy() const { return WaitForSingleObject(m_hWorkEvent, 0) == WAIT_OBJECT_0; }
+  // How long a send may make no progress before the connection is ended.
+  void SetSendStallLimit(DWORD ms) { m_dwStallMs = ms; }
 
-  // The listener's pool: *pnWaiting is 1 while an accepted connection
+  static const DWORD kHeadDeadlineMs = 3000;
+  static const DWORD kPollMs = 100;
+  static const DWORD kSendStallMs = 30000;
+  // Head and file go out through one buffer: a small answer in one send,
+  // a large file in pieces of this size.
+  static const DWORD kSendBufferBytes = 65536;
+
+private:
+  friend class CListenThread;  // joins its workers to its pool
+
+  int Run() override;
+
+  // The listener's pool: *waiting is 1 while an accepted connection
   // waits for a worker; a worker between two requests (after an answer,
   // with nothing of the next head received) takes that 1 and ends its own
-  // kept-alive connection for it. hFreedEvent, when given,
+  // kept-alive connection for it. freedEvent, when given,
   // is set each time this worker becomes idle.
-  void JoinPool(volatile LONG* pnWaiting, HANDLE hFreedEvent);
-  // How long a send may make no progress before the connection is ended.
-  void SetSendStallLimit(DWORD dwMs) { m_dwStallMs = dwMs; }
+  void JoinPool(volatile LONG* waiting, HANDLE freedEvent);
 
   // Serves the attached connection until it ends, then closes it.
   void HandleConnection();
@@ -54,40 +82,31 @@ public:
   bool OnHead(std::wstring target);
 
   // The file a target names under the web root, or false when the target
-  // may not be opened (it is then answered like a missing file). pTarget
+  // may not be opened (it is then answered like a missing file). target
   // receives the decoded, converted target that the 404 page names.
-  static bool ResolveTarget(const wchar_t* pszRoot, std::wstring* pTarget, std::wstring* pPath);
-
+  static bool ResolveTarget(const wchar_t* root, std::wstring* target, std::wstring* path);
   // Opens the file a target names; false when it may not or cannot be
   // opened, or its size cannot be read.
-  static bool OpenTarget(std::wstring* pTarget, CFile* pFile, ULONGLONG* pnSize);
-
-  static const DWORD HEAD_DEADLINE_MS = 3000;
-  static const DWORD POLL_MS = 100;
-  static const DWORD SEND_STALL_MS = 30000;
-  // Head and file go out through one buffer: a small answer in one send,
-  // a large file in pieces of this size.
-  static const DWORD SEND_BUFFER_BYTES = 65536;
-
-private:
-  // The head, then the file's first nSize bytes; false when they could
+  bool OpenTarget(std::wstring* target, CFile* file, ULONGLONG* size);
+  // The head, then the file's first size bytes; false when they could
   // not all be sent.
-  bool SendFileAnswer(const std::string& head, CFile& file, ULONGLONG nSize);
+  bool SendFileAnswer(const std::string& head, CFile& file, ULONGLONG size);
   // All bytes, or false after an error, a stop, or a stall.
-  bool SendAll(const char* pData, int nLength);
+  bool SendAll(const char* data, int length);
   // Polls until the socket is readable (writable), for at most the
   // deadline: 1 ready, 0 time-out, -1 failure or stop.
-  int WaitReady(bool bWrite, ULONGLONG nDeadline);
+  int WaitReady(bool forWrite, ULONGLONG deadline);
   // Takes a waiting connection's claim on this worker, if there is one.
   bool ClaimForWaiting();
 
   CSocket m_socket;                    // the connection; empty while idle
   HANDLE m_hWorkEvent;                 // manual reset; signalled = busy
-  std::unique_ptr<char[]> m_pRequest;  // REQUEST_BUFFER_BYTES: the head, then what followed it
+  std::unique_ptr<char[]> m_pRequest;  // kRequestBufferBytes: the head, then what followed it
   int m_nBuffered;                     // bytes received into m_pRequest and not yet consumed
   bool m_bAnswered;                    // this connection has had an answer
-  std::unique_ptr<char[]> m_pSend;     // SEND_BUFFER_BYTES
+  std::unique_ptr<char[]> m_pSend;     // kSendBufferBytes
   volatile LONG* m_pnWaiting;          // the listener's, or null
   HANDLE m_hFreedEvent;                // the listener's, or null; not owned
   DWORD m_dwStallMs;
+  HttpSettings m_settings;
 };

@@ -1,10 +1,15 @@
 // CListenThread.cpp: the server's listening thread.
-#include "CListenThread.h"
+#include "http/CListenThread.h"
 
-#include "Log.h"
+#include "lib/Log.h"
 
-CListenThread::CListenThread()
-    : CThread(false), m_nWaiting(0), m_hFreedEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+CListenThread::CListenThread(const HttpSettings& settings)
+    : CThread(false),
+      m_workers{CHttpThread(settings), CHttpThread(settings), CHttpThread(settings),
+                CHttpThread(settings), CHttpThread(settings)},
+      m_nWaiting(0),
+      m_hFreedEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+  static_assert(kWorkerCount == 5, "one initialiser per worker");
   for (CHttpThread& worker : m_workers) worker.JoinPool(&m_nWaiting, m_hFreedEvent);
 }
 
@@ -19,58 +24,58 @@ int CListenThread::Run() {
     LogMessage(L"Listen socket Create Failed\r\n");
     return 0;
   }
-  if (!m_socket.Listen(PORT)) {
+  if (!m_socket.Listen(kPort)) {
     LogMessage(L"Listen Failed\r\n");
     return 0;
   }
   CSocket client;
   LogMessage(L"Listening...");
-  DWORD dwPause = 0;
+  DWORD pause = 0;
   for (;;) {
     // Waiting before every accept would cap the server at ten new
     // connections a second; only a failed accept (normal once Shutdown
     // has closed the socket) pauses for the stop event.
-    if (WaitForSingleObject(m_hStopEvent, dwPause) == WAIT_OBJECT_0) break;
-    dwPause = 0;
+    if (WaitForSingleObject(m_hStopEvent, pause) == WAIT_OBJECT_0) break;
+    pause = 0;
     if (!m_socket.Accept(client, nullptr, nullptr)) {
-      dwPause = STOP_POLL_MS;
+      pause = kStopPollMs;
       continue;
     }
-    SOCKET hConnection = client.Detach();
-    bool bAnyStarted = false;
-    for (CHttpThread& worker : m_workers) bAnyStarted = bAnyStarted || worker.IsStarted();
-    if (!bAnyStarted) {
+    SOCKET connection = client.Detach();
+    bool anyStarted = false;
+    for (CHttpThread& worker : m_workers) anyStarted = anyStarted || worker.IsStarted();
+    if (!anyStarted) {
       // Nobody could ever serve it; holding it would hang Shutdown.
-      CSocket drop(hConnection);
+      CSocket drop(connection);
       continue;
     }
-    DispatchOrWait(hConnection);
+    DispatchOrWait(connection);
   }
   return 1;
 }
 
-bool CListenThread::DispatchOrWait(SOCKET hSocket) {
-  if (Dispatch(hSocket)) return true;
+bool CListenThread::DispatchOrWait(SOCKET socket) {
+  if (Dispatch(socket)) return true;
   InterlockedExchange(&m_nWaiting, 1);
   HANDLE handles[2] = {m_hStopEvent, m_hFreedEvent};
   for (;;) {
     // A worker going idle wakes this at once; the poll covers a worker
     // freed before the event was looked at.
-    DWORD dwWait = WaitForMultipleObjects(2, handles, FALSE, STOP_POLL_MS);
-    if (dwWait == WAIT_OBJECT_0) break;
-    if (Dispatch(hSocket)) {
+    DWORD woken = WaitForMultipleObjects(2, handles, FALSE, kStopPollMs);
+    if (woken == WAIT_OBJECT_0) break;
+    if (Dispatch(socket)) {
       InterlockedExchange(&m_nWaiting, 0);
       return true;
     }
   }
   InterlockedExchange(&m_nWaiting, 0);
-  CSocket drop(hSocket);  // nobody will serve it now
+  CSocket drop(socket);  // nobody will serve it now
   return false;
 }
 
-bool CListenThread::Dispatch(SOCKET hSocket) {
+bool CListenThread::Dispatch(SOCKET socket) {
   for (CHttpThread& worker : m_workers) {
-    if (worker.IsStarted() && worker.Assign(hSocket)) return true;
+    if (worker.IsStarted() && worker.Assign(socket)) return true;
   }
   return false;
 }

@@ -2,9 +2,9 @@
 // and the pool of five HTTP workers.
 #pragma once
 
-#include "CHttpThread.h"
-#include "CSocket.h"
-#include "CThread.h"
+#include "http/CHttpThread.h"
+#include "lib/CSocket.h"
+#include "lib/CThread.h"
 
 // Accepts connections on port 80 of every local IPv4 address and hands each
 // to the lowest-numbered idle worker. While all five are busy, the
@@ -12,11 +12,11 @@
 // requests ends its kept-alive connection to take it.
 class CListenThread : public CThread {
 public:
-  static const int WORKER_COUNT = 5;
-  static const unsigned short PORT = 80;
-  static const DWORD STOP_POLL_MS = 100;  // also the retry for a free worker
+  static const int kWorkerCount = 5;
+  static const unsigned short kPort = 80;
+  static const DWORD kStopPollMs = 100;  // also the retry for a free worker
 
-  CListenThread();
+  explicit CListenThread(const HttpSettings& settings);
   ~CListenThread() override;
 
   // 1 after a stop, 0 when the listening socket could not be set up.
@@ -29,17 +29,17 @@ public:
 
   // Offers a connection to workers 0 to 4 in order; true when one took it.
   // Workers whose thread never started are passed over.
-  bool Dispatch(SOCKET hSocket);
+  bool Dispatch(SOCKET socket);
 
   CHttpThread& Worker(int i) { return m_workers[i]; }
 
 private:
   // Offers the connection until a worker takes it (true) or a stop comes
   // (false; the connection is then closed).
-  bool DispatchOrWait(SOCKET hSocket);
+  bool DispatchOrWait(SOCKET socket);
 
   CSocket m_socket;                     // listening; empty until Run
-  CHttpThread m_workers[WORKER_COUNT];  // constructed 0..4, destroyed 4..0
+  CHttpThread m_workers[kWorkerCount];  // constructed 0..4, destroyed 4..0
   volatile LONG m_nWaiting;             // 1 while a connection waits for a worker
   HANDLE m_hFreedEvent;                 // auto reset: a worker became idle
 };

@@ -1,5 +1,5 @@
 // HttpText.cpp: the pure text rules of the HTTP worker.
-#include "HttpText.h"
+#include "http/HttpText.h"
 
 #include <windows.h>
 
@@ -7,27 +7,27 @@
 #include <cwctype>
 #include <vector>
 
-int HeadLength(const char* pText, int nLength) {
-  for (int i = 1; i + 4 <= nLength; ++i) {
-    if (pText[i] == '\r' && std::memcmp(pText + i, "\r\n\r\n", 4) == 0) return i + 4;
+int HeadLength(const char* text, int length) {
+  for (int i = 1; i + 4 <= length; ++i) {
+    if (text[i] == '\r' && std::memcmp(text + i, "\r\n\r\n", 4) == 0) return i + 4;
   }
   return 0;
 }
 
-HttpMethod ParseRequest(const char* pszHead, std::wstring* pTarget) {
-  HttpMethod method = HTTP_OTHER;
-  size_t nSkip = 0;
-  if (std::strncmp(pszHead, "GET ", 4) == 0) {
-    method = HTTP_GET;
-    nSkip = 4;
-  } else if (std::strncmp(pszHead, "HEAD ", 5) == 0) {
-    method = HTTP_HEAD;
-    nSkip = 5;
+HttpMethod ParseRequest(const char* request, std::wstring* target) {
+  HttpMethod method = kHttpOther;
+  size_t skip = 0;
+  if (std::strncmp(request, "GET ", 4) == 0) {
+    method = kHttpGet;
+    skip = 4;
+  } else if (std::strncmp(request, "HEAD ", 5) == 0) {
+    method = kHttpHead;
+    skip = 5;
   }
-  pTarget->clear();
-  if (method == HTTP_OTHER) return method;
-  for (const char* p = pszHead + nSkip; *p && *p != ' '; ++p)
-    pTarget->push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
+  target->clear();
+  if (method == kHttpOther) return method;
+  for (const char* p = request + skip; *p && *p != ' '; ++p)
+    target->push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
   return method;
 }
 
@@ -42,19 +42,19 @@ int HexValue(wchar_t c) {
 
 }  // namespace
 
-bool DecodeTarget(const std::wstring& raw, std::wstring* pBytes) {
-  pBytes->clear();
-  size_t nEnd = raw.find(L'?');
-  if (nEnd == std::wstring::npos) nEnd = raw.size();
-  for (size_t i = 0; i < nEnd; ++i) {
+bool DecodeTarget(const std::wstring& raw, std::wstring* bytes) {
+  bytes->clear();
+  size_t end = raw.find(L'?');
+  if (end == std::wstring::npos) end = raw.size();
+  for (size_t i = 0; i < end; ++i) {
     if (raw[i] != L'%') {
-      pBytes->push_back(raw[i]);
+      bytes->push_back(raw[i]);
       continue;
     }
-    int nHigh = i + 2 < nEnd ? HexValue(raw[i + 1]) : -1;
-    int nLow = nHigh >= 0 ? HexValue(raw[i + 2]) : -1;
-    if (nLow < 0) return false;
-    pBytes->push_back(static_cast<wchar_t>(nHigh * 16 + nLow));
+    int high = i + 2 < end ? HexValue(raw[i + 1]) : -1;
+    int low = high >= 0 ? HexValue(raw[i + 2]) : -1;
+    if (low < 0) return false;
+    bytes->push_back(static_cast<wchar_t>(high * 16 + low));
     i += 2;
   }
   return true;
@@ -72,30 +72,30 @@ std::wstring NameFromBytes(const std::wstring& bytes) {
       ++i;
       continue;
     }
-    size_t nMore = 0;
-    unsigned long cp = 0, nMin = 0;
+    size_t more = 0;
+    unsigned long cp = 0, least = 0;
     if (c >= 0xC2 && c <= 0xDF) {
-      nMore = 1;
+      more = 1;
       cp = c & 0x1F;
-      nMin = 0x80;
+      least = 0x80;
     } else if (c >= 0xE0 && c <= 0xEF) {
-      nMore = 2;
+      more = 2;
       cp = c & 0x0F;
-      nMin = 0x800;
+      least = 0x800;
     } else if (c >= 0xF0 && c <= 0xF4) {
-      nMore = 3;
+      more = 3;
       cp = c & 0x07;
-      nMin = 0x10000;
+      least = 0x10000;
     } else {
       return bytes;
     }
-    if (i + nMore >= n) return bytes;  // cut short
-    for (size_t k = 1; k <= nMore; ++k) {
+    if (i + more >= n) return bytes;  // cut short
+    for (size_t k = 1; k <= more; ++k) {
       unsigned b = bytes[i + k];
       if ((b & 0xC0) != 0x80 || b > 0xFF) return bytes;
       cp = (cp << 6) | (b & 0x3F);
     }
-    if (cp < nMin || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return bytes;
+    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return bytes;
     if (cp >= 0x10000) {
       cp -= 0x10000;
       name.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
@@ -103,14 +103,14 @@ std::wstring NameFromBytes(const std::wstring& bytes) {
     } else {
       name.push_back(static_cast<wchar_t>(cp));
     }
-    i += nMore + 1;
+    i += more + 1;
   }
   return name;
 }
 
-void ConvertPath(std::wstring* pTarget) {
-  if (!pTarget->empty() && (*pTarget)[0] == L'/') pTarget->erase(0, 1);
-  for (wchar_t& c : *pTarget) {
+void ConvertPath(std::wstring* target) {
+  if (!target->empty() && (*target)[0] == L'/') target->erase(0, 1);
+  for (wchar_t& c : *target) {
     if (c == L'/') c = L'\\';
   }
 }
@@ -135,8 +135,8 @@ bool IsDeviceName(const std::wstring& segment) {
   std::wstring base = segment.substr(0, segment.find(L'.'));
   base = Upper(StripTrailingDotsSpaces(base));
   static const wchar_t* const kFixed[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
-  for (const wchar_t* pszName : kFixed) {
-    if (base == pszName) return true;
+  for (const wchar_t* name : kFixed) {
+    if (base == name) return true;
   }
   if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0)) {
     wchar_t d = base[3];
@@ -159,35 +159,35 @@ bool IsSafeTarget(const std::wstring& target) {
   for (wchar_t c : target) {
     if (c < 0x20 || c == 0x7F || c == L':') return false;
   }
-  size_t nStart = 0;
+  size_t start = 0;
   for (;;) {
-    size_t nEnd = target.find(L'\\', nStart);
+    size_t end = target.find(L'\\', start);
     std::wstring segment =
-        target.substr(nStart, nEnd == std::wstring::npos ? std::wstring::npos : nEnd - nStart);
+        target.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
     if (ClimbsUp(segment)) return false;
     if (IsDeviceName(segment)) return false;
-    if (nEnd == std::wstring::npos) return true;
-    nStart = nEnd + 1;
+    if (end == std::wstring::npos) return true;
+    start = end + 1;
   }
 }
 
 namespace {
 
-bool FullPath(const wchar_t* pszPath, std::wstring* pFull) {
-  DWORD n = GetFullPathNameW(pszPath, 0, nullptr, nullptr);
+bool FullPath(const wchar_t* path, std::wstring* full) {
+  DWORD n = GetFullPathNameW(path, 0, nullptr, nullptr);
   if (n == 0) return false;
   std::vector<wchar_t> buffer(n + 1);
-  DWORD m = GetFullPathNameW(pszPath, n + 1, buffer.data(), nullptr);
+  DWORD m = GetFullPathNameW(path, n + 1, buffer.data(), nullptr);
   if (m == 0 || m > n) return false;
-  pFull->assign(buffer.data(), m);
+  full->assign(buffer.data(), m);
   return true;
 }
 
 }  // namespace
 
-bool LiesUnderRoot(const wchar_t* pszRoot, const wchar_t* pszCandidate) {
+bool LiesUnderRoot(const wchar_t* rootPath, const wchar_t* candidatePath) {
   std::wstring root, candidate;
-  if (!FullPath(pszRoot, &root) || !FullPath(pszCandidate, &candidate)) return false;
+  if (!FullPath(rootPath, &root) || !FullPath(candidatePath, &candidate)) return false;
   while (!root.empty() && root.back() == L'\\') root.pop_back();
   std::wstring upperRoot = Upper(root), upperCandidate = Upper(candidate);
   while (!upperCandidate.empty() && upperCandidate.back() == L'\\') upperCandidate.pop_back();
@@ -231,11 +231,11 @@ std::wstring NotFoundPage(const std::wstring& target) {
 
 namespace {
 
-void AppendNarrow(std::string* pOut, const wchar_t* pszText) {
-  for (; *pszText; ++pszText) pOut->push_back(*pszText < 256 ? static_cast<char>(*pszText) : '?');
+void AppendNarrow(std::string* out, const wchar_t* text) {
+  for (; *text; ++text) out->push_back(*text < 256 ? static_cast<char>(*text) : '?');
 }
 
-void AppendDecimal(std::string* pOut, long long n) {
+void AppendDecimal(std::string* out, long long n) {
   char digits[24];
   int i = 0;
   unsigned long long u =
@@ -244,21 +244,21 @@ void AppendDecimal(std::string* pOut, long long n) {
     digits[i++] = static_cast<char>('0' + u % 10);
     u /= 10;
   } while (u);
-  if (n < 0) pOut->push_back('-');
-  while (i > 0) pOut->push_back(digits[--i]);
+  if (n < 0) out->push_back('-');
+  while (i > 0) out->push_back(digits[--i]);
 }
 
 }  // namespace
 
-std::string AnswerHead(int nStatus, const wchar_t* pszReason, long long nLength) {
+std::string AnswerHead(int status, const wchar_t* reason, long long length) {
   std::string head = "HTTP/1.1 ";
-  AppendDecimal(&head, nStatus);
+  AppendDecimal(&head, status);
   head.push_back(' ');
-  AppendNarrow(&head, pszReason);
+  AppendNarrow(&head, reason);
   head += "\r\n";
-  if (nLength >= 0) {
+  if (length >= 0) {
     head += "content-length: ";
-    AppendDecimal(&head, nLength);
+    AppendDecimal(&head, length);
     head += "\r\n";
   }
   head += "\r\n";
@@ -283,35 +283,34 @@ std::string Trim(const std::string& s) {
 
 }  // namespace
 
-bool ClientAsksToClose(const char* pszHead) {
-  std::string head(pszHead);
-  size_t nLineEnd = head.find("\r\n");
-  std::string requestLine = head.substr(0, nLineEnd);
-  bool bHttp10 =
+bool ClientAsksToClose(const char* request) {
+  std::string head(request);
+  size_t lineEnd = head.find("\r\n");
+  std::string requestLine = head.substr(0, lineEnd);
+  bool http10 =
       requestLine.size() >= 8 && requestLine.compare(requestLine.size() - 8, 8, "HTTP/1.0") == 0;
-  bool bClose = false, bKeepAlive = false;
-  while (nLineEnd != std::string::npos) {
-    size_t nStart = nLineEnd + 2;
-    nLineEnd = head.find("\r\n", nStart);
+  bool closeAsked = false, keepAlive = false;
+  while (lineEnd != std::string::npos) {
+    size_t start = lineEnd + 2;
+    lineEnd = head.find("\r\n", start);
     std::string line =
-        head.substr(nStart, nLineEnd == std::string::npos ? std::string::npos : nLineEnd - nStart);
-    size_t nColon = line.find(':');
-    if (nColon == std::string::npos || Lower(Trim(line.substr(0, nColon))) != "connection")
-      continue;
+        head.substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
+    size_t colon = line.find(':');
+    if (colon == std::string::npos || Lower(Trim(line.substr(0, colon))) != "connection") continue;
     // A comma-separated list of options, any case.
-    std::string value = Lower(line.substr(nColon + 1));
-    size_t nPos = 0;
+    std::string value = Lower(line.substr(colon + 1));
+    size_t pos = 0;
     for (;;) {
-      size_t nComma = value.find(',', nPos);
+      size_t comma = value.find(',', pos);
       std::string token =
-          Trim(value.substr(nPos, nComma == std::string::npos ? std::string::npos : nComma - nPos));
+          Trim(value.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos));
       if (token == "close")
-        bClose = true;
+        closeAsked = true;
       else if (token == "keep-alive")
-        bKeepAlive = true;
-      if (nComma == std::string::npos) break;
-      nPos = nComma + 1;
+        keepAlive = true;
+      if (comma == std::string::npos) break;
+      pos = comma + 1;
     }
   }
-  return bClose || (bHttp10 && !bKeepAlive);
+  return closeAsked || (http10 && !keepAlive);
 }

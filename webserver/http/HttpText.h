@@ -6,26 +6,26 @@
 
 // Fixed limits of a request head: the buffer holds 4,095 bytes of text and
 // a terminator; a head that has not ended by then is refused.
-const int REQUEST_BUFFER_BYTES = 4096;
-const int REQUEST_TEXT_MAX = REQUEST_BUFFER_BYTES - 1;
+const int kRequestBufferBytes = 4096;
+const int kRequestTextMax = kRequestBufferBytes - 1;
 
-enum HttpMethod { HTTP_OTHER, HTTP_GET, HTTP_HEAD };
+enum HttpMethod { kHttpOther, kHttpGet, kHttpHead };
 
 // The length of the head at the start of the text: through its first
 // CR LF CR LF that ends after the fourth byte, or 0 while none has ended.
 // What follows belongs to the next request on the connection.
-int HeadLength(const char* pText, int nLength);
+int HeadLength(const char* text, int length);
 
 // The method of a head ("GET " / "HEAD ", exact case, space included) and
 // the target after it: up to the first space or the end of the head,
 // widened byte for byte. No length limit beyond the head's own.
-HttpMethod ParseRequest(const char* pszHead, std::wstring* pTarget);
+HttpMethod ParseRequest(const char* request, std::wstring* target);
 
 // The target as clients write it (characters 0 to 255, one per byte): cut
 // at the first '?' (no file name holds one), then every "%XX" decoded once,
 // with hex digits of either case. The result is bytes again, one character
 // each. False for a '%' not followed by two hex digits.
-bool DecodeTarget(const std::wstring& raw, std::wstring* pBytes);
+bool DecodeTarget(const std::wstring& raw, std::wstring* bytes);
 
 // Bytes (characters 0 to 255) read as UTF-8 when they form valid UTF-8
 // (shortest forms, no surrogates, at most U+10FFFF); otherwise each byte
@@ -34,7 +34,7 @@ bool DecodeTarget(const std::wstring& raw, std::wstring* pBytes);
 std::wstring NameFromBytes(const std::wstring& bytes);
 
 // Drops one leading '/', then turns every '/' into '\'. Nothing else.
-void ConvertPath(std::wstring* pTarget);
+void ConvertPath(std::wstring* target);
 
 // Whether a converted target may be joined to the web root: false for a
 // ".." segment (also with trailing dots or spaces), a ':' anywhere, a
@@ -42,10 +42,10 @@ void ConvertPath(std::wstring* pTarget);
 // without an extension, any case).
 bool IsSafeTarget(const std::wstring& target);
 
-// Whether the full path of pszCandidate lies inside the folder pszRoot
+// Whether the full path of candidatePath lies inside the folder rootPath
 // (the root itself included), both made full with GetFullPathNameW. The
 // root counts as a folder whether or not it ends with a backslash.
-bool LiesUnderRoot(const wchar_t* pszRoot, const wchar_t* pszCandidate);
+bool LiesUnderRoot(const wchar_t* rootPath, const wchar_t* candidatePath);
 
 // '&', '<', '>', '"' and '\'' as entities; every other character as is.
 std::wstring HtmlEscape(const std::wstring& text);
@@ -53,11 +53,11 @@ std::wstring HtmlEscape(const std::wstring& text);
 // The 404 page naming the (escaped) converted target.
 std::wstring NotFoundPage(const std::wstring& target);
 
-// The answer head: status line, the length line when nLength >= 0, blank
+// The answer head: status line, the length line when length >= 0, blank
 // line. 8-bit, ready to send.
-std::string AnswerHead(int nStatus, const wchar_t* pszReason, long long nLength);
+std::string AnswerHead(int status, const wchar_t* reason, long long length);
 
 // Whether the client asked for the connection to end after this answer:
 // "Connection: close", or a request line ending in HTTP/1.0 without
 // "Connection: keep-alive".
-bool ClientAsksToClose(const char* pszHead);
+bool ClientAsksToClose(const char* request);

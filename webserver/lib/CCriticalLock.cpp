@@ -1,7 +1,7 @@
 // CCriticalLock.cpp: scoped hold of a CCriticalSection.
-#include "CCriticalLock.h"
+#include "lib/CCriticalLock.h"
 
-CCriticalLock::CCriticalLock(CCriticalSection* pSection) : m_pSection(pSection) {
+CCriticalLock::CCriticalLock(CCriticalSection* section) : m_pSection(section) {
   EnterCriticalSection(m_pSection);
 }
 

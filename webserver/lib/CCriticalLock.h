@@ -2,12 +2,12 @@
 // the section.
 #pragma once
 
-#include "CCriticalSection.h"
+#include "lib/CCriticalSection.h"
 
 // Entered on construction, left on destruction, also during unwinding.
 class CCriticalLock {
 public:
-  explicit CCriticalLock(CCriticalSection* pSection);
+  explicit CCriticalLock(CCriticalSection* section);
   virtual ~CCriticalLock();
   CCriticalLock(const CCriticalLock&) = delete;
   CCriticalLock& operator=(const CCriticalLock&) = delete;

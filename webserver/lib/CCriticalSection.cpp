@@ -1,5 +1,5 @@
 // CCriticalSection.cpp: a platform critical section.
-#include "CCriticalSection.h"
+#include "lib/CCriticalSection.h"
 
 CCriticalSection::CCriticalSection() { InitializeCriticalSection(this); }
 

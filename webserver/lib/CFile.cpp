@@ -1,14 +1,13 @@
 // CFile.cpp: a Win32 file.
-#include "CFile.h"
+#include "lib/CFile.h"
 
 CFile::CFile() : m_hFile(INVALID_HANDLE_VALUE) {}
 
 CFile::~CFile() { Close(); }
 
-bool CFile::Open(const wchar_t* pszName, DWORD dwAccess, DWORD dwShare, DWORD dwCreation,
-                 DWORD dwFlags) {
+bool CFile::Open(const wchar_t* name, DWORD access, DWORD share, DWORD creation, DWORD flags) {
   if (IsOpen()) return false;
-  m_hFile = CreateFileW(pszName, dwAccess, dwShare, nullptr, dwCreation, dwFlags, nullptr);
+  m_hFile = CreateFileW(name, access, share, nullptr, creation, flags, nullptr);
   return IsOpen();
 }
 
@@ -20,25 +19,25 @@ bool CFile::Close() {
   return true;
 }
 
-DWORD CFile::Read(void* pBuffer, DWORD nBytes, bool* pbFailed) {
-  DWORD nRead = 0;
-  BOOL bOk = ReadFile(m_hFile, pBuffer, nBytes, &nRead, nullptr);
-  if (pbFailed) *pbFailed = !bOk;
-  return bOk ? nRead : 0;
+DWORD CFile::Read(void* buffer, DWORD bytes, bool* failed) {
+  DWORD got = 0;
+  BOOL ok = ReadFile(m_hFile, buffer, bytes, &got, nullptr);
+  if (failed) *failed = !ok;
+  return ok ? got : 0;
 }
 
-DWORD CFile::Write(const void* pBuffer, DWORD nBytes) {
-  DWORD nWritten = 0;
-  if (!WriteFile(m_hFile, pBuffer, nBytes, &nWritten, nullptr)) return 0;
-  return nWritten;
+DWORD CFile::Write(const void* buffer, DWORD bytes) {
+  DWORD written = 0;
+  if (!WriteFile(m_hFile, buffer, bytes, &written, nullptr)) return 0;
+  return written;
 }
 
 DWORD CFile::GetSize() const { return GetFileSize(m_hFile, nullptr); }
 
-bool CFile::GetSize64(ULONGLONG* pnSize) const {
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(m_hFile, &size)) return false;
-  *pnSize = static_cast<ULONGLONG>(size.QuadPart);
+bool CFile::GetSize64(ULONGLONG* size) const {
+  LARGE_INTEGER value;
+  if (!GetFileSizeEx(m_hFile, &value)) return false;
+  *size = static_cast<ULONGLONG>(value.QuadPart);
   return true;
 }
 
@@ -48,7 +47,7 @@ ULONGLONG CFile::GetLastWriteTime() const {
   return (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }
 
-bool CFile::Exists(const wchar_t* pszName) {
+bool CFile::Exists(const wchar_t* name) {
   CFile file;
-  return file.Open(pszName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
+  return file.Open(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
 }

@@ -1,7 +1,7 @@
 // CFile.h: a Win32 file; owns one file handle.
 #pragma once
 
-#include "CObject.h"
+#include "lib/CObject.h"
 
 #include <windows.h>
 
@@ -14,26 +14,26 @@ public:
 
   // CreateFileW with these arguments, no security, no template. Refused
   // (false) while a file is already open, so a handle is never leaked.
-  bool Open(const wchar_t* pszName, DWORD dwAccess, DWORD dwShare, DWORD dwCreation, DWORD dwFlags);
+  bool Open(const wchar_t* name, DWORD access, DWORD share, DWORD creation, DWORD flags);
   // Idempotent; the object is closed afterwards. Always true.
   bool Close();
   bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
 
-  // One ReadFile: bytes read, 0 at the end and on failure. pbFailed, when
+  // One ReadFile: bytes read, 0 at the end and on failure. failed, when
   // given, tells the two apart.
-  DWORD Read(void* pBuffer, DWORD nBytes, bool* pbFailed = nullptr);
+  DWORD Read(void* buffer, DWORD bytes, bool* failed = nullptr);
   // One WriteFile: bytes written, 0 on failure.
-  DWORD Write(const void* pBuffer, DWORD nBytes);
+  DWORD Write(const void* buffer, DWORD bytes);
   // Low 32 bits of the size; INVALID_FILE_SIZE when the query fails.
   DWORD GetSize() const;
   // The whole size; false when the query fails.
-  bool GetSize64(ULONGLONG* pnSize) const;
+  bool GetSize64(ULONGLONG* size) const;
   // Last-write time in 100 ns units since 1601 (UTC); 0 on failure.
   ULONGLONG GetLastWriteTime() const;
 
   // Whether the name can be opened for reading now, sharing read and
   // write: false for a folder and for a file held without read sharing.
-  static bool Exists(const wchar_t* pszName);
+  static bool Exists(const wchar_t* name);
 
 private:
   HANDLE m_hFile;  // INVALID_HANDLE_VALUE when closed

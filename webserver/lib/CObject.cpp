@@ -1,4 +1,4 @@
 // CObject.cpp: root of the server's class library.
-#include "CObject.h"
+#include "lib/CObject.h"
 
 CObject::~CObject() = default;

@@ -1,7 +1,7 @@
 // CSocket.h: a Winsock IPv4 stream socket; owns one socket handle.
 #pragma once
 
-#include "CObject.h"
+#include "lib/CObject.h"
 
 #include <winsock2.h>
 #include <windows.h>
@@ -14,42 +14,42 @@ class CFile;
 class CSocket : public CObject {
 public:
   CSocket();
-  explicit CSocket(SOCKET hSocket);
+  explicit CSocket(SOCKET handle);
   ~CSocket() override;
   CSocket(const CSocket&) = delete;
   CSocket& operator=(const CSocket&) = delete;
 
   // socket(); logs "CS:Create: socket failed: %d\r\n" on failure. Refused
   // (false, no log) while a socket is owned, so none is leaked.
-  bool Create(int nFamily, int nType, int nProtocol);
+  bool Create(int family, int type, int protocol);
   // Binds all local IPv4 addresses on the port (host order), exclusively,
   // and listens with a backlog of 5; logs the bind or listen failure, and
   // a plain line when the port is taken.
-  bool Listen(unsigned short nPort);
+  bool Listen(unsigned short port);
   // Hands the next connection to client (see Attach). When client refuses
   // it, the connection is closed rather than leaked. No log line.
-  bool Accept(CSocket& client, sockaddr* pAddress, int* pnAddressLength);
+  bool Accept(CSocket& client, sockaddr* address, int* addressLength);
   // False, and nothing changes, while a socket is owned.
-  bool Attach(SOCKET hSocket);
+  bool Attach(SOCKET handle);
   // The owned handle (INVALID_SOCKET if none); the caller now owns it.
   SOCKET Detach();
   SOCKET GetHandle() const { return m_hSocket; }
 
   // One recv / send: bytes moved, 0 when the peer closed (recv), -1 on error.
-  int Receive(char* pBuffer, int nLength);
-  int Send(const char* pBuffer, int nLength);
-  // One byte at a time up to a line feed (kept) or nSize - 1 bytes; false
+  int Receive(char* buffer, int length);
+  int Send(const char* buffer, int length);
+  // One byte at a time up to a line feed (kept) or size - 1 bytes; false
   // (buffer emptied) when the peer closes or fails first, and at once
-  // when nSize < 2 leaves no room for a byte and the terminator.
-  bool ReceiveLine(char* pBuffer, int nSize);
+  // when size < 2 leaves no room for a byte and the terminator.
+  bool ReceiveLine(char* buffer, int size);
   // True only when the whole text went out in one send.
-  bool SendString(const char* pszText);
+  bool SendString(const char* text);
   // The file from its position to its end in 8,192-byte pieces. False on
   // a short send, and on a read failure: a file sent in part must not
   // look complete.
   bool SendFile(CFile& file);
   // ioctlsocket; true when it returned 0.
-  bool IoControl(long nCommand, u_long* pnArgument);
+  bool IoControl(long command, u_long* argument);
   // shutdown(SD_SEND) then closesocket, if one is owned. Idempotent.
   void Close();
 

@@ -1,7 +1,7 @@
 // CString.h: a wide-character text; owns one heap block (null when empty).
 #pragma once
 
-#include "CObject.h"
+#include "lib/CObject.h"
 
 #include <cstdarg>
 #include <cwchar>
@@ -11,9 +11,9 @@
 class CString : public CObject {
 public:
   CString();
-  explicit CString(const wchar_t* pszText);
+  explicit CString(const wchar_t* text);
   // Widens byte for byte: each byte 0x00-0xFF becomes the same code point.
-  explicit CString(const char* pszText);
+  explicit CString(const char* text);
   CString(const CString& other);
   CString& operator=(const CString& other);
   ~CString() override;
@@ -33,8 +33,8 @@ public:
   // characters produced, or -1 (text emptied) when formatting fails even
   // with the largest capacity tried. The old text lives until the new one
   // is made, so an argument may be this string's own text.
-  int Format(const wchar_t* pszFormat, ...);
-  int FormatV(const wchar_t* pszFormat, va_list args);
+  int Format(const wchar_t* format, ...);
+  int FormatV(const wchar_t* format, va_list args);
 
   // A new zero-terminated 8-bit copy that the caller frees with delete[].
   // Characters up to U+00FF become the byte of the same value; any other
@@ -42,7 +42,7 @@ public:
   char* ToNarrow() const;
 
 private:
-  void Replace(wchar_t* pNew);
+  void Replace(wchar_t* block);
 
   wchar_t* m_pBuffer;  // text + terminator, or null for the empty text
 };

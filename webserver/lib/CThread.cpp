@@ -1,9 +1,9 @@
 // CThread.cpp: base of the server's threads.
-#include "CThread.h"
+#include "lib/CThread.h"
 
-CThread::CThread(bool bAutoDelete)
+CThread::CThread(bool autoDelete)
     : m_hThread(nullptr),
-      m_bAutoDelete(bAutoDelete),
+      m_bAutoDelete(autoDelete),
       m_hStopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       m_bStopping(0) {}
 
@@ -15,11 +15,11 @@ CThread::~CThread() {
 bool CThread::Start() {
   // Created suspended so that the handle is stored before Run can start:
   // an auto-deleting object may be gone as soon as the thread runs.
-  DWORD dwThreadId = 0;
-  HANDLE hThread = CreateThread(nullptr, 0, ThreadEntry, this, CREATE_SUSPENDED, &dwThreadId);
-  if (!hThread) return false;
-  m_hThread = hThread;
-  ResumeThread(hThread);
+  DWORD threadId = 0;
+  HANDLE thread = CreateThread(nullptr, 0, ThreadEntry, this, CREATE_SUSPENDED, &threadId);
+  if (!thread) return false;
+  m_hThread = thread;
+  ResumeThread(thread);
   return true;
 }
 
@@ -31,16 +31,16 @@ void CThread::SignalStop() {
 void CThread::Stop() {
   SignalStop();
   for (;;) {
-    DWORD dwStatus = 0;
-    if (!m_hThread || !GetExitCodeThread(m_hThread, &dwStatus)) dwStatus = 0;
-    if (dwStatus != STILL_ACTIVE) return;
+    DWORD status = 0;
+    if (!m_hThread || !GetExitCodeThread(m_hThread, &status)) status = 0;
+    if (status != STILL_ACTIVE) return;
     WaitForSingleObject(m_hThread, 100);  // returns early when it ends
   }
 }
 
-DWORD WINAPI CThread::ThreadEntry(LPVOID pParam) {
-  CThread* pThread = static_cast<CThread*>(pParam);
-  int nResult = pThread->Run();
-  if (pThread->m_bAutoDelete) delete pThread;
-  return static_cast<DWORD>(nResult);
+DWORD WINAPI CThread::ThreadEntry(LPVOID param) {
+  CThread* self = static_cast<CThread*>(param);
+  int result = self->Run();
+  if (self->m_bAutoDelete) delete self;
+  return static_cast<DWORD>(result);
 }

@@ -2,7 +2,7 @@
 // thread handle.
 #pragma once
 
-#include "CObject.h"
+#include "lib/CObject.h"
 
 #include <windows.h>
 
@@ -10,7 +10,7 @@
 // it is signalled, and must not return STILL_ACTIVE (259).
 class CThread : public CObject {
 public:
-  explicit CThread(bool bAutoDelete);
+  explicit CThread(bool autoDelete);
   // Closes the stop event and the thread handle; does not stop the thread.
   ~CThread() override;
   CThread(const CThread&) = delete;
@@ -39,5 +39,5 @@ protected:
   volatile LONG m_bStopping;  // set with the stop event
 
 private:
-  static DWORD WINAPI ThreadEntry(LPVOID pParam);
+  static DWORD WINAPI ThreadEntry(LPVOID param);
 };

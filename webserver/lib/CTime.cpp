@@ -1,5 +1,5 @@
 // CTime.cpp: a calendar time.
-#include "CTime.h"
+#include "lib/CTime.h"
 
 CTime::CTime() {}
 

@@ -1,15 +1,15 @@
 // Sockets.cpp: start and end of Winsock for the process.
-#include "Sockets.h"
+#include "lib/Sockets.h"
 
-#include "Log.h"
+#include "lib/Log.h"
 
 #include <winsock2.h>
 
 bool InitSockets() {
   WSADATA data;
-  int nResult = WSAStartup(MAKEWORD(1, 1), &data);
-  if (nResult != 0) {
-    LogMessage(L"WSAStartup failed: %d\n", nResult);
+  int result = WSAStartup(MAKEWORD(1, 1), &data);
+  if (result != 0) {
+    LogMessage(L"WSAStartup failed: %d\n", result);
     return false;
   }
   return true;

@@ -12,9 +12,8 @@ HttpAnswer HttpGet(const std::string& target) {
   address.sin_family = AF_INET;
   address.sin_port = htons(80);
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  DWORD dwTimeout = 10000;
-  setsockopt(h, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&dwTimeout),
-             sizeof(dwTimeout));
+  DWORD timeout = 10000;
+  setsockopt(h, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout));
   if (connect(h, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
     closesocket(h);
     return answer;
@@ -27,17 +26,16 @@ HttpAnswer HttpGet(const std::string& target) {
   int n;
   while ((n = recv(h, buffer, sizeof(buffer), 0)) > 0) {
     bytes.append(buffer, n);
-    size_t nHeadEnd = bytes.find("\r\n\r\n");
-    if (nHeadEnd == std::string::npos) continue;
-    size_t nLengthAt = bytes.find("content-length: ");
-    size_t nLength =
-        nLengthAt < nHeadEnd ? strtoul(bytes.c_str() + nLengthAt + 16, nullptr, 10) : 0;
-    if (bytes.size() >= nHeadEnd + 4 + nLength) {
-      answer.body = bytes.substr(nHeadEnd + 4, nLength);
+    size_t headEnd = bytes.find("\r\n\r\n");
+    if (headEnd == std::string::npos) continue;
+    size_t lengthAt = bytes.find("content-length: ");
+    size_t length = lengthAt < headEnd ? strtoul(bytes.c_str() + lengthAt + 16, nullptr, 10) : 0;
+    if (bytes.size() >= headEnd + 4 + length) {
+      answer.body = bytes.substr(headEnd + 4, length);
       break;
     }
   }
   closesocket(h);
-  if (bytes.compare(0, 9, "HTTP/1.1 ") == 0) answer.nStatus = atoi(bytes.c_str() + 9);
+  if (bytes.compare(0, 9, "HTTP/1.1 ") == 0) answer.status = atoi(bytes.c_str() + 9);
   return answer;
 }

@@ -4,7 +4,7 @@
 #include <string>
 
 struct HttpAnswer {
-  int nStatus = 0;   // 0 when no answer came
+  int status = 0;    // 0 when no answer came
   std::string body;  // the content-length bytes after the head
 };
 

@@ -1,8 +1,8 @@
 // Tests of the program's log: whole messages from many threads in order,
 // the cut at 4,095 characters, and writers that never wait for the
 // window's thread.
-#include "Log.h"
-#include "LogWindow.h"
+#include "app/LogWindow.h"
+#include "lib/Log.h"
 
 #include <gtest/gtest.h>
 
@@ -12,12 +12,12 @@
 
 namespace {
 
-LRESULT CALLBACK HostProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
-  if (nMsg == WM_LOGPENDING) {
+LRESULT CALLBACK HostProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_LOGPENDING) {
     FlushLog();
     return 0;
   }
-  return DefWindowProcW(hWnd, nMsg, wParam, lParam);
+  return DefWindowProcW(window, msg, wParam, lParam);
 }
 
 // A hidden host window with a log pane like the program's, attached to
@@ -25,6 +25,7 @@ LRESULT CALLBACK HostProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) {
 class LogWindowTest : public ::testing::Test {
 protected:
   void SetUp() override {
+    SetLogSink(WriteLog);
     WNDCLASSW wc = {};
     wc.lpfnWndProc = HostProc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -78,43 +79,43 @@ TEST_F(LogWindowTest, CutsAMessageAt4095Characters) {
 }
 
 TEST_F(LogWindowTest, KeepsEveryLineOfManyThreadsWholeAndInEachThreadsOrder) {
-  const int THREADS = 6, LINES = 40;
+  const int kThreads = 6, kLines = 40;
   std::vector<std::thread> writers;
-  for (int t = 0; t < THREADS; ++t)
+  for (int t = 0; t < kThreads; ++t)
     writers.emplace_back([t] {
-      for (int i = 0; i < LINES; ++i)
+      for (int i = 0; i < kLines; ++i)
         LogMessage(L"thread %d line %d %s\r\n", t, i, L"------------------------");
     });
   for (std::thread& w : writers) w.join();
   Pump();
 
   std::wstring text = PaneText();
-  std::vector<int> nextLine(THREADS, 0);
-  size_t nStart = 0, nLines = 0;
-  while (nStart < text.size()) {
-    size_t nEnd = text.find(L"\r\n", nStart);
-    ASSERT_NE(std::wstring::npos, nEnd) << "unterminated text at " << nStart;
-    std::wstring line = text.substr(nStart, nEnd - nStart);
+  std::vector<int> nextLine(kThreads, 0);
+  size_t start = 0, lines = 0;
+  while (start < text.size()) {
+    size_t end = text.find(L"\r\n", start);
+    ASSERT_NE(std::wstring::npos, end) << "unterminated text at " << start;
+    std::wstring line = text.substr(start, end - start);
     int t = -1, i = -1;
     ASSERT_EQ(2, swscanf(line.c_str(), L"thread %d line %d", &t, &i)) << line.size();
-    ASSERT_TRUE(t >= 0 && t < THREADS);
+    ASSERT_TRUE(t >= 0 && t < kThreads);
     EXPECT_EQ(nextLine[t], i) << "thread " << t;
-    wchar_t szExpected[128];
-    _snwprintf(szExpected, 128, L"thread %d line %d %s", t, i, L"------------------------");
-    EXPECT_EQ(std::wstring(szExpected), line);
+    wchar_t expected[128];
+    _snwprintf(expected, 128, L"thread %d line %d %s", t, i, L"------------------------");
+    EXPECT_EQ(std::wstring(expected), line);
     nextLine[t] = i + 1;
-    nStart = nEnd + 2;
-    ++nLines;
+    start = end + 2;
+    ++lines;
   }
-  EXPECT_EQ(static_cast<size_t>(THREADS * LINES), nLines);
+  EXPECT_EQ(static_cast<size_t>(kThreads * kLines), lines);
 }
 
 TEST_F(LogWindowTest, AWriterNeverWaitsForTheWindowsThread) {
   // The window's thread waits for a writer without pumping messages, as
   // it does while the server stops: the writer must still finish.
-  HANDLE hWriter = CreateThread(nullptr, 0, WriteStartingLine, nullptr, 0, nullptr);
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hWriter, 5000));
-  CloseHandle(hWriter);
+  HANDLE writer = CreateThread(nullptr, 0, WriteStartingLine, nullptr, 0, nullptr);
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(writer, 5000));
+  CloseHandle(writer);
   Pump();
   EXPECT_EQ(L"Starting Threads\r\n", PaneText());
 }
@@ -127,20 +128,21 @@ TEST_F(LogWindowTest, QueuedTextComesBeforeTheWindowThreadsLaterText) {
 
 TEST_F(LogWindowTest, TextStillQueuedWhenThePaneGoesIsShownFirst) {
   std::thread([] { LogMessage(L"last words"); }).join();
-  CWnd* pPane = DetachLog();
-  EXPECT_EQ(L"last words", std::wstring(pPane->ReadText().GetText()));
-  AttachLog(pPane, m_hHost);
+  CWnd* pane = DetachLog();
+  EXPECT_EQ(L"last words", std::wstring(pane->ReadText().GetText()));
+  AttachLog(pane, m_hHost);
 }
 
 TEST(LogWithoutPane, KeepsTextUntilAPaneIsAttached) {
+  SetLogSink(WriteLog);
   LogMessage(L"early ");
   std::thread([] { LogMessage(L"bird"); }).join();
-  HWND hHost = CreateWindowExW(0, L"edit", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-  CWnd* pPane = new CWnd();
-  ASSERT_TRUE(pPane->Create(L"edit", L"", WS_CHILD | ES_MULTILINE, 0, 0, 10, 10, hHost, 1));
-  AttachLog(pPane, hHost);
-  EXPECT_EQ(L"early bird", std::wstring(pPane->ReadText().GetText()));
+  HWND host = CreateWindowExW(0, L"edit", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  CWnd* pane = new CWnd();
+  ASSERT_TRUE(pane->Create(L"edit", L"", WS_CHILD | ES_MULTILINE, 0, 0, 10, 10, host, 1));
+  AttachLog(pane, host);
+  EXPECT_EQ(L"early bird", std::wstring(pane->ReadText().GetText()));
   delete DetachLog();
-  DestroyWindow(hHost);
+  DestroyWindow(host);
 }

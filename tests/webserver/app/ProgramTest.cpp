@@ -16,8 +16,8 @@ using testsupport::TempFolder;
 
 namespace {
 
-const DWORD START_MS = 20000;
-const DWORD EXIT_MS = 20000;
+const DWORD kStartMs = 20000;
+const DWORD kExitMs = 20000;
 
 class WinsockEnvironment : public ::testing::Environment {
 public:
@@ -30,11 +30,19 @@ public:
 ::testing::Environment* const g_pWinsock =
     ::testing::AddGlobalTestEnvironment(new WinsockEnvironment);
 
+// The About dialog once it is shown: it exists (and can be found) before
+// its WM_INITDIALOG has placed it and filled in the count.
+HWND WaitForAbout(ServerProcess& server) {
+  HWND about = server.WaitForWindow(L"#32770", L"About", 5000);
+  for (int i = 0; i < 250 && about && !IsWindowVisible(about); ++i) Sleep(20);
+  return about;
+}
+
 // Starts the server with the argument and waits until it listens.
 void StartListening(ServerProcess& server, const std::wstring& argument) {
   ASSERT_TRUE(server.Start(argument));
-  ASSERT_TRUE(server.WaitForMainWindow(START_MS));
-  ASSERT_TRUE(server.WaitForLog(L"Listening...", START_MS)) << "log: " << server.ReadLog().c_str();
+  ASSERT_TRUE(server.WaitForMainWindow(kStartMs));
+  ASSERT_TRUE(server.WaitForLog(L"Listening...", kStartMs)) << "log: " << server.ReadLog().c_str();
 }
 
 void PressKeys(std::initializer_list<WORD> keys) {
@@ -57,15 +65,15 @@ void PressKeys(std::initializer_list<WORD> keys) {
 
 // Gives the keyboard focus to a window of another process, as a click
 // would: the two input queues are joined for the call.
-bool FocusWindowOf(HWND hTop, HWND hFocus) {
-  SetForegroundWindow(hTop);
-  DWORD dwTheirs = GetWindowThreadProcessId(hTop, nullptr);
-  DWORD dwOurs = GetCurrentThreadId();
-  AttachThreadInput(dwOurs, dwTheirs, TRUE);
-  SetFocus(hFocus);
-  bool bFocused = GetFocus() == hFocus;
-  AttachThreadInput(dwOurs, dwTheirs, FALSE);
-  return bFocused;
+bool FocusWindowOf(HWND top, HWND focus) {
+  SetForegroundWindow(top);
+  DWORD theirs = GetWindowThreadProcessId(top, nullptr);
+  DWORD ours = GetCurrentThreadId();
+  AttachThreadInput(ours, theirs, TRUE);
+  SetFocus(focus);
+  bool focused = GetFocus() == focus;
+  AttachThreadInput(ours, theirs, FALSE);
+  return focused;
 }
 
 }  // namespace
@@ -78,7 +86,7 @@ TEST(ProgramWebRoot, WithATrailingBackslashServesTheFolder) {
   StartListening(server, root.Path());
   EXPECT_EQ("<p>root</p>", HttpGet("/").body);
   EXPECT_EQ("in sub", HttpGet("/sub/a.txt").body);
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }
 
 TEST(ProgramWebRoot, WithoutATrailingBackslashIsJoinedToTheRequestAsItIs) {
@@ -90,7 +98,7 @@ TEST(ProgramWebRoot, WithoutATrailingBackslashIsJoinedToTheRequestAsItIs) {
   // No separator is added between the root and the request's path.
   EXPECT_NE("inside", HttpGet("/").body);
   EXPECT_EQ("inside", HttpGet("/\\index.html").body);
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }
 
 TEST(ProgramWebRoot, QuotedServesTheFolderInsideTheQuotesAndLogsIt) {
@@ -101,7 +109,7 @@ TEST(ProgramWebRoot, QuotedServesTheFolderInsideTheQuotesAndLogsIt) {
   EXPECT_EQ("unquoted", HttpGet("/").body);
   std::wstring log = server.ReadLog();
   EXPECT_EQ(0u, log.find(L"Serving the folder " + root.Path() + L"\r\n"));
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }
 
 TEST(ProgramWebRoot, WithoutArgumentIsTheProgramsOwnFolder) {
@@ -113,10 +121,10 @@ TEST(ProgramWebRoot, WithoutArgumentIsTheProgramsOwnFolder) {
   CloseHandle(h);
   ServerProcess server;
   ASSERT_TRUE(server.Start());
-  ASSERT_TRUE(server.WaitForMainWindow(START_MS));
-  ASSERT_TRUE(server.WaitForLog(L"Listening...", START_MS));
+  ASSERT_TRUE(server.WaitForMainWindow(kStartMs));
+  ASSERT_TRUE(server.WaitForLog(L"Listening...", kStartMs));
   EXPECT_EQ("next to the program", HttpGet("/webroot_probe.txt").body);
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
   DeleteFileW(probe.c_str());
 }
 
@@ -127,53 +135,53 @@ TEST(ProgramWebRoot, MayBeAFolderWithAnyUnicodeName) {
   ServerProcess server;
   StartListening(server, root.Path());
   EXPECT_EQ("unicode root", HttpGet("/").body);
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }
 
 TEST(ProgramWebRoot, TooLongIsRefusedWithAMessageAndExitCode1) {
   std::wstring tooLong = L"C:\\" + std::wstring(1021, L'x');  // 1,024 characters
   ServerProcess server;
   ASSERT_TRUE(server.Start(tooLong));
-  HWND hBox = server.WaitForWindow(L"#32770", L"OrraWebServer", START_MS);
-  ASSERT_TRUE(hBox);
+  HWND box = server.WaitForWindow(L"#32770", L"OrraWebServer", kStartMs);
+  ASSERT_TRUE(box);
   std::wstring message;
-  for (HWND hChild = GetWindow(hBox, GW_CHILD); hChild; hChild = GetWindow(hChild, GW_HWNDNEXT))
-    message += testsupport::ReadWindowText(hChild) + L"\n";
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    message += testsupport::ReadWindowText(child) + L"\n";
   EXPECT_NE(std::wstring::npos, message.find(L"longer than 1,023 characters")) << message.c_str();
   EXPECT_TRUE(
       testsupport::FindProcessWindows(server.ProcessId(), L"OrraWebServer", nullptr).empty());
 
-  PostMessageW(hBox, WM_COMMAND, IDOK, 0);
-  DWORD dwCode = 0;
-  EXPECT_TRUE(server.WaitForExit(EXIT_MS, &dwCode));
-  EXPECT_EQ(1u, dwCode);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  DWORD code = 0;
+  EXPECT_TRUE(server.WaitForExit(kExitMs, &code));
+  EXPECT_EQ(1u, code);
 }
 
 TEST(ProgramWebRoot, Of1023CharactersIsAccepted) {
   std::wstring longest = L"C:\\" + std::wstring(1019, L'x') + L"\\";  // 1,023 characters
   ServerProcess server;
   ASSERT_TRUE(server.Start(longest));
-  EXPECT_TRUE(server.WaitForMainWindow(START_MS));
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_TRUE(server.WaitForMainWindow(kStartMs));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }
 
 TEST(ProgramClosing, ByTheCloseBoxTheMenuOrWmCloseEndsWithExitCode0) {
-  const UINT CLOSE_BOX = 0, MENU_EXIT = 1, WINDOW_CLOSE = 2;
-  for (UINT nWay : {CLOSE_BOX, MENU_EXIT, WINDOW_CLOSE}) {
+  const UINT kCloseBox = 0, kMenuExit = 1, kWindowClose = 2;
+  for (UINT way : {kCloseBox, kMenuExit, kWindowClose}) {
     ServerProcess server;
     ASSERT_TRUE(server.Start(L"C:\\"));
-    HWND hWnd = server.WaitForMainWindow(START_MS);
-    ASSERT_TRUE(hWnd);
-    ASSERT_TRUE(server.WaitForLog(L"Listening...", START_MS));
-    if (nWay == CLOSE_BOX)
-      PostMessageW(hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-    else if (nWay == MENU_EXIT)
-      PostMessageW(hWnd, WM_COMMAND, 40002, 0);
+    HWND window = server.WaitForMainWindow(kStartMs);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(server.WaitForLog(L"Listening...", kStartMs));
+    if (way == kCloseBox)
+      PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else if (way == kMenuExit)
+      PostMessageW(window, WM_COMMAND, 40002, 0);
     else
-      PostMessageW(hWnd, WM_CLOSE, 0, 0);
-    DWORD dwCode = 0;
-    EXPECT_TRUE(server.WaitForExit(EXIT_MS, &dwCode)) << "way " << nWay;
-    EXPECT_EQ(0u, dwCode) << "way " << nWay;
+      PostMessageW(window, WM_CLOSE, 0, 0);
+    DWORD code = 0;
+    EXPECT_TRUE(server.WaitForExit(kExitMs, &code)) << "way " << way;
+    EXPECT_EQ(0u, code) << "way " << way;
   }
 }
 
@@ -181,32 +189,31 @@ TEST(ProgramClosing, RightAfterTheWindowAppearsNeverHangs) {
   for (int i = 0; i < 30; ++i) {
     ServerProcess server;
     ASSERT_TRUE(server.Start(L"C:\\"));
-    ASSERT_TRUE(server.WaitForMainWindow(START_MS)) << "run " << i;
-    DWORD dwCode = server.CloseAndWait(EXIT_MS);
-    ASSERT_EQ(0u, dwCode) << "run " << i
-                          << (dwCode == testsupport::KILLED_EXIT_CODE ? ": hung and was killed"
-                                                                      : "");
+    ASSERT_TRUE(server.WaitForMainWindow(kStartMs)) << "run " << i;
+    DWORD code = server.CloseAndWait(kExitMs);
+    ASSERT_EQ(0u, code) << "run " << i
+                        << (code == testsupport::kKilledExitCode ? ": hung and was killed" : "");
   }
 }
 
 TEST(ProgramKeys, AltSlashAndAltF4WorkWhileTheLogPaneHasTheFocus) {
   ServerProcess server;
   StartListening(server, L"C:\\");
-  HWND hMain = server.MainWindow();
-  ASSERT_TRUE(FocusWindowOf(hMain, server.LogPane()));
+  HWND mainWindow = server.MainWindow();
+  ASSERT_TRUE(FocusWindowOf(mainWindow, server.LogPane()));
 
   PressKeys({VK_MENU, VK_OEM_2});
-  HWND hAbout = server.WaitForWindow(L"#32770", L"About", 5000);
-  ASSERT_TRUE(hAbout) << "Alt+/ opened no About dialog";
-  PostMessageW(hAbout, WM_COMMAND, IDOK, 0);
-  for (int i = 0; i < 250 && IsWindow(hAbout); ++i) Sleep(20);
-  ASSERT_FALSE(IsWindow(hAbout));
+  HWND about = WaitForAbout(server);
+  ASSERT_TRUE(about) << "Alt+/ opened no About dialog";
+  PostMessageW(about, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 250 && IsWindow(about); ++i) Sleep(20);
+  ASSERT_FALSE(IsWindow(about));
 
-  ASSERT_TRUE(FocusWindowOf(hMain, server.LogPane()));
+  ASSERT_TRUE(FocusWindowOf(mainWindow, server.LogPane()));
   PressKeys({VK_MENU, VK_F4});
-  DWORD dwCode = 0;
-  EXPECT_TRUE(server.WaitForExit(EXIT_MS, &dwCode)) << "Alt+F4 did not end the program";
-  EXPECT_EQ(0u, dwCode);
+  DWORD code = 0;
+  EXPECT_TRUE(server.WaitForExit(kExitMs, &code)) << "Alt+F4 did not end the program";
+  EXPECT_EQ(0u, code);
 }
 
 TEST(ProgramAbout, ShowsTheNumberOfRequestsServed) {
@@ -214,41 +221,41 @@ TEST(ProgramAbout, ShowsTheNumberOfRequestsServed) {
   ASSERT_TRUE(root.WriteFile(L"index.html", "x"));
   ServerProcess server;
   StartListening(server, root.Path());
-  EXPECT_EQ(200, HttpGet("/").nStatus);
-  EXPECT_EQ(404, HttpGet("/missing").nStatus);
-  EXPECT_EQ(200, HttpGet("/index.html").nStatus);
+  EXPECT_EQ(200, HttpGet("/").status);
+  EXPECT_EQ(404, HttpGet("/missing").status);
+  EXPECT_EQ(200, HttpGet("/index.html").status);
 
   PostMessageW(server.MainWindow(), WM_COMMAND, 40003, 0);
-  HWND hAbout = server.WaitForWindow(L"#32770", L"About", 5000);
-  ASSERT_TRUE(hAbout);
-  HWND hCount = GetDlgItem(hAbout, 1001);
-  ASSERT_TRUE(hCount);
-  EXPECT_EQ(L"3", testsupport::ReadWindowText(hCount));
-  EXPECT_TRUE(IsWindowVisible(hCount));
+  HWND about = WaitForAbout(server);
+  ASSERT_TRUE(about);
+  HWND countLabel = GetDlgItem(about, 1001);
+  ASSERT_TRUE(countLabel);
+  EXPECT_EQ(L"3", testsupport::ReadWindowText(countLabel));
+  EXPECT_TRUE(IsWindowVisible(countLabel));
   RECT count, dialog;
-  GetWindowRect(hCount, &count);
-  GetClientRect(hAbout, &dialog);
-  MapWindowPoints(hAbout, nullptr, reinterpret_cast<POINT*>(&dialog), 2);
+  GetWindowRect(countLabel, &count);
+  GetClientRect(about, &dialog);
+  MapWindowPoints(about, nullptr, reinterpret_cast<POINT*>(&dialog), 2);
   EXPECT_TRUE(count.left >= dialog.left && count.right <= dialog.right && count.top >= dialog.top &&
               count.bottom <= dialog.bottom);
 
-  PostMessageW(hAbout, WM_COMMAND, IDOK, 0);
-  for (int i = 0; i < 250 && IsWindow(hAbout); ++i) Sleep(20);
-  EXPECT_FALSE(IsWindow(hAbout));
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  PostMessageW(about, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 250 && IsWindow(about); ++i) Sleep(20);
+  EXPECT_FALSE(IsWindow(about));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }
 
 namespace {
 
 // Opens the About dialog, returns its screen rectangle and closes it.
-bool AboutDialogRect(ServerProcess& server, RECT* pRect) {
+bool AboutDialogRect(ServerProcess& server, RECT* rect) {
   PostMessageW(server.MainWindow(), WM_COMMAND, 40003, 0);
-  HWND hAbout = server.WaitForWindow(L"#32770", L"About", 5000);
-  if (!hAbout) return false;
-  GetWindowRect(hAbout, pRect);
-  PostMessageW(hAbout, WM_COMMAND, IDCANCEL, 0);
-  for (int i = 0; i < 250 && IsWindow(hAbout); ++i) Sleep(20);
-  return !IsWindow(hAbout);
+  HWND about = WaitForAbout(server);
+  if (!about) return false;
+  GetWindowRect(about, rect);
+  PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
+  for (int i = 0; i < 250 && IsWindow(about); ++i) Sleep(20);
+  return !IsWindow(about);
 }
 
 }  // namespace
@@ -256,16 +263,16 @@ bool AboutDialogRect(ServerProcess& server, RECT* pRect) {
 TEST(ProgramWindow, TheLogPaneFillsTheClientAreaAfterAResize) {
   ServerProcess server;
   StartListening(server, L"C:\\");
-  HWND hMain = server.MainWindow();
-  SetWindowPos(hMain, nullptr, 0, 0, 500, 350, SWP_NOMOVE | SWP_NOZORDER);
+  HWND mainWindow = server.MainWindow();
+  SetWindowPos(mainWindow, nullptr, 0, 0, 500, 350, SWP_NOMOVE | SWP_NOZORDER);
   for (int i = 0; i < 50; ++i) {
     RECT client, pane;
-    GetClientRect(hMain, &client);
+    GetClientRect(mainWindow, &client);
     GetClientRect(server.LogPane(), &pane);
     RECT paneOnScreen;
     GetWindowRect(server.LogPane(), &paneOnScreen);
     POINT origin = {0, 0};
-    ClientToScreen(hMain, &origin);
+    ClientToScreen(mainWindow, &origin);
     if (paneOnScreen.left == origin.x && paneOnScreen.top == origin.y &&
         paneOnScreen.right - paneOnScreen.left == client.right &&
         paneOnScreen.bottom - paneOnScreen.top == client.bottom)
@@ -275,24 +282,24 @@ TEST(ProgramWindow, TheLogPaneFillsTheClientAreaAfterAResize) {
                      << client.bottom;
     Sleep(20);
   }
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }
 
 TEST(ProgramAbout, OpensCentredOnTheClientAreaSizeWhereverTheWindowLies) {
   ServerProcess server;
   StartListening(server, L"C:\\");
-  HWND hMain = server.MainWindow();
-  SetWindowPos(hMain, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  HWND mainWindow = server.MainWindow();
+  SetWindowPos(mainWindow, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   RECT first, second, client;
   ASSERT_TRUE(AboutDialogRect(server, &first));
-  GetClientRect(hMain, &client);
-  int nWidth = first.right - first.left, nHeight = first.bottom - first.top;
-  EXPECT_EQ(std::max(0L, (client.right - nWidth) / 2), first.left);
-  EXPECT_EQ(std::max(0L, (client.bottom - nHeight) / 2), first.top);
+  GetClientRect(mainWindow, &client);
+  int width = first.right - first.left, height = first.bottom - first.top;
+  EXPECT_EQ(std::max(0L, (client.right - width) / 2), first.left);
+  EXPECT_EQ(std::max(0L, (client.bottom - height) / 2), first.top);
 
-  SetWindowPos(hMain, nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(mainWindow, nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ASSERT_TRUE(AboutDialogRect(server, &second));
   EXPECT_EQ(first.left, second.left);
   EXPECT_EQ(first.top, second.top);
-  EXPECT_EQ(0u, server.CloseAndWait(EXIT_MS));
+  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
 }

@@ -1,6 +1,6 @@
 // Tests of the web root choice: the command-line tail taken whole, the
 // program's folder without one, and the refusal of a root that cannot fit.
-#include "WebRoot.h"
+#include "app/WebRoot.h"
 
 #include <gtest/gtest.h>
 
@@ -9,16 +9,17 @@
 namespace {
 
 struct Choice {
-  bool bAccepted;
+  bool accepted;
   std::wstring root;
 };
 
-Choice Choose(const std::wstring& tail, const wchar_t* pszModule = L"C:\\Programs\\srv\\Orra.exe") {
-  wchar_t szRoot[WEBROOT_CHARS + 8];
-  wmemset(szRoot, L'#', WEBROOT_CHARS + 8);
+Choice Choose(const std::wstring& tail,
+              const wchar_t* modulePath = L"C:\\Programs\\srv\\Orra.exe") {
+  wchar_t chosen[kWebRootChars + 8];
+  wmemset(chosen, L'#', kWebRootChars + 8);
   Choice choice;
-  choice.bAccepted = ChooseWebRoot(tail.c_str(), pszModule, szRoot);
-  choice.root = szRoot;
+  choice.accepted = ChooseWebRoot(tail.c_str(), modulePath, chosen);
+  choice.root = chosen;
   return choice;
 }
 
@@ -26,7 +27,7 @@ Choice Choose(const std::wstring& tail, const wchar_t* pszModule = L"C:\\Program
 
 TEST(WebRootFromTheCommandLine, IsTheTailExactlyAsGiven) {
   struct Case {
-    const wchar_t* pszTail;
+    const wchar_t* tail;
   } cases[] = {
       {L"C:\\site\\"},
       {L"C:\\site"},        // no separator is added
@@ -36,16 +37,16 @@ TEST(WebRootFromTheCommandLine, IsTheTailExactlyAsGiven) {
       {L"a"},
   };
   for (const Case& c : cases) {
-    Choice choice = Choose(c.pszTail);
-    EXPECT_TRUE(choice.bAccepted) << c.pszTail;
-    EXPECT_EQ(std::wstring(c.pszTail), choice.root);
+    Choice choice = Choose(c.tail);
+    EXPECT_TRUE(choice.accepted) << c.tail;
+    EXPECT_EQ(std::wstring(c.tail), choice.root);
   }
 }
 
 TEST(WebRootFromTheCommandLine, LosesOnePairOfQuotationMarksAroundItAndNoOthers) {
   struct Case {
-    const wchar_t* pszTail;
-    const wchar_t* pszRoot;
+    const wchar_t* tail;
+    const wchar_t* root;
   } cases[] = {
       {L"\"C:\\My Site\\\"", L"C:\\My Site\\"},
       {L"\"\"C:\\site\\\"\"", L"\"C:\\site\\\""},  // one pair only
@@ -56,9 +57,9 @@ TEST(WebRootFromTheCommandLine, LosesOnePairOfQuotationMarksAroundItAndNoOthers)
       {L"\"\"", L"C:\\Programs\\srv\\"},  // empty: the program's folder
   };
   for (const Case& c : cases) {
-    Choice choice = Choose(c.pszTail);
-    EXPECT_TRUE(choice.bAccepted) << c.pszTail;
-    EXPECT_EQ(std::wstring(c.pszRoot), choice.root) << c.pszTail;
+    Choice choice = Choose(c.tail);
+    EXPECT_TRUE(choice.accepted) << c.tail;
+    EXPECT_EQ(std::wstring(c.root), choice.root) << c.tail;
   }
 }
 
@@ -67,14 +68,14 @@ TEST(WebRootFromTheCommandLine, OfUpTo1023CharactersIsKeptWhole) {
   tail[0] = L'C';
   tail[1022] = L'\\';
   Choice choice = Choose(tail);
-  EXPECT_TRUE(choice.bAccepted);
+  EXPECT_TRUE(choice.accepted);
   EXPECT_EQ(tail, choice.root);
 }
 
 TEST(WebRootFromTheCommandLine, Of1024CharactersOrMoreIsRefusedNotCut) {
-  for (size_t nLength : {1024u, 1025u, 5000u}) {
-    Choice choice = Choose(std::wstring(nLength, L'x'));
-    EXPECT_FALSE(choice.bAccepted) << nLength;
+  for (size_t length : {1024u, 1025u, 5000u}) {
+    Choice choice = Choose(std::wstring(length, L'x'));
+    EXPECT_FALSE(choice.accepted) << length;
     EXPECT_EQ(L"\\webroot\\", choice.root);
   }
 }
@@ -91,5 +92,5 @@ TEST(WebRootWithoutArgument, FallsBackWhenTheProgramPathHasNoFolder) {
   EXPECT_EQ(L"\\webroot\\", Choose(L"", L"").root);
   EXPECT_EQ(L"\\webroot\\", Choose(L"", nullptr).root);
   Choice noTail = Choose(L"");
-  EXPECT_TRUE(noTail.bAccepted);
+  EXPECT_TRUE(noTail.accepted);
 }

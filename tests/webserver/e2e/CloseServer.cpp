@@ -5,15 +5,15 @@
 #include <windows.h>
 
 int main() {
-  HWND hWnd = FindWindowW(L"OrraWebServer", nullptr);
-  if (!hWnd) return 2;
-  DWORD dwProcessId = 0;
-  GetWindowThreadProcessId(hWnd, &dwProcessId);
-  HANDLE hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, dwProcessId);
-  if (!hProcess) return 2;
-  PostMessageW(hWnd, WM_CLOSE, 0, 0);
-  DWORD dwExit = 3;
-  if (WaitForSingleObject(hProcess, 15000) == WAIT_OBJECT_0) GetExitCodeProcess(hProcess, &dwExit);
-  CloseHandle(hProcess);
-  return static_cast<int>(dwExit);
+  HWND window = FindWindowW(L"OrraWebServer", nullptr);
+  if (!window) return 2;
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId);
+  if (!process) return 2;
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  DWORD exitCode = 3;
+  if (WaitForSingleObject(process, 15000) == WAIT_OBJECT_0) GetExitCodeProcess(process, &exitCode);
+  CloseHandle(process);
+  return static_cast<int>(exitCode);
 }

@@ -80,9 +80,9 @@ TEST_F(Server, NormalStartLogsItsStepsThenFiveWorkersAndListening) {
   ASSERT_EQ(start, log.substr(0, start.size())) << Narrow(log);
   // The rest: five dots and "Listening..." in scheduling order.
   std::wstring rest = log.substr(start.size());
-  size_t nAt = rest.find(L"Listening...");
-  ASSERT_NE(std::wstring::npos, nAt) << Narrow(log);
-  std::wstring dots = rest.substr(0, nAt) + rest.substr(nAt + 12);
+  size_t at = rest.find(L"Listening...");
+  ASSERT_NE(std::wstring::npos, at) << Narrow(log);
+  std::wstring dots = rest.substr(0, at) + rest.substr(at + 12);
   EXPECT_EQ(L".....", dots) << Narrow(log);
 }
 
@@ -186,21 +186,21 @@ TEST_F(Server, SixthClientIsAnsweredWhileFiveKeptAliveClientsStayBusy) {
   }
   RawClient sixth;
   ASSERT_TRUE(sixth.Connect(kPort));
-  ULONGLONG nStart = GetTickCount64();
+  ULONGLONG start = GetTickCount64();
   ASSERT_TRUE(sixth.SendAll(GetRequest("/sub/page.html")));
   // The five ask again every 400 ms, well inside the head deadline; the
   // one whose worker made way finds its connection closed.
   std::string answer;
-  for (int nRound = 0; nRound < 10 && answer.empty(); ++nRound) {
+  for (int attempt = 0; attempt < 10 && answer.empty(); ++attempt) {
     answer = sixth.ReadAnswer(400);
     for (RawClient& c : held) {
       if (!c.IsClosedByPeer() && c.SendAll(GetRequest("/sub/page.html"))) c.ReadAnswer(1000);
     }
   }
-  ULONGLONG nElapsed = GetTickCount64() - nStart;
+  ULONGLONG elapsed = GetTickCount64() - start;
   EXPECT_EQ(Found("<p>sub</p>"), answer);
-  EXPECT_LT(nElapsed, 2500u);  // generous; before, never while the five stayed
-  std::printf("sixth client answered after %llu ms\n", nElapsed);
+  EXPECT_LT(elapsed, 2500u);  // generous; before, never while the five stayed
+  std::printf("sixth client answered after %llu ms\n", elapsed);
 }
 
 TEST_F(Server, SecondCopyOnTheSamePortLogsTheBindFailureAndClosesCleanly) {
@@ -229,13 +229,13 @@ TEST_F(Server, ClosingTheWindowEndsKeptAliveConnectionsAtOnce) {
   RawClient client;
   ASSERT_TRUE(client.Connect(kPort));
   ASSERT_EQ(Found("<p>sub</p>"), Ask(client, GetRequest("/sub/page.html")));
-  ULONGLONG nStart = GetTickCount64();
+  ULONGLONG start = GetTickCount64();
   ASSERT_TRUE(m_server.Close());
   EXPECT_TRUE(client.WaitClosed(2500));
-  DWORD dwExit = 1;
-  EXPECT_TRUE(m_server.WaitForExit(10000, &dwExit));
-  EXPECT_EQ(0u, dwExit);
-  EXPECT_LT(GetTickCount64() - nStart, 2500u);  // the head deadline is 3 s
+  DWORD exitCode = 1;
+  EXPECT_TRUE(m_server.WaitForExit(10000, &exitCode));
+  EXPECT_EQ(0u, exitCode);
+  EXPECT_LT(GetTickCount64() - start, 2500u);  // the head deadline is 3 s
   // Nobody listens any more.
   RawClient late;
   EXPECT_FALSE(late.Connect(kPort));
@@ -256,25 +256,25 @@ TEST_F(Server, ClosingTheWindowIsPromptWithAClientThatStopsReading) {
   ASSERT_TRUE(client.SendAll(GetRequest("/large.bin")));
   ASSERT_EQ(0u, client.ReadHead(5000).find("HTTP/1.1 200 "));
   Sleep(500);  // the socket buffers fill; the client reads no more
-  ULONGLONG nStart = GetTickCount64();
+  ULONGLONG start = GetTickCount64();
   ASSERT_TRUE(m_server.Close());
-  DWORD dwExit = 1;
-  bool bExited = m_server.WaitForExit(10000, &dwExit);  // killed otherwise
-  ULONGLONG nElapsed = GetTickCount64() - nStart;
-  EXPECT_TRUE(bExited);
-  EXPECT_EQ(0u, dwExit);
-  std::printf("exit %llu ms after WM_CLOSE with a non-reading client\n", nElapsed);
+  DWORD exitCode = 1;
+  bool exited = m_server.WaitForExit(10000, &exitCode);  // killed otherwise
+  ULONGLONG elapsed = GetTickCount64() - start;
+  EXPECT_TRUE(exited);
+  EXPECT_EQ(0u, exitCode);
+  std::printf("exit %llu ms after WM_CLOSE with a non-reading client\n", elapsed);
 }
 
 TEST_F(Server, IdleClientIsCutAfterAboutThreeSeconds) {
   StartServer();
   RawClient client;
   ASSERT_TRUE(client.Connect(kPort));
-  ULONGLONG nStart = GetTickCount64();
+  ULONGLONG start = GetTickCount64();
   EXPECT_TRUE(client.WaitClosed(8000));
-  ULONGLONG nElapsed = GetTickCount64() - nStart;
-  EXPECT_GE(nElapsed, 2500u);
-  EXPECT_LE(nElapsed, 6000u);
+  ULONGLONG elapsed = GetTickCount64() - start;
+  EXPECT_GE(elapsed, 2500u);
+  EXPECT_LE(elapsed, 6000u);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Table tests of the worker's pure text rules: head end, target cutting,
 // path conversion, path safety, HTML escaping, answer heads, close requests.
-#include "HttpText.h"
+#include "http/HttpText.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -84,16 +84,16 @@ TEST(RequestLine, MethodIsExactAndTargetRunsToFirstSpaceOrEnd) {
     HttpMethod method;
     const wchar_t* target;
   } cases[] = {
-      {"GET / HTTP/1.1\r\n\r\n", HTTP_GET, L"/"},
-      {"HEAD /a/b.txt HTTP/1.1\r\n\r\n", HTTP_HEAD, L"/a/b.txt"},
-      {"GET /index.html\r\n\r\n", HTTP_GET, L"/index.html\r\n\r\n"},
-      {"GET  HTTP/1.1\r\n\r\n", HTTP_GET, L""},
-      {"get / HTTP/1.1\r\n\r\n", HTTP_OTHER, L""},
-      {"POST / HTTP/1.1\r\n\r\n", HTTP_OTHER, L""},
-      {"GET/ HTTP/1.1\r\n\r\n", HTTP_OTHER, L""},
-      {"HEAD/ HTTP/1.1\r\n\r\n", HTTP_OTHER, L""},
-      {"GET /my%20page.html?v=1#x HTTP/1.1\r\n\r\n", HTTP_GET, L"/my%20page.html?v=1#x"},
-      {"GET /\xe9\xff HTTP/1.1\r\n\r\n", HTTP_GET, L"/\xe9\xff"},
+      {"GET / HTTP/1.1\r\n\r\n", kHttpGet, L"/"},
+      {"HEAD /a/b.txt HTTP/1.1\r\n\r\n", kHttpHead, L"/a/b.txt"},
+      {"GET /index.html\r\n\r\n", kHttpGet, L"/index.html\r\n\r\n"},
+      {"GET  HTTP/1.1\r\n\r\n", kHttpGet, L""},
+      {"get / HTTP/1.1\r\n\r\n", kHttpOther, L""},
+      {"POST / HTTP/1.1\r\n\r\n", kHttpOther, L""},
+      {"GET/ HTTP/1.1\r\n\r\n", kHttpOther, L""},
+      {"HEAD/ HTTP/1.1\r\n\r\n", kHttpOther, L""},
+      {"GET /my%20page.html?v=1#x HTTP/1.1\r\n\r\n", kHttpGet, L"/my%20page.html?v=1#x"},
+      {"GET /\xe9\xff HTTP/1.1\r\n\r\n", kHttpGet, L"/\xe9\xff"},
   };
   for (const auto& c : cases) {
     std::wstring target = L"junk";
@@ -106,7 +106,7 @@ TEST(RequestLine, TargetLongerThanTwoKilobytesIsCutWhole) {
   std::string path(3000, 'a');
   std::string head = "GET /" + path + " HTTP/1.1\r\n\r\n";
   std::wstring target;
-  ASSERT_EQ(HTTP_GET, ParseRequest(head.c_str(), &target));
+  ASSERT_EQ(kHttpGet, ParseRequest(head.c_str(), &target));
   EXPECT_EQ(3001u, target.size());
 }
 

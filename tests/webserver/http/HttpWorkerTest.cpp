@@ -1,10 +1,9 @@
 // A worker serving a real loopback connection from a temporary web root:
 // the answers byte for byte, persistent connections, deadlines and limits,
 // path safety, close requests, large files and failing reads.
-#include "CHttpThread.h"
-#include "CListenThread.h"
-#include "Globals.h"
 #include "ExpectedAnswers.h"
+#include "http/CHttpThread.h"
+#include "http/CListenThread.h"
 #include "RawClient.h"
 
 #include <gtest/gtest.h>
@@ -19,8 +18,11 @@
 
 namespace {
 
-std::wstring g_root;     // with a trailing backslash
-std::wstring g_outside;  // a file next to the web root, never to be served
+std::wstring g_root;        // with a trailing backslash
+std::wstring g_outside;     // a file next to the web root, never to be served
+wchar_t g_szWebRoot[1024];  // what the workers serve: g_root, or a variant of it
+volatile LONG g_nRequestCount = 0;
+const HttpSettings kSettings = {g_szWebRoot, &g_nRequestCount};
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -75,8 +77,8 @@ protected:
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ASSERT_EQ(0, bind(m_hListen, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)));
     ASSERT_EQ(0, listen(m_hListen, 5));
-    int nLength = sizeof(addr);
-    getsockname(m_hListen, reinterpret_cast<sockaddr*>(&addr), &nLength);
+    int length = sizeof(addr);
+    getsockname(m_hListen, reinterpret_cast<sockaddr*>(&addr), &length);
     m_nPort = ntohs(addr.sin_port);
     ASSERT_TRUE(m_worker.Start());
   }
@@ -88,8 +90,8 @@ protected:
   }
 
   // A server-side socket for a fresh client connection.
-  SOCKET Accepted(RawClient* pClient) {
-    if (!pClient->Connect(m_nPort)) return INVALID_SOCKET;
+  SOCKET Accepted(RawClient* client) {
+    if (!client->Connect(m_nPort)) return INVALID_SOCKET;
     return accept(m_hListen, nullptr, nullptr);
   }
 
@@ -108,7 +110,7 @@ protected:
   SOCKET m_hListen = INVALID_SOCKET;
   SOCKET m_hServed = INVALID_SOCKET;  // the worker's end, for inspection only
   unsigned short m_nPort = 0;
-  CHttpThread m_worker;
+  CHttpThread m_worker{kSettings};
   RawClient m_client;
 };
 
@@ -150,26 +152,26 @@ TEST_F(HttpWorker, HeadSaysTwoHundredExactlyWhenGetSendsTheFile) {
   for (const char* t : targets) {
     std::string got = Ask(GetRequest(t));
     std::string head = Ask(HeadRequest(t));
-    bool bSent = got.compare(0, 13, "HTTP/1.1 200 ") == 0;
-    EXPECT_EQ(bSent ? kHeadFound : kHeadMissing, head) << t;
+    bool sent = got.compare(0, 13, "HTTP/1.1 200 ") == 0;
+    EXPECT_EQ(sent ? kHeadFound : kHeadMissing, head) << t;
   }
 }
 
 TEST_F(HttpWorker, ServesManyRequestsOnOneConnectionAndCountsEachHead) {
   Connect();
-  LONG nBefore = g_nRequestCount;
+  LONG before = g_nRequestCount;
   for (int i = 0; i < 40; ++i) ASSERT_EQ(Found("bee"), Ask(GetRequest("/a/b.txt"))) << i;
   ASSERT_TRUE(m_client.SendAll("get /a/b.txt HTTP/1.1\r\n\r\n"));
   EXPECT_FALSE(m_client.AnythingArrives(300));
   EXPECT_EQ(Found("bee"), Ask(GetRequest("/a/b.txt")));
-  EXPECT_EQ(nBefore + 42, g_nRequestCount);
+  EXPECT_EQ(before + 42, g_nRequestCount);
   // Head and file go out in separate sends: without this option each
   // small answer would wait for the client's delayed acknowledgement.
-  BOOL bNoDelay = FALSE;
-  int nSize = sizeof(bNoDelay);
-  ASSERT_EQ(0, getsockopt(m_hServed, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&bNoDelay),
-                          &nSize));
-  EXPECT_TRUE(bNoDelay);
+  BOOL noDelay = FALSE;
+  int size = sizeof(noDelay);
+  ASSERT_EQ(
+      0, getsockopt(m_hServed, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&noDelay), &size));
+  EXPECT_TRUE(noDelay);
 }
 
 TEST_F(HttpWorker, DecodesAddressesAsBrowsersWriteThem) {
@@ -189,7 +191,7 @@ TEST_F(HttpWorker, DecodesAddressesAsBrowsersWriteThem) {
 
 TEST_F(HttpWorker, PipelinedHeadsAreAnsweredEachInOrder) {
   Connect();
-  LONG nBefore = g_nRequestCount;
+  LONG before = g_nRequestCount;
   std::string requests, answers;
   for (int i = 0; i < 50; ++i) {
     requests += i % 2 ? GetRequest("/a/b.txt") : HeadRequest("/missing");
@@ -202,7 +204,7 @@ TEST_F(HttpWorker, PipelinedHeadsAreAnsweredEachInOrder) {
   ASSERT_TRUE(m_client.SendAll(requests));
   EXPECT_EQ(answers, m_client.Read(answers.size(), 5000));
   EXPECT_FALSE(m_client.AnythingArrives(300));
-  EXPECT_EQ(nBefore + 52, g_nRequestCount);
+  EXPECT_EQ(before + 52, g_nRequestCount);
 }
 
 TEST_F(HttpWorker, ZeroByteAnywhereInTheHeadEndsTheConnectionUnanswered) {
@@ -212,11 +214,11 @@ TEST_F(HttpWorker, ZeroByteAnywhereInTheHeadEndsTheConnectionUnanswered) {
   };
   for (const std::string& head : heads) {
     Connect();
-    LONG nBefore = g_nRequestCount;
+    LONG before = g_nRequestCount;
     ASSERT_TRUE(m_client.SendAll(head));
     EXPECT_EQ("", m_client.Read(1, 2000));
     EXPECT_TRUE(m_client.IsClosedByPeer());
-    EXPECT_EQ(nBefore, g_nRequestCount);
+    EXPECT_EQ(before, g_nRequestCount);
     m_client.Close();
     for (int i = 0; i < 100 && m_worker.IsBusy(); ++i) Sleep(10);
   }
@@ -234,13 +236,13 @@ TEST_F(HttpWorker, HeadArrivingInPiecesIsAnsweredWhenComplete) {
 
 TEST_F(HttpWorker, IdleClientIsCutAfterTheDeadlineAndNotCounted) {
   Connect();
-  LONG nBefore = g_nRequestCount;
-  ULONGLONG nStart = GetTickCount64();
+  LONG before = g_nRequestCount;
+  ULONGLONG start = GetTickCount64();
   EXPECT_TRUE(m_client.WaitClosed(8000));
-  ULONGLONG nElapsed = GetTickCount64() - nStart;
-  EXPECT_GE(nElapsed, 2500u);
-  EXPECT_LE(nElapsed, 6000u);
-  EXPECT_EQ(nBefore, g_nRequestCount);
+  ULONGLONG elapsed = GetTickCount64() - start;
+  EXPECT_GE(elapsed, 2500u);
+  EXPECT_LE(elapsed, 6000u);
+  EXPECT_EQ(before, g_nRequestCount);
 }
 
 TEST_F(HttpWorker, ClientClosingEndsTheConnectionAtOnce) {
@@ -248,11 +250,11 @@ TEST_F(HttpWorker, ClientClosingEndsTheConnectionAtOnce) {
   ASSERT_TRUE(m_client.SendAll("GET /a/b"));
   m_client.Close();
   // The worker is idle again well before the head deadline.
-  ULONGLONG nStart = GetTickCount64();
+  ULONGLONG start = GetTickCount64();
   RawClient second;
   SOCKET h = Accepted(&second);
-  while (!m_worker.Assign(h) && GetTickCount64() - nStart < 5000) Sleep(10);
-  EXPECT_LT(GetTickCount64() - nStart, 1500u);
+  while (!m_worker.Assign(h) && GetTickCount64() - start < 5000) Sleep(10);
+  EXPECT_LT(GetTickCount64() - start, 1500u);
   second.SendAll(GetRequest("/x"));
   EXPECT_EQ(Found("ex"), second.ReadAnswer(5000));
   second.Close();
@@ -260,19 +262,19 @@ TEST_F(HttpWorker, ClientClosingEndsTheConnectionAtOnce) {
 
 TEST_F(HttpWorker, HeadLongerThanTheBufferEndsTheConnectionUnanswered) {
   Connect();
-  LONG nBefore = g_nRequestCount;
+  LONG before = g_nRequestCount;
   std::string request = "GET /a/b.txt HTTP/1.1\r\nX-Pad: " + std::string(5000, 'p') + "\r\n\r\n";
   m_client.SendAll(request);  // may fail part-way once the worker closes
   EXPECT_TRUE(m_client.WaitClosed(5000));
-  EXPECT_EQ(nBefore, g_nRequestCount);
+  EXPECT_EQ(before, g_nRequestCount);
 }
 
 TEST_F(HttpWorker, BlockStartingWithAZeroByteEndsTheConnectionUnanswered) {
   Connect();
-  LONG nBefore = g_nRequestCount;
+  LONG before = g_nRequestCount;
   ASSERT_TRUE(m_client.SendAll(std::string("\0GET /a/b.txt HTTP/1.1\r\n\r\n", 26)));
   EXPECT_TRUE(m_client.WaitClosed(2000));
-  EXPECT_EQ(nBefore, g_nRequestCount);
+  EXPECT_EQ(before, g_nRequestCount);
 }
 
 TEST_F(HttpWorker, HeadFillingTheBufferExactlyIsStillAnswered) {
@@ -348,9 +350,9 @@ TEST_F(HttpWorker, ClosesAfterAnsweringWhenTheClientAsksTo) {
     Connect();
     std::string answer = Ask(request);
     EXPECT_EQ(0u, answer.find("HTTP/1.1 200 ")) << request;
-    ULONGLONG nStart = GetTickCount64();
+    ULONGLONG start = GetTickCount64();
     EXPECT_TRUE(m_client.WaitClosed(5000)) << request;
-    EXPECT_LT(GetTickCount64() - nStart, 1000u) << request;
+    EXPECT_LT(GetTickCount64() - start, 1000u) << request;
     m_client.Close();
     for (int i = 0; i < 100 && m_worker.IsBusy(); ++i)
       Sleep(10);  // the work event is reset just after the close
@@ -364,10 +366,10 @@ TEST_F(HttpWorker, FileOfTwoGigabytesOrMoreCarriesItsTrueLength) {
   std::wstring path = g_root + L"huge.bin";
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, h);
-  DWORD nReturned = 0;
-  DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &nReturned, nullptr);
-  DWORD nWritten = 0;
-  WriteFile(h, "HUGE", 4, &nWritten, nullptr);
+  DWORD returned = 0;
+  DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+  DWORD written = 0;
+  WriteFile(h, "HUGE", 4, &written, nullptr);
   LARGE_INTEGER size;
   size.QuadPart = 0x80000000LL + 10;  // 2 GiB and ten bytes
   SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
@@ -385,9 +387,9 @@ TEST_F(HttpWorker, FileOfTwoGigabytesOrMoreCarriesItsTrueLength) {
 }
 
 TEST_F(HttpWorker, FileCutShortWhileSendingClosesTheConnection) {
-  const size_t nSize = 8 * 1024 * 1024;
+  const size_t size = 8 * 1024 * 1024;
   std::wstring path = g_root + L"shrinking.bin";
-  WriteFileBytes(path, Pattern(nSize));
+  WriteFileBytes(path, Pattern(size));
   Connect();
   ASSERT_TRUE(m_client.SendAll(GetRequest("/shrinking.bin")));
   EXPECT_EQ("HTTP/1.1 200 Sending file\r\ncontent-length: 8388608\r\n\r\n",
@@ -405,8 +407,8 @@ TEST_F(HttpWorker, FileCutShortWhileSendingClosesTheConnection) {
   ASSERT_TRUE(SetEndOfFile(h));
   CloseHandle(h);
   // Well before the head deadline would close an idle connection.
-  std::string body = m_client.Read(nSize, 1500);
-  EXPECT_LT(body.size() + 100, nSize);
+  std::string body = m_client.Read(size, 1500);
+  EXPECT_LT(body.size() + 100, size);
   EXPECT_TRUE(m_client.IsClosedByPeer());
 }
 
@@ -416,8 +418,8 @@ class NonReadingClient : public HttpWorker {
 protected:
   void SetUp() override {
     HttpWorker::SetUp();
-    m_path = g_root + L"large.bin";
-    HANDLE h = CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    m_strPath = g_root + L"large.bin";
+    HANDLE h = CreateFileW(m_strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     LARGE_INTEGER size;
     size.QuadPart = 100LL * 1024 * 1024;
@@ -432,10 +434,10 @@ protected:
   }
   void TearDown() override {
     HttpWorker::TearDown();
-    DeleteFileW(m_path.c_str());
+    DeleteFileW(m_strPath.c_str());
   }
-  std::wstring m_path;
-  DWORD m_dwStallLimit = CHttpThread::SEND_STALL_MS;
+  std::wstring m_strPath;
+  DWORD m_dwStallLimit = CHttpThread::kSendStallMs;
 };
 
 // The limit is 30 s in service; these tests shorten it.
@@ -445,46 +447,46 @@ protected:
 };
 
 TEST_F(NonReadingClient, CannotHoldAStoppingWorker) {
-  HANDLE hDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  ULONGLONG nStart = GetTickCount64();
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ULONGLONG start = GetTickCount64();
   std::thread stopper([&] {
     m_worker.Shutdown();
-    SetEvent(hDone);
+    SetEvent(done);
   });
-  bool bStopped = WaitForSingleObject(hDone, 5000) == WAIT_OBJECT_0;
-  ULONGLONG nElapsed = GetTickCount64() - nStart;
-  if (!bStopped) m_client.Close();  // releases the worker, so the test can end
+  bool stopped = WaitForSingleObject(done, 5000) == WAIT_OBJECT_0;
+  ULONGLONG elapsed = GetTickCount64() - start;
+  if (!stopped) m_client.Close();  // releases the worker, so the test can end
   stopper.join();
-  CloseHandle(hDone);
-  EXPECT_TRUE(bStopped);
-  std::printf("worker stopped %llu ms after the stop with a non-reading client\n", nElapsed);
+  CloseHandle(done);
+  EXPECT_TRUE(stopped);
+  std::printf("worker stopped %llu ms after the stop with a non-reading client\n", elapsed);
 }
 
 TEST_F(StallingClient, IsCutOffWhenItTakesNothingForTheStallLimit) {
-  ULONGLONG nStart = GetTickCount64();
-  while (m_worker.IsBusy() && GetTickCount64() - nStart < 10000) Sleep(50);
+  ULONGLONG start = GetTickCount64();
+  while (m_worker.IsBusy() && GetTickCount64() - start < 10000) Sleep(50);
   EXPECT_FALSE(m_worker.IsBusy());
 }
 
 TEST(HttpDispatch, GoesToTheLowestNumberedIdleStartedWorker) {
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
-  SOCKET hListen = socket(AF_INET, SOCK_STREAM, 0);
+  SOCKET listening = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in addr = {};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(0, bind(hListen, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)));
-  ASSERT_EQ(0, listen(hListen, 5));
-  int nLength = sizeof(addr);
-  getsockname(hListen, reinterpret_cast<sockaddr*>(&addr), &nLength);
+  ASSERT_EQ(0, bind(listening, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)));
+  ASSERT_EQ(0, listen(listening, 5));
+  int length = sizeof(addr);
+  getsockname(listening, reinterpret_cast<sockaddr*>(&addr), &length);
   RawClient clients[3];
   SOCKET handles[3];
   for (int i = 0; i < 3; ++i) {
     ASSERT_TRUE(clients[i].Connect(ntohs(addr.sin_port)));
-    handles[i] = accept(hListen, nullptr, nullptr);
+    handles[i] = accept(listening, nullptr, nullptr);
   }
 
-  CListenThread listener;  // never started: only its pool is used
+  CListenThread listener(kSettings);  // never started: only its pool is used
   ASSERT_TRUE(listener.Worker(1).Start());
   ASSERT_TRUE(listener.Worker(3).Start());
   // Worker 0 never started: it is passed over. Silent clients keep the
@@ -502,12 +504,12 @@ TEST(HttpDispatch, GoesToTheLowestNumberedIdleStartedWorker) {
   EXPECT_TRUE(listener.Worker(1).IsBusy());
   clients[1].Close();
   clients[2].Close();
-  for (int i = 0; i < CListenThread::WORKER_COUNT; ++i) listener.Worker(i).Shutdown();
-  closesocket(hListen);
+  for (int i = 0; i < CListenThread::kWorkerCount; ++i) listener.Worker(i).Shutdown();
+  closesocket(listening);
 }
 
 TEST(HttpDispatch, BusyWorkerRefusesAnOffer) {
-  CHttpThread worker;  // not started: an accepted offer stays pending
+  CHttpThread worker(kSettings);  // not started: an accepted offer stays pending
   SOCKET h1 = socket(AF_INET, SOCK_STREAM, 0);
   SOCKET h2 = socket(AF_INET, SOCK_STREAM, 0);
   EXPECT_TRUE(worker.Assign(h1));

@@ -15,30 +15,30 @@ public:
   RawClient& operator=(const RawClient&) = delete;
 
   // Connects to 127.0.0.1 on the port; false when refused.
-  bool Connect(unsigned short nPort);
+  bool Connect(unsigned short port);
   bool SendAll(const std::string& bytes);
-  // Up to nBytes, waiting at most nTimeoutMs in all; stops early when the
+  // Up to bytes, waiting at most timeoutMs in all; stops early when the
   // peer closes (then IsClosedByPeer()).
-  std::string Read(size_t nBytes, DWORD nTimeoutMs);
+  std::string Read(size_t bytes, DWORD timeoutMs);
   // One whole answer head (through the blank line), or "" on time-out.
-  std::string ReadHead(DWORD nTimeoutMs);
+  std::string ReadHead(DWORD timeoutMs);
   // Whether the server closed the connection within the time, discarding
   // whatever arrives before.
-  bool WaitClosed(DWORD nTimeoutMs);
+  bool WaitClosed(DWORD timeoutMs);
   // Whether any byte arrives within the time (the bytes are kept).
-  bool AnythingArrives(DWORD nTimeoutMs);
+  bool AnythingArrives(DWORD timeoutMs);
   bool IsClosedByPeer() const { return m_bPeerClosed; }
   void Close();
   SOCKET Detach();
 
   // A head, its body per its length line, as one text.
-  std::string ReadAnswer(DWORD nTimeoutMs);
+  std::string ReadAnswer(DWORD timeoutMs);
 
 private:
   SOCKET m_hSocket = INVALID_SOCKET;
   bool m_bPeerClosed = false;
-  std::string m_pending;  // received but not yet handed out
-  bool Fill(DWORD nTimeoutMs);
+  std::string m_strPending;  // received but not yet handed out
+  bool Fill(DWORD timeoutMs);
 };
 
 // Ready-made request heads.

@@ -1,30 +1,30 @@
 // Tests of CFile: what counts as an existing file, reading to the end,
 // closing, and sizes beyond 32 bits.
-#include "CFile.h"
+#include "lib/CFile.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const DWORD READ_ACCESS = GENERIC_READ;
-const DWORD SHARE_READ_WRITE = FILE_SHARE_READ | FILE_SHARE_WRITE;
+const DWORD kReadAccess = GENERIC_READ;
+const DWORD kShareReadWrite = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 class FileTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    m_path = ScratchPath(L"file.bin");
-    ASSERT_TRUE(WriteBytes(m_path, "0123456789"));
+    m_strPath = ScratchPath(L"file.bin");
+    ASSERT_TRUE(WriteBytes(m_strPath, "0123456789"));
   }
-  void TearDown() override { DeleteFileW(m_path.c_str()); }
-  std::wstring m_path;
+  void TearDown() override { DeleteFileW(m_strPath.c_str()); }
+  std::wstring m_strPath;
 };
 
 }  // namespace
 
 TEST_F(FileTest, ExistsForAReadableFileOnly) {
-  EXPECT_TRUE(CFile::Exists(m_path.c_str()));
-  EXPECT_FALSE(CFile::Exists((m_path + L".missing").c_str()));
+  EXPECT_TRUE(CFile::Exists(m_strPath.c_str()));
+  EXPECT_FALSE(CFile::Exists((m_strPath + L".missing").c_str()));
 }
 
 TEST_F(FileTest, DoesNotExistForAFolder) {
@@ -36,60 +36,60 @@ TEST_F(FileTest, DoesNotExistForAFolder) {
 }
 
 TEST_F(FileTest, DoesNotExistWhileAnotherHandleDeniesReadSharing) {
-  HANDLE hHolder = CreateFileW(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, hHolder);
-  EXPECT_FALSE(CFile::Exists(m_path.c_str()));
-  CloseHandle(hHolder);
-  EXPECT_TRUE(CFile::Exists(m_path.c_str()));
+  HANDLE holder = CreateFileW(m_strPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+  EXPECT_FALSE(CFile::Exists(m_strPath.c_str()));
+  CloseHandle(holder);
+  EXPECT_TRUE(CFile::Exists(m_strPath.c_str()));
 }
 
 TEST_F(FileTest, ExistsReleasesItsHandle) {
-  ASSERT_TRUE(CFile::Exists(m_path.c_str()));
+  ASSERT_TRUE(CFile::Exists(m_strPath.c_str()));
   // A handle left open would make an exclusive open fail.
-  HANDLE h = CreateFileW(m_path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW(m_strPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(INVALID_HANDLE_VALUE, h);
   CloseHandle(h);
 }
 
 TEST_F(FileTest, ReadReturnsZeroWithoutFailureAtTheEnd) {
   CFile file;
-  ASSERT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  ASSERT_TRUE(file.Open(m_strPath.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
   char buffer[8];
-  bool bFailed = true;
-  EXPECT_EQ(8u, file.Read(buffer, 8, &bFailed));
-  EXPECT_FALSE(bFailed);
-  EXPECT_EQ(2u, file.Read(buffer, 8, &bFailed));
+  bool failed = true;
+  EXPECT_EQ(8u, file.Read(buffer, 8, &failed));
+  EXPECT_FALSE(failed);
+  EXPECT_EQ(2u, file.Read(buffer, 8, &failed));
   EXPECT_EQ(0, memcmp(buffer, "89", 2));
-  EXPECT_EQ(0u, file.Read(buffer, 8, &bFailed));
-  EXPECT_FALSE(bFailed);
+  EXPECT_EQ(0u, file.Read(buffer, 8, &failed));
+  EXPECT_FALSE(failed);
 }
 
 TEST_F(FileTest, ReadFailureIsReportedApartFromTheEnd) {
   CFile file;
-  ASSERT_TRUE(file.Open(m_path.c_str(), GENERIC_WRITE, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  ASSERT_TRUE(file.Open(m_strPath.c_str(), GENERIC_WRITE, kShareReadWrite, OPEN_EXISTING, 0));
   char buffer[8];
-  bool bFailed = false;
-  EXPECT_EQ(0u, file.Read(buffer, 8, &bFailed));
-  EXPECT_TRUE(bFailed);
+  bool failed = false;
+  EXPECT_EQ(0u, file.Read(buffer, 8, &failed));
+  EXPECT_TRUE(failed);
 }
 
 TEST_F(FileTest, CloseIsIdempotentAndLeavesTheObjectClosed) {
   CFile file;
   EXPECT_TRUE(file.Close());
-  ASSERT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  ASSERT_TRUE(file.Open(m_strPath.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
   EXPECT_TRUE(file.IsOpen());
   EXPECT_TRUE(file.Close());
   EXPECT_FALSE(file.IsOpen());
   EXPECT_TRUE(file.Close());
   EXPECT_EQ(INVALID_FILE_SIZE, file.GetSize());
-  EXPECT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  EXPECT_TRUE(file.Open(m_strPath.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
 }
 
 TEST_F(FileTest, OpenIsRefusedWhileAFileIsOpen) {
   CFile file;
-  ASSERT_TRUE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
-  EXPECT_FALSE(file.Open(m_path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  ASSERT_TRUE(file.Open(m_strPath.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
+  EXPECT_FALSE(file.Open(m_strPath.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
   EXPECT_EQ(10u, file.GetSize());
 }
 
@@ -97,8 +97,8 @@ TEST_F(FileTest, WriteAndLastWriteTimeWorkOnAnOpenFileOnly) {
   CFile file;
   EXPECT_EQ(0u, file.GetLastWriteTime());
   EXPECT_EQ(0u, file.Write("x", 1));
-  ASSERT_TRUE(
-      file.Open(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+  ASSERT_TRUE(file.Open(m_strPath.c_str(), GENERIC_READ | GENERIC_WRITE, kShareReadWrite,
+                        OPEN_EXISTING, 0));
   EXPECT_EQ(3u, file.Write("abc", 3));
   EXPECT_NE(0u, file.GetLastWriteTime());
 }
@@ -109,19 +109,19 @@ TEST(FileSize, OfFourGibibytesOrMoreKeepsTheLowBitsAndTheWholeSizeIsAvailable) {
   ASSERT_NE(INVALID_HANDLE_VALUE, h);
   LARGE_INTEGER size;
   size.QuadPart = 0x100000005LL;
-  bool bGrown = SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  bool grown = SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
   CloseHandle(h);
-  if (!bGrown) {
+  if (!grown) {
     DeleteFileW(path.c_str());
     GTEST_SKIP() << "no room for a sparse 4 GiB file here";
   }
   {
     CFile file;
-    ASSERT_TRUE(file.Open(path.c_str(), READ_ACCESS, SHARE_READ_WRITE, OPEN_EXISTING, 0));
+    ASSERT_TRUE(file.Open(path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
     EXPECT_EQ(5u, file.GetSize());
-    ULONGLONG nSize = 0;
-    EXPECT_TRUE(file.GetSize64(&nSize));
-    EXPECT_EQ(0x100000005ULL, nSize);
+    ULONGLONG measured = 0;
+    EXPECT_TRUE(file.GetSize64(&measured));
+    EXPECT_EQ(0x100000005ULL, measured);
   }
   DeleteFileW(path.c_str());
 }

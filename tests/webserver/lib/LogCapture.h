@@ -1,9 +1,10 @@
-// LogCapture.h: the test programs' LogMessage keeps what it is given.
+// LogCapture.h: a log sink that keeps what it is given.
 #pragma once
 
 #include <string>
 
 namespace logcapture {
-void Clear();
+// Installs the capturing sink and starts with nothing kept.
+void Start();
 std::wstring Text();
 }  // namespace logcapture

@@ -1,10 +1,10 @@
 // Tests of CSocket over loopback (ownership, hand-over, failures logged
 // while setting up a listening socket, sending files and lines) and of
 // Winsock start-up.
-#include "CFile.h"
-#include "CSocket.h"
+#include "lib/CFile.h"
+#include "lib/CSocket.h"
+#include "lib/Sockets.h"
 #include "LogCapture.h"
-#include "Sockets.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -24,16 +24,16 @@ public:
 
 unsigned short PortOf(SOCKET h) {
   sockaddr_in address = {};
-  int nLength = sizeof(address);
-  getsockname(h, reinterpret_cast<sockaddr*>(&address), &nLength);
+  int length = sizeof(address);
+  getsockname(h, reinterpret_cast<sockaddr*>(&address), &length);
   return ntohs(address.sin_port);
 }
 
-SOCKET ConnectTo(unsigned short nPort) {
+SOCKET ConnectTo(unsigned short port) {
   SOCKET h = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address = {};
   address.sin_family = AF_INET;
-  address.sin_port = htons(nPort);
+  address.sin_port = htons(port);
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   if (connect(h, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
     closesocket(h);
@@ -94,13 +94,13 @@ TEST(SocketOwnership, DetachOnAnEmptySocketGivesNothing) {
 TEST(SocketOwnership, AttachKeepsASocketAlreadyOwned) {
   CSocket socket;
   ASSERT_TRUE(socket.Create(AF_INET, SOCK_STREAM, 0));
-  SOCKET hOwned = socket.GetHandle();
-  SOCKET hOther = ::socket(AF_INET, SOCK_STREAM, 0);
-  EXPECT_FALSE(socket.Attach(hOther));
-  EXPECT_EQ(hOwned, socket.GetHandle());
+  SOCKET owned = socket.GetHandle();
+  SOCKET other = ::socket(AF_INET, SOCK_STREAM, 0);
+  EXPECT_FALSE(socket.Attach(other));
+  EXPECT_EQ(owned, socket.GetHandle());
   EXPECT_FALSE(socket.Create(AF_INET, SOCK_STREAM, 0));
-  EXPECT_EQ(hOwned, socket.GetHandle());
-  closesocket(hOther);
+  EXPECT_EQ(owned, socket.GetHandle());
+  closesocket(other);
 }
 
 TEST(SocketOwnership, DetachedHandlesMoveToANewOwnerAndStayOpen) {
@@ -117,19 +117,19 @@ TEST(SocketListen, OnAHeldPortLogsTheBindFailureAndFails) {
   CSocket holder;
   ASSERT_TRUE(holder.Create(AF_INET, SOCK_STREAM, 0));
   ASSERT_TRUE(holder.Listen(0));
-  unsigned short nPort = PortOf(holder.GetHandle());
+  unsigned short port = PortOf(holder.GetHandle());
 
-  logcapture::Clear();
+  logcapture::Start();
   CSocket second;
   ASSERT_TRUE(second.Create(AF_INET, SOCK_STREAM, 0));
-  EXPECT_FALSE(second.Listen(nPort));
+  EXPECT_FALSE(second.Listen(port));
   std::wstring log = logcapture::Text();
   EXPECT_EQ(0u, log.find(L"CS:Listen: bind failed: ")) << log;
-  int nError = _wtoi(log.c_str() + wcslen(L"CS:Listen: bind failed: "));
+  int error = _wtoi(log.c_str() + wcslen(L"CS:Listen: bind failed: "));
   // In use, or (the holder listening exclusively) access denied.
-  EXPECT_TRUE(nError == WSAEADDRINUSE || nError == WSAEACCES) << log;
+  EXPECT_TRUE(error == WSAEADDRINUSE || error == WSAEACCES) << log;
   // Then a line a person understands.
-  std::wstring plain = L"\r\nPort " + std::to_wstring(nPort) + L" is in use by another program";
+  std::wstring plain = L"\r\nPort " + std::to_wstring(port) + L" is in use by another program";
   EXPECT_NE(std::wstring::npos, log.find(plain)) << log;
   EXPECT_EQ(L"\r\n", log.substr(log.size() - 2));
 }
@@ -138,56 +138,55 @@ TEST(SocketListen, HoldsItsPortSoNoOtherSocketCanBindBesideIt) {
   CSocket holder;
   ASSERT_TRUE(holder.Create(AF_INET, SOCK_STREAM, 0));
   ASSERT_TRUE(holder.Listen(0));
-  unsigned short nPort = PortOf(holder.GetHandle());
-  BOOL bExclusive = FALSE;
-  int nSize = sizeof(bExclusive);
+  unsigned short port = PortOf(holder.GetHandle());
+  BOOL exclusive = FALSE;
+  int size = sizeof(exclusive);
   ASSERT_EQ(0, getsockopt(holder.GetHandle(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
-                          reinterpret_cast<char*>(&bExclusive), &nSize));
-  EXPECT_TRUE(bExclusive);
+                          reinterpret_cast<char*>(&exclusive), &size));
+  EXPECT_TRUE(exclusive);
   // A program asking to share the address still cannot take the port.
-  SOCKET hThief = ::socket(AF_INET, SOCK_STREAM, 0);
-  BOOL bReuse = TRUE;
-  setsockopt(hThief, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&bReuse),
-             sizeof(bReuse));
+  SOCKET thief = ::socket(AF_INET, SOCK_STREAM, 0);
+  BOOL reuse = TRUE;
+  setsockopt(thief, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof(reuse));
   sockaddr_in address = {};
   address.sin_family = AF_INET;
-  address.sin_port = htons(nPort);
-  EXPECT_NE(0, bind(hThief, reinterpret_cast<sockaddr*>(&address), sizeof(address)));
-  closesocket(hThief);
+  address.sin_port = htons(port);
+  EXPECT_NE(0, bind(thief, reinterpret_cast<sockaddr*>(&address), sizeof(address)));
+  closesocket(thief);
 }
 
 TEST(SocketListen, ReleasesABlockedAcceptWhenClosedFromAnotherThread) {
   CSocket listener;
   ASSERT_TRUE(listener.Create(AF_INET, SOCK_STREAM, 0));
   ASSERT_TRUE(listener.Listen(0));
-  bool bAccepted = true;
-  HANDLE hDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  bool accepted = true;
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::thread acceptor([&] {
     CSocket client;
-    bAccepted = listener.Accept(client, nullptr, nullptr);
-    SetEvent(hDone);
+    accepted = listener.Accept(client, nullptr, nullptr);
+    SetEvent(done);
   });
   Sleep(200);
   listener.Close();
-  DWORD dwWait = WaitForSingleObject(hDone, 5000);
-  EXPECT_EQ(WAIT_OBJECT_0, dwWait);
-  if (dwWait == WAIT_OBJECT_0)
+  DWORD woken = WaitForSingleObject(done, 5000);
+  EXPECT_EQ(WAIT_OBJECT_0, woken);
+  if (woken == WAIT_OBJECT_0)
     acceptor.join();
   else
     acceptor.detach();
-  EXPECT_FALSE(bAccepted);
-  CloseHandle(hDone);
+  EXPECT_FALSE(accepted);
+  CloseHandle(done);
 }
 
 TEST_F(ConnectedSocketTest, AcceptIntoAnOwningSocketClosesTheConnection) {
-  SOCKET hSecond = ConnectTo(m_nPort);
-  ASSERT_NE(INVALID_SOCKET, hSecond);
-  SOCKET hKept = m_server.GetHandle();
+  SOCKET secondClient = ConnectTo(m_nPort);
+  ASSERT_NE(INVALID_SOCKET, secondClient);
+  SOCKET kept = m_server.GetHandle();
   EXPECT_FALSE(m_listener.Accept(m_server, nullptr, nullptr));
-  EXPECT_EQ(hKept, m_server.GetHandle());
+  EXPECT_EQ(kept, m_server.GetHandle());
   char c;
-  EXPECT_GE(0, recv(hSecond, &c, 1, 0));  // closed, not left hanging
-  closesocket(hSecond);
+  EXPECT_GE(0, recv(secondClient, &c, 1, 0));  // closed, not left hanging
+  closesocket(secondClient);
 }
 
 TEST_F(ConnectedSocketTest, ReceiveReportsBytesThenThePeersClose) {
@@ -203,17 +202,17 @@ TEST_F(ConnectedSocketTest, ReceiveReportsBytesThenThePeersClose) {
 
 TEST_F(ConnectedSocketTest, IoControlTellsHowManyBytesArePending) {
   ASSERT_EQ(3, send(m_hClient, "abc", 3, 0));
-  u_long nPending = 0;
-  for (int i = 0; i < 100 && nPending < 3; ++i) {
-    ASSERT_TRUE(m_server.IoControl(FIONREAD, &nPending));
+  u_long pending = 0;
+  for (int i = 0; i < 100 && pending < 3; ++i) {
+    ASSERT_TRUE(m_server.IoControl(FIONREAD, &pending));
     Sleep(10);
   }
-  EXPECT_EQ(3u, nPending);
+  EXPECT_EQ(3u, pending);
 }
 
 TEST_F(ConnectedSocketTest, ReceiveLineStopsAtALineFeedOrAFullBuffer) {
-  const char* pszSent = "GET /\r\nabcdefghij";
-  ASSERT_EQ(17, send(m_hClient, pszSent, 17, 0));
+  const char* sent = "GET /\r\nabcdefghij";
+  ASSERT_EQ(17, send(m_hClient, sent, 17, 0));
   char line[8];
   EXPECT_TRUE(m_server.ReceiveLine(line, sizeof(line)));
   EXPECT_STREQ("GET /\r\n", line);
@@ -241,13 +240,13 @@ TEST_F(ConnectedSocketTest, SendStringSendsTheTextWithoutItsTerminator) {
 TEST_F(ConnectedSocketTest, SendFileSendsEverySizeIntact) {
   std::wstring path = ScratchPath(L"send.bin");
   std::string expected;
-  for (size_t nSize : {0u, 1u, 8191u, 8192u, 8193u, 16384u, 100000u}) {
-    std::string bytes = PatternBytes(nSize);
+  for (size_t size : {0u, 1u, 8191u, 8192u, 8193u, 16384u, 100000u}) {
+    std::string bytes = PatternBytes(size);
     ASSERT_TRUE(WriteBytes(path, bytes));
     CFile file;
     ASSERT_TRUE(file.Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                           OPEN_EXISTING, 0));
-    EXPECT_TRUE(m_server.SendFile(file)) << nSize;
+    EXPECT_TRUE(m_server.SendFile(file)) << size;
     expected += bytes;
   }
   std::string received;

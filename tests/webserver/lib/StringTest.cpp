@@ -1,6 +1,6 @@
 // Tests of CString: empty texts, formatting of long texts, byte-for-byte
 // conversion between 8-bit and wide text, and writable buffers.
-#include "CString.h"
+#include "lib/CString.h"
 
 #include <gtest/gtest.h>
 
@@ -52,11 +52,11 @@ TEST(StringFormat, KeepsTextsLongerThanTheFirstCapacityWhole) {
 }
 
 TEST(StringFormat, KeepsTheLastCharacterOfTextsThatFillACapacityExactly) {
-  for (int nLength : {2046, 2047, 2048, 2049, 4095, 4096}) {
-    std::wstring text(nLength - 1, L'a');
+  for (int length : {2046, 2047, 2048, 2049, 4095, 4096}) {
+    std::wstring text(length - 1, L'a');
     CString s;
-    EXPECT_EQ(nLength, s.Format(L"%sZ", text.c_str())) << nLength;
-    EXPECT_EQ(text + L"Z", std::wstring(s.GetText())) << nLength;
+    EXPECT_EQ(length, s.Format(L"%sZ", text.c_str())) << length;
+    EXPECT_EQ(text + L"Z", std::wstring(s.GetText())) << length;
   }
 }
 

@@ -3,19 +3,19 @@
 
 #include <windows.h>
 
-std::wstring ScratchPath(const wchar_t* pszName) {
-  wchar_t szTemp[MAX_PATH];
-  GetTempPathW(MAX_PATH, szTemp);
-  return std::wstring(szTemp) + L"weblib" + std::to_wstring(GetCurrentProcessId()) + L"_" + pszName;
+std::wstring ScratchPath(const wchar_t* name) {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  return std::wstring(temp) + L"weblib" + std::to_wstring(GetCurrentProcessId()) + L"_" + name;
 }
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD n = 0;
-  BOOL bOk = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+  BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
   CloseHandle(h);
-  return bOk && n == bytes.size();
+  return ok && n == bytes.size();
 }
 
 std::string PatternBytes(size_t size) {

@@ -1,8 +1,8 @@
 // Tests of CThread (start, stop, exit code, auto-delete, handle release)
 // and of the critical section and its scoped lock.
-#include "CCriticalLock.h"
-#include "CCriticalSection.h"
-#include "CThread.h"
+#include "lib/CCriticalLock.h"
+#include "lib/CCriticalSection.h"
+#include "lib/CThread.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@ namespace {
 // Returns a fixed value at once.
 class CQuickThread : public CThread {
 public:
-  explicit CQuickThread(int nResult, bool bAutoDelete = false)
-      : CThread(bAutoDelete), m_nResult(nResult) {}
+  explicit CQuickThread(int result, bool autoDelete = false)
+      : CThread(autoDelete), m_nResult(result) {}
   int Run() override { return m_nResult; }
   int m_nResult;
 };
@@ -32,11 +32,8 @@ public:
 // Reports on which thread Run ran and on which it was destroyed.
 class CSelfDeletingThread : public CThread {
 public:
-  CSelfDeletingThread(DWORD* pdwRunThread, DWORD* pdwDeleteThread, HANDLE hDone)
-      : CThread(true),
-        m_pdwRunThread(pdwRunThread),
-        m_pdwDeleteThread(pdwDeleteThread),
-        m_hDone(hDone) {}
+  CSelfDeletingThread(DWORD* runThread, DWORD* deleteThread, HANDLE done)
+      : CThread(true), m_pdwRunThread(runThread), m_pdwDeleteThread(deleteThread), m_hDone(done) {}
   ~CSelfDeletingThread() override {
     *m_pdwDeleteThread = GetCurrentThreadId();
     SetEvent(m_hDone);
@@ -50,28 +47,28 @@ public:
   HANDLE m_hDone;
 };
 
-DWORD ExitCodeOf(HANDLE hThread) {
-  DWORD dwCode = 0;
-  GetExitCodeThread(hThread, &dwCode);
-  return dwCode;
+DWORD ExitCodeOf(HANDLE handle) {
+  DWORD code = 0;
+  GetExitCodeThread(handle, &code);
+  return code;
 }
 
 }  // namespace
 
 TEST(ThreadStop, ReturnsAtOnceWhenTheThreadWasNeverStarted) {
   CWaitingThread thread;
-  DWORD dwStart = GetTickCount();
+  DWORD start = GetTickCount();
   thread.Stop();
-  EXPECT_LT(GetTickCount() - dwStart, 50u);
+  EXPECT_LT(GetTickCount() - start, 50u);
 }
 
 TEST(ThreadStop, ReturnsAtOnceWhenTheThreadHasAlreadyEnded) {
   CQuickThread thread(7);
   ASSERT_TRUE(thread.Start());
   ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.GetThreadHandle(), 5000));
-  DWORD dwStart = GetTickCount();
+  DWORD start = GetTickCount();
   thread.Stop();
-  EXPECT_LT(GetTickCount() - dwStart, 50u);
+  EXPECT_LT(GetTickCount() - start, 50u);
 }
 
 TEST(ThreadStop, EndsARunningThreadThroughItsStopEvent) {
@@ -79,35 +76,35 @@ TEST(ThreadStop, EndsARunningThreadThroughItsStopEvent) {
   ASSERT_TRUE(thread.Start());
   Sleep(50);
   ASSERT_EQ(WAIT_TIMEOUT, WaitForSingleObject(thread.GetThreadHandle(), 0));
-  DWORD dwStart = GetTickCount();
+  DWORD start = GetTickCount();
   thread.Stop();
-  EXPECT_LT(GetTickCount() - dwStart, 1000u);
+  EXPECT_LT(GetTickCount() - start, 1000u);
   EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.GetThreadHandle(), 0));
   EXPECT_EQ(1u, ExitCodeOf(thread.GetThreadHandle()));
 }
 
 TEST(ThreadExitCode, IsWhatRunReturned) {
-  for (int nResult : {0, 1, 42, -5}) {
-    CQuickThread thread(nResult);
+  for (int result : {0, 1, 42, -5}) {
+    CQuickThread thread(result);
     ASSERT_TRUE(thread.Start());
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.GetThreadHandle(), 5000));
-    EXPECT_EQ(static_cast<DWORD>(nResult), ExitCodeOf(thread.GetThreadHandle()));
+    EXPECT_EQ(static_cast<DWORD>(result), ExitCodeOf(thread.GetThreadHandle()));
   }
 }
 
 TEST(ThreadAutoDelete, DeletesTheObjectOnItsOwnThreadAfterRun) {
-  HANDLE hDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   for (int i = 0; i < 50; ++i) {
-    ResetEvent(hDone);
-    DWORD dwRunThread = 0, dwDeleteThread = 0;
-    CThread* pThread = new CSelfDeletingThread(&dwRunThread, &dwDeleteThread, hDone);
-    ASSERT_TRUE(pThread->Start());
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(hDone, 5000));
-    EXPECT_NE(0u, dwRunThread);
-    EXPECT_EQ(dwRunThread, dwDeleteThread);
-    EXPECT_NE(GetCurrentThreadId(), dwDeleteThread);
+    ResetEvent(done);
+    DWORD runThread = 0, deleteThread = 0;
+    CThread* selfDeleting = new CSelfDeletingThread(&runThread, &deleteThread, done);
+    ASSERT_TRUE(selfDeleting->Start());
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(done, 5000));
+    EXPECT_NE(0u, runThread);
+    EXPECT_EQ(runThread, deleteThread);
+    EXPECT_NE(GetCurrentThreadId(), deleteThread);
   }
-  CloseHandle(hDone);
+  CloseHandle(done);
 }
 
 TEST(ThreadAutoDelete, WhenOffTheObjectOutlivesRun) {
@@ -119,39 +116,39 @@ TEST(ThreadAutoDelete, WhenOffTheObjectOutlivesRun) {
 }
 
 TEST(ThreadHandle, IsReleasedWhenTheObjectIsDestroyed) {
-  HANDLE hThread = nullptr;
+  HANDLE handle = nullptr;
   {
     CQuickThread thread(0);
     ASSERT_TRUE(thread.Start());
-    hThread = thread.GetThreadHandle();
+    handle = thread.GetThreadHandle();
     thread.Stop();
-    DWORD dwFlags = 0;
-    ASSERT_TRUE(GetHandleInformation(hThread, &dwFlags));
+    DWORD flags = 0;
+    ASSERT_TRUE(GetHandleInformation(handle, &flags));
   }
-  DWORD dwFlags = 0;
-  EXPECT_FALSE(GetHandleInformation(hThread, &dwFlags));
+  DWORD flags = 0;
+  EXPECT_FALSE(GetHandleInformation(handle, &flags));
 }
 
 namespace {
 
 struct LockProbe {
-  CCriticalSection* pSection;
-  BOOL bEntered;
+  CCriticalSection* section;
+  BOOL entered;
 };
 
-DWORD WINAPI TryEnterFromAnotherThread(LPVOID pParam) {
-  LockProbe* pProbe = static_cast<LockProbe*>(pParam);
-  pProbe->bEntered = TryEnterCriticalSection(pProbe->pSection);
-  if (pProbe->bEntered) LeaveCriticalSection(pProbe->pSection);
+DWORD WINAPI TryEnterFromAnotherThread(LPVOID param) {
+  LockProbe* probe = static_cast<LockProbe*>(param);
+  probe->entered = TryEnterCriticalSection(probe->section);
+  if (probe->entered) LeaveCriticalSection(probe->section);
   return 0;
 }
 
-BOOL EnteredFromAnotherThread(CCriticalSection* pSection) {
-  LockProbe probe = {pSection, FALSE};
+bool EnteredFromAnotherThread(CCriticalSection* section) {
+  LockProbe probe = {section, FALSE};
   HANDLE h = CreateThread(nullptr, 0, TryEnterFromAnotherThread, &probe, 0, nullptr);
   WaitForSingleObject(h, 5000);
   CloseHandle(h);
-  return probe.bEntered;
+  return probe.entered != FALSE;
 }
 
 }  // namespace

@@ -61,23 +61,23 @@ struct Counts {
 };
 
 struct Sample {
-  ULONGLONG nAtMs;
-  SIZE_T nPrivateBytes;
-  SIZE_T nWorkingSet;
-  DWORD nHandles;
+  ULONGLONG atMs;
+  SIZE_T privateBytes;
+  SIZE_T workingSet;
+  DWORD handles;
 };
 
 // The system's handle table as NtQuerySystemInformation gives it.
 struct HandleEntry {
-  ULONG nOwnerPid;
-  BYTE nObjectType;
-  BYTE nFlags;
-  USHORT nHandle;
-  PVOID pObject;
-  ULONG nAccess;
+  ULONG ownerPid;
+  BYTE objectType;
+  BYTE flags;
+  USHORT handle;
+  PVOID object;
+  ULONG access;
 };
 struct HandleTable {
-  ULONG nCount;
+  ULONG count;
   HandleEntry entries[1];
 };
 typedef LONG(NTAPI* QuerySystemInformationFn)(ULONG, PVOID, ULONG, PULONG);
@@ -87,27 +87,27 @@ const LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 // Handles the process holds, counted in the system's handle table. Wine
 // answers GetProcessHandleCount with 0 for every process, so the table is
 // the measure wherever the count says nothing. False when neither works.
-bool CountHandles(HANDLE hProcess, DWORD dwProcessId, DWORD* pnHandles) {
-  if (GetProcessHandleCount(hProcess, pnHandles) && *pnHandles != 0) return true;
+bool CountHandles(HANDLE process, DWORD processId, DWORD* handles) {
+  if (GetProcessHandleCount(process, handles) && *handles != 0) return true;
   auto query = reinterpret_cast<QuerySystemInformationFn>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
   if (!query) return false;
   std::vector<BYTE> buffer(1 << 16);
-  for (int nTry = 0; nTry < 8; ++nTry) {
-    ULONG nNeeded = 0;
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    ULONG needed = 0;
     LONG status =
-        query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &nNeeded);
+        query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
     if (status == kInfoLengthMismatch) {
-      buffer.resize(std::max<size_t>(buffer.size() * 2, nNeeded + 4096));
+      buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
       continue;
     }
     if (status < 0) return false;
-    const HandleTable* pTable = reinterpret_cast<const HandleTable*>(buffer.data());
+    const HandleTable* table = reinterpret_cast<const HandleTable*>(buffer.data());
     DWORD n = 0;
-    for (ULONG i = 0; i < pTable->nCount; ++i) {
-      if (pTable->entries[i].nOwnerPid == dwProcessId) ++n;
+    for (ULONG i = 0; i < table->count; ++i) {
+      if (table->entries[i].ownerPid == processId) ++n;
     }
-    *pnHandles = n;
+    *handles = n;
     return n != 0;
   }
   return false;
@@ -116,18 +116,18 @@ bool CountHandles(HANDLE hProcess, DWORD dwProcessId, DWORD* pnHandles) {
 // Private bytes, where the system reports them (Wine reports 0 for another
 // process), and the working set, which a leak of written memory raises
 // everywhere.
-bool TakeSample(HANDLE hProcess, DWORD dwProcessId, ULONGLONG nStart, Sample* pSample) {
+bool TakeSample(HANDLE process, DWORD processId, ULONGLONG start, Sample* sample) {
   PROCESS_MEMORY_COUNTERS_EX counters = {};
   counters.cb = sizeof(counters);
-  DWORD nHandles = 0;
-  if (!GetProcessMemoryInfo(hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+  DWORD handles = 0;
+  if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                             sizeof(counters)) ||
-      !CountHandles(hProcess, dwProcessId, &nHandles))
+      !CountHandles(process, processId, &handles))
     return false;
-  pSample->nAtMs = GetTickCount64() - nStart;
-  pSample->nPrivateBytes = counters.PrivateUsage;
-  pSample->nWorkingSet = counters.WorkingSetSize;
-  pSample->nHandles = nHandles;
+  sample->atMs = GetTickCount64() - start;
+  sample->privateBytes = counters.PrivateUsage;
+  sample->workingSet = counters.WorkingSetSize;
+  sample->handles = handles;
   return true;
 }
 
@@ -142,18 +142,18 @@ protected:
     m_root.reset(new TempFolder(L"qor-soak"));
     ASSERT_FALSE(m_root->Path().empty());
     std::mt19937 random(7);
-    for (size_t i = 0; i < 20000; ++i) m_mid.push_back(static_cast<char>(random()));
-    for (size_t i = 0; i < kBigFileBytes; ++i) m_big.push_back(static_cast<char>('a' + i % 26));
+    for (size_t i = 0; i < 20000; ++i) m_strMid.push_back(static_cast<char>(random()));
+    for (size_t i = 0; i < kBigFileBytes; ++i) m_strBig.push_back(static_cast<char>('a' + i % 26));
     ASSERT_TRUE(m_root->WriteFile(L"index.html", "<html>soak</html>"));
     ASSERT_TRUE(m_root->WriteFile(L"a.txt", "A"));
-    ASSERT_TRUE(m_root->WriteFile(L"sub\\mid.bin", m_mid));
-    ASSERT_TRUE(m_root->WriteFile(L"big.bin", m_big));
+    ASSERT_TRUE(m_root->WriteFile(L"sub\\mid.bin", m_strMid));
+    ASSERT_TRUE(m_root->WriteFile(L"big.bin", m_strBig));
     ASSERT_TRUE(m_root->WriteFile(L"empty.txt", ""));
 
     m_exchanges = {
         {GetRequest("/"), Found("<html>soak</html>")},
         {GetRequest("/a.txt"), Found("A")},
-        {GetRequest("/sub/mid.bin"), Found(m_mid)},
+        {GetRequest("/sub/mid.bin"), Found(m_strMid)},
         {GetRequest("/empty.txt"), Found("")},
         {GetRequest("/missing.html"), NotFound("missing.html")},
         {GetRequest("/../secret.txt"), NotFound("..\\secret.txt")},
@@ -184,22 +184,22 @@ protected:
       m_counts.firstWrong = what.substr(0, 300);
   }
 
-  // bReused: the connection already carried an answer, so the server may
+  // reused: the connection already carried an answer, so the server may
   // have closed it between requests to serve a waiting client; as any
   // HTTP client does, the caller then asks again on a new connection.
-  bool Check(RawClient& client, const Exchange& exchange, bool bReused = false,
-             bool* pbClosed = nullptr) {
+  bool Check(RawClient& client, const Exchange& exchange, bool reused = false,
+             bool* closed = nullptr) {
     if (!client.SendAll(exchange.request)) {
-      if (bReused) {
-        *pbClosed = true;
+      if (reused) {
+        *closed = true;
         return false;
       }
       Wrong("send failed: " + exchange.request);
       return false;
     }
     std::string answer = client.ReadAnswer(kAnswerTimeoutMs);
-    if (bReused && answer.empty() && client.IsClosedByPeer()) {
-      *pbClosed = true;
+    if (reused && answer.empty() && client.IsClosedByPeer()) {
+      *closed = true;
       return false;
     }
     if (answer != exchange.answer) {
@@ -216,11 +216,11 @@ protected:
     while (Running()) {
       RawClient client;
       if (!Connect(client)) continue;
-      int nRequests = 1 + static_cast<int>(random() % 8);
-      for (int i = 0; i < nRequests && Running(); ++i) {
-        bool bClosed = false;
-        if (!Check(client, m_exchanges[random() % m_exchanges.size()], i > 0, &bClosed)) {
-          if (bClosed) ++m_counts.madeWay;
+      int requests = 1 + static_cast<int>(random() % 8);
+      for (int i = 0; i < requests && Running(); ++i) {
+        bool closed = false;
+        if (!Check(client, m_exchanges[random() % m_exchanges.size()], i > 0, &closed)) {
+          if (closed) ++m_counts.madeWay;
           break;
         }
       }
@@ -286,23 +286,23 @@ protected:
   // Dribbling clients: inside the 3 s head deadline they get their
   // answer; past it they are cut off without one.
   void SlowLoop() {
-    bool bTooSlow = false;
+    bool tooSlow = false;
     while (Running()) {
       RawClient client;
       if (!Connect(client)) continue;
       const std::string request = "GET /a.txt HTTP/1.1\r\n\r\n";
       // 23 bytes: 40 ms apart is under a second; 250 ms apart runs
       // past the deadline after about 12 bytes.
-      DWORD nGapMs = bTooSlow ? 250 : 40;
-      bool bSent = true;
-      ULONGLONG nStart = GetTickCount64();
-      for (size_t i = 0; i < request.size() && bSent; ++i) {
-        bSent = client.SendAll(request.substr(i, 1));
-        if (bTooSlow && GetTickCount64() - nStart > 4500)
+      DWORD gapMs = tooSlow ? 250 : 40;
+      bool sent = true;
+      ULONGLONG start = GetTickCount64();
+      for (size_t i = 0; i < request.size() && sent; ++i) {
+        sent = client.SendAll(request.substr(i, 1));
+        if (tooSlow && GetTickCount64() - start > 4500)
           break;  // surely past the deadline: stop feeding it
-        Sleep(nGapMs);
+        Sleep(gapMs);
       }
-      if (bTooSlow) {
+      if (tooSlow) {
         // Cut off: closed, and nothing answered before.
         std::string got = client.Read(1, 6000);
         if (got.empty() && client.IsClosedByPeer())
@@ -316,7 +316,7 @@ protected:
         else
           Wrong("dribbled -> " + answer);
       }
-      bTooSlow = !bTooSlow;
+      tooSlow = !tooSlow;
     }
   }
 
@@ -342,7 +342,7 @@ protected:
 
   std::unique_ptr<TempFolder> m_root;
   ServerProcess m_server;
-  std::string m_mid, m_big;
+  std::string m_strMid, m_strBig;
   std::vector<Exchange> m_exchanges;
   Counts m_counts;
   ULONGLONG m_nEnd = 0;
@@ -351,8 +351,8 @@ protected:
 DWORD LoadSeconds() {
   char value[16] = {};
   DWORD n = GetEnvironmentVariableA("QOR_SOAK_SECONDS", value, sizeof(value));
-  DWORD nSeconds = n > 0 && n < sizeof(value) ? strtoul(value, nullptr, 10) : 0;
-  return nSeconds >= 10 && nSeconds <= 600 ? nSeconds : 40;
+  DWORD seconds = n > 0 && n < sizeof(value) ? strtoul(value, nullptr, 10) : 0;
+  return seconds >= 10 && seconds <= 600 ? seconds : 40;
 }
 
 TEST_F(Soak, MixedLoadIsAnsweredExactlyWithFlatMemoryAndHandlesAndACleanExit) {
@@ -360,12 +360,12 @@ TEST_F(Soak, MixedLoadIsAnsweredExactlyWithFlatMemoryAndHandlesAndACleanExit) {
   ASSERT_TRUE(m_server.WaitForMainWindow(15000));
   ASSERT_TRUE(m_server.WaitForLog(L"Listening...", 15000));
 
-  const DWORD nSeconds = LoadSeconds();
-  const ULONGLONG nStart = GetTickCount64();
-  m_nEnd = nStart + nSeconds * 1000ULL;
+  const DWORD seconds = LoadSeconds();
+  const ULONGLONG start = GetTickCount64();
+  m_nEnd = start + seconds * 1000ULL;
   // The first quarter warms up (worker stacks, sockets, the file cache);
   // its last sample is the baseline every later sample is held to.
-  const ULONGLONG nWarmUpMs = nSeconds * 250ULL;
+  const ULONGLONG warmUpMs = seconds * 250ULL;
 
   std::vector<std::thread> clients;
   clients.emplace_back([this] { ValidLoop(11); });
@@ -377,45 +377,45 @@ TEST_F(Soak, MixedLoadIsAnsweredExactlyWithFlatMemoryAndHandlesAndACleanExit) {
 
   std::vector<Sample> samples;
   Sample baseline = {};
-  bool bHaveBaseline = false;
+  bool haveBaseline = false;
   while (Running()) {
     Sleep(1000);
     Sample sample;
-    if (!TakeSample(m_server.ProcessHandle(), m_server.ProcessId(), nStart, &sample)) {
+    if (!TakeSample(m_server.ProcessHandle(), m_server.ProcessId(), start, &sample)) {
       ADD_FAILURE() << "cannot read the server's memory or handles: " << GetLastError();
       break;
     }
     samples.push_back(sample);
-    if (!bHaveBaseline && sample.nAtMs >= nWarmUpMs) {
+    if (!haveBaseline && sample.atMs >= warmUpMs) {
       baseline = sample;
-      bHaveBaseline = true;
+      haveBaseline = true;
     }
   }
   for (std::thread& t : clients) t.join();
   // Idle again: the last connections close within the head deadline.
   Sleep(3500);
   Sample after;
-  ASSERT_TRUE(TakeSample(m_server.ProcessHandle(), m_server.ProcessId(), nStart, &after));
+  ASSERT_TRUE(TakeSample(m_server.ProcessHandle(), m_server.ProcessId(), start, &after));
   samples.push_back(after);
 
-  long nLoad = m_counts.valid + m_counts.malformed + m_counts.overlong + m_counts.dribbled +
-               m_counts.tooSlow + m_counts.vanished;
+  long load = m_counts.valid + m_counts.malformed + m_counts.overlong + m_counts.dribbled +
+              m_counts.tooSlow + m_counts.vanished;
   std::printf(
       "soak: %lu s load; %ld valid answered exactly (%ld short connections), "
       "%ld wrong; %ld malformed or random heads; %ld over-long heads cut "
       "(%ld kept); %ld dribbled heads answered, %ld too slow cut (%ld kept); "
       "%ld clients vanished mid-answer; %ld connects refused; %ld kept-alive "
       "connections made way; %ld exchanges in all\n",
-      static_cast<unsigned long>(nSeconds), m_counts.valid.load(), m_counts.shortConns.load(),
+      static_cast<unsigned long>(seconds), m_counts.valid.load(), m_counts.shortConns.load(),
       m_counts.wrong.load(), m_counts.malformed.load(), m_counts.overlong.load(),
       m_counts.overlongKept.load(), m_counts.dribbled.load(), m_counts.tooSlow.load(),
       m_counts.tooSlowKept.load(), m_counts.vanished.load(), m_counts.connectFailed.load(),
-      m_counts.madeWay.load(), nLoad);
+      m_counts.madeWay.load(), load);
   for (const Sample& s : samples)
-    std::printf("soak: t=%5llu ms private=%8lu KiB working set=%8lu KiB handles=%lu\n", s.nAtMs,
-                static_cast<unsigned long>(s.nPrivateBytes / 1024),
-                static_cast<unsigned long>(s.nWorkingSet / 1024),
-                static_cast<unsigned long>(s.nHandles));
+    std::printf("soak: t=%5llu ms private=%8lu KiB working set=%8lu KiB handles=%lu\n", s.atMs,
+                static_cast<unsigned long>(s.privateBytes / 1024),
+                static_cast<unsigned long>(s.workingSet / 1024),
+                static_cast<unsigned long>(s.handles));
   std::fflush(stdout);
 
   EXPECT_EQ(0, m_counts.wrong.load()) << m_counts.firstWrong;
@@ -437,14 +437,14 @@ TEST_F(Soak, MixedLoadIsAnsweredExactlyWithFlatMemoryAndHandlesAndACleanExit) {
   // sampled at a busier moment than the baseline; a leak of one handle
   // per connection passes it within a second of load, and one of a 4 KiB
   // head buffer per request passes the memory margin within the run.
-  ASSERT_TRUE(bHaveBaseline);
+  ASSERT_TRUE(haveBaseline);
   const DWORD kHandleMargin = 32;
   const SIZE_T kMemoryMargin = 4 * 1024 * 1024;
   for (const Sample& s : samples) {
-    if (s.nAtMs < baseline.nAtMs) continue;
-    EXPECT_LE(s.nHandles, baseline.nHandles + kHandleMargin) << "at " << s.nAtMs << " ms";
-    EXPECT_LE(s.nPrivateBytes, baseline.nPrivateBytes + kMemoryMargin) << "at " << s.nAtMs << " ms";
-    EXPECT_LE(s.nWorkingSet, baseline.nWorkingSet + kMemoryMargin) << "at " << s.nAtMs << " ms";
+    if (s.atMs < baseline.atMs) continue;
+    EXPECT_LE(s.handles, baseline.handles + kHandleMargin) << "at " << s.atMs << " ms";
+    EXPECT_LE(s.privateBytes, baseline.privateBytes + kMemoryMargin) << "at " << s.atMs << " ms";
+    EXPECT_LE(s.workingSet, baseline.workingSet + kMemoryMargin) << "at " << s.atMs << " ms";
   }
 
   EXPECT_EQ(0u, m_server.CloseAndWait(15000));
