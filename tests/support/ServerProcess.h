@@ -7,7 +7,7 @@
 //   ASSERT_TRUE(server.Start(L"C:\\site\\"));          // argument tail, taken whole
 //   ASSERT_TRUE(server.WaitForMainWindow(10000));
 //   ASSERT_TRUE(server.WaitForLog(L"Listening...", 10000));
-//   EXPECT_EQ(0u, server.CloseAndWait(10000));         // WM_CLOSE, exit code
+//   EXPECT_EQ(server.CloseAndWait(10000), 0u);         // WM_CLOSE, exit code
 #pragma once
 
 #include <windows.h>

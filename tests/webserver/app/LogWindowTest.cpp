@@ -65,17 +65,17 @@ TEST_F(LogWindowTest, AppendsTheTextExactlyWithoutAddingAnything) {
   LogMessage(L"Initializing sockets...\r\n");
   LogMessage(L"%s%d", L"Listening", 5);
   LogMessage(L"%S", "...");
-  EXPECT_EQ(L"Initializing sockets...\r\nListening5...", PaneText());
+  EXPECT_EQ(PaneText(), L"Initializing sockets...\r\nListening5...");
 }
 
 TEST_F(LogWindowTest, CutsAMessageAt4095Characters) {
   std::wstring longText(5000, L'a');
   for (size_t i = 0; i < longText.size(); ++i) longText[i] = L'a' + i % 26;
   LogMessage(L"%s", longText.c_str());
-  EXPECT_EQ(longText.substr(0, 4095), PaneText());
+  EXPECT_EQ(PaneText(), longText.substr(0, 4095));
 
   LogMessage(L"%s", std::wstring(4095, L'b').c_str());
-  EXPECT_EQ(4095u * 2, PaneText().size());
+  EXPECT_EQ(PaneText().size(), 4095u * 2);
 }
 
 TEST_F(LogWindowTest, KeepsEveryLineOfManyThreadsWholeAndInEachThreadsOrder) {
@@ -97,39 +97,39 @@ TEST_F(LogWindowTest, KeepsEveryLineOfManyThreadsWholeAndInEachThreadsOrder) {
     ASSERT_NE(std::wstring::npos, end) << "unterminated text at " << start;
     std::wstring line = text.substr(start, end - start);
     int t = -1, i = -1;
-    ASSERT_EQ(2, swscanf(line.c_str(), L"thread %d line %d", &t, &i)) << line.size();
+    ASSERT_EQ(swscanf(line.c_str(), L"thread %d line %d", &t, &i), 2) << line.size();
     ASSERT_TRUE(t >= 0 && t < kThreads);
-    EXPECT_EQ(nextLine[t], i) << "thread " << t;
+    EXPECT_EQ(i, nextLine[t]) << "thread " << t;
     wchar_t expected[128];
     _snwprintf(expected, 128, L"thread %d line %d %s", t, i, L"------------------------");
-    EXPECT_EQ(std::wstring(expected), line);
+    EXPECT_EQ(line, std::wstring(expected));
     nextLine[t] = i + 1;
     start = end + 2;
     ++lines;
   }
-  EXPECT_EQ(static_cast<size_t>(kThreads * kLines), lines);
+  EXPECT_EQ(lines, static_cast<size_t>(kThreads * kLines));
 }
 
 TEST_F(LogWindowTest, AWriterNeverWaitsForTheWindowsThread) {
   // The window's thread waits for a writer without pumping messages, as
   // it does while the server stops: the writer must still finish.
   HANDLE writer = CreateThread(nullptr, 0, WriteStartingLine, nullptr, 0, nullptr);
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(writer, 5000));
+  EXPECT_EQ(WaitForSingleObject(writer, 5000), WAIT_OBJECT_0);
   CloseHandle(writer);
   Pump();
-  EXPECT_EQ(L"Starting Threads\r\n", PaneText());
+  EXPECT_EQ(PaneText(), L"Starting Threads\r\n");
 }
 
 TEST_F(LogWindowTest, QueuedTextComesBeforeTheWindowThreadsLaterText) {
   std::thread([] { LogMessage(L"first "); }).join();
   LogMessage(L"second");
-  EXPECT_EQ(L"first second", PaneText());
+  EXPECT_EQ(PaneText(), L"first second");
 }
 
 TEST_F(LogWindowTest, TextStillQueuedWhenThePaneGoesIsShownFirst) {
   std::thread([] { LogMessage(L"last words"); }).join();
   CWnd* pane = DetachLog();
-  EXPECT_EQ(L"last words", std::wstring(pane->ReadText().GetText()));
+  EXPECT_EQ(std::wstring(pane->ReadText().GetText()), L"last words");
   AttachLog(pane, m_hHost);
 }
 
@@ -142,7 +142,7 @@ TEST(LogWithoutPane, KeepsTextUntilAPaneIsAttached) {
   CWnd* pane = new CWnd();
   ASSERT_TRUE(pane->Create(L"edit", L"", WS_CHILD | ES_MULTILINE, 0, 0, 10, 10, host, 1));
   AttachLog(pane, host);
-  EXPECT_EQ(L"early bird", std::wstring(pane->ReadText().GetText()));
+  EXPECT_EQ(std::wstring(pane->ReadText().GetText()), L"early bird");
   delete DetachLog();
   DestroyWindow(host);
 }

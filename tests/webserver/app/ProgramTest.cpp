@@ -23,7 +23,7 @@ class WinsockEnvironment : public ::testing::Environment {
 public:
   void SetUp() override {
     WSADATA data;
-    ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &data));
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
   }
   void TearDown() override { WSACleanup(); }
 };
@@ -84,9 +84,9 @@ TEST(ProgramWebRoot, WithATrailingBackslashServesTheFolder) {
   ASSERT_TRUE(root.WriteFile(L"sub\\a.txt", "in sub"));
   ServerProcess server;
   StartListening(server, root.Path());
-  EXPECT_EQ("<p>root</p>", HttpGet("/").body);
-  EXPECT_EQ("in sub", HttpGet("/sub/a.txt").body);
-  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
+  EXPECT_EQ(HttpGet("/").body, "<p>root</p>");
+  EXPECT_EQ(HttpGet("/sub/a.txt").body, "in sub");
+  EXPECT_EQ(server.CloseAndWait(kExitMs), 0u);
 }
 
 TEST(ProgramWebRoot, WithoutATrailingBackslashIsJoinedToTheRequestAsItIs) {
@@ -97,8 +97,8 @@ TEST(ProgramWebRoot, WithoutATrailingBackslashIsJoinedToTheRequestAsItIs) {
   StartListening(server, parent.Path() + L"site");
   // No separator is added between the root and the request's path.
   EXPECT_NE("inside", HttpGet("/").body);
-  EXPECT_EQ("inside", HttpGet("/\\index.html").body);
-  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
+  EXPECT_EQ(HttpGet("/\\index.html").body, "inside");
+  EXPECT_EQ(server.CloseAndWait(kExitMs), 0u);
 }
 
 TEST(ProgramWebRoot, QuotedServesTheFolderInsideTheQuotesAndLogsIt) {
@@ -106,10 +106,10 @@ TEST(ProgramWebRoot, QuotedServesTheFolderInsideTheQuotesAndLogsIt) {
   ASSERT_TRUE(root.WriteFile(L"index.html", "unquoted"));
   ServerProcess server;
   StartListening(server, L"\"" + root.Path() + L"\"");
-  EXPECT_EQ("unquoted", HttpGet("/").body);
+  EXPECT_EQ(HttpGet("/").body, "unquoted");
   std::wstring log = server.ReadLog();
-  EXPECT_EQ(0u, log.find(L"Serving the folder " + root.Path() + L"\r\n"));
-  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
+  EXPECT_EQ(log.find(L"Serving the folder " + root.Path() + L"\r\n"), 0u);
+  EXPECT_EQ(server.CloseAndWait(kExitMs), 0u);
 }
 
 TEST(ProgramWebRoot, WithoutArgumentIsTheProgramsOwnFolder) {
@@ -123,8 +123,8 @@ TEST(ProgramWebRoot, WithoutArgumentIsTheProgramsOwnFolder) {
   ASSERT_TRUE(server.Start());
   ASSERT_TRUE(server.WaitForMainWindow(kStartMs));
   ASSERT_TRUE(server.WaitForLog(L"Listening...", kStartMs));
-  EXPECT_EQ("next to the program", HttpGet("/webroot_probe.txt").body);
-  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
+  EXPECT_EQ(HttpGet("/webroot_probe.txt").body, "next to the program");
+  EXPECT_EQ(server.CloseAndWait(kExitMs), 0u);
   DeleteFileW(probe.c_str());
 }
 
@@ -134,8 +134,8 @@ TEST(ProgramWebRoot, MayBeAFolderWithAnyUnicodeName) {
   ASSERT_TRUE(root.WriteFile(L"index.html", "unicode root"));
   ServerProcess server;
   StartListening(server, root.Path());
-  EXPECT_EQ("unicode root", HttpGet("/").body);
-  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
+  EXPECT_EQ(HttpGet("/").body, "unicode root");
+  EXPECT_EQ(server.CloseAndWait(kExitMs), 0u);
 }
 
 TEST(ProgramWebRoot, TooLongIsRefusedWithAMessageAndExitCode1) {
@@ -154,7 +154,7 @@ TEST(ProgramWebRoot, TooLongIsRefusedWithAMessageAndExitCode1) {
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   DWORD code = 0;
   EXPECT_TRUE(server.WaitForExit(kExitMs, &code));
-  EXPECT_EQ(1u, code);
+  EXPECT_EQ(code, 1u);
 }
 
 TEST(ProgramWebRoot, Of1023CharactersIsAccepted) {
@@ -162,7 +162,7 @@ TEST(ProgramWebRoot, Of1023CharactersIsAccepted) {
   ServerProcess server;
   ASSERT_TRUE(server.Start(longest));
   EXPECT_TRUE(server.WaitForMainWindow(kStartMs));
-  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
+  EXPECT_EQ(server.CloseAndWait(kExitMs), 0u);
 }
 
 TEST(ProgramClosing, ByTheCloseBoxTheMenuOrWmCloseEndsWithExitCode0) {
@@ -181,7 +181,7 @@ TEST(ProgramClosing, ByTheCloseBoxTheMenuOrWmCloseEndsWithExitCode0) {
       PostMessageW(window, WM_CLOSE, 0, 0);
     DWORD code = 0;
     EXPECT_TRUE(server.WaitForExit(kExitMs, &code)) << "way " << way;
-    EXPECT_EQ(0u, code) << "way " << way;
+    EXPECT_EQ(code, 0u) << "way " << way;
   }
 }
 
@@ -191,7 +191,7 @@ TEST(ProgramClosing, RightAfterTheWindowAppearsNeverHangs) {
     ASSERT_TRUE(server.Start(L"C:\\"));
     ASSERT_TRUE(server.WaitForMainWindow(kStartMs)) << "run " << i;
     DWORD code = server.CloseAndWait(kExitMs);
-    ASSERT_EQ(0u, code) << "run " << i
+    ASSERT_EQ(code, 0u) << "run " << i
                         << (code == testsupport::kKilledExitCode ? ": hung and was killed" : "");
   }
 }
@@ -213,7 +213,7 @@ TEST(ProgramKeys, AltSlashAndAltF4WorkWhileTheLogPaneHasTheFocus) {
   PressKeys({VK_MENU, VK_F4});
   DWORD code = 0;
   EXPECT_TRUE(server.WaitForExit(kExitMs, &code)) << "Alt+F4 did not end the program";
-  EXPECT_EQ(0u, code);
+  EXPECT_EQ(code, 0u);
 }
 
 TEST(ProgramAbout, ShowsTheNumberOfRequestsServed) {
@@ -221,16 +221,16 @@ TEST(ProgramAbout, ShowsTheNumberOfRequestsServed) {
   ASSERT_TRUE(root.WriteFile(L"index.html", "x"));
   ServerProcess server;
   StartListening(server, root.Path());
-  EXPECT_EQ(200, HttpGet("/").status);
-  EXPECT_EQ(404, HttpGet("/missing").status);
-  EXPECT_EQ(200, HttpGet("/index.html").status);
+  EXPECT_EQ(HttpGet("/").status, 200);
+  EXPECT_EQ(HttpGet("/missing").status, 404);
+  EXPECT_EQ(HttpGet("/index.html").status, 200);
 
   PostMessageW(server.MainWindow(), WM_COMMAND, 40003, 0);
   HWND about = WaitForAbout(server);
   ASSERT_TRUE(about);
   HWND countLabel = GetDlgItem(about, 1001);
   ASSERT_TRUE(countLabel);
-  EXPECT_EQ(L"3", testsupport::ReadWindowText(countLabel));
+  EXPECT_EQ(testsupport::ReadWindowText(countLabel), L"3");
   EXPECT_TRUE(IsWindowVisible(countLabel));
   RECT count, dialog;
   GetWindowRect(countLabel, &count);
@@ -242,7 +242,7 @@ TEST(ProgramAbout, ShowsTheNumberOfRequestsServed) {
   PostMessageW(about, WM_COMMAND, IDOK, 0);
   for (int i = 0; i < 250 && IsWindow(about); ++i) Sleep(20);
   EXPECT_FALSE(IsWindow(about));
-  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
+  EXPECT_EQ(server.CloseAndWait(kExitMs), 0u);
 }
 
 namespace {
@@ -282,7 +282,7 @@ TEST(ProgramWindow, TheLogPaneFillsTheClientAreaAfterAResize) {
                      << client.bottom;
     Sleep(20);
   }
-  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
+  EXPECT_EQ(server.CloseAndWait(kExitMs), 0u);
 }
 
 TEST(ProgramAbout, OpensCentredOnTheClientAreaSizeWhereverTheWindowLies) {
@@ -294,12 +294,12 @@ TEST(ProgramAbout, OpensCentredOnTheClientAreaSizeWhereverTheWindowLies) {
   ASSERT_TRUE(AboutDialogRect(server, &first));
   GetClientRect(mainWindow, &client);
   int width = first.right - first.left, height = first.bottom - first.top;
-  EXPECT_EQ(std::max(0L, (client.right - width) / 2), first.left);
-  EXPECT_EQ(std::max(0L, (client.bottom - height) / 2), first.top);
+  EXPECT_EQ(first.left, std::max(0L, (client.right - width) / 2));
+  EXPECT_EQ(first.top, std::max(0L, (client.bottom - height) / 2));
 
   SetWindowPos(mainWindow, nullptr, 120, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ASSERT_TRUE(AboutDialogRect(server, &second));
-  EXPECT_EQ(first.left, second.left);
-  EXPECT_EQ(first.top, second.top);
-  EXPECT_EQ(0u, server.CloseAndWait(kExitMs));
+  EXPECT_EQ(second.left, first.left);
+  EXPECT_EQ(second.top, first.top);
+  EXPECT_EQ(server.CloseAndWait(kExitMs), 0u);
 }

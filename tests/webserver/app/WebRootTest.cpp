@@ -39,7 +39,7 @@ TEST(WebRootFromTheCommandLine, IsTheTailExactlyAsGiven) {
   for (const Case& c : cases) {
     Choice choice = Choose(c.tail);
     EXPECT_TRUE(choice.accepted) << c.tail;
-    EXPECT_EQ(std::wstring(c.tail), choice.root);
+    EXPECT_EQ(choice.root, std::wstring(c.tail));
   }
 }
 
@@ -59,7 +59,7 @@ TEST(WebRootFromTheCommandLine, LosesOnePairOfQuotationMarksAroundItAndNoOthers)
   for (const Case& c : cases) {
     Choice choice = Choose(c.tail);
     EXPECT_TRUE(choice.accepted) << c.tail;
-    EXPECT_EQ(std::wstring(c.root), choice.root) << c.tail;
+    EXPECT_EQ(choice.root, std::wstring(c.root)) << c.tail;
   }
 }
 
@@ -69,28 +69,28 @@ TEST(WebRootFromTheCommandLine, OfUpTo1023CharactersIsKeptWhole) {
   tail[1022] = L'\\';
   Choice choice = Choose(tail);
   EXPECT_TRUE(choice.accepted);
-  EXPECT_EQ(tail, choice.root);
+  EXPECT_EQ(choice.root, tail);
 }
 
 TEST(WebRootFromTheCommandLine, Of1024CharactersOrMoreIsRefusedNotCut) {
   for (size_t length : {1024u, 1025u, 5000u}) {
     Choice choice = Choose(std::wstring(length, L'x'));
     EXPECT_FALSE(choice.accepted) << length;
-    EXPECT_EQ(L"\\webroot\\", choice.root);
+    EXPECT_EQ(choice.root, L"\\webroot\\");
   }
 }
 
 TEST(WebRootWithoutArgument, IsTheProgramsOwnFolderWithItsBackslash) {
-  EXPECT_EQ(L"C:\\Programs\\srv\\", Choose(L"").root);
-  EXPECT_EQ(L"C:\\Programs\\srv\\", Choose(L"", L"C:\\Programs\\srv\\").root);
-  EXPECT_EQ(L"C:\\", Choose(L"", L"C:\\Orra.exe").root);
-  EXPECT_EQ(L"\\\\?\\C:\\a b\\", Choose(L"", L"\\\\?\\C:\\a b\\x.exe").root);
+  EXPECT_EQ(Choose(L"").root, L"C:\\Programs\\srv\\");
+  EXPECT_EQ(Choose(L"", L"C:\\Programs\\srv\\").root, L"C:\\Programs\\srv\\");
+  EXPECT_EQ(Choose(L"", L"C:\\Orra.exe").root, L"C:\\");
+  EXPECT_EQ(Choose(L"", L"\\\\?\\C:\\a b\\x.exe").root, L"\\\\?\\C:\\a b\\");
 }
 
 TEST(WebRootWithoutArgument, FallsBackWhenTheProgramPathHasNoFolder) {
-  EXPECT_EQ(L"\\webroot\\", Choose(L"", L"Orra.exe").root);
-  EXPECT_EQ(L"\\webroot\\", Choose(L"", L"").root);
-  EXPECT_EQ(L"\\webroot\\", Choose(L"", nullptr).root);
+  EXPECT_EQ(Choose(L"", L"Orra.exe").root, L"\\webroot\\");
+  EXPECT_EQ(Choose(L"", L"").root, L"\\webroot\\");
+  EXPECT_EQ(Choose(L"", nullptr).root, L"\\webroot\\");
   Choice noTail = Choose(L"");
   EXPECT_TRUE(noTail.accepted);
 }

@@ -53,7 +53,7 @@ protected:
 
   void TearDown() override {
     if (m_server.IsRunning()) {
-      EXPECT_EQ(0u, m_server.CloseAndWait(15000));
+      EXPECT_EQ(m_server.CloseAndWait(15000), 0u);
     }
   }
 
@@ -77,40 +77,40 @@ TEST_F(Server, NormalStartLogsItsStepsThenFiveWorkersAndListening) {
   const std::wstring start = L"Serving the folder " + m_root->Path() +
                              L"\r\nInitializing sockets...\r\nSockets Initialized OK\r\n"
                              L"Starting Listen Thread.\r\nStarting Threads\r\n";
-  ASSERT_EQ(start, log.substr(0, start.size())) << Narrow(log);
+  ASSERT_EQ(log.substr(0, start.size()), start) << Narrow(log);
   // The rest: five dots and "Listening..." in scheduling order.
   std::wstring rest = log.substr(start.size());
   size_t at = rest.find(L"Listening...");
   ASSERT_NE(std::wstring::npos, at) << Narrow(log);
   std::wstring dots = rest.substr(0, at) + rest.substr(at + 12);
-  EXPECT_EQ(L".....", dots) << Narrow(log);
+  EXPECT_EQ(dots, L".....") << Narrow(log);
 }
 
 TEST_F(Server, AnswersTheResponseTableByteForByteOnOneConnection) {
   StartServer();
   RawClient client;
   ASSERT_TRUE(client.Connect(kPort));
-  EXPECT_EQ(Found("<html>start</html>"), Ask(client, GetRequest("/")));
-  EXPECT_EQ(Found("line one\r\nline two\r\n"), Ask(client, GetRequest("/notes.txt")));
-  EXPECT_EQ(Found("<p>sub</p>"), Ask(client, GetRequest("/sub/page.html")));
-  EXPECT_EQ(Found(""), Ask(client, GetRequest("/empty.txt")));
-  EXPECT_EQ(NotFound("missing.html"), Ask(client, GetRequest("/missing.html")));
-  EXPECT_EQ(NotFound("sub\\"), Ask(client, GetRequest("/sub/")));
-  EXPECT_EQ(Found("<html>start</html>"), Ask(client, GetRequest("/index.html?v=1")));
-  EXPECT_EQ(NotFound("my page.html"), Ask(client, GetRequest("/my%20page.html")));
-  EXPECT_EQ(Found("<p>sub</p>"), Ask(client, GetRequest("//sub/page.html")));
-  EXPECT_EQ(kHeadFound, Ask(client, HeadRequest("/")));
-  EXPECT_EQ(kHeadFound, Ask(client, HeadRequest("/sub/page.html")));
-  EXPECT_EQ(kHeadMissing, Ask(client, HeadRequest("/missing.html")));
+  EXPECT_EQ(Ask(client, GetRequest("/")), Found("<html>start</html>"));
+  EXPECT_EQ(Ask(client, GetRequest("/notes.txt")), Found("line one\r\nline two\r\n"));
+  EXPECT_EQ(Ask(client, GetRequest("/sub/page.html")), Found("<p>sub</p>"));
+  EXPECT_EQ(Ask(client, GetRequest("/empty.txt")), Found(""));
+  EXPECT_EQ(Ask(client, GetRequest("/missing.html")), NotFound("missing.html"));
+  EXPECT_EQ(Ask(client, GetRequest("/sub/")), NotFound("sub\\"));
+  EXPECT_EQ(Ask(client, GetRequest("/index.html?v=1")), Found("<html>start</html>"));
+  EXPECT_EQ(Ask(client, GetRequest("/my%20page.html")), NotFound("my page.html"));
+  EXPECT_EQ(Ask(client, GetRequest("//sub/page.html")), Found("<p>sub</p>"));
+  EXPECT_EQ(Ask(client, HeadRequest("/")), kHeadFound);
+  EXPECT_EQ(Ask(client, HeadRequest("/sub/page.html")), kHeadFound);
+  EXPECT_EQ(Ask(client, HeadRequest("/missing.html")), kHeadMissing);
   // Other methods and lower case: no answer, the connection stays open.
   ASSERT_TRUE(client.SendAll("POST /notes.txt HTTP/1.1\r\nContent-Length: 0\r\n\r\n"));
   ASSERT_TRUE(client.SendAll("get /notes.txt HTTP/1.1\r\n\r\n"));
   EXPECT_FALSE(client.AnythingArrives(500));
   for (int i = 0; i < 25; ++i)
-    ASSERT_EQ(Found("<p>sub</p>"), Ask(client, GetRequest("/sub/page.html"))) << i;
+    ASSERT_EQ(Ask(client, GetRequest("/sub/page.html")), Found("<p>sub</p>")) << i;
   // Two heads in one piece: each answered, in order.
-  EXPECT_EQ(Found("<p>sub</p>"), Ask(client, GetRequest("/sub/page.html") + GetRequest("/")));
-  EXPECT_EQ(Found("<html>start</html>"), client.ReadAnswer(5000));
+  EXPECT_EQ(Ask(client, GetRequest("/sub/page.html") + GetRequest("/")), Found("<p>sub</p>"));
+  EXPECT_EQ(client.ReadAnswer(5000), Found("<html>start</html>"));
 }
 
 TEST_F(Server, KeepsEveryRequestInsideTheWebRoot) {
@@ -133,21 +133,21 @@ TEST_F(Server, KeepsEveryRequestInsideTheWebRoot) {
       "/sub/AUX.html",
   };
   for (const std::string& t : targets) {
-    EXPECT_EQ(0u, Ask(client, GetRequest(t)).find("HTTP/1.1 404 File not found!\r\n")) << t;
-    EXPECT_EQ(kHeadMissing, Ask(client, HeadRequest(t))) << t;
+    EXPECT_EQ(Ask(client, GetRequest(t)).find("HTTP/1.1 404 File not found!\r\n"), 0u) << t;
+    EXPECT_EQ(Ask(client, HeadRequest(t)), kHeadMissing) << t;
   }
-  EXPECT_EQ(NotFound("&lt;b&gt;&amp;&quot;&#39;"), Ask(client, GetRequest("/<b>&\"'")));
+  EXPECT_EQ(Ask(client, GetRequest("/<b>&\"'")), NotFound("&lt;b&gt;&amp;&quot;&#39;"));
 }
 
 TEST_F(Server, ClosesTheConnectionWhenTheClientAsksTo) {
   StartServer();
   RawClient client;
   ASSERT_TRUE(client.Connect(kPort));
-  EXPECT_EQ(Found("<p>sub</p>"), Ask(client, "GET /sub/page.html HTTP/1.0\r\n\r\n"));
+  EXPECT_EQ(Ask(client, "GET /sub/page.html HTTP/1.0\r\n\r\n"), Found("<p>sub</p>"));
   EXPECT_TRUE(client.WaitClosed(1500));
   ASSERT_TRUE(client.Connect(kPort));
-  EXPECT_EQ(Found("<p>sub</p>"),
-            Ask(client, "GET /sub/page.html HTTP/1.1\r\nConnection: close\r\n\r\n"));
+  EXPECT_EQ(Ask(client, "GET /sub/page.html HTTP/1.1\r\nConnection: close\r\n\r\n"),
+            Found("<p>sub</p>"));
   EXPECT_TRUE(client.WaitClosed(1500));
 }
 
@@ -166,15 +166,17 @@ TEST_F(Server, ServesAFileOfMoreThanTwoGigabytesWithItsTrueLength) {
   RawClient client;
   ASSERT_TRUE(client.Connect(kPort));
   ASSERT_TRUE(client.SendAll(GetRequest("/big.bin")));
-  EXPECT_EQ("HTTP/1.1 200 Sending file\r\ncontent-length: 3221225472\r\n\r\n",
-            client.ReadHead(5000));
-  EXPECT_EQ("BIG!", client.Read(4, 5000));
+  EXPECT_EQ(client.ReadHead(5000),
+            "HTTP/1.1 200 Sending file\r\ncontent-length: 3221225472\r\n\r\n");
+  EXPECT_EQ(client.Read(4, 5000), "BIG!");
   client.Close();
-  EXPECT_EQ(kHeadFound, [&] {
-    RawClient second;
-    second.Connect(kPort);
-    return Ask(second, HeadRequest("/big.bin"));
-  }());
+  EXPECT_EQ(
+      [&] {
+        RawClient second;
+        second.Connect(kPort);
+        return Ask(second, HeadRequest("/big.bin"));
+      }(),
+      kHeadFound);
 }
 
 TEST_F(Server, SixthClientIsAnsweredWhileFiveKeptAliveClientsStayBusy) {
@@ -182,7 +184,7 @@ TEST_F(Server, SixthClientIsAnsweredWhileFiveKeptAliveClientsStayBusy) {
   RawClient held[5];
   for (RawClient& c : held) {
     ASSERT_TRUE(c.Connect(kPort));
-    ASSERT_EQ(Found("<p>sub</p>"), Ask(c, GetRequest("/sub/page.html")));
+    ASSERT_EQ(Ask(c, GetRequest("/sub/page.html")), Found("<p>sub</p>"));
   }
   RawClient sixth;
   ASSERT_TRUE(sixth.Connect(kPort));
@@ -198,7 +200,7 @@ TEST_F(Server, SixthClientIsAnsweredWhileFiveKeptAliveClientsStayBusy) {
     }
   }
   ULONGLONG elapsed = GetTickCount64() - start;
-  EXPECT_EQ(Found("<p>sub</p>"), answer);
+  EXPECT_EQ(answer, Found("<p>sub</p>"));
   EXPECT_LT(elapsed, 2500u);  // generous; before, never while the five stayed
   std::printf("sixth client answered after %llu ms\n", elapsed);
 }
@@ -215,26 +217,26 @@ TEST_F(Server, SecondCopyOnTheSamePortLogsTheBindFailureAndClosesCleanly) {
   EXPECT_NE(std::wstring::npos, log.find(L"CS:Listen: bind failed: ")) << Narrow(log);
   EXPECT_NE(std::wstring::npos, log.find(L"\r\nPort 80 is in use by another program"))
       << Narrow(log);
-  EXPECT_EQ(std::wstring::npos, log.find(L"Listening...")) << Narrow(log);
+  EXPECT_EQ(log.find(L"Listening..."), std::wstring::npos) << Narrow(log);
   EXPECT_TRUE(second.IsRunning());
-  EXPECT_EQ(0u, second.CloseAndWait(15000));
+  EXPECT_EQ(second.CloseAndWait(15000), 0u);
   // The first copy still serves.
   RawClient client;
   ASSERT_TRUE(client.Connect(kPort));
-  EXPECT_EQ(Found("<html>start</html>"), Ask(client, GetRequest("/")));
+  EXPECT_EQ(Ask(client, GetRequest("/")), Found("<html>start</html>"));
 }
 
 TEST_F(Server, ClosingTheWindowEndsKeptAliveConnectionsAtOnce) {
   StartServer();
   RawClient client;
   ASSERT_TRUE(client.Connect(kPort));
-  ASSERT_EQ(Found("<p>sub</p>"), Ask(client, GetRequest("/sub/page.html")));
+  ASSERT_EQ(Ask(client, GetRequest("/sub/page.html")), Found("<p>sub</p>"));
   ULONGLONG start = GetTickCount64();
   ASSERT_TRUE(m_server.Close());
   EXPECT_TRUE(client.WaitClosed(2500));
   DWORD exitCode = 1;
   EXPECT_TRUE(m_server.WaitForExit(10000, &exitCode));
-  EXPECT_EQ(0u, exitCode);
+  EXPECT_EQ(exitCode, 0u);
   EXPECT_LT(GetTickCount64() - start, 2500u);  // the head deadline is 3 s
   // Nobody listens any more.
   RawClient late;
@@ -254,7 +256,7 @@ TEST_F(Server, ClosingTheWindowIsPromptWithAClientThatStopsReading) {
   RawClient client;
   ASSERT_TRUE(client.Connect(kPort));
   ASSERT_TRUE(client.SendAll(GetRequest("/large.bin")));
-  ASSERT_EQ(0u, client.ReadHead(5000).find("HTTP/1.1 200 "));
+  ASSERT_EQ(client.ReadHead(5000).find("HTTP/1.1 200 "), 0u);
   Sleep(500);  // the socket buffers fill; the client reads no more
   ULONGLONG start = GetTickCount64();
   ASSERT_TRUE(m_server.Close());
@@ -262,7 +264,7 @@ TEST_F(Server, ClosingTheWindowIsPromptWithAClientThatStopsReading) {
   bool exited = m_server.WaitForExit(10000, &exitCode);  // killed otherwise
   ULONGLONG elapsed = GetTickCount64() - start;
   EXPECT_TRUE(exited);
-  EXPECT_EQ(0u, exitCode);
+  EXPECT_EQ(exitCode, 0u);
   std::printf("exit %llu ms after WM_CLOSE with a non-reading client\n", elapsed);
 }
 

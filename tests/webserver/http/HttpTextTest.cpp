@@ -25,7 +25,7 @@ TEST(HeadEnd, IsTheFirstBlankLineSoWhatFollowsIsTheNextRequest) {
       {"", 0},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(c.length, HeadLength(c.text, static_cast<int>(strlen(c.text)))) << c.text;
+    EXPECT_EQ(HeadLength(c.text, static_cast<int>(strlen(c.text))), c.length) << c.text;
 }
 
 TEST(DecodeTarget, CutsAtTheQueryAndDecodesEachEscapeOnce) {
@@ -51,9 +51,9 @@ TEST(DecodeTarget, CutsAtTheQueryAndDecodesEachEscapeOnce) {
   };
   for (const auto& c : cases) {
     std::wstring bytes;
-    EXPECT_EQ(c.ok, DecodeTarget(c.raw, &bytes)) << c.raw.c_str();
+    EXPECT_EQ(DecodeTarget(c.raw, &bytes), c.ok) << c.raw.c_str();
     if (c.ok) {
-      EXPECT_EQ(c.bytes, bytes) << c.raw.c_str();
+      EXPECT_EQ(bytes, c.bytes) << c.raw.c_str();
     }
   }
 }
@@ -75,7 +75,7 @@ TEST(NameFromBytes, ReadsValidUtf8AndOtherwiseOneCharacterPerByte) {
       {L"\u00F4\u0090\u0080\u0080", L"\u00F4\u0090\u0080\u0080"},  // past U+10FFFF
       {L"a\u00C3\u00A9\u00E9", L"a\u00C3\u00A9\u00E9"},            // one bad byte: all bytes
   };
-  for (const auto& c : cases) EXPECT_EQ(std::wstring(c.name), NameFromBytes(c.bytes)) << c.bytes;
+  for (const auto& c : cases) EXPECT_EQ(NameFromBytes(c.bytes), std::wstring(c.name)) << c.bytes;
 }
 
 TEST(RequestLine, MethodIsExactAndTargetRunsToFirstSpaceOrEnd) {
@@ -97,8 +97,8 @@ TEST(RequestLine, MethodIsExactAndTargetRunsToFirstSpaceOrEnd) {
   };
   for (const auto& c : cases) {
     std::wstring target = L"junk";
-    EXPECT_EQ(c.method, ParseRequest(c.head, &target)) << c.head;
-    EXPECT_EQ(std::wstring(c.target), target) << c.head;
+    EXPECT_EQ(ParseRequest(c.head, &target), c.method) << c.head;
+    EXPECT_EQ(target, std::wstring(c.target)) << c.head;
   }
 }
 
@@ -106,8 +106,8 @@ TEST(RequestLine, TargetLongerThanTwoKilobytesIsCutWhole) {
   std::string path(3000, 'a');
   std::string head = "GET /" + path + " HTTP/1.1\r\n\r\n";
   std::wstring target;
-  ASSERT_EQ(kHttpGet, ParseRequest(head.c_str(), &target));
-  EXPECT_EQ(3001u, target.size());
+  ASSERT_EQ(ParseRequest(head.c_str(), &target), kHttpGet);
+  EXPECT_EQ(target.size(), 3001u);
 }
 
 TEST(ConvertPath, DropsOneLeadingSlashAndTurnsTheRestIntoBackslashes) {
@@ -126,7 +126,7 @@ TEST(ConvertPath, DropsOneLeadingSlashAndTurnsTheRestIntoBackslashes) {
   for (const auto& c : cases) {
     std::wstring t = c.in;
     ConvertPath(&t);
-    EXPECT_EQ(std::wstring(c.out), t) << c.in;
+    EXPECT_EQ(t, std::wstring(c.out)) << c.in;
   }
 }
 
@@ -197,33 +197,32 @@ TEST(PathSafety, FullPathMustLieInsideTheRootFolder) {
       {L"c:\\SITE\\", L"C:\\site\\x", true},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(c.inside, LiesUnderRoot(c.root, c.candidate))
+    EXPECT_EQ(LiesUnderRoot(c.root, c.candidate), c.inside)
         << std::string(c.candidate, c.candidate + wcslen(c.candidate));
   }
 }
 
 TEST(NotFoundPage, EscapesTheTargetSoNoMarkupGetsThrough) {
-  EXPECT_EQ(L"a&amp;b&lt;c&gt;d&quot;e&#39;f", HtmlEscape(L"a&b<c>d\"e'f"));
-  EXPECT_EQ(L"plain\\path.html", HtmlEscape(L"plain\\path.html"));
-  EXPECT_EQ(
-      L"<html><body><h1>404</h1><b>Couldn't find file: &lt;script&gt;x</b>"
-      L"</body></html>\r\n",
-      NotFoundPage(L"<script>x"));
-  EXPECT_EQ(L"<html><body><h1>404</h1><b>Couldn't find file: </b></body></html>\r\n",
-            NotFoundPage(L""));
+  EXPECT_EQ(HtmlEscape(L"a&b<c>d\"e'f"), L"a&amp;b&lt;c&gt;d&quot;e&#39;f");
+  EXPECT_EQ(HtmlEscape(L"plain\\path.html"), L"plain\\path.html");
+  EXPECT_EQ(NotFoundPage(L"<script>x"),
+            L"<html><body><h1>404</h1><b>Couldn't find file: &lt;script&gt;x</b>"
+            L"</body></html>\r\n");
+  EXPECT_EQ(NotFoundPage(L""),
+            L"<html><body><h1>404</h1><b>Couldn't find file: </b></body></html>\r\n");
 }
 
 TEST(AnswerHead, IsStatusLineOptionalLowerCaseLengthAndBlankLine) {
-  EXPECT_EQ("HTTP/1.1 200 Sending file\r\ncontent-length: 0\r\n\r\n",
-            AnswerHead(200, L"Sending file", 0));
-  EXPECT_EQ("HTTP/1.1 200 File Exists\r\n\r\n", AnswerHead(200, L"File Exists", -1));
-  EXPECT_EQ("HTTP/1.1 404 File not found!\r\ncontent-length: 73\r\n\r\n",
-            AnswerHead(404, L"File not found!", 73));
+  EXPECT_EQ(AnswerHead(200, L"Sending file", 0),
+            "HTTP/1.1 200 Sending file\r\ncontent-length: 0\r\n\r\n");
+  EXPECT_EQ(AnswerHead(200, L"File Exists", -1), "HTTP/1.1 200 File Exists\r\n\r\n");
+  EXPECT_EQ(AnswerHead(404, L"File not found!", 73),
+            "HTTP/1.1 404 File not found!\r\ncontent-length: 73\r\n\r\n");
   // Files of 2 GiB and more carry their true 64-bit size.
-  EXPECT_EQ("HTTP/1.1 200 Sending file\r\ncontent-length: 2147483648\r\n\r\n",
-            AnswerHead(200, L"Sending file", 2147483648LL));
-  EXPECT_EQ("HTTP/1.1 200 Sending file\r\ncontent-length: 5000000000\r\n\r\n",
-            AnswerHead(200, L"Sending file", 5000000000LL));
+  EXPECT_EQ(AnswerHead(200, L"Sending file", 2147483648LL),
+            "HTTP/1.1 200 Sending file\r\ncontent-length: 2147483648\r\n\r\n");
+  EXPECT_EQ(AnswerHead(200, L"Sending file", 5000000000LL),
+            "HTTP/1.1 200 Sending file\r\ncontent-length: 5000000000\r\n\r\n");
 }
 
 TEST(ClientAsksToClose, FollowsConnectionHeaderAndVersion) {
@@ -245,7 +244,7 @@ TEST(ClientAsksToClose, FollowsConnectionHeaderAndVersion) {
       {"GET /HTTP/1.0 HTTP/1.1\r\n\r\n", false},
       {"GET /index.html\r\n\r\n", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.close, ClientAsksToClose(c.head)) << c.head;
+  for (const auto& c : cases) EXPECT_EQ(ClientAsksToClose(c.head), c.close) << c.head;
 }
 
 }  // namespace

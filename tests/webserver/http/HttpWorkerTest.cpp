@@ -75,8 +75,8 @@ protected:
     sockaddr_in addr = {};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(0, bind(m_hListen, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)));
-    ASSERT_EQ(0, listen(m_hListen, 5));
+    ASSERT_EQ(bind(m_hListen, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+    ASSERT_EQ(listen(m_hListen, 5), 0);
     int length = sizeof(addr);
     getsockname(m_hListen, reinterpret_cast<sockaddr*>(&addr), &length);
     m_nPort = ntohs(addr.sin_port);
@@ -116,29 +116,29 @@ protected:
 
 TEST_F(HttpWorker, AnswersEveryRowOfTheResponseTableByteForByte) {
   Connect();
-  EXPECT_EQ(Found("bee"), Ask(GetRequest("/a/b.txt")));
-  EXPECT_EQ(NotFound("nothere.txt"), Ask(GetRequest("/nothere.txt")));
-  EXPECT_EQ(kHeadFound, Ask(HeadRequest("/a/b.txt")));
-  EXPECT_EQ(kHeadMissing, Ask(HeadRequest("/nothere.txt")));
+  EXPECT_EQ(Ask(GetRequest("/a/b.txt")), Found("bee"));
+  EXPECT_EQ(Ask(GetRequest("/nothere.txt")), NotFound("nothere.txt"));
+  EXPECT_EQ(Ask(HeadRequest("/a/b.txt")), kHeadFound);
+  EXPECT_EQ(Ask(HeadRequest("/nothere.txt")), kHeadMissing);
   ASSERT_TRUE(m_client.SendAll("POST /a/b.txt HTTP/1.1\r\n\r\n"));
   EXPECT_FALSE(m_client.AnythingArrives(500));
-  EXPECT_EQ(Found(""), Ask(GetRequest("/empty.txt")));
-  EXPECT_EQ(Found(Pattern(16384)), Ask(GetRequest("/two-pieces.bin")));
-  EXPECT_EQ(Found(Pattern(100000)), Ask(GetRequest("/odd.bin")));
+  EXPECT_EQ(Ask(GetRequest("/empty.txt")), Found(""));
+  EXPECT_EQ(Ask(GetRequest("/two-pieces.bin")), Found(Pattern(16384)));
+  EXPECT_EQ(Ask(GetRequest("/odd.bin")), Found(Pattern(100000)));
 }
 
 TEST_F(HttpWorker, MapsTargetsToFilesOnceDecoded) {
   Connect();
-  EXPECT_EQ(Found("<html>home</html>"), Ask(GetRequest("/")));
-  EXPECT_EQ(kHeadFound, Ask(HeadRequest("/")));
-  EXPECT_EQ(Found("ex"), Ask(GetRequest("//x")));
-  EXPECT_EQ(Found("bee"), Ask(GetRequest("/a\\b.txt")));
-  EXPECT_EQ(NotFound("docs\\"), Ask(GetRequest("/docs/")));
-  EXPECT_EQ(NotFound("a"), Ask(GetRequest("/a")));
-  EXPECT_EQ(Found("percent"), Ask(GetRequest("/my%2520page.html")));
-  EXPECT_EQ(NotFound(""), Ask("GET  HTTP/1.1\r\n\r\n"));
+  EXPECT_EQ(Ask(GetRequest("/")), Found("<html>home</html>"));
+  EXPECT_EQ(Ask(HeadRequest("/")), kHeadFound);
+  EXPECT_EQ(Ask(GetRequest("//x")), Found("ex"));
+  EXPECT_EQ(Ask(GetRequest("/a\\b.txt")), Found("bee"));
+  EXPECT_EQ(Ask(GetRequest("/docs/")), NotFound("docs\\"));
+  EXPECT_EQ(Ask(GetRequest("/a")), NotFound("a"));
+  EXPECT_EQ(Ask(GetRequest("/my%2520page.html")), Found("percent"));
+  EXPECT_EQ(Ask("GET  HTTP/1.1\r\n\r\n"), NotFound(""));
   // Without a version the head's own line ends belong to the target.
-  EXPECT_EQ(NotFound("index.html\r\n\r\n"), Ask("GET /index.html\r\n\r\n"));
+  EXPECT_EQ(Ask("GET /index.html\r\n\r\n"), NotFound("index.html\r\n\r\n"));
 }
 
 TEST_F(HttpWorker, HeadSaysTwoHundredExactlyWhenGetSendsTheFile) {
@@ -153,40 +153,40 @@ TEST_F(HttpWorker, HeadSaysTwoHundredExactlyWhenGetSendsTheFile) {
     std::string got = Ask(GetRequest(t));
     std::string head = Ask(HeadRequest(t));
     bool sent = got.compare(0, 13, "HTTP/1.1 200 ") == 0;
-    EXPECT_EQ(sent ? kHeadFound : kHeadMissing, head) << t;
+    EXPECT_EQ(head, sent ? kHeadFound : kHeadMissing) << t;
   }
 }
 
 TEST_F(HttpWorker, ServesManyRequestsOnOneConnectionAndCountsEachHead) {
   Connect();
   LONG before = g_nRequestCount;
-  for (int i = 0; i < 40; ++i) ASSERT_EQ(Found("bee"), Ask(GetRequest("/a/b.txt"))) << i;
+  for (int i = 0; i < 40; ++i) ASSERT_EQ(Ask(GetRequest("/a/b.txt")), Found("bee")) << i;
   ASSERT_TRUE(m_client.SendAll("get /a/b.txt HTTP/1.1\r\n\r\n"));
   EXPECT_FALSE(m_client.AnythingArrives(300));
-  EXPECT_EQ(Found("bee"), Ask(GetRequest("/a/b.txt")));
-  EXPECT_EQ(before + 42, g_nRequestCount);
+  EXPECT_EQ(Ask(GetRequest("/a/b.txt")), Found("bee"));
+  EXPECT_EQ(g_nRequestCount, before + 42);
   // Head and file go out in separate sends: without this option each
   // small answer would wait for the client's delayed acknowledgement.
   BOOL noDelay = FALSE;
   int size = sizeof(noDelay);
   ASSERT_EQ(
-      0, getsockopt(m_hServed, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&noDelay), &size));
+      getsockopt(m_hServed, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&noDelay), &size), 0);
   EXPECT_TRUE(noDelay);
 }
 
 TEST_F(HttpWorker, DecodesAddressesAsBrowsersWriteThem) {
   Connect();
-  EXPECT_EQ(Found("icon"), Ask(GetRequest("/bomba%201.ico")));
-  EXPECT_EQ(Found("<html>home</html>"), Ask(GetRequest("/index.html?v=1")));
-  EXPECT_EQ(Found("<html>home</html>"), Ask(GetRequest("/?q")));
-  EXPECT_EQ(Found("bee"), Ask(GetRequest("/a%2Fb.txt")));
-  EXPECT_EQ(Found("e acute"), Ask(GetRequest("/%C3%A9.txt")));  // UTF-8
-  EXPECT_EQ(Found("e acute"), Ask(GetRequest("/\xE9.txt")));    // a raw single byte
-  EXPECT_EQ(NotFound("my page.html"), Ask(GetRequest("/my%20page.html")));
-  EXPECT_EQ(NotFound("100%.txt"), Ask(GetRequest("/100%.txt")));  // malformed
-  EXPECT_EQ(NotFound("&lt;b&gt;"), Ask(GetRequest("/%3Cb%3E")));
-  EXPECT_EQ(kHeadFound, Ask(HeadRequest("/bomba%201.ico")));
-  EXPECT_EQ(kHeadMissing, Ask(HeadRequest("/bomba%2")));
+  EXPECT_EQ(Ask(GetRequest("/bomba%201.ico")), Found("icon"));
+  EXPECT_EQ(Ask(GetRequest("/index.html?v=1")), Found("<html>home</html>"));
+  EXPECT_EQ(Ask(GetRequest("/?q")), Found("<html>home</html>"));
+  EXPECT_EQ(Ask(GetRequest("/a%2Fb.txt")), Found("bee"));
+  EXPECT_EQ(Ask(GetRequest("/%C3%A9.txt")), Found("e acute"));  // UTF-8
+  EXPECT_EQ(Ask(GetRequest("/\xE9.txt")), Found("e acute"));    // a raw single byte
+  EXPECT_EQ(Ask(GetRequest("/my%20page.html")), NotFound("my page.html"));
+  EXPECT_EQ(Ask(GetRequest("/100%.txt")), NotFound("100%.txt"));  // malformed
+  EXPECT_EQ(Ask(GetRequest("/%3Cb%3E")), NotFound("&lt;b&gt;"));
+  EXPECT_EQ(Ask(HeadRequest("/bomba%201.ico")), kHeadFound);
+  EXPECT_EQ(Ask(HeadRequest("/bomba%2")), kHeadMissing);
 }
 
 TEST_F(HttpWorker, PipelinedHeadsAreAnsweredEachInOrder) {
@@ -202,9 +202,9 @@ TEST_F(HttpWorker, PipelinedHeadsAreAnsweredEachInOrder) {
   requests += start + std::string(4095 - start.size() - 4, 'p') + "\r\n\r\n" + GetRequest("/x");
   answers += Found("ex") + Found("ex");
   ASSERT_TRUE(m_client.SendAll(requests));
-  EXPECT_EQ(answers, m_client.Read(answers.size(), 5000));
+  EXPECT_EQ(m_client.Read(answers.size(), 5000), answers);
   EXPECT_FALSE(m_client.AnythingArrives(300));
-  EXPECT_EQ(before + 52, g_nRequestCount);
+  EXPECT_EQ(g_nRequestCount, before + 52);
 }
 
 TEST_F(HttpWorker, ZeroByteAnywhereInTheHeadEndsTheConnectionUnanswered) {
@@ -216,9 +216,9 @@ TEST_F(HttpWorker, ZeroByteAnywhereInTheHeadEndsTheConnectionUnanswered) {
     Connect();
     LONG before = g_nRequestCount;
     ASSERT_TRUE(m_client.SendAll(head));
-    EXPECT_EQ("", m_client.Read(1, 2000));
+    EXPECT_EQ(m_client.Read(1, 2000), "");
     EXPECT_TRUE(m_client.IsClosedByPeer());
-    EXPECT_EQ(before, g_nRequestCount);
+    EXPECT_EQ(g_nRequestCount, before);
     m_client.Close();
     for (int i = 0; i < 100 && m_worker.IsBusy(); ++i) Sleep(10);
   }
@@ -231,7 +231,7 @@ TEST_F(HttpWorker, HeadArrivingInPiecesIsAnsweredWhenComplete) {
     ASSERT_TRUE(m_client.SendAll(std::string(1, c)));
     Sleep(5);
   }
-  EXPECT_EQ(Found("bee"), m_client.ReadAnswer(5000));
+  EXPECT_EQ(m_client.ReadAnswer(5000), Found("bee"));
 }
 
 TEST_F(HttpWorker, IdleClientIsCutAfterTheDeadlineAndNotCounted) {
@@ -242,7 +242,7 @@ TEST_F(HttpWorker, IdleClientIsCutAfterTheDeadlineAndNotCounted) {
   ULONGLONG elapsed = GetTickCount64() - start;
   EXPECT_GE(elapsed, 2500u);
   EXPECT_LE(elapsed, 6000u);
-  EXPECT_EQ(before, g_nRequestCount);
+  EXPECT_EQ(g_nRequestCount, before);
 }
 
 TEST_F(HttpWorker, ClientClosingEndsTheConnectionAtOnce) {
@@ -256,7 +256,7 @@ TEST_F(HttpWorker, ClientClosingEndsTheConnectionAtOnce) {
   while (!m_worker.Assign(h) && GetTickCount64() - start < 5000) Sleep(10);
   EXPECT_LT(GetTickCount64() - start, 1500u);
   second.SendAll(GetRequest("/x"));
-  EXPECT_EQ(Found("ex"), second.ReadAnswer(5000));
+  EXPECT_EQ(second.ReadAnswer(5000), Found("ex"));
   second.Close();
 }
 
@@ -266,7 +266,7 @@ TEST_F(HttpWorker, HeadLongerThanTheBufferEndsTheConnectionUnanswered) {
   std::string request = "GET /a/b.txt HTTP/1.1\r\nX-Pad: " + std::string(5000, 'p') + "\r\n\r\n";
   m_client.SendAll(request);  // may fail part-way once the worker closes
   EXPECT_TRUE(m_client.WaitClosed(5000));
-  EXPECT_EQ(before, g_nRequestCount);
+  EXPECT_EQ(g_nRequestCount, before);
 }
 
 TEST_F(HttpWorker, BlockStartingWithAZeroByteEndsTheConnectionUnanswered) {
@@ -274,27 +274,27 @@ TEST_F(HttpWorker, BlockStartingWithAZeroByteEndsTheConnectionUnanswered) {
   LONG before = g_nRequestCount;
   ASSERT_TRUE(m_client.SendAll(std::string("\0GET /a/b.txt HTTP/1.1\r\n\r\n", 26)));
   EXPECT_TRUE(m_client.WaitClosed(2000));
-  EXPECT_EQ(before, g_nRequestCount);
+  EXPECT_EQ(g_nRequestCount, before);
 }
 
 TEST_F(HttpWorker, HeadFillingTheBufferExactlyIsStillAnswered) {
   Connect();
   std::string start = "GET /a/b.txt HTTP/1.1\r\nX-Pad: ";
   std::string request = start + std::string(4095 - start.size() - 4, 'p') + "\r\n\r\n";
-  ASSERT_EQ(4095u, request.size());
-  EXPECT_EQ(Found("bee"), Ask(request));
+  ASSERT_EQ(request.size(), 4095u);
+  EXPECT_EQ(Ask(request), Found("bee"));
 }
 
 TEST_F(HttpWorker, LongTargetIsTakenWholeAndNamedInTheNotFoundPage) {
   Connect();
   std::string name(3000, 'n');
-  EXPECT_EQ(NotFound(name), Ask(GetRequest("/" + name)));
+  EXPECT_EQ(Ask(GetRequest("/" + name)), NotFound(name));
 }
 
 TEST_F(HttpWorker, NeverOpensAFileOutsideTheWebRoot) {
   Connect();
   std::wstring outsideName = g_outside.substr(g_outside.rfind(L'\\') + 1);
-  ASSERT_EQ(L"outside-secret.txt", outsideName);
+  ASSERT_EQ(outsideName, L"outside-secret.txt");
   struct {
     const char* target;
     const char* named;
@@ -313,14 +313,14 @@ TEST_F(HttpWorker, NeverOpensAFileOutsideTheWebRoot) {
   for (const auto& c : cases) {
     std::string answer = Ask(GetRequest(c.target));
     if (c.named)
-      EXPECT_EQ(NotFound(c.named), answer) << c.target;
+      EXPECT_EQ(answer, NotFound(c.named)) << c.target;
     else
-      EXPECT_EQ(0u, answer.find("HTTP/1.1 404 File not found!\r\n")) << c.target;
-    EXPECT_EQ(kHeadMissing, Ask(HeadRequest(c.target))) << c.target;
+      EXPECT_EQ(answer.find("HTTP/1.1 404 File not found!\r\n"), 0u) << c.target;
+    EXPECT_EQ(Ask(HeadRequest(c.target)), kHeadMissing) << c.target;
   }
   // An absolute path after the root: C:\... carries a ':'.
   std::string absolute(g_outside.begin(), g_outside.end());
-  EXPECT_EQ(0u, Ask(GetRequest("/" + absolute)).find("HTTP/1.1 404 "));
+  EXPECT_EQ(Ask(GetRequest("/" + absolute)).find("HTTP/1.1 404 "), 0u);
 }
 
 TEST_F(HttpWorker, RootWithoutTrailingBackslashServesNothingOutsideIt) {
@@ -330,14 +330,14 @@ TEST_F(HttpWorker, RootWithoutTrailingBackslashServesNothingOutsideIt) {
   Connect();
   std::string answer = Ask(GetRequest("-sibling.txt"));
   wcscpy(g_szWebRoot, g_root.c_str());
-  EXPECT_EQ(NotFound("-sibling.txt"), answer);
+  EXPECT_EQ(answer, NotFound("-sibling.txt"));
   DeleteFileW((root + L"-sibling.txt").c_str());
 }
 
 TEST_F(HttpWorker, NotFoundPageCarriesNoMarkupOfTheClient) {
   Connect();
-  EXPECT_EQ(NotFound("&lt;script&gt;alert(&#39;x&#39;)&lt;\\script&gt;&amp;&quot;"),
-            Ask(GetRequest("/<script>alert('x')</script>&\"")));
+  EXPECT_EQ(Ask(GetRequest("/<script>alert('x')</script>&\"")),
+            NotFound("&lt;script&gt;alert(&#39;x&#39;)&lt;\\script&gt;&amp;&quot;"));
 }
 
 TEST_F(HttpWorker, ClosesAfterAnsweringWhenTheClientAsksTo) {
@@ -349,7 +349,7 @@ TEST_F(HttpWorker, ClosesAfterAnsweringWhenTheClientAsksTo) {
   for (const char* request : closing) {
     Connect();
     std::string answer = Ask(request);
-    EXPECT_EQ(0u, answer.find("HTTP/1.1 200 ")) << request;
+    EXPECT_EQ(answer.find("HTTP/1.1 200 "), 0u) << request;
     ULONGLONG start = GetTickCount64();
     EXPECT_TRUE(m_client.WaitClosed(5000)) << request;
     EXPECT_LT(GetTickCount64() - start, 1000u) << request;
@@ -358,8 +358,8 @@ TEST_F(HttpWorker, ClosesAfterAnsweringWhenTheClientAsksTo) {
       Sleep(10);  // the work event is reset just after the close
   }
   Connect();
-  EXPECT_EQ(Found("bee"), Ask("GET /a/b.txt HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"));
-  EXPECT_EQ(Found("bee"), Ask("GET /a/b.txt HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"));
+  EXPECT_EQ(Ask("GET /a/b.txt HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"), Found("bee"));
+  EXPECT_EQ(Ask("GET /a/b.txt HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"), Found("bee"));
 }
 
 TEST_F(HttpWorker, FileOfTwoGigabytesOrMoreCarriesItsTrueLength) {
@@ -378,9 +378,9 @@ TEST_F(HttpWorker, FileOfTwoGigabytesOrMoreCarriesItsTrueLength) {
 
   Connect();
   ASSERT_TRUE(m_client.SendAll(GetRequest("/huge.bin")));
-  EXPECT_EQ("HTTP/1.1 200 Sending file\r\ncontent-length: 2147483658\r\n\r\n",
-            m_client.ReadHead(5000));
-  EXPECT_EQ(std::string("HUGE\0\0\0\0", 8), m_client.Read(8, 5000));
+  EXPECT_EQ(m_client.ReadHead(5000),
+            "HTTP/1.1 200 Sending file\r\ncontent-length: 2147483658\r\n\r\n");
+  EXPECT_EQ(m_client.Read(8, 5000), std::string("HUGE\0\0\0\0", 8));
   m_client.Close();
   m_worker.Shutdown();  // the worker must notice the closed client
   DeleteFileW(path.c_str());
@@ -392,9 +392,9 @@ TEST_F(HttpWorker, FileCutShortWhileSendingClosesTheConnection) {
   WriteFileBytes(path, Pattern(size));
   Connect();
   ASSERT_TRUE(m_client.SendAll(GetRequest("/shrinking.bin")));
-  EXPECT_EQ("HTTP/1.1 200 Sending file\r\ncontent-length: 8388608\r\n\r\n",
-            m_client.ReadHead(5000));
-  ASSERT_EQ(100u, m_client.Read(100, 5000).size());
+  EXPECT_EQ(m_client.ReadHead(5000),
+            "HTTP/1.1 200 Sending file\r\ncontent-length: 8388608\r\n\r\n");
+  ASSERT_EQ(m_client.Read(100, 5000).size(), 100u);
   // The client stops reading; the worker blocks once the socket buffers
   // are full, and another program cuts the file meanwhile.
   Sleep(300);
@@ -429,7 +429,7 @@ protected:
     m_worker.SetSendStallLimit(m_dwStallLimit);
     Connect();
     ASSERT_TRUE(m_client.SendAll(GetRequest("/large.bin")));
-    ASSERT_EQ(0u, m_client.ReadHead(5000).find("HTTP/1.1 200 "));
+    ASSERT_EQ(m_client.ReadHead(5000).find("HTTP/1.1 200 "), 0u);
     Sleep(500);  // the buffers fill
   }
   void TearDown() override {
@@ -475,8 +475,8 @@ TEST(HttpDispatch, GoesToTheLowestNumberedIdleStartedWorker) {
   sockaddr_in addr = {};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(0, bind(listening, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)));
-  ASSERT_EQ(0, listen(listening, 5));
+  ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)), 0);
+  ASSERT_EQ(listen(listening, 5), 0);
   int length = sizeof(addr);
   getsockname(listening, reinterpret_cast<sockaddr*>(&addr), &length);
   RawClient clients[3];

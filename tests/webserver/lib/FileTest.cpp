@@ -57,11 +57,11 @@ TEST_F(FileTest, ReadReturnsZeroWithoutFailureAtTheEnd) {
   ASSERT_TRUE(file.Open(m_strPath.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
   char buffer[8];
   bool failed = true;
-  EXPECT_EQ(8u, file.Read(buffer, 8, &failed));
+  EXPECT_EQ(file.Read(buffer, 8, &failed), 8u);
   EXPECT_FALSE(failed);
-  EXPECT_EQ(2u, file.Read(buffer, 8, &failed));
-  EXPECT_EQ(0, memcmp(buffer, "89", 2));
-  EXPECT_EQ(0u, file.Read(buffer, 8, &failed));
+  EXPECT_EQ(file.Read(buffer, 8, &failed), 2u);
+  EXPECT_EQ(memcmp(buffer, "89", 2), 0);
+  EXPECT_EQ(file.Read(buffer, 8, &failed), 0u);
   EXPECT_FALSE(failed);
 }
 
@@ -70,7 +70,7 @@ TEST_F(FileTest, ReadFailureIsReportedApartFromTheEnd) {
   ASSERT_TRUE(file.Open(m_strPath.c_str(), GENERIC_WRITE, kShareReadWrite, OPEN_EXISTING, 0));
   char buffer[8];
   bool failed = false;
-  EXPECT_EQ(0u, file.Read(buffer, 8, &failed));
+  EXPECT_EQ(file.Read(buffer, 8, &failed), 0u);
   EXPECT_TRUE(failed);
 }
 
@@ -82,7 +82,7 @@ TEST_F(FileTest, CloseIsIdempotentAndLeavesTheObjectClosed) {
   EXPECT_TRUE(file.Close());
   EXPECT_FALSE(file.IsOpen());
   EXPECT_TRUE(file.Close());
-  EXPECT_EQ(INVALID_FILE_SIZE, file.GetSize());
+  EXPECT_EQ(file.GetSize(), INVALID_FILE_SIZE);
   EXPECT_TRUE(file.Open(m_strPath.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
 }
 
@@ -90,16 +90,16 @@ TEST_F(FileTest, OpenIsRefusedWhileAFileIsOpen) {
   CFile file;
   ASSERT_TRUE(file.Open(m_strPath.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
   EXPECT_FALSE(file.Open(m_strPath.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
-  EXPECT_EQ(10u, file.GetSize());
+  EXPECT_EQ(file.GetSize(), 10u);
 }
 
 TEST_F(FileTest, WriteAndLastWriteTimeWorkOnAnOpenFileOnly) {
   CFile file;
-  EXPECT_EQ(0u, file.GetLastWriteTime());
-  EXPECT_EQ(0u, file.Write("x", 1));
+  EXPECT_EQ(file.GetLastWriteTime(), 0u);
+  EXPECT_EQ(file.Write("x", 1), 0u);
   ASSERT_TRUE(file.Open(m_strPath.c_str(), GENERIC_READ | GENERIC_WRITE, kShareReadWrite,
                         OPEN_EXISTING, 0));
-  EXPECT_EQ(3u, file.Write("abc", 3));
+  EXPECT_EQ(file.Write("abc", 3), 3u);
   EXPECT_NE(0u, file.GetLastWriteTime());
 }
 
@@ -118,10 +118,10 @@ TEST(FileSize, OfFourGibibytesOrMoreKeepsTheLowBitsAndTheWholeSizeIsAvailable) {
   {
     CFile file;
     ASSERT_TRUE(file.Open(path.c_str(), kReadAccess, kShareReadWrite, OPEN_EXISTING, 0));
-    EXPECT_EQ(5u, file.GetSize());
+    EXPECT_EQ(file.GetSize(), 5u);
     ULONGLONG measured = 0;
     EXPECT_TRUE(file.GetSize64(&measured));
-    EXPECT_EQ(0x100000005ULL, measured);
+    EXPECT_EQ(measured, 0x100000005ULL);
   }
   DeleteFileW(path.c_str());
 }

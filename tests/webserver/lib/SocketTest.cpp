@@ -78,17 +78,17 @@ TEST(SocketOwnership, CloseOnAnEmptySocketOrTwiceDoesNothing) {
   CSocket socket;
   socket.Close();
   socket.Close();
-  EXPECT_EQ(INVALID_SOCKET, socket.GetHandle());
+  EXPECT_EQ(socket.GetHandle(), INVALID_SOCKET);
   ASSERT_TRUE(socket.Create(AF_INET, SOCK_STREAM, 0));
   socket.Close();
-  EXPECT_EQ(INVALID_SOCKET, socket.GetHandle());
+  EXPECT_EQ(socket.GetHandle(), INVALID_SOCKET);
   socket.Close();
 }
 
 TEST(SocketOwnership, DetachOnAnEmptySocketGivesNothing) {
   CSocket socket;
-  EXPECT_EQ(INVALID_SOCKET, socket.Detach());
-  EXPECT_EQ(INVALID_SOCKET, socket.GetHandle());
+  EXPECT_EQ(socket.Detach(), INVALID_SOCKET);
+  EXPECT_EQ(socket.GetHandle(), INVALID_SOCKET);
 }
 
 TEST(SocketOwnership, AttachKeepsASocketAlreadyOwned) {
@@ -97,9 +97,9 @@ TEST(SocketOwnership, AttachKeepsASocketAlreadyOwned) {
   SOCKET owned = socket.GetHandle();
   SOCKET other = ::socket(AF_INET, SOCK_STREAM, 0);
   EXPECT_FALSE(socket.Attach(other));
-  EXPECT_EQ(owned, socket.GetHandle());
+  EXPECT_EQ(socket.GetHandle(), owned);
   EXPECT_FALSE(socket.Create(AF_INET, SOCK_STREAM, 0));
-  EXPECT_EQ(owned, socket.GetHandle());
+  EXPECT_EQ(socket.GetHandle(), owned);
   closesocket(other);
 }
 
@@ -124,14 +124,14 @@ TEST(SocketListen, OnAHeldPortLogsTheBindFailureAndFails) {
   ASSERT_TRUE(second.Create(AF_INET, SOCK_STREAM, 0));
   EXPECT_FALSE(second.Listen(port));
   std::wstring log = logcapture::Text();
-  EXPECT_EQ(0u, log.find(L"CS:Listen: bind failed: ")) << log;
+  EXPECT_EQ(log.find(L"CS:Listen: bind failed: "), 0u) << log;
   int error = _wtoi(log.c_str() + wcslen(L"CS:Listen: bind failed: "));
   // In use, or (the holder listening exclusively) access denied.
   EXPECT_TRUE(error == WSAEADDRINUSE || error == WSAEACCES) << log;
   // Then a line a person understands.
   std::wstring plain = L"\r\nPort " + std::to_wstring(port) + L" is in use by another program";
   EXPECT_NE(std::wstring::npos, log.find(plain)) << log;
-  EXPECT_EQ(L"\r\n", log.substr(log.size() - 2));
+  EXPECT_EQ(log.substr(log.size() - 2), L"\r\n");
 }
 
 TEST(SocketListen, HoldsItsPortSoNoOtherSocketCanBindBesideIt) {
@@ -141,8 +141,9 @@ TEST(SocketListen, HoldsItsPortSoNoOtherSocketCanBindBesideIt) {
   unsigned short port = PortOf(holder.GetHandle());
   BOOL exclusive = FALSE;
   int size = sizeof(exclusive);
-  ASSERT_EQ(0, getsockopt(holder.GetHandle(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
-                          reinterpret_cast<char*>(&exclusive), &size));
+  ASSERT_EQ(getsockopt(holder.GetHandle(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
+                       reinterpret_cast<char*>(&exclusive), &size),
+            0);
   EXPECT_TRUE(exclusive);
   // A program asking to share the address still cannot take the port.
   SOCKET thief = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -169,7 +170,7 @@ TEST(SocketListen, ReleasesABlockedAcceptWhenClosedFromAnotherThread) {
   Sleep(200);
   listener.Close();
   DWORD woken = WaitForSingleObject(done, 5000);
-  EXPECT_EQ(WAIT_OBJECT_0, woken);
+  EXPECT_EQ(woken, WAIT_OBJECT_0);
   if (woken == WAIT_OBJECT_0)
     acceptor.join();
   else
@@ -183,36 +184,36 @@ TEST_F(ConnectedSocketTest, AcceptIntoAnOwningSocketClosesTheConnection) {
   ASSERT_NE(INVALID_SOCKET, secondClient);
   SOCKET kept = m_server.GetHandle();
   EXPECT_FALSE(m_listener.Accept(m_server, nullptr, nullptr));
-  EXPECT_EQ(kept, m_server.GetHandle());
+  EXPECT_EQ(m_server.GetHandle(), kept);
   char c;
   EXPECT_GE(0, recv(secondClient, &c, 1, 0));  // closed, not left hanging
   closesocket(secondClient);
 }
 
 TEST_F(ConnectedSocketTest, ReceiveReportsBytesThenThePeersClose) {
-  ASSERT_EQ(5, send(m_hClient, "hello", 5, 0));
+  ASSERT_EQ(send(m_hClient, "hello", 5, 0), 5);
   shutdown(m_hClient, SD_SEND);
   char buffer[16];
   std::string got;
   int n;
   while ((n = m_server.Receive(buffer, sizeof(buffer))) > 0) got.append(buffer, n);
-  EXPECT_EQ(0, n);
-  EXPECT_EQ("hello", got);
+  EXPECT_EQ(n, 0);
+  EXPECT_EQ(got, "hello");
 }
 
 TEST_F(ConnectedSocketTest, IoControlTellsHowManyBytesArePending) {
-  ASSERT_EQ(3, send(m_hClient, "abc", 3, 0));
+  ASSERT_EQ(send(m_hClient, "abc", 3, 0), 3);
   u_long pending = 0;
   for (int i = 0; i < 100 && pending < 3; ++i) {
     ASSERT_TRUE(m_server.IoControl(FIONREAD, &pending));
     Sleep(10);
   }
-  EXPECT_EQ(3u, pending);
+  EXPECT_EQ(pending, 3u);
 }
 
 TEST_F(ConnectedSocketTest, ReceiveLineStopsAtALineFeedOrAFullBuffer) {
   const char* sent = "GET /\r\nabcdefghij";
-  ASSERT_EQ(17, send(m_hClient, sent, 17, 0));
+  ASSERT_EQ(send(m_hClient, sent, 17, 0), 17);
   char line[8];
   EXPECT_TRUE(m_server.ReceiveLine(line, sizeof(line)));
   EXPECT_STREQ("GET /\r\n", line);
@@ -220,9 +221,9 @@ TEST_F(ConnectedSocketTest, ReceiveLineStopsAtALineFeedOrAFullBuffer) {
   EXPECT_STREQ("abcdefg", line);
   char guard[2] = {'x', 'y'};
   EXPECT_FALSE(m_server.ReceiveLine(guard, 1));  // no room: nothing read or written past
-  EXPECT_EQ('\0', guard[0]);
-  EXPECT_EQ('y', guard[1]);
-  ASSERT_EQ(1, send(m_hClient, "\n", 1, 0));
+  EXPECT_EQ(guard[0], '\0');
+  EXPECT_EQ(guard[1], 'y');
+  ASSERT_EQ(send(m_hClient, "\n", 1, 0), 1);
   EXPECT_TRUE(m_server.ReceiveLine(line, sizeof(line)));
   EXPECT_STREQ("hij\n", line);
   shutdown(m_hClient, SD_SEND);
@@ -234,7 +235,7 @@ TEST_F(ConnectedSocketTest, SendStringSendsTheTextWithoutItsTerminator) {
   EXPECT_TRUE(m_server.SendString("HTTP/1.1 200 OK\r\n"));
   EXPECT_TRUE(m_server.SendString(""));
   m_server.Close();
-  EXPECT_EQ("HTTP/1.1 200 OK\r\n", ReceiveAll(m_hClient));
+  EXPECT_EQ(ReceiveAll(m_hClient), "HTTP/1.1 200 OK\r\n");
 }
 
 TEST_F(ConnectedSocketTest, SendFileSendsEverySizeIntact) {
@@ -253,7 +254,7 @@ TEST_F(ConnectedSocketTest, SendFileSendsEverySizeIntact) {
   std::thread reader([&] { received = ReceiveAll(m_hClient); });
   m_server.Close();
   reader.join();
-  EXPECT_EQ(expected.size(), received.size());
+  EXPECT_EQ(received.size(), expected.size());
   EXPECT_TRUE(expected == received);
   DeleteFileW(path.c_str());
 }
@@ -266,7 +267,7 @@ TEST_F(ConnectedSocketTest, SendFileStartsAtTheFilesPosition) {
     CFile file;
     ASSERT_TRUE(file.Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
     char skip[100];
-    ASSERT_EQ(100u, file.Read(skip, 100));
+    ASSERT_EQ(file.Read(skip, 100), 100u);
     std::string received;
     std::thread reader([&] { received = ReceiveAll(m_hClient); });
     EXPECT_TRUE(m_server.SendFile(file));

@@ -9,7 +9,7 @@
 TEST(StringWithoutText, ReadsAsEmptyAppendsAsNothingAndCopiesAsEmpty) {
   CString empty;
   EXPECT_STREQ(L"", empty.GetText());
-  EXPECT_EQ(0, empty.GetLength());
+  EXPECT_EQ(empty.GetLength(), 0);
 
   CString text(L"abc");
   text.Append(empty);
@@ -25,7 +25,7 @@ TEST(StringWithoutText, ReadsAsEmptyAppendsAsNothingAndCopiesAsEmpty) {
 TEST(StringAppend, ReturnsTheNewBlockHoldingBothTexts) {
   CString text(L"Listen");
   wchar_t* p = text.Append(CString(L"ing..."));
-  EXPECT_EQ(p, text.GetText());
+  EXPECT_EQ(text.GetText(), p);
   EXPECT_STREQ(L"Listening...", text.GetText());
 }
 
@@ -47,16 +47,16 @@ TEST(StringFormat, KeepsTextsLongerThanTheFirstCapacityWhole) {
   name[2999] = L'y';
   CString page;
   int n = page.Format(L"<p>%s</p>", name.c_str());
-  EXPECT_EQ(3007, n);
-  EXPECT_EQ(L"<p>" + name + L"</p>", std::wstring(page.GetText()));
+  EXPECT_EQ(n, 3007);
+  EXPECT_EQ(std::wstring(page.GetText()), L"<p>" + name + L"</p>");
 }
 
 TEST(StringFormat, KeepsTheLastCharacterOfTextsThatFillACapacityExactly) {
   for (int length : {2046, 2047, 2048, 2049, 4095, 4096}) {
     std::wstring text(length - 1, L'a');
     CString s;
-    EXPECT_EQ(length, s.Format(L"%sZ", text.c_str())) << length;
-    EXPECT_EQ(text + L"Z", std::wstring(s.GetText())) << length;
+    EXPECT_EQ(s.Format(L"%sZ", text.c_str()), length) << length;
+    EXPECT_EQ(std::wstring(s.GetText()), text + L"Z") << length;
   }
 }
 
@@ -74,7 +74,7 @@ TEST(StringFormat, AcceptsItsOwnTextAsAValue) {
 
 TEST(StringFormat, ProducingNoCharactersGivesTheEmptyText) {
   CString s(L"old");
-  EXPECT_EQ(0, s.Format(L"%s", L""));
+  EXPECT_EQ(s.Format(L"%s", L""), 0);
   EXPECT_STREQ(L"", s.GetText());
 }
 
@@ -82,10 +82,10 @@ TEST(StringBytes, AllHighBytesSurviveWideningAndNarrowing) {
   std::string bytes;
   for (int b = 1; b <= 0xFF; ++b) bytes += static_cast<char>(b);
   CString wide(bytes.c_str());
-  ASSERT_EQ(255, wide.GetLength());
-  for (int i = 0; i < 255; ++i) EXPECT_EQ(i + 1, wide.GetText()[i]) << i;
+  ASSERT_EQ(wide.GetLength(), 255);
+  for (int i = 0; i < 255; ++i) EXPECT_EQ(wide.GetText()[i], i + 1) << i;
   char* narrow = wide.ToNarrow();
-  EXPECT_EQ(bytes, std::string(narrow));
+  EXPECT_EQ(std::string(narrow), bytes);
   delete[] narrow;
 }
 
@@ -105,17 +105,17 @@ TEST(StringBytes, CharactersBeyondEightBitsNarrowToQuestionMarksAndTheTextEnds) 
 TEST(StringBuffer, OnAnEmptyStringIsZeroedThroughout) {
   CString s;
   wchar_t* p = s.GetBuffer(10);
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(L'\0', p[i]) << i;
-  EXPECT_EQ(p, s.GetText());
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(p[i], L'\0') << i;
+  EXPECT_EQ(s.GetText(), p);
 }
 
 TEST(StringBuffer, KeepsTheTextThatFitsAndZeroesTheRest) {
   CString shorter(L"abc");
   wchar_t* p = shorter.GetBuffer(6);
-  EXPECT_EQ(0, std::wstring(p, 8).compare(std::wstring(L"abc\0\0\0\0\0", 8)));
+  EXPECT_EQ(std::wstring(p, 8).compare(std::wstring(L"abc\0\0\0\0\0", 8)), 0);
 
   CString longer(L"abcdefgh");
   p = longer.GetBuffer(4);
   EXPECT_STREQ(L"abcd", p);
-  EXPECT_EQ(L'\0', p[5]);
+  EXPECT_EQ(p[5], L'\0');
 }

@@ -65,7 +65,7 @@ TEST(ThreadStop, ReturnsAtOnceWhenTheThreadWasNeverStarted) {
 TEST(ThreadStop, ReturnsAtOnceWhenTheThreadHasAlreadyEnded) {
   CQuickThread thread(7);
   ASSERT_TRUE(thread.Start());
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.GetThreadHandle(), 5000));
+  ASSERT_EQ(WaitForSingleObject(thread.GetThreadHandle(), 5000), WAIT_OBJECT_0);
   DWORD start = GetTickCount();
   thread.Stop();
   EXPECT_LT(GetTickCount() - start, 50u);
@@ -75,20 +75,20 @@ TEST(ThreadStop, EndsARunningThreadThroughItsStopEvent) {
   CWaitingThread thread;
   ASSERT_TRUE(thread.Start());
   Sleep(50);
-  ASSERT_EQ(WAIT_TIMEOUT, WaitForSingleObject(thread.GetThreadHandle(), 0));
+  ASSERT_EQ(WaitForSingleObject(thread.GetThreadHandle(), 0), WAIT_TIMEOUT);
   DWORD start = GetTickCount();
   thread.Stop();
   EXPECT_LT(GetTickCount() - start, 1000u);
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.GetThreadHandle(), 0));
-  EXPECT_EQ(1u, ExitCodeOf(thread.GetThreadHandle()));
+  EXPECT_EQ(WaitForSingleObject(thread.GetThreadHandle(), 0), WAIT_OBJECT_0);
+  EXPECT_EQ(ExitCodeOf(thread.GetThreadHandle()), 1u);
 }
 
 TEST(ThreadExitCode, IsWhatRunReturned) {
   for (int result : {0, 1, 42, -5}) {
     CQuickThread thread(result);
     ASSERT_TRUE(thread.Start());
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.GetThreadHandle(), 5000));
-    EXPECT_EQ(static_cast<DWORD>(result), ExitCodeOf(thread.GetThreadHandle()));
+    ASSERT_EQ(WaitForSingleObject(thread.GetThreadHandle(), 5000), WAIT_OBJECT_0);
+    EXPECT_EQ(ExitCodeOf(thread.GetThreadHandle()), static_cast<DWORD>(result));
   }
 }
 
@@ -99,9 +99,9 @@ TEST(ThreadAutoDelete, DeletesTheObjectOnItsOwnThreadAfterRun) {
     DWORD runThread = 0, deleteThread = 0;
     CThread* selfDeleting = new CSelfDeletingThread(&runThread, &deleteThread, done);
     ASSERT_TRUE(selfDeleting->Start());
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(done, 5000));
+    ASSERT_EQ(WaitForSingleObject(done, 5000), WAIT_OBJECT_0);
     EXPECT_NE(0u, runThread);
-    EXPECT_EQ(runThread, deleteThread);
+    EXPECT_EQ(deleteThread, runThread);
     EXPECT_NE(GetCurrentThreadId(), deleteThread);
   }
   CloseHandle(done);
@@ -110,9 +110,9 @@ TEST(ThreadAutoDelete, DeletesTheObjectOnItsOwnThreadAfterRun) {
 TEST(ThreadAutoDelete, WhenOffTheObjectOutlivesRun) {
   CQuickThread thread(3);
   ASSERT_TRUE(thread.Start());
-  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread.GetThreadHandle(), 5000));
+  ASSERT_EQ(WaitForSingleObject(thread.GetThreadHandle(), 5000), WAIT_OBJECT_0);
   thread.Stop();
-  EXPECT_EQ(3, thread.m_nResult);
+  EXPECT_EQ(thread.m_nResult, 3);
 }
 
 TEST(ThreadHandle, IsReleasedWhenTheObjectIsDestroyed) {

@@ -418,10 +418,10 @@ TEST_F(Soak, MixedLoadIsAnsweredExactlyWithFlatMemoryAndHandlesAndACleanExit) {
                 static_cast<unsigned long>(s.handles));
   std::fflush(stdout);
 
-  EXPECT_EQ(0, m_counts.wrong.load()) << m_counts.firstWrong;
-  EXPECT_EQ(0, m_counts.overlongKept.load());
-  EXPECT_EQ(0, m_counts.tooSlowKept.load());
-  EXPECT_EQ(0, m_counts.connectFailed.load());
+  EXPECT_EQ(m_counts.wrong.load(), 0) << m_counts.firstWrong;
+  EXPECT_EQ(m_counts.overlongKept.load(), 0);
+  EXPECT_EQ(m_counts.tooSlowKept.load(), 0);
+  EXPECT_EQ(m_counts.connectFailed.load(), 0);
   // Every kind of load really ran.
   EXPECT_GT(m_counts.valid.load(), 100);
   EXPECT_GT(m_counts.shortConns.load(), 20);
@@ -447,7 +447,7 @@ TEST_F(Soak, MixedLoadIsAnsweredExactlyWithFlatMemoryAndHandlesAndACleanExit) {
     EXPECT_LE(s.workingSet, baseline.workingSet + kMemoryMargin) << "at " << s.atMs << " ms";
   }
 
-  EXPECT_EQ(0u, m_server.CloseAndWait(15000));
+  EXPECT_EQ(m_server.CloseAndWait(15000), 0u);
 }
 
 }  // namespace
