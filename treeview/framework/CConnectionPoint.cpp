@@ -2,7 +2,7 @@
 #include "framework/CatchToResult.h"
 #include "framework/CConnectionPoint.h"
 #include <new>
-#include "framework/CEnumConnections.h"
+#include "framework/Enumerators.h"
 
 CConnectionPoint::CConnectionPoint(REFIID iid, IConnectionPointContainer* pContainer)
     : m_iid(iid), m_pContainer(pContainer) {}

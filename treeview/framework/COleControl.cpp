@@ -5,7 +5,7 @@
 #include "framework/COleControl.h"
 #include "framework/COleControlModule.h"
 #include "framework/CModuleStateScope.h"
-#include "framework/CEnumConnectionPoints.h"
+#include "framework/Enumerators.h"
 #include <new>
 #include <string>
 

@@ -4,7 +4,7 @@
 #include "framework/COleControl.h"
 #include "framework/COleControlModule.h"
 #include "framework/CModuleStateScope.h"
-#include "framework/CEnumOleVerb.h"
+#include "framework/Enumerators.h"
 #include <new>
 #include <vector>
 
@@ -90,7 +90,7 @@ STDMETHODIMP COleControl::EnumVerbs(IEnumOLEVERB** ppEnumOleVerb) {
     *ppEnumOleVerb = nullptr;
     // Containers put these on their menus; DoVerb carries both out.
     COleControlModule* m = COleControlModule::Get();
-    std::vector<CEnumOleVerb::Verb> verbs;
+    std::vector<OleVerb> verbs;
     const struct {
       LONG verb;
       const wchar_t* fallback;
