@@ -4,7 +4,7 @@
 // rescanning for every quoted stretch), or when it finds more fields than
 // there are separators. Inputs that take the splitter long are the fuzzer's
 // own timeouts (-timeout in run.sh).
-#include "FieldSplitter.h"
+#include "tree/FieldSplitter.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
 
   std::vector<std::string> fields;
-  if (!SplitQuotedFields(text, fields, separators) || fields.empty()) Fail("no field");
+  if (!SplitQuotedFields(text, &fields, separators) || fields.empty()) Fail("no field");
   size_t count = 0;
   for (char ch : text) count += separators.find(ch) != std::string::npos;
   if (fields.size() > count + 1) Fail("more fields than separators allow");

@@ -55,22 +55,22 @@ std::string CLocation::Join(const std::string& url, const std::string& name) {
   return location;
 }
 
-bool CLocation::FileUrlToPath(const std::string& location, std::string& path) {
+bool CLocation::FileUrlToPath(const std::string& location, std::string* path) {
   if (!StartsWithNoCase(location, "file:")) return false;
   std::string rest = location.substr(5);
   if (rest.compare(0, 2, "//") != 0) return false;
   rest = rest.substr(2);
   if (rest.empty()) return false;
   if (IsDrive(rest)) {
-    path = rest;  // the name as written: no escapes, separators kept
+    *path = rest;  // the name as written: no escapes, separators kept
   } else if (!rest.empty() && rest[0] == '/') {
     rest = Decode(rest.substr(1));
-    path = IsDrive(rest) ? Backslashes(rest) : "\\" + Backslashes(rest);
+    *path = IsDrive(rest) ? Backslashes(rest) : "\\" + Backslashes(rest);
   } else if (StartsWithNoCase(rest, "localhost/")) {
-    path = Backslashes(Decode(rest.substr(10)));
+    *path = Backslashes(Decode(rest.substr(10)));
   } else {
-    path = "\\\\" + Backslashes(Decode(rest));  // a share on another machine
+    *path = "\\\\" + Backslashes(Decode(rest));  // a share on another machine
   }
-  if (IsDrive(path)) path[1] = ':';
-  return !path.empty();
+  if (IsDrive(*path)) (*path)[1] = ':';
+  return !path->empty();
 }

@@ -14,5 +14,5 @@ public:
   // written after the scheme), file:///C:/Data/x and file://localhost/...
   // (URL form, percent escapes decoded), file://server/share/x (a share).
   // False for anything that is not a file: location.
-  static bool FileUrlToPath(const std::string& location, std::string& path);
+  static bool FileUrlToPath(const std::string& location, std::string* path);
 };

@@ -13,7 +13,7 @@ public:
   class CQorTreeViewCtrlFactory : public COleObjectFactory {
   public:
     CQorTreeViewCtrlFactory();
-    BOOL UpdateRegistry(BOOL bRegister, CClassRegistry& registry) override;
+    bool UpdateRegistry(bool registering, CClassRegistry& registry) override;
   };
 
   static const DWORD kMiscStatus = 0x20191;
@@ -36,7 +36,7 @@ public:
   void FireInsertData() override;
   void FireRemoveData() override;
   void FireSelChanged() override;
-  int ResolveFile(const std::string& name, std::string& path) override;
+  int ResolveFile(const std::string& name, std::string* path) override;
   bool IsRemoteMode() const override { return m_LocalRemote != 0; }
 
   // Bounds of one copy, in bytes: a configuration file and an icon file.
@@ -49,11 +49,11 @@ public:
   // A copy fails when it would exceed maxBytes, when fewer bytes arrive
   // than the server announced, or after the silence time-out without a
   // byte. On failure no temporary file remains and the path is empty.
-  static bool DownloadToTempFile(const std::string& location, std::string& tempPath,
+  static bool DownloadToTempFile(const std::string& location, std::string* tempPath,
                                  ULONGLONG maxBytes = kMaxConfigBytes);
   // A new, empty file with the prefix "qtv" in the user's temporary folder;
   // false, with the path untouched, when none can be made.
-  static bool MakeTempFileName(std::string& path);
+  static bool MakeTempFileName(std::string* path);
 
 private:
   friend struct CQorTreeViewDispatch;
@@ -76,7 +76,7 @@ private:
   // Rebuilds the tree from the configuration file named by URL and ConfigFile.
   void LoadConfiguration();
   // ResolveFile with the bound of the copy in remote mode.
-  int ResolveBounded(const std::string& name, std::string& path, ULONGLONG maxBytes);
+  int ResolveBounded(const std::string& name, std::string* path, ULONGLONG maxBytes);
   bool InsertNode(const std::string& path, const std::string& icon, const std::string& data);
   bool RemoveAll();
   void OnSelectedNodesChanged();

@@ -4,17 +4,17 @@
 #include "control/QorTreeViewIds.h"
 
 CQorTreeViewCtrl::CQorTreeViewCtrlFactory::CQorTreeViewCtrlFactory()
-    : COleObjectFactory(CLSID_QorTreeView, &CQorTreeViewCtrl::CreateObject, FALSE,
+    : COleObjectFactory(CLSID_QorTreeView, &CQorTreeViewCtrl::CreateObject, false,
                         QORTREEVIEW_PROGID) {}
 
-BOOL CQorTreeViewCtrl::CQorTreeViewCtrlFactory::UpdateRegistry(BOOL bRegister,
+bool CQorTreeViewCtrl::CQorTreeViewCtrlFactory::UpdateRegistry(bool registering,
                                                                CClassRegistry& registry) {
-  if (!bRegister) return registry.UnregisterClass(CLSID_QorTreeView, QORTREEVIEW_PROGID);
+  if (!registering) return registry.UnregisterClass(CLSID_QorTreeView, QORTREEVIEW_PROGID);
   ControlClassInfo info = {CLSID_QorTreeView,
                            QORTREEVIEW_PROGID,
                            IDS_CONTROL_NAME,
                            IDB_TOOLBOX,
-                           TRUE,
+                           true,
                            CQorTreeViewCtrl::kMiscStatus,
                            LIBID_QorTreeViewLib,
                            1,

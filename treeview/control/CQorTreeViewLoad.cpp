@@ -25,7 +25,7 @@ void CQorTreeViewCtrl::LoadConfiguration() {
   // Nothing named: nothing to load, and nothing to say.
   if (m_ConfigFile.empty() || m_URL.empty()) return;
   std::string path;
-  if (ResolveBounded(m_ConfigFile, path, kMaxConfigBytes) != 0) {
+  if (ResolveBounded(m_ConfigFile, &path, kMaxConfigBytes) != 0) {
     m_tree.ReportError(kFailLoad + CLocation::Join(m_URL, m_ConfigFile));
     return;
   }
@@ -40,21 +40,21 @@ void CQorTreeViewCtrl::LoadConfiguration() {
 }
 
 // The tree resolves icon files only.
-int CQorTreeViewCtrl::ResolveFile(const std::string& name, std::string& path) {
+int CQorTreeViewCtrl::ResolveFile(const std::string& name, std::string* path) {
   return ResolveBounded(name, path, kMaxIconBytes);
 }
 
-int CQorTreeViewCtrl::ResolveBounded(const std::string& name, std::string& path,
+int CQorTreeViewCtrl::ResolveBounded(const std::string& name, std::string* path,
                                      ULONGLONG maxBytes) {
   if (name.empty() || m_URL.empty()) return 1;
   while (!m_URL.empty() && m_URL.back() == '\\') m_URL.pop_back();
   const std::string location = CLocation::Join(m_URL, name);
   if (!IsRemoteMode()) {
-    path = location;
+    *path = location;
     return 0;
   }
   // A failed download leaves no temporary file and no name behind.
-  path.clear();
+  path->clear();
   return DownloadToTempFile(location, path, maxBytes) ? 0 : 1;
 }
 
@@ -63,7 +63,7 @@ namespace {
 // the server sees the probe's request before the download's.
 void ProbeSize(const std::string& location) {
   std::string local;
-  if (CLocation::FileUrlToPath(location, local)) {
+  if (CLocation::FileUrlToPath(location, &local)) {
     CFile file;
     if (file.Open(local, CFile::kRead)) file.GetLength();
     return;
@@ -76,7 +76,7 @@ void ProbeSize(const std::string& location) {
     if (!OpenSession(session, INTERNET_OPEN_TYPE_DIRECT) || !stream.Open(session, location)) return;
   }
   DWORD status = 0, length = 0;
-  if (stream.QueryStatusCode(status) && status == 200) stream.QueryContentLength(length);
+  if (stream.QueryStatusCode(&status) && status == 200) stream.QueryContentLength(&length);
 }
 
 // One attempt to open a location as a stream: a local file for file:
@@ -85,11 +85,11 @@ void ProbeSize(const std::string& location) {
 bool OpenStream(const std::string& location, DWORD dwAccess, CInternetSession& session,
                 CInternetFile& stream, CFile& file) {
   std::string local;
-  if (CLocation::FileUrlToPath(location, local)) return file.Open(local, CFile::kRead);
+  if (CLocation::FileUrlToPath(location, &local)) return file.Open(local, CFile::kRead);
   if (!OpenSession(session, dwAccess) || !stream.Open(session, location)) return false;
   stream.SetReceiveTimeout(CQorTreeViewCtrl::kSilenceTimeoutMs);
   DWORD status = 0;
-  if (stream.QueryStatusCode(status) && status != 200) {
+  if (stream.QueryStatusCode(&status) && status != 200) {
     stream.Close();
     return false;
   }
@@ -97,9 +97,9 @@ bool OpenStream(const std::string& location, DWORD dwAccess, CInternetSession& s
 }
 }  // namespace
 
-bool CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::string& tempPath,
+bool CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::string* tempPath,
                                           ULONGLONG maxBytes) {
-  tempPath.clear();
+  tempPath->clear();
   ProbeSize(location);
   CInternetSession session;
   CInternetFile stream;
@@ -111,10 +111,10 @@ bool CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::stri
   // A length the server announced: more than the bound fails at once, and
   // fewer bytes than announced is a transfer cut short.
   DWORD announced = 0;
-  const bool hasLength = !source.IsOpen() && stream.QueryContentLength(announced);
+  const bool hasLength = !source.IsOpen() && stream.QueryContentLength(&announced);
   if (hasLength && announced > maxBytes) return false;
   std::string name;
-  if (!MakeTempFileName(name)) return false;
+  if (!MakeTempFileName(&name)) return false;
   CFile target;
   bool copied = target.Open(name, CFile::kCreateNew);
   std::vector<char> buffer(kCopyBuffer);
@@ -132,16 +132,16 @@ bool CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::stri
     DeleteFileA(name.c_str());
     return false;
   }
-  tempPath = name;
+  *tempPath = name;
   return true;
 }
 
-bool CQorTreeViewCtrl::MakeTempFileName(std::string& path) {
+bool CQorTreeViewCtrl::MakeTempFileName(std::string* path) {
   char folder[MAX_PATH + 1] = {};
   char name[MAX_PATH + 1] = {};
   DWORD n = GetTempPathA(sizeof(folder), folder);
   if (n == 0 || n >= sizeof(folder)) return false;
   if (GetTempFileNameA(folder, "qtv", 0, name) == 0) return false;
-  path = name;
+  *path = name;
   return true;
 }

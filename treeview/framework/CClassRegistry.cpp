@@ -36,13 +36,13 @@ struct ComRelease {
 }  // namespace
 
 CClassRegistry::CClassRegistry(RegScope scope, HINSTANCE hModule)
-    : m_hRoot(HKEY_CLASSES_ROOT), m_bOwnRoot(FALSE), m_scope(scope), m_hModule(hModule) {
+    : m_hRoot(HKEY_CLASSES_ROOT), m_bOwnRoot(false), m_scope(scope), m_hModule(hModule) {
   if (scope == RegScope::User) {
     HKEY h = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0,
                         KEY_READ | KEY_WRITE, nullptr, &h, nullptr) == ERROR_SUCCESS) {
       m_hRoot = h;
-      m_bOwnRoot = TRUE;
+      m_bOwnRoot = true;
     } else {
       m_hRoot = nullptr;
     }
@@ -62,7 +62,7 @@ CClassRegistry::CClassRegistry(RegScope scope, HINSTANCE hModule)
 void CClassRegistry::Close() {
   if (m_bOwnRoot && m_hRoot) RegCloseKey(m_hRoot);
   m_hRoot = nullptr;
-  m_bOwnRoot = FALSE;
+  m_bOwnRoot = false;
 }
 
 std::wstring CClassRegistry::GuidString(REFGUID guid) {
@@ -77,8 +77,8 @@ std::wstring CClassRegistry::LoadString(UINT nID) const {
   return n > 0 ? std::wstring(p, n) : std::wstring();
 }
 
-BOOL CClassRegistry::RegisterControlClass(const ControlClassInfo& info) {
-  if (!m_hRoot || m_path.empty()) return FALSE;
+bool CClassRegistry::RegisterControlClass(const ControlClassInfo& info) {
+  if (!m_hRoot || m_path.empty()) return false;
   const std::wstring clsidKey = L"CLSID\\" + GuidString(info.clsid);
   const std::wstring typeName = LoadString(info.nIDTypeName);
   wchar_t misc[16], ver[16], bmp[16];
@@ -113,16 +113,16 @@ BOOL CClassRegistry::RegisterControlClass(const ControlClassInfo& info) {
   return r == ERROR_SUCCESS;
 }
 
-BOOL CClassRegistry::RegisterPropertyPageClass(REFCLSID clsid, UINT nIDTypeName) {
-  if (!m_hRoot || m_path.empty()) return FALSE;
+bool CClassRegistry::RegisterPropertyPageClass(REFCLSID clsid, UINT nIDTypeName) {
+  if (!m_hRoot || m_path.empty()) return false;
   const std::wstring clsidKey = L"CLSID\\" + GuidString(clsid);
   LONG r = CRegKey::SetKeyValue(m_hRoot, clsidKey, LoadString(nIDTypeName));
   if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, clsidKey + L"\\InprocServer32", m_path);
   return r == ERROR_SUCCESS;
 }
 
-BOOL CClassRegistry::UnregisterClass(REFCLSID clsid, const wchar_t* progId) {
-  if (!m_hRoot) return FALSE;
+bool CClassRegistry::UnregisterClass(REFCLSID clsid, const wchar_t* progId) {
+  if (!m_hRoot) return false;
   LONG r = CRegKey::DeleteTree(m_hRoot, L"CLSID\\" + GuidString(clsid));
   if (progId && r == ERROR_SUCCESS) r = CRegKey::DeleteTree(m_hRoot, progId);
   // The version-independent name goes too, unless another version has taken it.
@@ -131,25 +131,25 @@ BOOL CClassRegistry::UnregisterClass(REFCLSID clsid, const wchar_t* progId) {
     CRegKey key;
     std::wstring curVer;
     const bool taken = key.Open(m_hRoot, current + L"\\CurVer") == ERROR_SUCCESS &&
-                       key.QueryString(nullptr, curVer) == ERROR_SUCCESS &&
+                       key.QueryString(nullptr, &curVer) == ERROR_SUCCESS &&
                        _wcsicmp(curVer.c_str(), progId) != 0;
-    if (taken) return TRUE;
+    if (taken) return true;
     key.Close();
     r = CRegKey::DeleteTree(m_hRoot, current);
   }
   return r == ERROR_SUCCESS;
 }
 
-BOOL CClassRegistry::RegisterTypeLib() {
-  if (!m_hRoot || m_path.empty()) return FALSE;
+bool CClassRegistry::RegisterTypeLib() {
+  if (!m_hRoot || m_path.empty()) return false;
   ComRelease<ITypeLib> lib;
-  if (FAILED(LoadTypeLibEx(m_path.c_str(), REGKIND_NONE, &lib.p))) return FALSE;
+  if (FAILED(LoadTypeLibEx(m_path.c_str(), REGKIND_NONE, &lib.p))) return false;
   if (m_scope == RegScope::Machine)
     return SUCCEEDED(::RegisterTypeLib(lib.p, const_cast<LPOLESTR>(m_path.c_str()), nullptr));
 
   // Per user: the same entries as the system's registration, under the user's classes.
   TLIBATTR* attr = nullptr;
-  if (FAILED(lib.p->GetLibAttr(&attr))) return FALSE;
+  if (FAILED(lib.p->GetLibAttr(&attr))) return false;
   const std::wstring libid = GuidString(attr->guid);
   wchar_t ver[16], lcid[16], flags[16];
   swprintf(ver, 16, L"%x.%x", attr->wMajorVerNum, attr->wMinorVerNum);
@@ -193,15 +193,15 @@ BOOL CClassRegistry::RegisterTypeLib() {
   return r == ERROR_SUCCESS;
 }
 
-BOOL CClassRegistry::UnregisterTypeLib(REFGUID libid, WORD wVerMajor, WORD wVerMinor, LCID lcid) {
-  if (!m_hRoot) return FALSE;
+bool CClassRegistry::UnregisterTypeLib(REFGUID libid, WORD wVerMajor, WORD wVerMinor, LCID lcid) {
+  if (!m_hRoot) return false;
   if (m_scope == RegScope::Machine) {
     // Unregistering what is not registered leaves the wanted state.
     wchar_t ver[16];
     swprintf(ver, 16, L"%x.%x", wVerMajor, wVerMinor);
     CRegKey key;
     if (key.Open(m_hRoot, L"TypeLib\\" + GuidString(libid) + L"\\" + ver) == ERROR_FILE_NOT_FOUND)
-      return TRUE;
+      return true;
     key.Close();
     return SUCCEEDED(::UnRegisterTypeLib(libid, wVerMajor, wVerMinor, lcid, kSysKindValue));
   }

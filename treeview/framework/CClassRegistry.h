@@ -13,7 +13,7 @@ struct ControlClassInfo {
   const wchar_t* progId;
   UINT nIDTypeName;  // string resource of the user type name
   UINT nIDBitmap;    // toolbox bitmap
-  BOOL bApartment;   // ThreadingModel=Apartment
+  bool bApartment;   // ThreadingModel=Apartment
   DWORD dwMiscStatus;
   REFGUID libid;
   WORD wVerMajor, wVerMinor;
@@ -29,22 +29,22 @@ public:
   void Close();
 
   // A ProgID "Lib.Class.N" also writes "Lib.Class" with CurVer naming it.
-  BOOL RegisterControlClass(const ControlClassInfo& info);
-  BOOL RegisterPropertyPageClass(REFCLSID clsid, UINT nIDTypeName);
+  bool RegisterControlClass(const ControlClassInfo& info);
+  bool RegisterPropertyPageClass(REFCLSID clsid, UINT nIDTypeName);
   // Removes a class and, when given, its programmatic identifier and the
   // version-independent one while its CurVer still names this version.
-  BOOL UnregisterClass(REFCLSID clsid, const wchar_t* progId);
+  bool UnregisterClass(REFCLSID clsid, const wchar_t* progId);
 
   // Registers the type library held as resource TYPELIB 1 of the module.
-  BOOL RegisterTypeLib();
-  BOOL UnregisterTypeLib(REFGUID libid, WORD wVerMajor, WORD wVerMinor, LCID lcid);
+  bool RegisterTypeLib();
+  bool UnregisterTypeLib(REFGUID libid, WORD wVerMajor, WORD wVerMinor, LCID lcid);
 
   static std::wstring GuidString(REFGUID guid);
   std::wstring LoadString(UINT nID) const;
 
 private:
   HKEY m_hRoot;  // classes root of the scope; opened for User only
-  BOOL m_bOwnRoot;
+  bool m_bOwnRoot;
   RegScope m_scope;
   HINSTANCE m_hModule;
   std::wstring m_path;  // the module's file path

@@ -6,12 +6,12 @@ INT_PTR CDialog::DoModal() {
                          reinterpret_cast<LPARAM>(this));
 }
 
-BOOL CDialog::OnCommand(WORD nID) {
+bool CDialog::OnCommand(WORD nID) {
   if (nID == IDOK || nID == IDCANCEL) {
     EndDialog(m_hDlg, nID);
-    return TRUE;
+    return true;
   }
-  return FALSE;
+  return false;
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -21,7 +21,7 @@ public:
 protected:
   virtual BOOL OnInitDialog() { return TRUE; }
   // OK and Cancel end the dialog; other commands are ignored.
-  virtual BOOL OnCommand(WORD nID);
+  virtual bool OnCommand(WORD nID);
 
 private:
   static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);

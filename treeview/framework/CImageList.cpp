@@ -1,7 +1,7 @@
 // CImageList: creation, appending icons, destruction.
 #include "framework/CImageList.h"
 
-BOOL CImageList::Create(int cx, int cy, UINT flags, int nInitial, int nGrow) {
+bool CImageList::Create(int cx, int cy, UINT flags, int nInitial, int nGrow) {
   Close();
   m_hList = ImageList_Create(cx, cy, flags, nInitial, nGrow);
   return m_hList != nullptr;

@@ -10,7 +10,7 @@ public:
   CImageList(const CImageList&) = delete;
   CImageList& operator=(const CImageList&) = delete;
 
-  BOOL Create(int cx, int cy, UINT flags, int nInitial, int nGrow);
+  bool Create(int cx, int cy, UINT flags, int nInitial, int nGrow);
   void Close();
   HIMAGELIST GetSafeHandle() const { return m_hList; }
   // Appends a copy of the icon, scaled to the list's size; the index or -1.

@@ -1,16 +1,16 @@
 // CInternetFile: opening a URL, its status and length, reading it.
 #include "framework/CInternetFile.h"
 
-BOOL CInternetFile::Open(const CInternetSession& session, const std::string& url) {
+bool CInternetFile::Open(const CInternetSession& session, const std::string& url) {
   Close();
-  if (!session.GetHandle()) return FALSE;
+  if (!session.GetHandle()) return false;
   const DWORD flags =
       INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
   m_hFile = InternetOpenUrlA(session.GetHandle(), url.c_str(), nullptr, 0, flags, 1);
   return m_hFile != nullptr;
 }
 
-BOOL CInternetFile::SetReceiveTimeout(DWORD dwMilliseconds) {
+bool CInternetFile::SetReceiveTimeout(DWORD dwMilliseconds) {
   return m_hFile && InternetSetOptionA(m_hFile, INTERNET_OPTION_RECEIVE_TIMEOUT, &dwMilliseconds,
                                        sizeof(dwMilliseconds));
 }
@@ -22,18 +22,17 @@ void CInternetFile::Close() {
   }
 }
 
-BOOL CInternetFile::QueryNumber(DWORD dwInfo, DWORD& dwValue) const {
-  DWORD size = sizeof(dwValue);
-  return m_hFile &&
-         HttpQueryInfoA(m_hFile, dwInfo | HTTP_QUERY_FLAG_NUMBER, &dwValue, &size, nullptr);
+bool CInternetFile::QueryNumber(DWORD info, DWORD* value) const {
+  DWORD size = sizeof(*value);
+  return m_hFile && HttpQueryInfoA(m_hFile, info | HTTP_QUERY_FLAG_NUMBER, value, &size, nullptr);
 }
 
-BOOL CInternetFile::QueryStatusCode(DWORD& dwStatus) const {
-  return QueryNumber(HTTP_QUERY_STATUS_CODE, dwStatus);
+bool CInternetFile::QueryStatusCode(DWORD* status) const {
+  return QueryNumber(HTTP_QUERY_STATUS_CODE, status);
 }
 
-BOOL CInternetFile::QueryContentLength(DWORD& dwLength) const {
-  return QueryNumber(HTTP_QUERY_CONTENT_LENGTH, dwLength);
+bool CInternetFile::QueryContentLength(DWORD* length) const {
+  return QueryNumber(HTTP_QUERY_CONTENT_LENGTH, length);
 }
 
 int CInternetFile::Read(void* pBuffer, DWORD cb) {

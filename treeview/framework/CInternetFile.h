@@ -13,19 +13,19 @@ public:
 
   // Binary transfer, fetched afresh and kept out of the URL cache, so that
   // every open sees the resource as it is now.
-  BOOL Open(const CInternetSession& session, const std::string& url);
+  bool Open(const CInternetSession& session, const std::string& url);
   void Close();
-  BOOL IsOpen() const { return m_hFile != nullptr; }
+  bool IsOpen() const { return m_hFile != nullptr; }
   // The receive time-out of the reads that follow (some versions of the
   // library take it from the session only for the request's head).
-  BOOL SetReceiveTimeout(DWORD dwMilliseconds);
-  // The HTTP status code; FALSE when the stream has none.
-  BOOL QueryStatusCode(DWORD& dwStatus) const;
-  BOOL QueryContentLength(DWORD& dwLength) const;
+  bool SetReceiveTimeout(DWORD dwMilliseconds);
+  // The HTTP status code; false when the stream has none.
+  bool QueryStatusCode(DWORD* status) const;
+  bool QueryContentLength(DWORD* length) const;
   // Bytes read, 0 at the end, -1 on failure.
   int Read(void* pBuffer, DWORD cb);
 
 private:
-  BOOL QueryNumber(DWORD dwInfo, DWORD& dwValue) const;
+  bool QueryNumber(DWORD info, DWORD* value) const;
   HINTERNET m_hFile;
 };

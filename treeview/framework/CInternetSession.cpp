@@ -1,7 +1,7 @@
 // CInternetSession: opening and closing a session.
 #include "framework/CInternetSession.h"
 
-BOOL CInternetSession::Open(DWORD dwAccessType) {
+bool CInternetSession::Open(DWORD dwAccessType) {
   Close();
   m_hSession = InternetOpenA("QorTreeView/1.0", dwAccessType, nullptr, nullptr, 0);
   return m_hSession != nullptr;
@@ -14,10 +14,10 @@ void CInternetSession::Close() {
   }
 }
 
-BOOL CInternetSession::SetTimeout(DWORD dwMilliseconds) {
+bool CInternetSession::SetTimeout(DWORD dwMilliseconds) {
   const DWORD options[] = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                            INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT};
-  if (!m_hSession) return FALSE;
+  if (!m_hSession) return false;
   // Not every version of the library knows each of these; the receive
   // time-out is the one that counts.
   for (DWORD option : options)

@@ -11,10 +11,10 @@ public:
   CInternetSession& operator=(const CInternetSession&) = delete;
 
   // dwAccessType: INTERNET_OPEN_TYPE_PRECONFIG or INTERNET_OPEN_TYPE_DIRECT.
-  BOOL Open(DWORD dwAccessType);
+  bool Open(DWORD dwAccessType);
   // The time-out of connecting, sending and of each receive, for every
-  // transfer of the session; TRUE when the receive time-out took.
-  BOOL SetTimeout(DWORD dwMilliseconds);
+  // transfer of the session; true when the receive time-out took.
+  bool SetTimeout(DWORD dwMilliseconds);
   void Close();
   HINTERNET GetHandle() const { return m_hSession; }
 

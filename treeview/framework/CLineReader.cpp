@@ -119,8 +119,8 @@ bool CLineReader::Fill() {
   return true;
 }
 
-bool CLineReader::ReadLine(std::string& line) {
-  line.clear();
+bool CLineReader::ReadLine(std::string* line) {
+  line->clear();
   bool any = false;
   for (;;) {
     if (m_pos == m_end && !Fill()) break;
@@ -128,18 +128,18 @@ bool CLineReader::ReadLine(std::string& line) {
     const char* start = m_buffer.data() + m_pos;
     const void* nl = memchr(start, '\n', m_end - m_pos);
     size_t n = nl ? static_cast<const char*>(nl) - start : m_end - m_pos;
-    if (g_lineLimit && line.size() + n > g_lineLimit) throw std::bad_alloc();
-    line.append(start, n);
+    if (g_lineLimit && line->size() + n > g_lineLimit) throw std::bad_alloc();
+    line->append(start, n);
     m_pos += n;
     if (nl) {
       ++m_pos;
-      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line->empty() && line->back() == '\r') line->pop_back();
       break;
     }
   }
   if (!any) return false;
-  size_t zero = line.find('\0');
-  if (zero != std::string::npos) line.resize(zero);
-  if (m_bUtf8) line = Utf8ToAnsi(line);
+  size_t zero = line->find('\0');
+  if (zero != std::string::npos) line->resize(zero);
+  if (m_bUtf8) *line = Utf8ToAnsi(*line);
   return true;
 }

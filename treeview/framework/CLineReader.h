@@ -24,7 +24,7 @@ public:
   // The next line without its end (LF, or CR LF); a CR elsewhere stays, and
   // a line ends at its first zero byte as text would. false after the last.
   // A line that cannot be held raises std::bad_alloc.
-  bool ReadLine(std::string& line);
+  bool ReadLine(std::string* line);
 
   // Test hook: lines longer than this many bytes fail as an allocation the
   // heap refused would (0 restores no limit).

@@ -1,7 +1,7 @@
 // CMenu: menu loading and the entry operations the tree's popup needs.
 #include "framework/CMenu.h"
 
-BOOL CMenu::LoadMenu(HINSTANCE hInst, UINT nID) {
+bool CMenu::LoadMenu(HINSTANCE hInst, UINT nID) {
   Close();
   m_hMenu = ::LoadMenuW(hInst, MAKEINTRESOURCEW(nID));
   return m_hMenu != nullptr;
@@ -14,11 +14,11 @@ void CMenu::Close() {
   }
 }
 
-BOOL CMenu::AppendText(HMENU hMenu, UINT nID, const std::string& text) {
+bool CMenu::AppendText(HMENU hMenu, UINT nID, const std::string& text) {
   return ::InsertMenuA(hMenu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING, nID, text.c_str());
 }
 
-BOOL CMenu::TrackPopup(HMENU hMenu, POINT ptScreen, HWND hOwner) {
+bool CMenu::TrackPopup(HMENU hMenu, POINT ptScreen, HWND hOwner) {
   return ::TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, ptScreen.x, ptScreen.y, 0, hOwner,
                           nullptr);
 }

@@ -10,19 +10,19 @@ public:
   CMenu(const CMenu&) = delete;
   CMenu& operator=(const CMenu&) = delete;
 
-  BOOL LoadMenu(HINSTANCE hInst, UINT nID);
+  bool LoadMenu(HINSTANCE hInst, UINT nID);
   void Close();
   HMENU GetSafeHmenu() const { return m_hMenu; }
   // The popup at a position; owned by this menu, not by the caller.
   HMENU GetSubMenu(int nPos) const { return m_hMenu ? ::GetSubMenu(m_hMenu, nPos) : nullptr; }
 
   // Entry helpers on any menu handle (the popup of this one, typically).
-  static BOOL RemoveCommand(HMENU hMenu, UINT nID) {
+  static bool RemoveCommand(HMENU hMenu, UINT nID) {
     return ::RemoveMenu(hMenu, nID, MF_BYCOMMAND);
   }
-  static BOOL AppendText(HMENU hMenu, UINT nID, const std::string& text);
+  static bool AppendText(HMENU hMenu, UINT nID, const std::string& text);
   // Shows a popup owned by hOwner; the choice arrives later as WM_COMMAND.
-  static BOOL TrackPopup(HMENU hMenu, POINT ptScreen, HWND hOwner);
+  static bool TrackPopup(HMENU hMenu, POINT ptScreen, HWND hOwner);
 
 private:
   HMENU m_hMenu;

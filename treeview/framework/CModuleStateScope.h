@@ -11,9 +11,9 @@ public:
   CModuleStateScope(const CModuleStateScope&) = delete;
   CModuleStateScope& operator=(const CModuleStateScope&) = delete;
 
-  BOOL IsActive() const { return m_bActivated; }
+  bool IsActive() const { return m_bActivated; }
 
 private:
   ULONG_PTR m_cookie;
-  BOOL m_bActivated;
+  bool m_bActivated;
 };

@@ -23,9 +23,9 @@ COleControl::COleControl(REFIID iidPrimary, REFIID iidEvents)
       m_dwViewAdviseAspects(0),
       m_dwViewAdviseFlags(0),
       m_pTypeLib(nullptr),
-      m_bInPlaceActive(FALSE),
-      m_bUIActive(FALSE),
-      m_bModified(FALSE),
+      m_bInPlaceActive(false),
+      m_bUIActive(false),
+      m_bModified(false),
       m_nFreezeEvents(0),
       m_sizeExtent{2646, 1323},  // 100 by 50 pixels at 96 dpi
       m_rcPos{0, 0, 0, 0} {}

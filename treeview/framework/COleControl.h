@@ -138,15 +138,15 @@ public:
   STDMETHODIMP GetPages(CAUUID* pPages) override;
 
   // The control's own operations, for the derived class.
-  void SetModifiedFlag(BOOL bModified = TRUE) { m_bModified = bModified; }
-  BOOL IsModified() const { return m_bModified; }
+  void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+  bool IsModified() const { return m_bModified; }
   // Tells every connected IPropertyNotifySink that a property changed.
   void BoundPropertyChanged(DISPID dispid);
   // Calls an event without arguments on every connected event sink.
   void FireEvent(DISPID dispid);
   // Runs the property frame with the control's pages.
   HRESULT ShowPropertyPages(HWND hParent);
-  BOOL IsInPlaceActive() const { return m_bInPlaceActive; }
+  bool IsInPlaceActive() const { return m_bInPlaceActive; }
 
 protected:
   // What the derived class declares.
@@ -200,9 +200,9 @@ private:
   IAdviseSink* m_pViewAdviseSink;
   DWORD m_dwViewAdviseAspects, m_dwViewAdviseFlags;
   ITypeLib* m_pTypeLib;  // loaded on first use
-  BOOL m_bInPlaceActive;
-  BOOL m_bUIActive;
-  BOOL m_bModified;
+  bool m_bInPlaceActive;
+  bool m_bUIActive;
+  bool m_bModified;
   LONG m_nFreezeEvents;  // events are dropped while positive
   SIZEL m_sizeExtent;    // HIMETRIC
   RECT m_rcPos;          // in the container's window

@@ -7,7 +7,7 @@ COleControlModule::COleControlModule()
     : m_hInstance(nullptr),
       m_nLocks(0),
       m_hActCtx(INVALID_HANDLE_VALUE),
-      m_bActCtxTried(FALSE),
+      m_bActCtxTried(false),
       m_szPath{} {
   s_pModule = this;
 }
@@ -17,10 +17,10 @@ COleControlModule::~COleControlModule() {
   if (s_pModule == this) s_pModule = nullptr;
 }
 
-BOOL COleControlModule::Attach(HINSTANCE hInstance) {
+bool COleControlModule::Attach(HINSTANCE hInstance) {
   m_hInstance = hInstance;
   DWORD n = GetModuleFileNameW(hInstance, m_szPath, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return FALSE;
+  if (n == 0 || n >= MAX_PATH) return false;
   return InitInstance();
 }
 
@@ -28,7 +28,7 @@ void COleControlModule::Detach() { ExitInstance(); }
 
 HANDLE COleControlModule::GetActCtx() {
   if (!m_bActCtxTried && m_hInstance) {
-    m_bActCtxTried = TRUE;
+    m_bActCtxTried = true;
     ACTCTXW ctx = {};
     ctx.cbSize = sizeof(ctx);
     ctx.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;

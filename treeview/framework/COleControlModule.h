@@ -15,9 +15,9 @@ public:
   static COleControlModule* Get() { return s_pModule; }
 
   // Called from DllMain on process attach and detach.
-  BOOL Attach(HINSTANCE hInstance);
+  bool Attach(HINSTANCE hInstance);
   void Detach();
-  virtual BOOL InitInstance() { return TRUE; }
+  virtual bool InitInstance() { return true; }
   virtual int ExitInstance() { return 0; }
 
   HINSTANCE GetInstance() const { return m_hInstance; }
@@ -38,7 +38,7 @@ private:
   HINSTANCE m_hInstance;
   volatile LONG m_nLocks;
   HANDLE m_hActCtx;  // created on first use
-  BOOL m_bActCtxTried;
+  bool m_bActCtxTried;
   wchar_t m_szPath[MAX_PATH];
 };
 

@@ -212,7 +212,7 @@ HRESULT COleControl::InPlaceActivate(LONG iVerb, LPCRECT prcPos) {
       MoveWindow(m_hWnd, rcPos.left, rcPos.top, rcPos.right - rcPos.left, rcPos.bottom - rcPos.top,
                  TRUE);
     }
-    m_bInPlaceActive = TRUE;
+    m_bInPlaceActive = true;
   } else if (prcPos) {
     SetObjectRects(prcPos, prcPos);
   }
@@ -223,7 +223,7 @@ HRESULT COleControl::InPlaceActivate(LONG iVerb, LPCRECT prcPos) {
 
 HRESULT COleControl::UIActivate() {
   if (!m_bInPlaceActive || m_bUIActive) return S_OK;
-  m_bUIActive = TRUE;
+  m_bUIActive = true;
   m_pInPlaceSite->OnUIActivate();
   if (m_pInPlaceFrame) m_pInPlaceFrame->SetActiveObject(this, nullptr);
   if (m_pUIWindow) m_pUIWindow->SetActiveObject(this, nullptr);
@@ -243,7 +243,7 @@ STDMETHODIMP COleControl::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 STDMETHODIMP COleControl::InPlaceDeactivate() {
   if (!m_bInPlaceActive) return S_OK;
   UIDeactivate();
-  m_bInPlaceActive = FALSE;
+  m_bInPlaceActive = false;
   DestroyControlWindow();
   IOleInPlaceSite* site = m_pInPlaceSite;
   m_pInPlaceSite = nullptr;
@@ -258,7 +258,7 @@ STDMETHODIMP COleControl::InPlaceDeactivate() {
 
 STDMETHODIMP COleControl::UIDeactivate() {
   if (!m_bUIActive) return S_OK;
-  m_bUIActive = FALSE;
+  m_bUIActive = false;
   if (m_pUIWindow) m_pUIWindow->SetActiveObject(nullptr, nullptr);
   if (m_pInPlaceFrame) m_pInPlaceFrame->SetActiveObject(nullptr, nullptr);
   if (m_pInPlaceSite) m_pInPlaceSite->OnUIDeactivate(FALSE);

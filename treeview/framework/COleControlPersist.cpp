@@ -53,7 +53,7 @@ HRESULT COleControl::ReadState(IStream* pStm) {
     DoPropExchange(px);
     if (FAILED(px.GetResult())) return px.GetResult();
   }
-  m_bModified = FALSE;
+  m_bModified = false;
   return S_OK;
 }
 
@@ -80,7 +80,7 @@ STDMETHODIMP COleControl::Save(LPSTREAM pStm, BOOL fClearDirty) {
   return CatchToResult([&]() -> HRESULT {
     if (!pStm) return E_POINTER;
     HRESULT hr = WriteState(pStm);
-    if (SUCCEEDED(hr) && fClearDirty) m_bModified = FALSE;
+    if (SUCCEEDED(hr) && fClearDirty) m_bModified = false;
     return hr;
   });
 }
@@ -131,7 +131,7 @@ STDMETHODIMP COleControl::Save(IStorage* pStgSave, BOOL fSameAsLoad) {
     if (FAILED(hr)) return hr;
     hr = WriteState(pStm);
     pStm->Release();
-    if (SUCCEEDED(hr) && fSameAsLoad) m_bModified = FALSE;
+    if (SUCCEEDED(hr) && fSameAsLoad) m_bModified = false;
     return hr;
   });
 }
@@ -151,7 +151,7 @@ STDMETHODIMP COleControl::Load(IPropertyBag* pPropBag, IErrorLog*) {
     m_sizeExtent.cy = cy;
     CPropExchange px(pPropBag, true, GetControlVersion());
     DoPropExchange(px);
-    m_bModified = FALSE;
+    m_bModified = false;
     return S_OK;
   });
 }
@@ -167,7 +167,7 @@ STDMETHODIMP COleControl::Save(IPropertyBag* pPropBag, BOOL fClearDirty, BOOL) {
       DoPropExchange(px);
       hr = px.GetResult();
     }
-    if (SUCCEEDED(hr) && fClearDirty) m_bModified = FALSE;
+    if (SUCCEEDED(hr) && fClearDirty) m_bModified = false;
     return hr;
   });
 }

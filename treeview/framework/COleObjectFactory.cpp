@@ -5,12 +5,12 @@
 
 COleObjectFactory* COleObjectFactory::s_pFirst = nullptr;
 
-COleObjectFactory::COleObjectFactory(REFCLSID clsid, CreateFn pfnCreate, BOOL bMultiInstance,
+COleObjectFactory::COleObjectFactory(REFCLSID clsid, CreateFn pfnCreate, bool multiInstance,
                                      const wchar_t* pszProgID)
     : m_pNext(s_pFirst),
       m_clsid(clsid),
       m_pfnCreate(pfnCreate),
-      m_bMultiInstance(bMultiInstance),
+      m_bMultiInstance(multiInstance),
       m_pszProgID(pszProgID) {
   s_pFirst = this;
 }
@@ -80,9 +80,9 @@ HRESULT COleObjectFactory::GetClassObject(REFCLSID clsid, REFIID riid, void** pp
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-BOOL COleObjectFactory::UpdateRegistryAll(BOOL bRegister, CClassRegistry& registry) {
-  BOOL ok = TRUE;
+bool COleObjectFactory::UpdateRegistryAll(bool registering, CClassRegistry& registry) {
+  bool ok = true;
   for (COleObjectFactory* p = s_pFirst; p; p = p->m_pNext)
-    if (!p->UpdateRegistry(bRegister, registry)) ok = FALSE;
+    if (!p->UpdateRegistry(registering, registry)) ok = false;
   return ok;
 }

@@ -11,7 +11,7 @@ public:
   // Creates one object and gives its IUnknown with one reference, or null.
   typedef IUnknown* (*CreateFn)();
 
-  COleObjectFactory(REFCLSID clsid, CreateFn pfnCreate, BOOL bMultiInstance,
+  COleObjectFactory(REFCLSID clsid, CreateFn pfnCreate, bool multiInstance,
                     const wchar_t* pszProgID);
   virtual ~COleObjectFactory();
   COleObjectFactory(const COleObjectFactory&) = delete;
@@ -26,20 +26,20 @@ public:
   STDMETHODIMP LockServer(BOOL fLock) override;
 
   // Writes or removes this class's entries.
-  virtual BOOL UpdateRegistry(BOOL bRegister, CClassRegistry& registry) = 0;
+  virtual bool UpdateRegistry(bool registering, CClassRegistry& registry) = 0;
 
   REFCLSID GetClassID() const { return m_clsid; }
   const wchar_t* GetProgID() const { return m_pszProgID; }
 
   // The module's list: DllGetClassObject and every factory's registration.
   static HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv);
-  static BOOL UpdateRegistryAll(BOOL bRegister, CClassRegistry& registry);
+  static bool UpdateRegistryAll(bool registering, CClassRegistry& registry);
 
 private:
   static COleObjectFactory* s_pFirst;
   COleObjectFactory* m_pNext;
   const CLSID m_clsid;
   CreateFn m_pfnCreate;
-  BOOL m_bMultiInstance;  // kept for the record; every object is independent
+  bool m_bMultiInstance;  // kept for the record; every object is independent
   const wchar_t* m_pszProgID;
 };

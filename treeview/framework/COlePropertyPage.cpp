@@ -78,7 +78,7 @@ STDMETHODIMP COlePropertyPage::Activate(HWND hWndParent, LPCRECT pRect, BOOL) {
     m_hDlg =
         CreateDialogParamW(Resources(), MAKEINTRESOURCEW(m_nIDTemplate), hWndParent, DialogProc, 0);
     if (!m_hDlg) return E_FAIL;
-    DoDataExchange(FALSE);
+    DoDataExchange(false);
     if (pRect) Move(pRect);
     return S_OK;
   });
@@ -143,7 +143,7 @@ STDMETHODIMP COlePropertyPage::IsPageDirty() { return S_FALSE; }
 
 STDMETHODIMP COlePropertyPage::Apply() {
   return CatchToResult([&]() -> HRESULT {
-    DoDataExchange(TRUE);
+    DoDataExchange(true);
     return S_OK;
   });
 }

@@ -34,7 +34,7 @@ public:
 
 protected:
   // The page's data exchange; this page binds nothing.
-  virtual void DoDataExchange(BOOL /*bSaveAndValidate*/) {}
+  virtual void DoDataExchange(bool /*saveAndValidate*/) {}
 
 private:
   static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);

@@ -24,7 +24,7 @@ LONG CRegKey::SetString(const wchar_t* name, const std::wstring& value) {
                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
 }
 
-LONG CRegKey::QueryString(const wchar_t* name, std::wstring& value) const {
+LONG CRegKey::QueryString(const wchar_t* name, std::wstring* value) const {
   DWORD type = 0, cb = 0;
   LONG r = RegQueryValueExW(m_hKey, name, nullptr, &type, nullptr, &cb);
   if (r != ERROR_SUCCESS) return r;
@@ -33,7 +33,7 @@ LONG CRegKey::QueryString(const wchar_t* name, std::wstring& value) const {
   r = RegQueryValueExW(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(&buf[0]), &cb);
   if (r != ERROR_SUCCESS) return r;
   buf.resize(wcsnlen(buf.c_str(), buf.size()));
-  value = buf;
+  *value = buf;
   return ERROR_SUCCESS;
 }
 

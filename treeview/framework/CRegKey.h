@@ -18,7 +18,7 @@ public:
 
   // Writes a string value; an empty name writes the key's default value.
   LONG SetString(const wchar_t* name, const std::wstring& value);
-  LONG QueryString(const wchar_t* name, std::wstring& value) const;
+  LONG QueryString(const wchar_t* name, std::wstring* value) const;
 
   // Creates a key and sets its default value in one step.
   static LONG SetKeyValue(HKEY hParent, const std::wstring& subKey, const std::wstring& value,

@@ -3,14 +3,14 @@
 #include "framework/CTreeCtrl.h"
 #include <vector>
 
-BOOL CTreeCtrl::Create(DWORD dwStyle, const RECT& rc, HWND hParent, UINT nID) {
+bool CTreeCtrl::Create(DWORD dwStyle, const RECT& rc, HWND hParent, UINT nID) {
   INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&icc);
-  if (m_hWnd) return FALSE;
+  if (m_hWnd) return false;
   HWND h = CreateWindowExW(
       0, WC_TREEVIEWW, L"", dwStyle, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
       hParent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), CodeInstance(), nullptr);
-  if (!h) return FALSE;
+  if (!h) return false;
   return SubclassWindow(h);
 }
 
@@ -37,12 +37,12 @@ HTREEITEM CTreeCtrl::InsertItem(const std::string& label, HTREEITEM hParent, int
       SendMessageA(m_hWnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tvi)));
 }
 
-BOOL CTreeCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR data) {
+bool CTreeCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR data) {
   TVITEMA item = {};
   item.mask = TVIF_PARAM;
   item.hItem = hItem;
   item.lParam = static_cast<LPARAM>(data);
-  return static_cast<BOOL>(SendMessageA(m_hWnd, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  return SendMessageA(m_hWnd, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
 DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM hItem) const {
@@ -53,23 +53,23 @@ DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM hItem) const {
   return static_cast<DWORD_PTR>(item.lParam);
 }
 
-BOOL CTreeCtrl::SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage) {
+bool CTreeCtrl::SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage) {
   TVITEMA item = {};
   item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
   item.hItem = hItem;
   item.iImage = nImage;
   item.iSelectedImage = nSelectedImage;
-  return static_cast<BOOL>(SendMessageA(m_hWnd, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  return SendMessageA(m_hWnd, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
-BOOL CTreeCtrl::GetItemImage(HTREEITEM hItem, int& nImage, int& nSelectedImage) const {
+bool CTreeCtrl::GetItemImage(HTREEITEM hItem, int& nImage, int& nSelectedImage) const {
   TVITEMA item = {};
   item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
   item.hItem = hItem;
-  if (!SendMessageA(m_hWnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return FALSE;
+  if (!SendMessageA(m_hWnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
   nImage = item.iImage;
   nSelectedImage = item.iSelectedImage;
-  return TRUE;
+  return true;
 }
 
 std::string CTreeCtrl::GetItemText(HTREEITEM hItem) const {
@@ -95,18 +95,18 @@ HTREEITEM CTreeCtrl::GetNextItem(HTREEITEM hItem, UINT nCode) const {
       SendMessageA(m_hWnd, TVM_GETNEXTITEM, nCode, reinterpret_cast<LPARAM>(hItem)));
 }
 
-BOOL CTreeCtrl::SelectItem(HTREEITEM hItem) {
-  return static_cast<BOOL>(
+bool CTreeCtrl::SelectItem(HTREEITEM hItem) {
+  return static_cast<bool>(
       SendMessageA(m_hWnd, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(hItem)));
 }
 
-BOOL CTreeCtrl::DeleteAllItems() {
-  return static_cast<BOOL>(
+bool CTreeCtrl::DeleteAllItems() {
+  return static_cast<bool>(
       SendMessageA(m_hWnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)));
 }
 
-BOOL CTreeCtrl::Expand(HTREEITEM hItem, UINT nCode) {
-  return static_cast<BOOL>(
+bool CTreeCtrl::Expand(HTREEITEM hItem, UINT nCode) {
+  return static_cast<bool>(
       SendMessageA(m_hWnd, TVM_EXPAND, nCode, reinterpret_cast<LPARAM>(hItem)));
 }
 

@@ -9,17 +9,17 @@ class CTreeCtrl : public CWnd {
 public:
   CTreeCtrl() = default;
 
-  BOOL Create(DWORD dwStyle, const RECT& rc, HWND hParent, UINT nID);
+  bool Create(DWORD dwStyle, const RECT& rc, HWND hParent, UINT nID);
 
   // Labels are text of the system code page.
   HTREEITEM InsertItem(const std::string& label, HTREEITEM hParent);
   // The same with the item's image (normal and selected) and data, set in
   // the one message.
   HTREEITEM InsertItem(const std::string& label, HTREEITEM hParent, int nImage, DWORD_PTR data);
-  BOOL SetItemData(HTREEITEM hItem, DWORD_PTR data);
+  bool SetItemData(HTREEITEM hItem, DWORD_PTR data);
   DWORD_PTR GetItemData(HTREEITEM hItem) const;
-  BOOL SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage);
-  BOOL GetItemImage(HTREEITEM hItem, int& nImage, int& nSelectedImage) const;
+  bool SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage);
+  bool GetItemImage(HTREEITEM hItem, int& nImage, int& nSelectedImage) const;
   // The whole label, of any length; empty for a null item.
   std::string GetItemText(HTREEITEM hItem) const;
   HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
@@ -29,11 +29,11 @@ public:
   HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
   HTREEITEM GetNextItem(HTREEITEM hItem, UINT nCode) const;
   // Makes an item (or nothing, with null) the current selection.
-  BOOL SelectItem(HTREEITEM hItem);
-  BOOL DeleteAllItems();
-  BOOL Expand(HTREEITEM hItem, UINT nCode);
+  bool SelectItem(HTREEITEM hItem);
+  bool DeleteAllItems();
+  bool Expand(HTREEITEM hItem, UINT nCode);
   UINT GetCount() const;
   HIMAGELIST SetImageList(HIMAGELIST hList, int nType);
-  // With FALSE the widget stops repainting until it is turned back on.
-  void SetRedraw(BOOL bRedraw) { SendMessageA(m_hWnd, WM_SETREDRAW, bRedraw, 0); }
+  // With false the widget stops repainting until it is turned back on.
+  void SetRedraw(bool bRedraw) { SendMessageA(m_hWnd, WM_SETREDRAW, bRedraw, 0); }
 };

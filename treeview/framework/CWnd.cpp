@@ -14,10 +14,10 @@ HINSTANCE CWnd::CodeInstance() {
   return hSelf;
 }
 
-BOOL CWnd::RegisterWndClass(LPCWSTR pszClass, UINT style, HBRUSH hbrBackground) {
+bool CWnd::RegisterWndClass(LPCWSTR pszClass, UINT style, HBRUSH hbrBackground) {
   HINSTANCE hInst = CodeInstance();
   WNDCLASSEXW wc = {};
-  if (GetClassInfoExW(hInst, pszClass, &wc)) return TRUE;
+  if (GetClassInfoExW(hInst, pszClass, &wc)) return true;
   wc.cbSize = sizeof(wc);
   wc.style = style;
   wc.lpfnWndProc = StaticWndProc;
@@ -28,9 +28,9 @@ BOOL CWnd::RegisterWndClass(LPCWSTR pszClass, UINT style, HBRUSH hbrBackground) 
   return RegisterClassExW(&wc) != 0;
 }
 
-BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR pszClass, LPCWSTR pszTitle, DWORD dwStyle,
+bool CWnd::CreateEx(DWORD dwExStyle, LPCWSTR pszClass, LPCWSTR pszTitle, DWORD dwStyle,
                     const RECT& rc, HWND hParent, UINT nID) {
-  if (m_hWnd) return FALSE;
+  if (m_hWnd) return false;
   // Our own classes are registered in this module; system classes ignore it.
   HINSTANCE hInst = CodeInstance();
   HMENU hMenu =
@@ -40,12 +40,12 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCWSTR pszClass, LPCWSTR pszTitle, DWORD d
   return h != nullptr;
 }
 
-BOOL CWnd::SubclassWindow(HWND hWnd) {
-  if (m_hWnd || !hWnd) return FALSE;
+bool CWnd::SubclassWindow(HWND hWnd) {
+  if (m_hWnd || !hWnd) return false;
   Attach(hWnd);
   m_pfnSuper = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
-  return TRUE;
+  return true;
 }
 
 void CWnd::Close() {
@@ -108,11 +108,11 @@ LRESULT CWnd::Default(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(m_hWnd, msg, wParam, lParam);
 }
 
-BOOL CWnd::ReflectNotify(LPARAM lParam, LRESULT* pResult) {
+bool CWnd::ReflectNotify(LPARAM lParam, LRESULT* pResult) {
   auto* hdr = reinterpret_cast<NMHDR*>(lParam);
-  if (!hdr) return FALSE;
+  if (!hdr) return false;
   CWnd* pChild = FromHandle(hdr->hwndFrom);
-  if (!pChild || pChild == this) return FALSE;
+  if (!pChild || pChild == this) return false;
   *pResult = pChild->HandleMessage(kReflectBase + WM_NOTIFY, 0, lParam);
-  return TRUE;
+  return true;
 }

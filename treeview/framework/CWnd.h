@@ -14,11 +14,11 @@ public:
   operator HWND() const { return m_hWnd; }
 
   // Creates a window of a class registered with StaticWndProc (RegisterClass).
-  BOOL CreateEx(DWORD dwExStyle, LPCWSTR pszClass, LPCWSTR pszTitle, DWORD dwStyle, const RECT& rc,
+  bool CreateEx(DWORD dwExStyle, LPCWSTR pszClass, LPCWSTR pszTitle, DWORD dwStyle, const RECT& rc,
                 HWND hParent, UINT nID);
   // Takes over an existing window (a common control): its messages reach
   // HandleMessage, and Default passes them to its own procedure.
-  BOOL SubclassWindow(HWND hWnd);
+  bool SubclassWindow(HWND hWnd);
   // Destroys the window if there is one; safe to call again.
   void Close();
 
@@ -27,7 +27,7 @@ public:
   static LRESULT CALLBACK StaticWndProc(HWND, UINT, WPARAM, LPARAM);
   // Registers, in the module that holds this code, a window class whose
   // procedure is StaticWndProc.
-  static BOOL RegisterWndClass(LPCWSTR pszClass, UINT style, HBRUSH hbrBackground);
+  static bool RegisterWndClass(LPCWSTR pszClass, UINT style, HBRUSH hbrBackground);
   // The module (the control's DLL or a test program) that holds this code.
   static HINSTANCE CodeInstance();
 
@@ -38,8 +38,8 @@ protected:
   virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   // The window's own handling of the current message.
   LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
-  // Sends a child's WM_NOTIFY back to the child's object; TRUE when it took it.
-  BOOL ReflectNotify(LPARAM lParam, LRESULT* pResult);
+  // Sends a child's WM_NOTIFY back to the child's object; true when it took it.
+  bool ReflectNotify(LPARAM lParam, LRESULT* pResult);
   // Called after WM_NCDESTROY, when the object no longer has a window.
   virtual void PostNcDestroy() {}
 

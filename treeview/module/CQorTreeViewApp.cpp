@@ -1,5 +1,5 @@
 // CQorTreeViewApp: start-up and exit of the module do nothing of their own.
 #include "module/CQorTreeViewApp.h"
 
-BOOL CQorTreeViewApp::InitInstance() { return COleControlModule::InitInstance(); }
+bool CQorTreeViewApp::InitInstance() { return COleControlModule::InitInstance(); }
 int CQorTreeViewApp::ExitInstance() { return COleControlModule::ExitInstance(); }

@@ -6,6 +6,6 @@
 class CQorTreeViewApp : public COleControlModule {
 public:
   CQorTreeViewApp() = default;
-  BOOL InitInstance() override;
+  bool InitInstance() override;
   int ExitInstance() override;
 };

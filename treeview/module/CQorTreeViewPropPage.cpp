@@ -10,11 +10,11 @@ IUnknown* CQorTreeViewPropPage::CreateObject() {
 }
 
 CQorTreeViewPropPage::CQorTreeViewPropPageFactory::CQorTreeViewPropPageFactory()
-    : COleObjectFactory(CLSID_QorTreeViewPropPage, &CQorTreeViewPropPage::CreateObject, FALSE,
+    : COleObjectFactory(CLSID_QorTreeViewPropPage, &CQorTreeViewPropPage::CreateObject, false,
                         QORTREEVIEW_PAGE_PROGID) {}
 
-BOOL CQorTreeViewPropPage::CQorTreeViewPropPageFactory::UpdateRegistry(BOOL bRegister,
+bool CQorTreeViewPropPage::CQorTreeViewPropPageFactory::UpdateRegistry(bool registering,
                                                                        CClassRegistry& registry) {
-  if (!bRegister) return registry.UnregisterClass(CLSID_QorTreeViewPropPage, nullptr);
+  if (!registering) return registry.UnregisterClass(CLSID_QorTreeViewPropPage, nullptr);
   return registry.RegisterPropertyPageClass(CLSID_QorTreeViewPropPage, IDS_PROPPAGE_NAME);
 }

@@ -9,7 +9,7 @@ public:
   class CQorTreeViewPropPageFactory : public COleObjectFactory {
   public:
     CQorTreeViewPropPageFactory();
-    BOOL UpdateRegistry(BOOL bRegister, CClassRegistry& registry) override;
+    bool UpdateRegistry(bool registering, CClassRegistry& registry) override;
   };
 
   CQorTreeViewPropPage();

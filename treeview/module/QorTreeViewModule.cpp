@@ -20,7 +20,7 @@ HRESULT Register(RegScope scope) {
   CModuleStateScope state;
   CClassRegistry registry(scope, theApp.GetInstance());
   if (!registry.RegisterTypeLib()) return SELFREG_E_TYPELIB;
-  if (!COleObjectFactory::UpdateRegistryAll(TRUE, registry)) return SELFREG_E_CLASS;
+  if (!COleObjectFactory::UpdateRegistryAll(true, registry)) return SELFREG_E_CLASS;
   return S_OK;
 }
 
@@ -28,7 +28,7 @@ HRESULT Unregister(RegScope scope) {
   CModuleStateScope state;
   CClassRegistry registry(scope, theApp.GetInstance());
   if (!registry.UnregisterTypeLib(LIBID_QorTreeViewLib, 1, 0, 0)) return SELFREG_E_TYPELIB;
-  if (!COleObjectFactory::UpdateRegistryAll(FALSE, registry)) return SELFREG_E_CLASS;
+  if (!COleObjectFactory::UpdateRegistryAll(false, registry)) return SELFREG_E_CLASS;
   return S_OK;
 }
 }  // namespace

@@ -1,8 +1,8 @@
 #include "tree/FieldSplitter.h"
 
-bool SplitQuotedFields(const std::string& text, std::vector<std::string>& fields,
+bool SplitQuotedFields(const std::string& text, std::vector<std::string>* fields,
                        const std::string& separators) {
-  fields.clear();
+  fields->clear();
   const size_t len = text.size();
   size_t start = 0, pos = 0;
   size_t sep = text.find_first_of(separators);  // the first one at or after pos
@@ -30,9 +30,9 @@ bool SplitQuotedFields(const std::string& text, std::vector<std::string>& fields
       unescaped += field[i];
       if (field[i] == '"' && i + 1 < field.size() && field[i + 1] == '"') ++i;
     }
-    fields.push_back(unescaped);
+    fields->push_back(unescaped);
     if (sep == std::string::npos) break;
     start = pos = sep + 1;
   }
-  return !fields.empty();
+  return !fields->empty();
 }

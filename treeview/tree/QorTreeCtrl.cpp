@@ -24,7 +24,7 @@ QorTreeCtrl::QorTreeCtrl()
 
 QorTreeCtrl::~QorTreeCtrl() { Close(); }
 
-bool QorTreeCtrl::SplitFields(const std::string& text, std::vector<std::string>& fields,
+bool QorTreeCtrl::SplitFields(const std::string& text, std::vector<std::string>* fields,
                               const std::string& separators) {
   return SplitQuotedFields(text, fields, separators);
 }
@@ -56,7 +56,7 @@ bool QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& ico
   }
 
   std::vector<std::string> segments;
-  SplitFields(path, segments, "\\");
+  SplitFields(path, &segments, "\\");
   // A backslash inside quotes makes the prefix search and the segments
   // disagree; such a path is refused rather than nested wrongly.
   if (backslashes + 1 != segments.size() || strip > segments.size()) {
@@ -118,13 +118,13 @@ std::string QorTreeCtrl::GetPopupMenuText(int nEntry) const {
   return kInvalidNumber;
 }
 
-bool QorTreeCtrl::AddIconFile(const std::string& path, int& index) {
+bool QorTreeCtrl::AddIconFile(const std::string& path, int* index) {
   // Not shared: a shared icon is cached by file name, and temporary copies
   // reuse names; the list keeps its own copy, so the handle goes at once.
   HICON hIcon =
       static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
   if (!hIcon) return false;
-  index = m_imageList.AddIcon(hIcon);
+  *index = m_imageList.AddIcon(hIcon);
   DestroyIcon(hIcon);
   return true;
 }
@@ -136,9 +136,9 @@ int QorTreeCtrl::NodeImage(const std::string& icon) {
       return icon.empty() ? 0 : I_IMAGENONE;
     SetImageList(m_imageList.GetSafeHandle(), TVSIL_NORMAL);
     std::string path;
-    if (owner && owner->ResolveFile(kDefaultIcon, path) == 0) {
+    if (owner && owner->ResolveFile(kDefaultIcon, &path) == 0) {
       int index;
-      AddIconFile(path, index);
+      AddIconFile(path, &index);
       if (owner->IsRemoteMode()) DeleteFileA(path.c_str());
     }
   }
@@ -150,8 +150,8 @@ int QorTreeCtrl::NodeImage(const std::string& icon) {
   } else if (!m_failedIcons.count(icon)) {
     std::string path;
     bool loaded = false;
-    if (owner && owner->ResolveFile(icon + ".ico", path) == 0) {
-      loaded = AddIconFile(path, index);
+    if (owner && owner->ResolveFile(icon + ".ico", &path) == 0) {
+      loaded = AddIconFile(path, &index);
       if (loaded) m_mapIcons[icon] = index;  // also a failed append: not fetched again
       if (owner->IsRemoteMode()) DeleteFileA(path.c_str());
     }
@@ -193,8 +193,8 @@ bool QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path)
   {
     std::string line;
     std::vector<std::string> fields;
-    while (reader.ReadLine(line)) {
-      if (!SplitFields(line, fields, "|") || fields[0].empty()) {
+    while (reader.ReadLine(&line)) {
+      if (!SplitFields(line, &fields, "|") || fields[0].empty()) {
         ReportError(kInvalidNode + line);
         continue;
       }

@@ -40,7 +40,7 @@ public:
   std::string GetNodePath(HTREEITEM hItem) const;
 
   // SplitQuotedFields (FieldSplitter.h) under the class's own name.
-  static bool SplitFields(const std::string& text, std::vector<std::string>& fields,
+  static bool SplitFields(const std::string& text, std::vector<std::string>* fields,
                           const std::string& separators);
 
   void ReportError(const std::string& text);
@@ -80,7 +80,7 @@ private:
   int NodeImage(const std::string& icon);
   // Appends the icon of a local file to the image list; false when it does
   // not load, else the append's index (-1 when the list refused it).
-  bool AddIconFile(const std::string& path, int& index);
+  bool AddIconFile(const std::string& path, int* index);
 
   std::unordered_map<std::string, int> m_mapIcons;        // icon name -> image index
   std::unordered_set<std::string> m_failedIcons;          // names that failed in this pass

@@ -16,6 +16,6 @@ public:
   // Turns a file name of the configuration's location into a local path
   // that can be read now: 0 on success, 1 on failure. In remote mode the
   // path is a temporary copy that the caller deletes.
-  virtual int ResolveFile(const std::string& name, std::string& path) = 0;
+  virtual int ResolveFile(const std::string& name, std::string* path) = 0;
   virtual bool IsRemoteMode() const = 0;
 };

@@ -37,7 +37,7 @@ int CListenThread::Run() {
     // has closed the socket) pauses for the stop event.
     if (WaitForSingleObject(m_hStopEvent, pause) == WAIT_OBJECT_0) break;
     pause = 0;
-    if (!m_socket.Accept(client, nullptr, nullptr)) {
+    if (!m_socket.Accept(&client, nullptr, nullptr)) {
       pause = kStopPollMs;
       continue;
     }

@@ -66,10 +66,10 @@ bool CSocket::Listen(unsigned short port) {
   return true;
 }
 
-bool CSocket::Accept(CSocket& client, sockaddr* address, int* addressLength) {
+bool CSocket::Accept(CSocket* client, sockaddr* address, int* addressLength) {
   SOCKET h = accept(m_hSocket, address, addressLength);
   if (h == INVALID_SOCKET) return false;
-  if (!client.Attach(h)) {
+  if (!client->Attach(h)) {
     closesocket(h);
     return false;
   }

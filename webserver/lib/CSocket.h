@@ -28,7 +28,7 @@ public:
   bool Listen(unsigned short port);
   // Hands the next connection to client (see Attach). When client refuses
   // it, the connection is closed rather than leaked. No log line.
-  bool Accept(CSocket& client, sockaddr* address, int* addressLength);
+  bool Accept(CSocket* client, sockaddr* address, int* addressLength);
   // False, and nothing changes, while a socket is owned.
   bool Attach(SOCKET handle);
   // The owned handle (INVALID_SOCKET if none); the caller now owns it.

@@ -12,9 +12,9 @@ std::atomic<LogSink> g_sink{nullptr};
 
 void SetLogSink(LogSink sink) { g_sink = sink; }
 
-BOOL LogMessage(const wchar_t* format, ...) {
+bool LogMessage(const wchar_t* format, ...) {
   LogSink sink = g_sink;
-  if (!sink) return TRUE;
+  if (!sink) return true;
   std::unique_ptr<wchar_t[]> block(new wchar_t[kLogMessageChars + 1]);
   va_list args;
   va_start(args, format);
@@ -24,5 +24,5 @@ BOOL LogMessage(const wchar_t* format, ...) {
   va_end(args);
   block[n < 0 ? kLogMessageChars : n] = L'\0';
   sink(block.get());
-  return TRUE;
+  return true;
 }

@@ -17,5 +17,5 @@ void SetLogSink(LogSink sink);
 
 // printf-style wide formatting ("%s" wide text, "%S" 8-bit text, "%d" int),
 // handed exactly as formatted (no line break, time stamp or prefix) to the
-// sink. Callable from any thread; returns TRUE.
-BOOL LogMessage(const wchar_t* format, ...);
+// sink. Callable from any thread; returns true.
+bool LogMessage(const wchar_t* format, ...);

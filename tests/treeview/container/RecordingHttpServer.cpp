@@ -87,12 +87,12 @@ size_t RecordingHttpServer::Count(const std::vector<std::string>& requests,
   return static_cast<size_t>(std::count(requests.begin(), requests.end(), "GET " + path));
 }
 
-bool RecordingHttpServer::Answer(SOCKET s, std::string& pending, bool& handedOff) {
+bool RecordingHttpServer::Answer(SOCKET s, std::string* pending, bool* handedOff) {
   for (;;) {
-    size_t end = pending.find("\r\n\r\n");
+    size_t end = pending->find("\r\n\r\n");
     if (end == std::string::npos) return true;
-    std::string head = pending.substr(0, end);
-    pending.erase(0, end + 4);
+    std::string head = pending->substr(0, end);
+    pending->erase(0, end + 4);
     std::string line = head.substr(0, head.find("\r\n"));
     std::string method = line.substr(0, line.find(' '));
     size_t t = line.find(' ') + 1;
@@ -121,7 +121,7 @@ bool RecordingHttpServer::Answer(SOCKET s, std::string& pending, bool& handedOff
         SendAll(s, start);
         return false;
       }
-      handedOff = true;
+      *handedOff = true;
       m_players.emplace_back([this, s, start] { PlayEndless(s, start); });
       return false;
     }
@@ -154,7 +154,7 @@ void RecordingHttpServer::Run() {
         keep = n > 0;
         if (keep) {
           it->second.append(buf, static_cast<size_t>(n));
-          keep = Answer(it->first, it->second, handedOff);
+          keep = Answer(it->first, &it->second, &handedOff);
         }
       }
       if (keep) {

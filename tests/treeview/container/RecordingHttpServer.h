@@ -44,7 +44,7 @@ private:
   void Run();
   // Handles the complete heads in a connection's buffer; false to close it,
   // or to hand it to a thread of its own (handedOff).
-  bool Answer(SOCKET s, std::string& pending, bool& handedOff);
+  bool Answer(SOCKET s, std::string* pending, bool* handedOff);
   // Plays an endless answer on a socket it then closes.
   void PlayEndless(SOCKET s, std::string head);
 

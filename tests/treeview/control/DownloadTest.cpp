@@ -23,7 +23,7 @@ protected:
   bool Copy(const std::string& path, ULONGLONG maxBytes, std::string& bytes) {
     std::string temp = "untouched";
     bool ok =
-        CQorTreeViewCtrl::DownloadToTempFile(server.BaseUrl() + path, temp, maxBytes) != FALSE;
+        CQorTreeViewCtrl::DownloadToTempFile(server.BaseUrl() + path, &temp, maxBytes) != FALSE;
     if (!ok) {
       EXPECT_EQ(temp, "");
       return false;

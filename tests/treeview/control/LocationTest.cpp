@@ -41,7 +41,7 @@ TEST(Location, FileLocationsNameLocalFilesAndSharesAndNothingElse) {
   };
   for (const auto& t : cases) {
     std::string path;
-    EXPECT_EQ(CLocation::FileUrlToPath(t.location, path), t.isFile) << t.location;
+    EXPECT_EQ(CLocation::FileUrlToPath(t.location, &path), t.isFile) << t.location;
     if (t.isFile) {
       EXPECT_EQ(path, t.path) << t.location;
     }

@@ -19,7 +19,7 @@ std::vector<std::string> ReadAll(const std::string& bytes) {
   CLineReader reader;
   EXPECT_TRUE(reader.Open(name));
   std::string line;
-  while (reader.ReadLine(line)) lines.push_back(line);
+  while (reader.ReadLine(&line)) lines.push_back(line);
   reader.Close();
   DeleteFileA(name);
   return lines;
@@ -54,7 +54,7 @@ TEST(LineReader, AMissingFileDoesNotOpenAndReadsNothing) {
   CLineReader reader;
   EXPECT_FALSE(reader.Open("C:\\no\\such\\file.txt"));
   std::string line = "kept?";
-  EXPECT_FALSE(reader.ReadLine(line));
+  EXPECT_FALSE(reader.ReadLine(&line));
 }
 
 namespace {

@@ -20,7 +20,7 @@ public:
   void FireInsertData() override { calls.push_back("InsertData"); }
   void FireRemoveData() override { calls.push_back("RemoveData"); }
   void FireSelChanged() override { calls.push_back("SelChanged"); }
-  int ResolveFile(const std::string& name, std::string&) override {
+  int ResolveFile(const std::string& name, std::string*) override {
     calls.push_back("resolve=" + name);
     return 1;
   }

@@ -11,7 +11,7 @@ struct SplitCase {
 
 std::vector<std::string> Split(const std::string& text, const std::string& seps) {
   std::vector<std::string> fields = {"stale"};
-  EXPECT_TRUE(QorTreeCtrl::SplitFields(text, fields, seps)) << text;
+  EXPECT_TRUE(QorTreeCtrl::SplitFields(text, &fields, seps)) << text;
   return fields;
 }
 }  // namespace

@@ -61,7 +61,7 @@ protected:
     m_nPort = PortOf(m_listener.GetHandle());
     m_hClient = ConnectTo(m_nPort);
     ASSERT_NE(INVALID_SOCKET, m_hClient);
-    ASSERT_TRUE(m_listener.Accept(m_server, nullptr, nullptr));
+    ASSERT_TRUE(m_listener.Accept(&m_server, nullptr, nullptr));
   }
   void TearDown() override {
     if (m_hClient != INVALID_SOCKET) closesocket(m_hClient);
@@ -164,7 +164,7 @@ TEST(SocketListen, ReleasesABlockedAcceptWhenClosedFromAnotherThread) {
   HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   std::thread acceptor([&] {
     CSocket client;
-    accepted = listener.Accept(client, nullptr, nullptr);
+    accepted = listener.Accept(&client, nullptr, nullptr);
     SetEvent(done);
   });
   Sleep(200);
@@ -183,7 +183,7 @@ TEST_F(ConnectedSocketTest, AcceptIntoAnOwningSocketClosesTheConnection) {
   SOCKET secondClient = ConnectTo(m_nPort);
   ASSERT_NE(INVALID_SOCKET, secondClient);
   SOCKET kept = m_server.GetHandle();
-  EXPECT_FALSE(m_listener.Accept(m_server, nullptr, nullptr));
+  EXPECT_FALSE(m_listener.Accept(&m_server, nullptr, nullptr));
   EXPECT_EQ(m_server.GetHandle(), kept);
   char c;
   EXPECT_GE(0, recv(secondClient, &c, 1, 0));  // closed, not left hanging
