@@ -26,7 +26,7 @@ for target in FuzzRequest FuzzText; do
   clang++ "${flags[@]}" -I"$here/shim" -I"$root/webserver" "$here/$target.cpp" \
       "$root/webserver/http/HttpText.cpp" -o "$out/$target"
 done
-clang++ "${flags[@]}" -I"$root/treeview/tree" "$here/FuzzFields.cpp" "$root/treeview/tree/FieldSplitter.cpp" \
+clang++ "${flags[@]}" -I"$root/treeview" "$here/FuzzFields.cpp" "$root/treeview/tree/FieldSplitter.cpp" \
     -o "$out/FuzzFields"
 
 # Seeds: heads the worker meets every day, and the path tricks it refuses.
