@@ -10,6 +10,7 @@
 #include <map>
 #include "DialogWatcher.h"
 #include "control/QorTreeViewIds.h"
+#include "ProgramWindows.h"
 #include "TestContainer.h"
 #include "TestProcess.h"
 
@@ -744,21 +745,9 @@ public:
   }
 
 private:
-  static BOOL CALLBACK FindFrame(HWND h, LPARAM p) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(h, &pid);
-    wchar_t cls[16] = {};
-    GetClassNameW(h, cls, 16);
-    if (pid == GetCurrentProcessId() && IsWindowVisible(h) && wcscmp(cls, L"#32770") == 0) {
-      *reinterpret_cast<HWND*>(p) = h;
-      return FALSE;
-    }
-    return TRUE;
-  }
   void Run() {
     for (int i = 0; i < 250; ++i) {
-      HWND frame = nullptr;
-      EnumWindows(FindFrame, reinterpret_cast<LPARAM>(&frame));
+      HWND frame = FindProcessWindow(GetCurrentProcessId(), L"#32770");
       HWND tabs = frame ? FindWindowExW(frame, nullptr, WC_TABCONTROLW, nullptr) : nullptr;
       if (tabs) {
         Sleep(100);

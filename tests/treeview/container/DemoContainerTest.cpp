@@ -5,76 +5,16 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <string>
+#include "ProgramWindows.h"
 #include "TestProcess.h"
 
 namespace {
-struct Found {
-  DWORD pid;
-  HWND hwnd;
-};
-
-BOOL CALLBACK FindTopLevel(HWND h, LPARAM l) {
-  Found* f = reinterpret_cast<Found*>(l);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  wchar_t cls[64] = {};
-  GetClassNameW(h, cls, 64);
-  if (pid == f->pid && lstrcmpW(cls, L"QorTreeViewDemo") == 0) {
-    f->hwnd = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-BOOL CALLBACK FindTree(HWND h, LPARAM l) {
-  wchar_t cls[64] = {};
-  GetClassNameW(h, cls, 64);
-  if (lstrcmpW(cls, WC_TREEVIEWW) == 0) {
-    *reinterpret_cast<HWND*>(l) = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// One run of the demo program; killed if a test leaves it running.
-class DemoProcess {
+// One run of the demo program, from this test program's folder.
+class DemoProcess : public StartedProgram {
 public:
-  explicit DemoProcess(const std::wstring& args) {
-    std::wstring cmd = L"\"" + ProgramFolder() + L"QorTreeViewDemo.exe\" " + args;
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    started = CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                             &pi) != FALSE;
-  }
-  ~DemoProcess() {
-    if (!started) return;
-    if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 99);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
-  DemoProcess(const DemoProcess&) = delete;
-  DemoProcess& operator=(const DemoProcess&) = delete;
-
-  HWND WaitForWindow(DWORD ms) {
-    for (DWORD waited = 0; waited < ms; waited += 100) {
-      Found f = {pi.dwProcessId, nullptr};
-      EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&f));
-      if (f.hwnd && IsWindowVisible(f.hwnd)) return f.hwnd;
-      if (WaitForSingleObject(pi.hProcess, 100) == WAIT_OBJECT_0) return nullptr;
-    }
-    return nullptr;
-  }
-  // The exit code after WM_CLOSE, or 0xFFFFFFFF when it did not end in time.
-  DWORD CloseAndWait(HWND main) {
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0) return 0xFFFFFFFF;
-    DWORD code = 0xFFFFFFFF;
-    GetExitCodeProcess(pi.hProcess, &code);
-    return code;
-  }
-
-  bool started = false;
-  PROCESS_INFORMATION pi = {};
+  explicit DemoProcess(const std::wstring& args)
+      : StartedProgram(L"\"" + ProgramFolder() + L"QorTreeViewDemo.exe\" " + args) {}
+  HWND WaitForWindow(DWORD ms) { return StartedProgram::WaitForWindow(L"QorTreeViewDemo", ms); }
 };
 
 class DemoContainer : public ::testing::Test {
@@ -98,14 +38,8 @@ protected:
     RemoveDirectoryW(folder.c_str());
   }
   static LRESULT TreeCount(HWND main) {
-    HWND tree = nullptr;
-    EnumChildWindows(main, FindTree, reinterpret_cast<LPARAM>(&tree));
+    HWND tree = FindDescendant(main, WC_TREEVIEWW);
     return tree ? SendMessageW(tree, TVM_GETCOUNT, 0, 0) : -1;
-  }
-  static HWND Tree(HWND main) {
-    HWND tree = nullptr;
-    EnumChildWindows(main, FindTree, reinterpret_cast<LPARAM>(&tree));
-    return tree;
   }
   // Presses a button of the demo's panel by its caption, as a click would.
   static void Press(HWND main, const wchar_t* caption) {
@@ -132,7 +66,7 @@ protected:
 
 TEST_F(DemoContainer, ShowsTheTreeFromALocalFolderAndExitsCleanly) {
   DemoProcess demo(L"\"" + folder + L"\" tree.txt 0");
-  ASSERT_TRUE(demo.started);
+  ASSERT_TRUE(demo.Started());
   HWND main = demo.WaitForWindow(30000);
   ASSERT_NE(main, nullptr) << "no demo window";
   // A, B, C, D, E, F: the implied parent B counts too.
@@ -146,10 +80,10 @@ TEST_F(DemoContainer, ShowsTheTreeFromALocalFolderAndExitsCleanly) {
 
 TEST_F(DemoContainer, ListsTheSelectionAndDrivesTheControlFromItsButtons) {
   DemoProcess demo(L"\"" + folder + L"\" tree.txt 0");
-  ASSERT_TRUE(demo.started);
+  ASSERT_TRUE(demo.Started());
   HWND main = demo.WaitForWindow(30000);
   ASSERT_NE(main, nullptr) << "no demo window";
-  HWND tree = Tree(main);
+  HWND tree = FindDescendant(main, WC_TREEVIEWW);
   ASSERT_NE(tree, nullptr);
   LPARAM second = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT,
                                SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
@@ -181,7 +115,7 @@ TEST_F(DemoContainer, ListsTheSelectionAndDrivesTheControlFromItsButtons) {
 
 TEST_F(DemoContainer, AMissingConfigurationLeavesAnEmptyTreeNotAFailedProgram) {
   DemoProcess demo(L"\"" + folder + L"\\absent\" tree.txt 0");
-  ASSERT_TRUE(demo.started);
+  ASSERT_TRUE(demo.Started());
   HWND main = demo.WaitForWindow(30000);
   ASSERT_NE(main, nullptr) << "no demo window";
   EXPECT_EQ(TreeCount(main), 0);

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <fstream>
 #include "control/QorTreeViewIds.h"
+#include "ProgramWindows.h"
 #include "TestProcess.h"
 
 namespace {
@@ -93,16 +94,6 @@ namespace {
 typedef BOOL(WINAPI* AtlAxWinInitFn)();
 typedef HRESULT(WINAPI* AtlAxGetControlFn)(HWND, IUnknown**);
 
-BOOL CALLBACK FindTree(HWND h, LPARAM p) {
-  wchar_t cls[64] = {};
-  GetClassNameW(h, cls, 64);
-  if (wcscmp(cls, WC_TREEVIEWW) == 0) {
-    *reinterpret_cast<HWND*>(p) = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 HRESULT CallInsertNode(IDispatch* d, const wchar_t* path, VARIANT* result) {
   VARIANT args[3];  // last argument first
   for (VARIANT& a : args) {
@@ -146,8 +137,7 @@ TEST(AtlHost, TheAtlHostWindowHostsTheControlAndInsertNodeFillsTheTree) {
   IDispatch* d = nullptr;
   ASSERT_EQ(unk->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&d)), S_OK);
 
-  HWND tree = nullptr;
-  EnumChildWindows(host, FindTree, reinterpret_cast<LPARAM>(&tree));
+  HWND tree = FindDescendant(host, WC_TREEVIEWW);
   ASSERT_NE(tree, nullptr);
   EXPECT_EQ(GetDlgCtrlID(tree), 101);
   const wchar_t* paths[] = {L"Documentos\\Relat\u00f3rios\\2026", L"Documentos\\Contratos",

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 #include "control/QorTreeViewIds.h"
+#include "ProgramWindows.h"
 #include "TestContainer.h"
 #include "TestProcess.h"
 
@@ -85,45 +86,11 @@ TEST_F(RegFree, TheTypeLibraryIsFoundThroughTheManifest) {
 
 // The demo, copied alone into alone\ by the runner, finds neither the
 // control beside it nor a registration.
-struct DemoDialog {
-  DWORD pid;
-  HWND hwnd;
-};
-
-BOOL CALLBACK FindDialog(HWND h, LPARAM l) {
-  DemoDialog* d = reinterpret_cast<DemoDialog*>(l);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  wchar_t cls[16] = {};
-  GetClassNameW(h, cls, 16);
-  if (pid == d->pid && lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(h)) {
-    d->hwnd = h;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-BOOL CALLBACK CollectText(HWND h, LPARAM l) {
-  wchar_t buf[2048] = {};
-  GetWindowTextW(h, buf, 2048);
-  *reinterpret_cast<std::wstring*>(l) += std::wstring(buf) + L"\n";
-  return TRUE;
-}
-
 TEST_F(RegFree, TheDemoWithoutTheControlNamesBothFixes) {
-  std::wstring cmd = L"\"" + ProgramFolder() + L"alone\\QorTreeViewDemo.exe\" . tree.txt 0";
-  STARTUPINFOW si = {};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi = {};
-  ASSERT_TRUE(
-      CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-  DemoDialog d = {pi.dwProcessId, nullptr};
-  for (int waited = 0; waited < 30000 && !d.hwnd; waited += 100) {
-    if (WaitForSingleObject(pi.hProcess, 100) == WAIT_OBJECT_0) break;
-    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&d));
-  }
-  std::wstring text;
-  if (d.hwnd) EnumChildWindows(d.hwnd, CollectText, reinterpret_cast<LPARAM>(&text));
+  StartedProgram demo(L"\"" + ProgramFolder() + L"alone\\QorTreeViewDemo.exe\" . tree.txt 0");
+  ASSERT_TRUE(demo.Started());
+  HWND box = demo.WaitForWindow(L"#32770", 30000);
+  const std::wstring text = box ? DescendantTexts(box) : std::wstring();
   const std::string shown(text.begin(), text.end());
   EXPECT_NE(text.find(L"0x80040154"), std::wstring::npos) << shown;
 #ifdef _WIN64
@@ -134,13 +101,6 @@ TEST_F(RegFree, TheDemoWithoutTheControlNamesBothFixes) {
   EXPECT_NE(text.find(L"\\alone\\"), std::wstring::npos) << shown;
   EXPECT_NE(text.find(L"\\regsvr32.exe QorTreeView.ocx"), std::wstring::npos) << shown;
   EXPECT_NE(text.find(L"/n /i:user"), std::wstring::npos) << shown;
-
-  if (d.hwnd) PostMessageW(d.hwnd, WM_COMMAND, IDOK, 0);
-  DWORD code = 0xFFFFFFFF;
-  if (WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
-  GetExitCodeProcess(pi.hProcess, &code);
-  EXPECT_EQ(code, 1u);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  EXPECT_EQ(demo.CloseAndWait(box, WM_COMMAND, IDOK), 1u);
 }
 }  // namespace
