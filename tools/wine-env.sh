@@ -14,6 +14,9 @@
 #   "$QOR_WINE" PROGRAM ...   the same without a function in between, for a
 #                             program started with & whose pid is wanted
 #   qor_wineserver [ARGS]     the wineserver of the prefix in WINEPREFIX
+#   qor_make_prefix           creates the prefix in WINEPREFIX unless it
+#                             exists; on failure prints Wine's output and
+#                             returns 1 (the caller says what to try)
 #   QOR_WINE_32BIT            1 when 32-bit Windows programs can run here
 #   qor_host_runs_32bit       whether the kernel executes 32-bit programs,
 #                             asked before wine32 exists (the set-up)
@@ -53,6 +56,17 @@ qor_wine() {
 
 qor_wineserver() {
   /usr/lib/wine/wineserver "$@"
+}
+
+qor_make_prefix() {
+  [ -f "$WINEPREFIX/system.reg" ] && return 0
+  mkdir -p "$WINEPREFIX"
+  local log
+  if ! log=$(qor_wine wineboot -i 2>&1 </dev/null) || ! qor_wineserver -w ||
+     [ ! -f "$WINEPREFIX/system.reg" ]; then
+    printf '%s\n' "$log" >&2
+    return 1
+  fi
 }
 
 # The line a script prints when it leaves the 32-bit programs out.

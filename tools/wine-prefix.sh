@@ -7,10 +7,7 @@ export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix}
 . "$here/tools/wine-env.sh"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Creating Wine prefix in $WINEPREFIX (once, 10-20 s)"
-  mkdir -p "$WINEPREFIX"
-  if ! log=$(qor_wine wineboot -i 2>&1 </dev/null) || ! qor_wineserver -w ||
-     [ ! -f "$WINEPREFIX/system.reg" ]; then
-    printf '%s\n' "$log" >&2
+  if ! qor_make_prefix; then
     echo "wine-prefix.sh: Wine could not create $WINEPREFIX; remove that folder and check that 'tools/wine-run.sh wineboot -i' runs on this host (tools/setup-deps.sh installs Wine)" >&2
     exit 1
   fi

@@ -10,14 +10,9 @@ export WINEPREFIX=$4
 # shellcheck source=../../../tools/wine-env.sh
 . "$(dirname "$0")/../../../tools/wine-env.sh"
 advice="check that Wine runs here: WINEPREFIX=$WINEPREFIX tools/wine-run.sh cmd /c ver (tools/setup-deps.sh installs it); remove $WINEPREFIX to start afresh"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$WINEPREFIX"
-  if ! log=$(qor_wine wineboot -i 2>&1 </dev/null) || ! qor_wineserver -w ||
-     [ ! -f "$WINEPREFIX/system.reg" ]; then
-    printf '%s\n' "$log" >&2
-    echo "run-under-wine.sh: Wine could not create the prefix $WINEPREFIX; $advice" >&2
-    exit 1
-  fi
+if ! qor_make_prefix; then
+  echo "run-under-wine.sh: Wine could not create the prefix $WINEPREFIX; $advice" >&2
+  exit 1
 fi
 cd "$(dirname "$out")"
 name=$(basename "$out")
