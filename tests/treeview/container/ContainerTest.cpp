@@ -10,7 +10,7 @@
 #include <map>
 #include "DialogWatcher.h"
 #include "control/QorTreeViewIds.h"
-#include "ProgramWindows.h"
+#include "ProgramProcess.h"
 #include "TestContainer.h"
 #include "TestProcess.h"
 
@@ -747,7 +747,9 @@ public:
 private:
   void Run() {
     for (int i = 0; i < 250; ++i) {
-      HWND frame = FindProcessWindow(GetCurrentProcessId(), L"#32770");
+      const std::vector<HWND> frames =
+          testsupport::FindProcessWindows(GetCurrentProcessId(), L"#32770", nullptr, true);
+      HWND frame = frames.empty() ? nullptr : frames.front();
       HWND tabs = frame ? FindWindowExW(frame, nullptr, WC_TABCONTROLW, nullptr) : nullptr;
       if (tabs) {
         Sleep(100);

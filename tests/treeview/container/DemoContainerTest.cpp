@@ -5,16 +5,20 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <string>
-#include "ProgramWindows.h"
+#include "ProgramProcess.h"
 #include "TestProcess.h"
 
 namespace {
 // One run of the demo program, from this test program's folder.
-class DemoProcess : public StartedProgram {
+class DemoProcess : public testsupport::ProgramProcess {
 public:
-  explicit DemoProcess(const std::wstring& args)
-      : StartedProgram(L"\"" + ProgramFolder() + L"QorTreeViewDemo.exe\" " + args) {}
-  HWND WaitForWindow(DWORD ms) { return StartedProgram::WaitForWindow(L"QorTreeViewDemo", ms); }
+  bool Start(const std::wstring& args) {
+    const std::wstring path = testsupport::ExeFolder() + L"QorTreeViewDemo.exe";
+    return StartCommandLine(path, L"\"" + path + L"\" " + args);
+  }
+  // Its main window once shown (the control is in it by then).
+  HWND WaitForMain() const { return WaitForWindow(L"QorTreeViewDemo", nullptr, 30000, true); }
+  DWORD CloseAndWait(HWND main) { return PostAndWait(main, WM_CLOSE, 0, 20000); }
 };
 
 class DemoContainer : public ::testing::Test {
@@ -38,7 +42,7 @@ protected:
     RemoveDirectoryW(folder.c_str());
   }
   static LRESULT TreeCount(HWND main) {
-    HWND tree = FindDescendant(main, WC_TREEVIEWW);
+    HWND tree = testsupport::FindDescendant(main, WC_TREEVIEWW);
     return tree ? SendMessageW(tree, TVM_GETCOUNT, 0, 0) : -1;
   }
   // Presses a button of the demo's panel by its caption, as a click would.
@@ -65,9 +69,9 @@ protected:
 };
 
 TEST_F(DemoContainer, ShowsTheTreeFromALocalFolderAndExitsCleanly) {
-  DemoProcess demo(L"\"" + folder + L"\" tree.txt 0");
-  ASSERT_TRUE(demo.Started());
-  HWND main = demo.WaitForWindow(30000);
+  DemoProcess demo;
+  ASSERT_TRUE(demo.Start(L"\"" + folder + L"\" tree.txt 0"));
+  HWND main = demo.WaitForMain();
   ASSERT_NE(main, nullptr) << "no demo window";
   // A, B, C, D, E, F: the implied parent B counts too.
   EXPECT_EQ(TreeCount(main), 6);
@@ -79,11 +83,11 @@ TEST_F(DemoContainer, ShowsTheTreeFromALocalFolderAndExitsCleanly) {
 }
 
 TEST_F(DemoContainer, ListsTheSelectionAndDrivesTheControlFromItsButtons) {
-  DemoProcess demo(L"\"" + folder + L"\" tree.txt 0");
-  ASSERT_TRUE(demo.Started());
-  HWND main = demo.WaitForWindow(30000);
+  DemoProcess demo;
+  ASSERT_TRUE(demo.Start(L"\"" + folder + L"\" tree.txt 0"));
+  HWND main = demo.WaitForMain();
   ASSERT_NE(main, nullptr) << "no demo window";
-  HWND tree = FindDescendant(main, WC_TREEVIEWW);
+  HWND tree = testsupport::FindDescendant(main, WC_TREEVIEWW);
   ASSERT_NE(tree, nullptr);
   LPARAM second = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT,
                                SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
@@ -114,9 +118,9 @@ TEST_F(DemoContainer, ListsTheSelectionAndDrivesTheControlFromItsButtons) {
 }
 
 TEST_F(DemoContainer, AMissingConfigurationLeavesAnEmptyTreeNotAFailedProgram) {
-  DemoProcess demo(L"\"" + folder + L"\\absent\" tree.txt 0");
-  ASSERT_TRUE(demo.Started());
-  HWND main = demo.WaitForWindow(30000);
+  DemoProcess demo;
+  ASSERT_TRUE(demo.Start(L"\"" + folder + L"\\absent\" tree.txt 0"));
+  HWND main = demo.WaitForMain();
   ASSERT_NE(main, nullptr) << "no demo window";
   EXPECT_EQ(TreeCount(main), 0);
   EXPECT_EQ(demo.CloseAndWait(main), 0u);

@@ -7,7 +7,7 @@
 #include <commctrl.h>
 #include <fstream>
 #include "control/QorTreeViewIds.h"
-#include "ProgramWindows.h"
+#include "ProgramProcess.h"
 #include "TestProcess.h"
 
 namespace {
@@ -137,7 +137,7 @@ TEST(AtlHost, TheAtlHostWindowHostsTheControlAndInsertNodeFillsTheTree) {
   IDispatch* d = nullptr;
   ASSERT_EQ(unk->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&d)), S_OK);
 
-  HWND tree = FindDescendant(host, WC_TREEVIEWW);
+  HWND tree = testsupport::FindDescendant(host, WC_TREEVIEWW);
   ASSERT_NE(tree, nullptr);
   EXPECT_EQ(GetDlgCtrlID(tree), 101);
   const wchar_t* paths[] = {L"Documentos\\Relat\u00f3rios\\2026", L"Documentos\\Contratos",

@@ -1,5 +1,6 @@
 // TestProcess: CreateProcess with a pipe for the output.
 #include "TestProcess.h"
+#include "ProgramProcess.h"
 #include <vector>
 
 std::wstring SystemProgram(const wchar_t* exe) {
@@ -12,14 +13,7 @@ std::wstring SystemProgram(const wchar_t* exe) {
   return std::wstring(dir) + L"\\" + exe;
 }
 
-std::wstring ProgramFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p(path);
-  return p.substr(0, p.find_last_of(L'\\') + 1);
-}
-
-std::wstring ControlModulePath() { return ProgramFolder() + L"QorTreeView.ocx"; }
+std::wstring ControlModulePath() { return testsupport::ExeFolder() + L"QorTreeView.ocx"; }
 
 ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs) {
   ProcessResult result;

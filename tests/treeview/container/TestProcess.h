@@ -11,8 +11,6 @@ struct ProcessResult {
 
 // The system folder whose programs match this process (syswow64 for 32-bit).
 std::wstring SystemProgram(const wchar_t* exe);
-// The folder of this test program, ending in a backslash.
-std::wstring ProgramFolder();
 // The control module built beside the test programs.
 std::wstring ControlModulePath();
 ProcessResult RunProcess(const std::wstring& commandLine, DWORD timeoutMs = 60000);

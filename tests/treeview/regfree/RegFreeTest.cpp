@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 #include "control/QorTreeViewIds.h"
-#include "ProgramWindows.h"
+#include "ProgramProcess.h"
 #include "TestContainer.h"
 #include "TestProcess.h"
 
@@ -44,7 +44,7 @@ protected:
 };
 
 TEST_F(RegFree, EitherProgIdGivesAWorkingControlFromTheModuleBesideTheProgram) {
-  const std::wstring folder = ProgramFolder();
+  const std::wstring folder = testsupport::ExeFolder();
   HANDLE f = CreateFileW((folder + L"tree.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          0, nullptr);
   ASSERT_NE(f, INVALID_HANDLE_VALUE);
@@ -87,10 +87,11 @@ TEST_F(RegFree, TheTypeLibraryIsFoundThroughTheManifest) {
 // The demo, copied alone into alone\ by the runner, finds neither the
 // control beside it nor a registration.
 TEST_F(RegFree, TheDemoWithoutTheControlNamesBothFixes) {
-  StartedProgram demo(L"\"" + ProgramFolder() + L"alone\\QorTreeViewDemo.exe\" . tree.txt 0");
-  ASSERT_TRUE(demo.Started());
-  HWND box = demo.WaitForWindow(L"#32770", 30000);
-  const std::wstring text = box ? DescendantTexts(box) : std::wstring();
+  const std::wstring path = testsupport::ExeFolder() + L"alone\\QorTreeViewDemo.exe";
+  testsupport::ProgramProcess demo;
+  ASSERT_TRUE(demo.StartCommandLine(path, L"\"" + path + L"\" . tree.txt 0"));
+  HWND box = demo.WaitForWindow(L"#32770", nullptr, 30000, true);
+  const std::wstring text = box ? testsupport::DescendantTexts(box) : std::wstring();
   const std::string shown(text.begin(), text.end());
   EXPECT_NE(text.find(L"0x80040154"), std::wstring::npos) << shown;
 #ifdef _WIN64
@@ -101,6 +102,6 @@ TEST_F(RegFree, TheDemoWithoutTheControlNamesBothFixes) {
   EXPECT_NE(text.find(L"\\alone\\"), std::wstring::npos) << shown;
   EXPECT_NE(text.find(L"\\regsvr32.exe QorTreeView.ocx"), std::wstring::npos) << shown;
   EXPECT_NE(text.find(L"/n /i:user"), std::wstring::npos) << shown;
-  EXPECT_EQ(demo.CloseAndWait(box, WM_COMMAND, IDOK), 1u);
+  EXPECT_EQ(demo.PostAndWait(box, WM_COMMAND, IDOK, 20000), 1u);
 }
 }  // namespace

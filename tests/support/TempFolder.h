@@ -1,0 +1,33 @@
+// TempFolder.h: a fresh folder under the user's temporary folder, owned
+// with everything in it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace testsupport {
+
+// Removed with all its contents when the object goes.
+class TempFolder {
+public:
+  // The name is prefix + a unique number; the prefix may hold any
+  // Unicode text a folder name allows.
+  explicit TempFolder(const std::wstring& prefix = L"qor");
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  // Full path with a trailing backslash; empty if creation failed.
+  const std::wstring& Path() const { return m_strPath; }
+  // Writes bytes to Path() + relative ("sub\\a.txt"), creating folders.
+  bool WriteFile(const std::wstring& relative, const std::string& bytes) const;
+
+private:
+  std::wstring m_strPath;
+};
+
+// Deletes a folder and everything below it. True when it is gone.
+bool RemoveTree(const std::wstring& path);
+
+}  // namespace testsupport
