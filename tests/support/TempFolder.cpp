@@ -37,6 +37,18 @@ bool TempFolder::WriteFile(const std::wstring& relative, const std::string& byte
   return ok && written == bytes.size();
 }
 
+bool MakeSparseFile(const std::wstring& path, LONGLONG size, const std::string& head) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = ::WriteFile(h, head.data(), static_cast<DWORD>(head.size()), &written, nullptr);
+  LARGE_INTEGER end;
+  end.QuadPart = size;
+  ok = ok && SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  CloseHandle(h);
+  return ok && written == head.size();
+}
+
 bool RemoveTree(const std::wstring& path) {
   std::wstring folder = path;
   if (!folder.empty() && folder.back() == L'\\') folder.pop_back();

@@ -27,6 +27,10 @@ private:
   std::wstring m_strPath;
 };
 
+// A file of size bytes that begins with head, the rest never written: sparse
+// on the Linux side, so gigabytes cost no disk. False when it cannot be made.
+bool MakeSparseFile(const std::wstring& path, LONGLONG size, const std::string& head = "");
+
 // Deletes a folder and everything below it. True when it is gone.
 bool RemoveTree(const std::wstring& path);
 

@@ -152,16 +152,7 @@ TEST_F(Server, ClosesTheConnectionWhenTheClientAsksTo) {
 }
 
 TEST_F(Server, ServesAFileOfMoreThanTwoGigabytesWithItsTrueLength) {
-  std::wstring path = m_root->Path() + L"big.bin";
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, h);
-  DWORD n = 0;
-  WriteFile(h, "BIG!", 4, &n, nullptr);
-  LARGE_INTEGER size;
-  size.QuadPart = 3LL * 1024 * 1024 * 1024;  // sparse on the Linux side
-  SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
-  ASSERT_TRUE(SetEndOfFile(h));
-  CloseHandle(h);
+  ASSERT_TRUE(testsupport::MakeSparseFile(m_root->Path() + L"big.bin", 3LL << 30, "BIG!"));
   StartServer();
   RawClient client;
   ASSERT_TRUE(client.Connect(kPort));
@@ -244,14 +235,7 @@ TEST_F(Server, ClosingTheWindowEndsKeptAliveConnectionsAtOnce) {
 }
 
 TEST_F(Server, ClosingTheWindowIsPromptWithAClientThatStopsReading) {
-  std::wstring path = m_root->Path() + L"large.bin";
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, h);
-  LARGE_INTEGER size;
-  size.QuadPart = 100LL * 1024 * 1024;
-  SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
-  ASSERT_TRUE(SetEndOfFile(h));
-  CloseHandle(h);
+  ASSERT_TRUE(testsupport::MakeSparseFile(m_root->Path() + L"large.bin", 100LL << 20));
   StartServer();
   RawClient client;
   ASSERT_TRUE(client.Connect(kPort));

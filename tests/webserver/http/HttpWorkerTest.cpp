@@ -5,6 +5,7 @@
 #include "http/CHttpThread.h"
 #include "http/CListenThread.h"
 #include "RawClient.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <winsock2.h>
@@ -419,13 +420,7 @@ protected:
   void SetUp() override {
     HttpWorker::SetUp();
     m_strPath = g_root + L"large.bin";
-    HANDLE h = CreateFileW(m_strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    LARGE_INTEGER size;
-    size.QuadPart = 100LL * 1024 * 1024;
-    SetFilePointerEx(h, size, nullptr, FILE_BEGIN);
-    ASSERT_TRUE(SetEndOfFile(h));
-    CloseHandle(h);
+    ASSERT_TRUE(testsupport::MakeSparseFile(m_strPath, 100LL << 20));
     m_worker.SetSendStallLimit(m_dwStallLimit);
     Connect();
     ASSERT_TRUE(m_client.SendAll(GetRequest("/large.bin")));
