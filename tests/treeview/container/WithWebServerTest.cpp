@@ -64,7 +64,7 @@ protected:
   }
   void TearDown() override {
     if (server.IsRunning()) {
-      EXPECT_EQ(0u, server.CloseAndWait(15000));
+      EXPECT_EQ(server.CloseAndWait(15000), 0u);
     }
     TreeFixture::TearDown();
   }

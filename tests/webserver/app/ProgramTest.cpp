@@ -96,7 +96,7 @@ TEST(ProgramWebRoot, WithoutATrailingBackslashIsJoinedToTheRequestAsItIs) {
   ServerProcess server;
   StartListening(server, parent.Path() + L"site");
   // No separator is added between the root and the request's path.
-  EXPECT_NE("inside", HttpGet("/").body);
+  EXPECT_NE(HttpGet("/").body, "inside");
   EXPECT_EQ(HttpGet("/\\index.html").body, "inside");
   EXPECT_EQ(server.CloseAndWait(kExitMs), 0u);
 }
@@ -115,7 +115,7 @@ TEST(ProgramWebRoot, QuotedServesTheFolderInsideTheQuotesAndLogsIt) {
 TEST(ProgramWebRoot, WithoutArgumentIsTheProgramsOwnFolder) {
   std::wstring probe = testsupport::ExeFolder() + L"webroot_probe.txt";
   HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
   DWORD n = 0;
   WriteFile(h, "next to the program", 19, &n, nullptr);
   CloseHandle(h);

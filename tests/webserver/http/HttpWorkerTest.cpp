@@ -27,7 +27,7 @@ const HttpSettings kSettings = {g_szWebRoot, &g_nRequestCount};
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
   DWORD n = 0;
   if (!bytes.empty()) WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
   CloseHandle(h);
@@ -98,7 +98,7 @@ protected:
 
   void Connect() {
     SOCKET h = Accepted(&m_client);
-    ASSERT_NE(INVALID_SOCKET, h);
+    ASSERT_NE(h, INVALID_SOCKET);
     ASSERT_TRUE(m_worker.Assign(h));
     m_hServed = h;
   }
@@ -366,7 +366,7 @@ TEST_F(HttpWorker, ClosesAfterAnsweringWhenTheClientAsksTo) {
 TEST_F(HttpWorker, FileOfTwoGigabytesOrMoreCarriesItsTrueLength) {
   std::wstring path = g_root + L"huge.bin";
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
   DWORD returned = 0;
   DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
   DWORD written = 0;
@@ -401,7 +401,7 @@ TEST_F(HttpWorker, FileCutShortWhileSendingClosesTheConnection) {
   Sleep(300);
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
   LARGE_INTEGER cut;
   cut.QuadPart = 10000;
   SetFilePointerEx(h, cut, nullptr, FILE_BEGIN);

@@ -38,7 +38,7 @@ TEST_F(FileTest, DoesNotExistForAFolder) {
 TEST_F(FileTest, DoesNotExistWhileAnotherHandleDeniesReadSharing) {
   HANDLE holder = CreateFileW(m_strPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(CFile::Exists(m_strPath.c_str()));
   CloseHandle(holder);
   EXPECT_TRUE(CFile::Exists(m_strPath.c_str()));
@@ -48,7 +48,7 @@ TEST_F(FileTest, ExistsReleasesItsHandle) {
   ASSERT_TRUE(CFile::Exists(m_strPath.c_str()));
   // A handle left open would make an exclusive open fail.
   HANDLE h = CreateFileW(m_strPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_NE(INVALID_HANDLE_VALUE, h);
+  EXPECT_NE(h, INVALID_HANDLE_VALUE);
   CloseHandle(h);
 }
 
@@ -100,13 +100,13 @@ TEST_F(FileTest, WriteAndLastWriteTimeWorkOnAnOpenFileOnly) {
   ASSERT_TRUE(file.Open(m_strPath.c_str(), GENERIC_READ | GENERIC_WRITE, kShareReadWrite,
                         OPEN_EXISTING, 0));
   EXPECT_EQ(file.Write("abc", 3), 3u);
-  EXPECT_NE(0u, file.GetLastWriteTime());
+  EXPECT_NE(file.GetLastWriteTime(), 0u);
 }
 
 TEST(FileSize, OfFourGibibytesOrMoreKeepsTheLowBitsAndTheWholeSizeIsAvailable) {
   std::wstring path = ScratchPath(L"large.bin");
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
   LARGE_INTEGER size;
   size.QuadPart = 0x100000005LL;
   bool grown = SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);

@@ -60,7 +60,7 @@ protected:
     ASSERT_TRUE(m_listener.Listen(0));
     m_nPort = PortOf(m_listener.GetHandle());
     m_hClient = ConnectTo(m_nPort);
-    ASSERT_NE(INVALID_SOCKET, m_hClient);
+    ASSERT_NE(m_hClient, INVALID_SOCKET);
     ASSERT_TRUE(m_listener.Accept(&m_server, nullptr, nullptr));
   }
   void TearDown() override {
@@ -152,7 +152,7 @@ TEST(SocketListen, HoldsItsPortSoNoOtherSocketCanBindBesideIt) {
   sockaddr_in address = {};
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
-  EXPECT_NE(0, bind(thief, reinterpret_cast<sockaddr*>(&address), sizeof(address)));
+  EXPECT_NE(bind(thief, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
   closesocket(thief);
 }
 
@@ -181,7 +181,7 @@ TEST(SocketListen, ReleasesABlockedAcceptWhenClosedFromAnotherThread) {
 
 TEST_F(ConnectedSocketTest, AcceptIntoAnOwningSocketClosesTheConnection) {
   SOCKET secondClient = ConnectTo(m_nPort);
-  ASSERT_NE(INVALID_SOCKET, secondClient);
+  ASSERT_NE(secondClient, INVALID_SOCKET);
   SOCKET kept = m_server.GetHandle();
   EXPECT_FALSE(m_listener.Accept(&m_server, nullptr, nullptr));
   EXPECT_EQ(m_server.GetHandle(), kept);
@@ -216,19 +216,19 @@ TEST_F(ConnectedSocketTest, ReceiveLineStopsAtALineFeedOrAFullBuffer) {
   ASSERT_EQ(send(m_hClient, sent, 17, 0), 17);
   char line[8];
   EXPECT_TRUE(m_server.ReceiveLine(line, sizeof(line)));
-  EXPECT_STREQ("GET /\r\n", line);
+  EXPECT_STREQ(line, "GET /\r\n");
   EXPECT_TRUE(m_server.ReceiveLine(line, sizeof(line)));
-  EXPECT_STREQ("abcdefg", line);
+  EXPECT_STREQ(line, "abcdefg");
   char guard[2] = {'x', 'y'};
   EXPECT_FALSE(m_server.ReceiveLine(guard, 1));  // no room: nothing read or written past
   EXPECT_EQ(guard[0], '\0');
   EXPECT_EQ(guard[1], 'y');
   ASSERT_EQ(send(m_hClient, "\n", 1, 0), 1);
   EXPECT_TRUE(m_server.ReceiveLine(line, sizeof(line)));
-  EXPECT_STREQ("hij\n", line);
+  EXPECT_STREQ(line, "hij\n");
   shutdown(m_hClient, SD_SEND);
   EXPECT_FALSE(m_server.ReceiveLine(line, sizeof(line)));
-  EXPECT_STREQ("", line);
+  EXPECT_STREQ(line, "");
 }
 
 TEST_F(ConnectedSocketTest, SendStringSendsTheTextWithoutItsTerminator) {

@@ -8,25 +8,25 @@
 
 TEST(StringWithoutText, ReadsAsEmptyAppendsAsNothingAndCopiesAsEmpty) {
   CString empty;
-  EXPECT_STREQ(L"", empty.GetText());
+  EXPECT_STREQ(empty.GetText(), L"");
   EXPECT_EQ(empty.GetLength(), 0);
 
   CString text(L"abc");
   text.Append(empty);
-  EXPECT_STREQ(L"abc", text.GetText());
+  EXPECT_STREQ(text.GetText(), L"abc");
 
   CString copy(empty);
-  EXPECT_STREQ(L"", copy.GetText());
+  EXPECT_STREQ(copy.GetText(), L"");
   CString both;
   both.Append(empty);
-  EXPECT_STREQ(L"", both.GetText());
+  EXPECT_STREQ(both.GetText(), L"");
 }
 
 TEST(StringAppend, ReturnsTheNewBlockHoldingBothTexts) {
   CString text(L"Listen");
   wchar_t* p = text.Append(CString(L"ing..."));
   EXPECT_EQ(text.GetText(), p);
-  EXPECT_STREQ(L"Listening...", text.GetText());
+  EXPECT_STREQ(text.GetText(), L"Listening...");
 }
 
 TEST(StringCopies, OwnBlocksOfTheirOwn) {
@@ -35,11 +35,11 @@ TEST(StringCopies, OwnBlocksOfTheirOwn) {
   CString c;
   c = a;
   a.Append(CString(L" changed"));
-  EXPECT_STREQ(L"first", b.GetText());
-  EXPECT_STREQ(L"first", c.GetText());
+  EXPECT_STREQ(b.GetText(), L"first");
+  EXPECT_STREQ(c.GetText(), L"first");
   EXPECT_NE(a.GetText(), b.GetText());
   c = c;
-  EXPECT_STREQ(L"first", c.GetText());
+  EXPECT_STREQ(c.GetText(), L"first");
 }
 
 TEST(StringFormat, KeepsTextsLongerThanTheFirstCapacityWhole) {
@@ -63,19 +63,19 @@ TEST(StringFormat, KeepsTheLastCharacterOfTextsThatFillACapacityExactly) {
 TEST(StringFormat, FollowsThePlatformWideConventions) {
   CString s;
   s.Format(L"%s|%S|%d", L"wide", "narrow", -42);
-  EXPECT_STREQ(L"wide|narrow|-42", s.GetText());
+  EXPECT_STREQ(s.GetText(), L"wide|narrow|-42");
 }
 
 TEST(StringFormat, AcceptsItsOwnTextAsAValue) {
   CString s(L"web");
   s.Format(L"%s-%s", s.GetText(), s.GetText());
-  EXPECT_STREQ(L"web-web", s.GetText());
+  EXPECT_STREQ(s.GetText(), L"web-web");
 }
 
 TEST(StringFormat, ProducingNoCharactersGivesTheEmptyText) {
   CString s(L"old");
   EXPECT_EQ(s.Format(L"%s", L""), 0);
-  EXPECT_STREQ(L"", s.GetText());
+  EXPECT_STREQ(s.GetText(), L"");
 }
 
 TEST(StringBytes, AllHighBytesSurviveWideningAndNarrowing) {
@@ -92,13 +92,13 @@ TEST(StringBytes, AllHighBytesSurviveWideningAndNarrowing) {
 TEST(StringBytes, EightBitFormatValuesAreWidenedByteForByte) {
   CString s;
   s.Format(L"%S", "caf\xE9");
-  EXPECT_STREQ(L"caf\u00E9", s.GetText());
+  EXPECT_STREQ(s.GetText(), L"caf\u00E9");
 }
 
 TEST(StringBytes, CharactersBeyondEightBitsNarrowToQuestionMarksAndTheTextEnds) {
   CString s(L"a\u0100b\u20ACc");
   char* narrow = s.ToNarrow();
-  EXPECT_STREQ("a?b?c", narrow);
+  EXPECT_STREQ(narrow, "a?b?c");
   delete[] narrow;
 }
 
@@ -116,6 +116,6 @@ TEST(StringBuffer, KeepsTheTextThatFitsAndZeroesTheRest) {
 
   CString longer(L"abcdefgh");
   p = longer.GetBuffer(4);
-  EXPECT_STREQ(L"abcd", p);
+  EXPECT_STREQ(p, L"abcd");
   EXPECT_EQ(p[5], L'\0');
 }

@@ -100,7 +100,7 @@ TEST(ThreadAutoDelete, DeletesTheObjectOnItsOwnThreadAfterRun) {
     CThread* selfDeleting = new CSelfDeletingThread(&runThread, &deleteThread, done);
     ASSERT_TRUE(selfDeleting->Start());
     ASSERT_EQ(WaitForSingleObject(done, 5000), WAIT_OBJECT_0);
-    EXPECT_NE(0u, runThread);
+    EXPECT_NE(runThread, 0u);
     EXPECT_EQ(deleteThread, runThread);
     EXPECT_NE(GetCurrentThreadId(), deleteThread);
   }
