@@ -48,6 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::wstring target;
   HttpMethod method = ParseRequest(head.get(), &target);
   ClientAsksToClose(head.get());
+  AnnouncesBody(head.get());
   if (method == kHttpOther) {
     if (!target.empty()) Fail("a target for an unknown method", target);
     return 0;

@@ -87,7 +87,9 @@ void CHttpThread::HandleConnection() {
     buffer[headLength] = 0;  // the buffer has room for it: heads stop at 4,095 bytes
     std::wstring target;
     HttpMethod method = ParseRequest(buffer, &target);
-    bool clientCloses = ClientAsksToClose(buffer);
+    // A body is never read: its bytes, taken for the next head, would be a
+    // request smuggled past whatever stands between the client and us.
+    bool lastHead = ClientAsksToClose(buffer) || AnnouncesBody(buffer);
     buffer[headLength] = next;
     // What followed the head is the next request.
     m_nBuffered -= headLength;
@@ -97,9 +99,9 @@ void CHttpThread::HandleConnection() {
       sent = OnGet(target);
     else if (method == kHttpHead)
       sent = OnHead(target);
-    else
+    else if (!lastHead)
       continue;  // counted, not answered; the connection stays open
-    if (!sent || clientCloses) break;
+    if (!sent || lastHead) break;
     m_bAnswered = true;
   }
   m_nBuffered = 0;

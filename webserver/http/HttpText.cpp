@@ -281,24 +281,34 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
-}  // namespace
-
-bool ClientAsksToClose(const char* request) {
-  std::string head(request);
+// Calls visit(name, value) for every header field of the head, the name
+// trimmed and in lower case, the value as it came.
+template <typename Visit>
+void ForEachField(const std::string& head, Visit visit) {
   size_t lineEnd = head.find("\r\n");
-  std::string requestLine = head.substr(0, lineEnd);
-  bool http10 =
-      requestLine.size() >= 8 && requestLine.compare(requestLine.size() - 8, 8, "HTTP/1.0") == 0;
-  bool closeAsked = false, keepAlive = false;
   while (lineEnd != std::string::npos) {
     size_t start = lineEnd + 2;
     lineEnd = head.find("\r\n", start);
     std::string line =
         head.substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
     size_t colon = line.find(':');
-    if (colon == std::string::npos || Lower(Trim(line.substr(0, colon))) != "connection") continue;
+    if (colon != std::string::npos)
+      visit(Lower(Trim(line.substr(0, colon))), line.substr(colon + 1));
+  }
+}
+
+}  // namespace
+
+bool ClientAsksToClose(const char* request) {
+  std::string head(request);
+  std::string requestLine = head.substr(0, head.find("\r\n"));
+  bool http10 =
+      requestLine.size() >= 8 && requestLine.compare(requestLine.size() - 8, 8, "HTTP/1.0") == 0;
+  bool closeAsked = false, keepAlive = false;
+  ForEachField(head, [&](const std::string& name, const std::string& field) {
+    if (name != "connection") return;
     // A comma-separated list of options, any case.
-    std::string value = Lower(line.substr(colon + 1));
+    std::string value = Lower(field);
     size_t pos = 0;
     for (;;) {
       size_t comma = value.find(',', pos);
@@ -311,6 +321,19 @@ bool ClientAsksToClose(const char* request) {
       if (comma == std::string::npos) break;
       pos = comma + 1;
     }
-  }
+  });
   return closeAsked || (http10 && !keepAlive);
+}
+
+bool AnnouncesBody(const char* request) {
+  bool body = false;
+  ForEachField(request, [&](const std::string& name, const std::string& field) {
+    if (name == "transfer-encoding") body = true;
+    if (name != "content-length") return;
+    std::string value = Trim(field);
+    // Only digits that are all zero announce nothing; anything else, even
+    // a malformed length, is a body of unknown extent.
+    body = body || value.empty() || value.find_first_not_of('0') != std::string::npos;
+  });
+  return body;
 }

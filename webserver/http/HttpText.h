@@ -61,3 +61,9 @@ std::string AnswerHead(int status, const wchar_t* reason, long long length);
 // "Connection: close", or a request line ending in HTTP/1.0 without
 // "Connection: keep-alive".
 bool ClientAsksToClose(const char* request);
+
+// Whether the head announces a body: a Transfer-Encoding field, or a
+// Content-Length other than zero (a malformed one included). The worker
+// reads no bodies, so their bytes would be taken for the next request's
+// head; such a connection ends after this head.
+bool AnnouncesBody(const char* request);

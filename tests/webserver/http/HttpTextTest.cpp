@@ -247,4 +247,24 @@ TEST(ClientAsksToClose, FollowsConnectionHeaderAndVersion) {
   for (const auto& c : cases) EXPECT_EQ(ClientAsksToClose(c.head), c.close) << c.head;
 }
 
+TEST(AnnouncesBody, SeesAnyLengthButZeroAndAnyTransferEncoding) {
+  struct {
+    const char* head;
+    bool body;
+  } cases[] = {
+      {"POST / HTTP/1.1\r\n\r\n", false},
+      {"POST / HTTP/1.1\r\nContent-Length: 0\r\n\r\n", false},
+      {"POST / HTTP/1.1\r\ncontent-length:000\r\n\r\n", false},
+      {"POST / HTTP/1.1\r\nContent-Length: 12\r\n\r\n", true},
+      {"GET / HTTP/1.1\r\nCONTENT-LENGTH : 1\r\n\r\n", true},
+      {"POST / HTTP/1.1\r\nContent-Length: 0\r\nContent-Length: 5\r\n\r\n", true},
+      {"POST / HTTP/1.1\r\nContent-Length: -1\r\n\r\n", true},
+      {"POST / HTTP/1.1\r\nContent-Length:\r\n\r\n", true},
+      {"POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n", true},
+      {"POST / HTTP/1.1\r\nX-Content-Length: 5\r\n\r\n", false},
+      {"GET /Content-Length:5 HTTP/1.1\r\n\r\n", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(AnnouncesBody(c.head), c.body) << c.head;
+}
+
 }  // namespace

@@ -363,6 +363,22 @@ TEST_F(HttpWorker, ClosesAfterAnsweringWhenTheClientAsksTo) {
   EXPECT_EQ(Ask("GET /a/b.txt HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"), Found("bee"));
 }
 
+TEST_F(HttpWorker, NeverTakesABodyForTheNextRequest) {
+  const std::string smuggled = GetRequest("/a/b.txt");
+  const std::string length = std::to_string(smuggled.size());
+  Connect();
+  ASSERT_TRUE(
+      m_client.SendAll("POST /x HTTP/1.1\r\nContent-Length: " + length + "\r\n\r\n" + smuggled));
+  EXPECT_FALSE(m_client.AnythingArrives(1000)) << "the body was answered";
+  EXPECT_TRUE(m_client.WaitClosed(5000));
+  m_client.Close();
+  for (int i = 0; i < 100 && m_worker.IsBusy(); ++i) Sleep(10);
+
+  Connect();
+  EXPECT_EQ(Ask("GET /x HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n"), Found("ex"));
+  EXPECT_TRUE(m_client.WaitClosed(5000));
+}
+
 TEST_F(HttpWorker, FileOfTwoGigabytesOrMoreCarriesItsTrueLength) {
   std::wstring path = g_root + L"huge.bin";
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
