@@ -10,12 +10,6 @@
 
 class CFile;
 
-// Idle until the listener hands it a connection (Assign), then answers
-// request heads on it, in order, until the client goes quiet, closes or asks
-// to close, or until the worker is wanted elsewhere between two requests.
-// Every wait is a bounded poll, so no client can hold the thread: a send
-// that makes no progress for the stall limit ends the connection, and a
-// stop is seen within kPollMs.
 // What the workers serve and count; the program's, not owned, and alive
 // for as long as any worker runs.
 struct HttpSettings {
