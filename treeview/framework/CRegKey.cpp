@@ -1,15 +1,15 @@
 // CRegKey: key creation, string values and tree deletion.
 #include "framework/CRegKey.h"
 
-LONG CRegKey::Create(HKEY hParent, const std::wstring& subKey) {
+LONG CRegKey::Create(HKEY parent, const std::wstring& subKey) {
   Close();
-  return RegCreateKeyExW(hParent, subKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+  return RegCreateKeyExW(parent, subKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
                          &m_hKey, nullptr);
 }
 
-LONG CRegKey::Open(HKEY hParent, const std::wstring& subKey, REGSAM sam) {
+LONG CRegKey::Open(HKEY parent, const std::wstring& subKey, REGSAM sam) {
   Close();
-  return RegOpenKeyExW(hParent, subKey.c_str(), 0, sam, &m_hKey);
+  return RegOpenKeyExW(parent, subKey.c_str(), 0, sam, &m_hKey);
 }
 
 void CRegKey::Close() {
@@ -37,18 +37,18 @@ LONG CRegKey::QueryString(const wchar_t* name, std::wstring* value) const {
   return ERROR_SUCCESS;
 }
 
-LONG CRegKey::SetKeyValue(HKEY hParent, const std::wstring& subKey, const std::wstring& value,
+LONG CRegKey::SetKeyValue(HKEY parent, const std::wstring& subKey, const std::wstring& value,
                           const wchar_t* name) {
   CRegKey key;
-  LONG r = key.Create(hParent, subKey);
+  LONG r = key.Create(parent, subKey);
   if (r != ERROR_SUCCESS) return r;
   return key.SetString(name, value);
 }
 
-LONG CRegKey::DeleteTree(HKEY hParent, const std::wstring& subKey) {
-  LONG r = RegDeleteTreeW(hParent, subKey.c_str());
+LONG CRegKey::DeleteTree(HKEY parent, const std::wstring& subKey) {
+  LONG r = RegDeleteTreeW(parent, subKey.c_str());
   if (r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND) {
-    r = RegDeleteKeyW(hParent, subKey.c_str());
+    r = RegDeleteKeyW(parent, subKey.c_str());
     if (r == ERROR_FILE_NOT_FOUND) r = ERROR_SUCCESS;
   }
   return r;
