@@ -25,12 +25,12 @@ LONG CRegKey::SetString(const wchar_t* name, const std::wstring& value) {
 }
 
 LONG CRegKey::QueryString(const wchar_t* name, std::wstring* value) const {
-  DWORD type = 0, cb = 0;
-  LONG r = RegQueryValueExW(m_hKey, name, nullptr, &type, nullptr, &cb);
+  DWORD type = 0, bytes = 0;
+  LONG r = RegQueryValueExW(m_hKey, name, nullptr, &type, nullptr, &bytes);
   if (r != ERROR_SUCCESS) return r;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
-  std::wstring buf(cb / sizeof(wchar_t) + 1, L'\0');
-  r = RegQueryValueExW(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(&buf[0]), &cb);
+  std::wstring buf(bytes / sizeof(wchar_t) + 1, L'\0');
+  r = RegQueryValueExW(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(&buf[0]), &bytes);
   if (r != ERROR_SUCCESS) return r;
   buf.resize(wcsnlen(buf.c_str(), buf.size()));
   *value = buf;
