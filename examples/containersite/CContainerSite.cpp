@@ -159,48 +159,48 @@ HWND CContainerSite::ControlWindow() const {
   return h;
 }
 
-HRESULT CContainerSite::Get(DISPID id, VARIANT* out, const VARIANT* args, UINT cArgs) {
+HRESULT CContainerSite::Get(DISPID id, VARIANT* out, const VARIANT* args, UINT argCount) {
   VariantInit(out);
   if (!m_pDispatch) return E_UNEXPECTED;
   // Arguments go right to left.
-  std::vector<VARIANT> rev(args, args + cArgs);
+  std::vector<VARIANT> rev(args, args + argCount);
   std::reverse(rev.begin(), rev.end());
-  DISPPARAMS dp = {rev.empty() ? nullptr : rev.data(), nullptr, cArgs, 0};
+  DISPPARAMS dp = {rev.empty() ? nullptr : rev.data(), nullptr, argCount, 0};
   return m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &dp, out,
                              nullptr, nullptr);
 }
 
-HRESULT CContainerSite::Put(DISPID id, const VARIANT& value, const VARIANT* args, UINT cArgs) {
+HRESULT CContainerSite::Put(DISPID id, const VARIANT& value, const VARIANT* args, UINT argCount) {
   if (!m_pDispatch) return E_UNEXPECTED;
   // The new value first, then the arguments right to left.
   std::vector<VARIANT> rev;
   rev.push_back(value);
-  for (UINT i = cArgs; i > 0; --i) rev.push_back(args[i - 1]);
+  for (UINT i = argCount; i > 0; --i) rev.push_back(args[i - 1]);
   DISPID named = DISPID_PROPERTYPUT;
-  DISPPARAMS dp = {rev.data(), &named, cArgs + 1, 1};
+  DISPPARAMS dp = {rev.data(), &named, argCount + 1, 1};
   return m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &dp, nullptr,
                              nullptr, nullptr);
 }
 
-HRESULT CContainerSite::Call(DISPID id, VARIANT* out, const VARIANT* args, UINT cArgs) {
+HRESULT CContainerSite::Call(DISPID id, VARIANT* out, const VARIANT* args, UINT argCount) {
   VARIANT ignored;
   VariantInit(&ignored);
   if (!out) out = &ignored;
   VariantInit(out);
   if (!m_pDispatch) return E_UNEXPECTED;
-  std::vector<VARIANT> rev(args, args + cArgs);
+  std::vector<VARIANT> rev(args, args + argCount);
   std::reverse(rev.begin(), rev.end());
-  DISPPARAMS dp = {rev.empty() ? nullptr : rev.data(), nullptr, cArgs, 0};
+  DISPPARAMS dp = {rev.empty() ? nullptr : rev.data(), nullptr, argCount, 0};
   HRESULT hr = m_pDispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &dp, out,
                                    nullptr, nullptr);
   VariantClear(&ignored);
   return hr;
 }
 
-std::wstring CContainerSite::GetWideString(DISPID id, const VARIANT* args, UINT cArgs) {
+std::wstring CContainerSite::GetWideString(DISPID id, const VARIANT* args, UINT argCount) {
   VARIANT v;
   std::wstring s;
-  if (SUCCEEDED(Get(id, &v, args, cArgs)) && V_VT(&v) == VT_BSTR && V_BSTR(&v))
+  if (SUCCEEDED(Get(id, &v, args, argCount)) && V_VT(&v) == VT_BSTR && V_BSTR(&v))
     s.assign(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
   VariantClear(&v);
   return s;

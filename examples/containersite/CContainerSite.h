@@ -17,7 +17,7 @@ public:
   enum class NoticeKind { Event, Changed };
   // What a sink received: an event (with its argument count) or a
   // property-change notice, by dispatch id, in the order they came.
-  using Notice = std::function<void(NoticeKind kind, DISPID id, UINT cArgs)>;
+  using Notice = std::function<void(NoticeKind kind, DISPID id, UINT argCount)>;
 
   CContainerSite(HWND host, REFIID eventsIid, Notice notice);
   virtual ~CContainerSite();
@@ -39,11 +39,11 @@ public:
   HWND ControlWindow() const;
 
   // IDispatch calls; args in declaration order; each returns the HRESULT.
-  HRESULT Get(DISPID id, VARIANT* out, const VARIANT* args = nullptr, UINT cArgs = 0);
-  HRESULT Put(DISPID id, const VARIANT& value, const VARIANT* args = nullptr, UINT cArgs = 0);
-  HRESULT Call(DISPID id, VARIANT* out, const VARIANT* args = nullptr, UINT cArgs = 0);
+  HRESULT Get(DISPID id, VARIANT* out, const VARIANT* args = nullptr, UINT argCount = 0);
+  HRESULT Put(DISPID id, const VARIANT& value, const VARIANT* args = nullptr, UINT argCount = 0);
+  HRESULT Call(DISPID id, VARIANT* out, const VARIANT* args = nullptr, UINT argCount = 0);
   // A string property's value; empty when it cannot be read as a string.
-  std::wstring GetWideString(DISPID id, const VARIANT* args = nullptr, UINT cArgs = 0);
+  std::wstring GetWideString(DISPID id, const VARIANT* args = nullptr, UINT argCount = 0);
 
   // IUnknown: lives as long as its owner; COM reference counts are not its lifetime.
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;

@@ -27,14 +27,14 @@ REFCLSID CQorTreeViewCtrl::GetControlClsid() const { return CLSID_QorTreeView; }
 REFGUID CQorTreeViewCtrl::GetTypeLibID() const { return LIBID_QorTreeViewLib; }
 UINT CQorTreeViewCtrl::GetUserTypeNameID() const { return IDS_CONTROL_NAME; }
 
-UINT CQorTreeViewCtrl::GetVerbNameID(LONG iVerb) const {
-  return iVerb == OLEIVERB_PRIMARY      ? IDS_VERB_EDIT
-         : iVerb == OLEIVERB_PROPERTIES ? IDS_VERB_PROPERTIES
-                                        : 0;
+UINT CQorTreeViewCtrl::GetVerbNameID(LONG verb) const {
+  return verb == OLEIVERB_PRIMARY      ? IDS_VERB_EDIT
+         : verb == OLEIVERB_PROPERTIES ? IDS_VERB_PROPERTIES
+                                       : 0;
 }
 
-UINT CQorTreeViewCtrl::GetPropPageIDs(const CLSID** ppIDs) const {
-  *ppIDs = kPropPages;
+UINT CQorTreeViewCtrl::GetPropPageIDs(const CLSID** ids) const {
+  *ids = kPropPages;
   return 1;
 }
 

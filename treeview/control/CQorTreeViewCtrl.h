@@ -27,7 +27,7 @@ public:
 
   static IUnknown* CreateObject();
   // The dispatch table: one row per member of the dispatch interface.
-  static const DispEntry* DispatchTable(UINT* pcEntries);
+  static const DispEntry* DispatchTable(UINT* count);
 
   // QorTreeOwner: the tree's reports.
   void SetSelectedLabel(const std::string& text) override;
@@ -58,18 +58,16 @@ public:
 private:
   friend struct CQorTreeViewDispatch;
 
-  const DispEntry* GetDispatchTable(UINT* pcEntries) const override {
-    return DispatchTable(pcEntries);
-  }
+  const DispEntry* GetDispatchTable(UINT* count) const override { return DispatchTable(count); }
   REFCLSID GetControlClsid() const override;
   REFGUID GetTypeLibID() const override;
   DWORD GetMiscStatusBits() const override { return kMiscStatus; }
   UINT GetUserTypeNameID() const override;
-  UINT GetPropPageIDs(const CLSID** ppIDs) const override;
+  UINT GetPropPageIDs(const CLSID** ids) const override;
   DWORD GetControlVersion() const override { return kVersion; }
   void OnDraw(HDC hdc, const RECT& bounds, const RECT& invalid) override;
   void DoPropExchange(CPropExchange& px) override;
-  UINT GetVerbNameID(LONG iVerb) const override;
+  UINT GetVerbNameID(LONG verb) const override;
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   void AboutBox();

@@ -87,7 +87,7 @@ struct CQorTreeViewDispatch {
     return true;
   }
 
-  static const DispEntry* Table(UINT* pcEntries) {
+  static const DispEntry* Table(UINT* count) {
     using D = CQorTreeViewDispatch;
     using C = CQorTreeViewCtrl;
     using qortreeview::Member;
@@ -108,11 +108,11 @@ struct CQorTreeViewDispatch {
         {Member(kDispRemoveAll), D::RemoveAll, nullptr},
     };
     static_assert(InListOrder(kTable), "the dispatch table differs from the members' list");
-    *pcEntries = sizeof(kTable) / sizeof(kTable[0]);
+    *count = sizeof(kTable) / sizeof(kTable[0]);
     return kTable;
   }
 };
 
-const DispEntry* CQorTreeViewCtrl::DispatchTable(UINT* pcEntries) {
-  return CQorTreeViewDispatch::Table(pcEntries);
+const DispEntry* CQorTreeViewCtrl::DispatchTable(UINT* count) {
+  return CQorTreeViewDispatch::Table(count);
 }

@@ -11,8 +11,8 @@ namespace {
 const DWORD kCopyBuffer = 16384;
 
 // A session whose transfers give up after the silence time-out.
-bool OpenSession(CInternetSession& session, DWORD dwAccess) {
-  if (!session.Open(dwAccess)) return false;
+bool OpenSession(CInternetSession& session, DWORD accessType) {
+  if (!session.Open(accessType)) return false;
   session.SetTimeout(CQorTreeViewCtrl::kSilenceTimeoutMs);
   return true;
 }
@@ -82,11 +82,11 @@ void ProbeSize(const std::string& location) {
 // One attempt to open a location as a stream: a local file for file:
 // locations, else the URL through a session of the given access type,
 // accepted only with HTTP status 200 (or no HTTP status at all).
-bool OpenStream(const std::string& location, DWORD dwAccess, CInternetSession& session,
+bool OpenStream(const std::string& location, DWORD accessType, CInternetSession& session,
                 CInternetFile& stream, CFile& file) {
   std::string local;
   if (CLocation::FileUrlToPath(location, &local)) return file.Open(local, CFile::kRead);
-  if (!OpenSession(session, dwAccess) || !stream.Open(session, location)) return false;
+  if (!OpenSession(session, accessType) || !stream.Open(session, location)) return false;
   stream.SetReceiveTimeout(CQorTreeViewCtrl::kSilenceTimeoutMs);
   DWORD status = 0;
   if (stream.QueryStatusCode(&status) && status != 200) {

@@ -35,8 +35,8 @@ struct ComRelease {
 };
 }  // namespace
 
-CClassRegistry::CClassRegistry(RegScope scope, HINSTANCE hModule)
-    : m_hRoot(HKEY_CLASSES_ROOT), m_bOwnRoot(false), m_scope(scope), m_hModule(hModule) {
+CClassRegistry::CClassRegistry(RegScope scope, HINSTANCE module)
+    : m_hRoot(HKEY_CLASSES_ROOT), m_bOwnRoot(false), m_scope(scope), m_hModule(module) {
   if (scope == RegScope::User) {
     HKEY h = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0,
@@ -49,7 +49,7 @@ CClassRegistry::CClassRegistry(RegScope scope, HINSTANCE hModule)
   }
   std::vector<wchar_t> buf(MAX_PATH);
   for (;;) {
-    DWORD n = GetModuleFileNameW(hModule, buf.data(), static_cast<DWORD>(buf.size()));
+    DWORD n = GetModuleFileNameW(module, buf.data(), static_cast<DWORD>(buf.size()));
     if (n == 0) break;
     if (n < buf.size()) {
       m_path.assign(buf.data(), n);
@@ -71,9 +71,9 @@ std::wstring CClassRegistry::GuidString(REFGUID guid) {
   return buf;
 }
 
-std::wstring CClassRegistry::LoadString(UINT nID) const {
+std::wstring CClassRegistry::LoadString(UINT id) const {
   const wchar_t* p = nullptr;
-  int n = ::LoadStringW(m_hModule, nID, reinterpret_cast<LPWSTR>(&p), 0);
+  int n = ::LoadStringW(m_hModule, id, reinterpret_cast<LPWSTR>(&p), 0);
   return n > 0 ? std::wstring(p, n) : std::wstring();
 }
 
@@ -113,10 +113,10 @@ bool CClassRegistry::RegisterControlClass(const ControlClassInfo& info) {
   return r == ERROR_SUCCESS;
 }
 
-bool CClassRegistry::RegisterPropertyPageClass(REFCLSID clsid, UINT nIDTypeName) {
+bool CClassRegistry::RegisterPropertyPageClass(REFCLSID clsid, UINT typeNameId) {
   if (!m_hRoot || m_path.empty()) return false;
   const std::wstring clsidKey = L"CLSID\\" + GuidString(clsid);
-  LONG r = CRegKey::SetKeyValue(m_hRoot, clsidKey, LoadString(nIDTypeName));
+  LONG r = CRegKey::SetKeyValue(m_hRoot, clsidKey, LoadString(typeNameId));
   if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, clsidKey + L"\\InprocServer32", m_path);
   return r == ERROR_SUCCESS;
 }
@@ -193,17 +193,18 @@ bool CClassRegistry::RegisterTypeLib() {
   return r == ERROR_SUCCESS;
 }
 
-bool CClassRegistry::UnregisterTypeLib(REFGUID libid, WORD wVerMajor, WORD wVerMinor, LCID lcid) {
+bool CClassRegistry::UnregisterTypeLib(REFGUID libid, WORD majorVersion, WORD minorVersion,
+                                       LCID lcid) {
   if (!m_hRoot) return false;
   if (m_scope == RegScope::Machine) {
     // Unregistering what is not registered leaves the wanted state.
     wchar_t ver[16];
-    swprintf(ver, 16, L"%x.%x", wVerMajor, wVerMinor);
+    swprintf(ver, 16, L"%x.%x", majorVersion, minorVersion);
     CRegKey key;
     if (key.Open(m_hRoot, L"TypeLib\\" + GuidString(libid) + L"\\" + ver) == ERROR_FILE_NOT_FOUND)
       return true;
     key.Close();
-    return SUCCEEDED(::UnRegisterTypeLib(libid, wVerMajor, wVerMinor, lcid, kSysKindValue));
+    return SUCCEEDED(::UnRegisterTypeLib(libid, majorVersion, minorVersion, lcid, kSysKindValue));
   }
   // Per user: the interface keys first, found through the module's own type library.
   ComRelease<ITypeLib> lib;

@@ -22,7 +22,7 @@ struct ControlClassInfo {
 class CClassRegistry {
 public:
   // The module whose path and resources the entries name.
-  CClassRegistry(RegScope scope, HINSTANCE hModule);
+  CClassRegistry(RegScope scope, HINSTANCE module);
   ~CClassRegistry() { Close(); }
   CClassRegistry(const CClassRegistry&) = delete;
   CClassRegistry& operator=(const CClassRegistry&) = delete;
@@ -30,17 +30,17 @@ public:
 
   // A ProgID "Lib.Class.N" also writes "Lib.Class" with CurVer naming it.
   bool RegisterControlClass(const ControlClassInfo& info);
-  bool RegisterPropertyPageClass(REFCLSID clsid, UINT nIDTypeName);
+  bool RegisterPropertyPageClass(REFCLSID clsid, UINT typeNameId);
   // Removes a class and, when given, its programmatic identifier and the
   // version-independent one while its CurVer still names this version.
   bool UnregisterClass(REFCLSID clsid, const wchar_t* progId);
 
   // Registers the type library held as resource TYPELIB 1 of the module.
   bool RegisterTypeLib();
-  bool UnregisterTypeLib(REFGUID libid, WORD wVerMajor, WORD wVerMinor, LCID lcid);
+  bool UnregisterTypeLib(REFGUID libid, WORD majorVersion, WORD minorVersion, LCID lcid);
 
   static std::wstring GuidString(REFGUID guid);
-  std::wstring LoadString(UINT nID) const;
+  std::wstring LoadString(UINT id) const;
 
 private:
   HKEY m_hRoot;  // classes root of the scope; opened for User only

@@ -4,8 +4,8 @@
 #include <new>
 #include "framework/Enumerators.h"
 
-CConnectionPoint::CConnectionPoint(REFIID iid, IConnectionPointContainer* pContainer)
-    : m_iid(iid), m_pContainer(pContainer) {}
+CConnectionPoint::CConnectionPoint(REFIID iid, IConnectionPointContainer* container)
+    : m_iid(iid), m_pContainer(container) {}
 
 CConnectionPoint::~CConnectionPoint() { Close(); }
 
@@ -55,16 +55,16 @@ STDMETHODIMP CConnectionPoint::Advise(IUnknown* pUnkSink, DWORD* pdwCookie) {
     if (!pdwCookie) return E_POINTER;
     *pdwCookie = 0;
     if (!pUnkSink) return E_POINTER;
-    IUnknown* pSink = nullptr;
+    IUnknown* sink = nullptr;
     // The sink must speak the interface; an event interface may also be taken as IDispatch.
-    if (FAILED(pUnkSink->QueryInterface(m_iid, reinterpret_cast<void**>(&pSink))) &&
+    if (FAILED(pUnkSink->QueryInterface(m_iid, reinterpret_cast<void**>(&sink))) &&
         (m_iid == IID_IPropertyNotifySink ||
-         FAILED(pUnkSink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&pSink)))))
+         FAILED(pUnkSink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&sink)))))
       return CONNECT_E_CANNOTCONNECT;
     size_t i = 0;
     while (i < m_sinks.size() && m_sinks[i]) ++i;
     if (i == m_sinks.size()) m_sinks.push_back(nullptr);
-    m_sinks[i] = pSink;
+    m_sinks[i] = sink;
     *pdwCookie = static_cast<DWORD>(i + 1);
     return S_OK;
   });

@@ -10,8 +10,8 @@
 
 class CConnectionPoint : public IConnectionPoint {
 public:
-  // pContainer: the control (counted for this object's references too).
-  CConnectionPoint(REFIID iid, IConnectionPointContainer* pContainer);
+  // container: the control (counted for this object's references too).
+  CConnectionPoint(REFIID iid, IConnectionPointContainer* container);
   virtual ~CConnectionPoint();
   CConnectionPoint(const CConnectionPoint&) = delete;
   CConnectionPoint& operator=(const CConnectionPoint&) = delete;

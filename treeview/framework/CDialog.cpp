@@ -6,20 +6,20 @@ INT_PTR CDialog::DoModal() {
                          reinterpret_cast<LPARAM>(this));
 }
 
-bool CDialog::OnCommand(WORD nID) {
-  if (nID == IDOK || nID == IDCANCEL) {
-    EndDialog(m_hDlg, nID);
+bool CDialog::OnCommand(WORD id) {
+  if (id == IDOK || id == IDCANCEL) {
+    EndDialog(m_hDlg, id);
     return true;
   }
   return false;
 }
 
-INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(hDlg, DWLP_USER));
+INT_PTR CALLBACK CDialog::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
   if (msg == WM_INITDIALOG) {
     self = reinterpret_cast<CDialog*>(lParam);
-    SetWindowLongPtrW(hDlg, DWLP_USER, lParam);
-    self->m_hDlg = hDlg;
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    self->m_hDlg = dialog;
     try {
       return self->OnInitDialog();
     } catch (...) {
@@ -42,6 +42,6 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM 
   }
 }
 
-int CDialog::MessageBox(HWND hOwner, const char* text, const char* caption) {
-  return ::MessageBoxA(hOwner, text, caption, MB_OK);
+int CDialog::MessageBox(HWND owner, const char* text, const char* caption) {
+  return ::MessageBoxA(owner, text, caption, MB_OK);
 }

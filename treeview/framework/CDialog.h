@@ -5,8 +5,8 @@
 
 class CDialog {
 public:
-  CDialog(HINSTANCE hResources, UINT nIDTemplate, HWND hParent = nullptr)
-      : m_hResources(hResources), m_nIDTemplate(nIDTemplate), m_hParent(hParent), m_hDlg(nullptr) {}
+  CDialog(HINSTANCE resources, UINT templateId, HWND parent = nullptr)
+      : m_hResources(resources), m_nIDTemplate(templateId), m_hParent(parent), m_hDlg(nullptr) {}
   virtual ~CDialog() = default;
   CDialog(const CDialog&) = delete;
   CDialog& operator=(const CDialog&) = delete;
@@ -16,12 +16,12 @@ public:
   HWND GetSafeHwnd() const { return m_hDlg; }
 
   // A modal message box with one OK button (type 0); returns when closed.
-  static int MessageBox(HWND hOwner, const char* text, const char* caption);
+  static int MessageBox(HWND owner, const char* text, const char* caption);
 
 protected:
   virtual BOOL OnInitDialog() { return TRUE; }
   // OK and Cancel end the dialog; other commands are ignored.
-  virtual bool OnCommand(WORD nID);
+  virtual bool OnCommand(WORD id);
 
 private:
   static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);

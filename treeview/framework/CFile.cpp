@@ -19,15 +19,15 @@ void CFile::Close() {
   }
 }
 
-int CFile::Read(void* pBuffer, DWORD cb) {
+int CFile::Read(void* buffer, DWORD bytes) {
   DWORD got = 0;
-  if (!IsOpen() || !ReadFile(m_hFile, pBuffer, cb, &got, nullptr)) return -1;
+  if (!IsOpen() || !ReadFile(m_hFile, buffer, bytes, &got, nullptr)) return -1;
   return static_cast<int>(got);
 }
 
-bool CFile::Write(const void* pBuffer, DWORD cb) {
+bool CFile::Write(const void* buffer, DWORD bytes) {
   DWORD put = 0;
-  return IsOpen() && WriteFile(m_hFile, pBuffer, cb, &put, nullptr) && put == cb;
+  return IsOpen() && WriteFile(m_hFile, buffer, bytes, &put, nullptr) && put == bytes;
 }
 
 bool CFile::SeekToBegin() {

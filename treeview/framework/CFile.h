@@ -21,9 +21,9 @@ public:
   void Close();
   bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
   // Bytes read, 0 at the end, -1 on failure.
-  int Read(void* pBuffer, DWORD cb);
+  int Read(void* buffer, DWORD bytes);
   // true when every byte was written.
-  bool Write(const void* pBuffer, DWORD cb);
+  bool Write(const void* buffer, DWORD bytes);
   // Moves to the first byte; false on failure.
   bool SeekToBegin();
   // The size in bytes, or -1.

@@ -1,9 +1,9 @@
 // CImageList: creation, appending icons, destruction.
 #include "framework/CImageList.h"
 
-bool CImageList::Create(int cx, int cy, UINT flags, int nInitial, int nGrow) {
+bool CImageList::Create(int cx, int cy, UINT flags, int initial, int grow) {
   Close();
-  m_hList = ImageList_Create(cx, cy, flags, nInitial, nGrow);
+  m_hList = ImageList_Create(cx, cy, flags, initial, grow);
   return m_hList != nullptr;
 }
 
@@ -14,6 +14,6 @@ void CImageList::Close() {
   }
 }
 
-int CImageList::AddIcon(HICON hIcon) {
-  return m_hList ? ImageList_ReplaceIcon(m_hList, -1, hIcon) : -1;
+int CImageList::AddIcon(HICON icon) {
+  return m_hList ? ImageList_ReplaceIcon(m_hList, -1, icon) : -1;
 }

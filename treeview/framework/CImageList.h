@@ -10,11 +10,11 @@ public:
   CImageList(const CImageList&) = delete;
   CImageList& operator=(const CImageList&) = delete;
 
-  bool Create(int cx, int cy, UINT flags, int nInitial, int nGrow);
+  bool Create(int cx, int cy, UINT flags, int initial, int grow);
   void Close();
   HIMAGELIST GetSafeHandle() const { return m_hList; }
   // Appends a copy of the icon, scaled to the list's size; the index or -1.
-  int AddIcon(HICON hIcon);
+  int AddIcon(HICON icon);
   int GetImageCount() const { return m_hList ? ImageList_GetImageCount(m_hList) : 0; }
 
 private:

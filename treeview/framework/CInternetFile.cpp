@@ -10,9 +10,9 @@ bool CInternetFile::Open(const CInternetSession& session, const std::string& url
   return m_hFile != nullptr;
 }
 
-bool CInternetFile::SetReceiveTimeout(DWORD dwMilliseconds) {
-  return m_hFile && InternetSetOptionA(m_hFile, INTERNET_OPTION_RECEIVE_TIMEOUT, &dwMilliseconds,
-                                       sizeof(dwMilliseconds));
+bool CInternetFile::SetReceiveTimeout(DWORD milliseconds) {
+  return m_hFile && InternetSetOptionA(m_hFile, INTERNET_OPTION_RECEIVE_TIMEOUT, &milliseconds,
+                                       sizeof(milliseconds));
 }
 
 void CInternetFile::Close() {
@@ -35,8 +35,8 @@ bool CInternetFile::QueryContentLength(DWORD* length) const {
   return QueryNumber(HTTP_QUERY_CONTENT_LENGTH, length);
 }
 
-int CInternetFile::Read(void* pBuffer, DWORD cb) {
+int CInternetFile::Read(void* buffer, DWORD bytes) {
   DWORD got = 0;
-  if (!m_hFile || !InternetReadFile(m_hFile, pBuffer, cb, &got)) return -1;
+  if (!m_hFile || !InternetReadFile(m_hFile, buffer, bytes, &got)) return -1;
   return static_cast<int>(got);
 }

@@ -18,12 +18,12 @@ public:
   bool IsOpen() const { return m_hFile != nullptr; }
   // The receive time-out of the reads that follow (some versions of the
   // library take it from the session only for the request's head).
-  bool SetReceiveTimeout(DWORD dwMilliseconds);
+  bool SetReceiveTimeout(DWORD milliseconds);
   // The HTTP status code; false when the stream has none.
   bool QueryStatusCode(DWORD* status) const;
   bool QueryContentLength(DWORD* length) const;
   // Bytes read, 0 at the end, -1 on failure.
-  int Read(void* pBuffer, DWORD cb);
+  int Read(void* buffer, DWORD bytes);
 
 private:
   bool QueryNumber(DWORD info, DWORD* value) const;

@@ -1,9 +1,9 @@
 // CInternetSession: opening and closing a session.
 #include "framework/CInternetSession.h"
 
-bool CInternetSession::Open(DWORD dwAccessType) {
+bool CInternetSession::Open(DWORD accessType) {
   Close();
-  m_hSession = InternetOpenA("QorTreeView/1.0", dwAccessType, nullptr, nullptr, 0);
+  m_hSession = InternetOpenA("QorTreeView/1.0", accessType, nullptr, nullptr, 0);
   return m_hSession != nullptr;
 }
 
@@ -14,15 +14,15 @@ void CInternetSession::Close() {
   }
 }
 
-bool CInternetSession::SetTimeout(DWORD dwMilliseconds) {
+bool CInternetSession::SetTimeout(DWORD milliseconds) {
   const DWORD options[] = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                            INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT};
   if (!m_hSession) return false;
   // Not every version of the library knows each of these; the receive
   // time-out is the one that counts.
   for (DWORD option : options)
-    InternetSetOptionA(m_hSession, option, &dwMilliseconds, sizeof(dwMilliseconds));
+    InternetSetOptionA(m_hSession, option, &milliseconds, sizeof(milliseconds));
   DWORD set = 0, size = sizeof(set);
   return InternetQueryOptionA(m_hSession, INTERNET_OPTION_RECEIVE_TIMEOUT, &set, &size) &&
-         set == dwMilliseconds;
+         set == milliseconds;
 }

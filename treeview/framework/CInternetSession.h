@@ -10,11 +10,11 @@ public:
   CInternetSession(const CInternetSession&) = delete;
   CInternetSession& operator=(const CInternetSession&) = delete;
 
-  // dwAccessType: INTERNET_OPEN_TYPE_PRECONFIG or INTERNET_OPEN_TYPE_DIRECT.
-  bool Open(DWORD dwAccessType);
+  // accessType: INTERNET_OPEN_TYPE_PRECONFIG or INTERNET_OPEN_TYPE_DIRECT.
+  bool Open(DWORD accessType);
   // The time-out of connecting, sending and of each receive, for every
   // transfer of the session; true when the receive time-out took.
-  bool SetTimeout(DWORD dwMilliseconds);
+  bool SetTimeout(DWORD milliseconds);
   void Close();
   HINTERNET GetHandle() const { return m_hSession; }
 

@@ -1,9 +1,9 @@
 // CMenu: menu loading and the entry operations the tree's popup needs.
 #include "framework/CMenu.h"
 
-bool CMenu::LoadMenu(HINSTANCE hInst, UINT nID) {
+bool CMenu::LoadMenu(HINSTANCE instance, UINT id) {
   Close();
-  m_hMenu = ::LoadMenuW(hInst, MAKEINTRESOURCEW(nID));
+  m_hMenu = ::LoadMenuW(instance, MAKEINTRESOURCEW(id));
   return m_hMenu != nullptr;
 }
 
@@ -14,11 +14,11 @@ void CMenu::Close() {
   }
 }
 
-bool CMenu::AppendText(HMENU hMenu, UINT nID, const std::string& text) {
-  return ::InsertMenuA(hMenu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING, nID, text.c_str());
+bool CMenu::AppendText(HMENU menu, UINT id, const std::string& text) {
+  return ::InsertMenuA(menu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING, id, text.c_str());
 }
 
-bool CMenu::TrackPopup(HMENU hMenu, POINT ptScreen, HWND hOwner) {
-  return ::TrackPopupMenu(hMenu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, ptScreen.x, ptScreen.y, 0, hOwner,
-                          nullptr);
+bool CMenu::TrackPopup(HMENU menu, POINT screenPoint, HWND owner) {
+  return ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screenPoint.x, screenPoint.y, 0,
+                          owner, nullptr);
 }

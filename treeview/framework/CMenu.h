@@ -10,19 +10,20 @@ public:
   CMenu(const CMenu&) = delete;
   CMenu& operator=(const CMenu&) = delete;
 
-  bool LoadMenu(HINSTANCE hInst, UINT nID);
+  bool LoadMenu(HINSTANCE instance, UINT id);
   void Close();
   HMENU GetSafeHmenu() const { return m_hMenu; }
   // The popup at a position; owned by this menu, not by the caller.
-  HMENU GetSubMenu(int nPos) const { return m_hMenu ? ::GetSubMenu(m_hMenu, nPos) : nullptr; }
+  HMENU GetSubMenu(int position) const {
+    return m_hMenu ? ::GetSubMenu(m_hMenu, position) : nullptr;
+  }
 
   // Entry helpers on any menu handle (the popup of this one, typically).
-  static bool RemoveCommand(HMENU hMenu, UINT nID) {
-    return ::RemoveMenu(hMenu, nID, MF_BYCOMMAND);
-  }
-  static bool AppendText(HMENU hMenu, UINT nID, const std::string& text);
-  // Shows a popup owned by hOwner; the choice arrives later as WM_COMMAND.
-  static bool TrackPopup(HMENU hMenu, POINT ptScreen, HWND hOwner);
+  static bool RemoveCommand(HMENU menu, UINT id) { return ::RemoveMenu(menu, id, MF_BYCOMMAND); }
+  static bool AppendText(HMENU menu, UINT id, const std::string& text);
+  // Shows a popup at a point in screen coordinates, owned by the window owner;
+  // the choice arrives there later as WM_COMMAND.
+  static bool TrackPopup(HMENU menu, POINT screenPoint, HWND owner);
 
 private:
   HMENU m_hMenu;

@@ -133,8 +133,8 @@ void COleControl::FireEvent(DISPID dispid) {
   Release();
 }
 
-HRESULT COleControl::GetTypeLib(ITypeLib** ppLib) {
-  *ppLib = nullptr;
+HRESULT COleControl::GetTypeLib(ITypeLib** typeLib) {
+  *typeLib = nullptr;
   if (!m_pTypeLib) {
     // Found by the registry first, as containers expect; else the module's own copy.
     if (FAILED(LoadRegTypeLib(GetTypeLibID(), 1, 0, LOCALE_USER_DEFAULT, &m_pTypeLib))) {
@@ -145,7 +145,7 @@ HRESULT COleControl::GetTypeLib(ITypeLib** ppLib) {
       }
     }
   }
-  *ppLib = m_pTypeLib;
+  *typeLib = m_pTypeLib;
   m_pTypeLib->AddRef();
   return S_OK;
 }
@@ -176,11 +176,11 @@ LRESULT COleControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void COleControl::DestroyControlWindow() { CWnd::Close(); }
 
-HRESULT COleControl::ShowPropertyPages(HWND hParent) {
+HRESULT COleControl::ShowPropertyPages(HWND parent) {
   const CLSID* pages = nullptr;
   UINT n = GetPropPageIDs(&pages);
   if (n == 0) return S_OK;
-  IUnknown* pUnk = static_cast<IDispatch*>(this);
+  IUnknown* unknown = static_cast<IDispatch*>(this);
   std::vector<CLSID> ids(pages, pages + n);
   COleControlModule* m = COleControlModule::Get();
   const wchar_t* caption = nullptr;
@@ -188,6 +188,6 @@ HRESULT COleControl::ShowPropertyPages(HWND hParent) {
                             reinterpret_cast<LPWSTR>(&caption), 0)
               : 0;
   std::wstring title = len > 0 ? std::wstring(caption, len) : std::wstring();
-  return OleCreatePropertyFrame(hParent, 0, 0, title.c_str(), 1, &pUnk, n, ids.data(),
+  return OleCreatePropertyFrame(parent, 0, 0, title.c_str(), 1, &unknown, n, ids.data(),
                                 LOCALE_USER_DEFAULT, 0, nullptr);
 }

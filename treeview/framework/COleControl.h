@@ -145,17 +145,17 @@ public:
   // Calls an event without arguments on every connected event sink.
   void FireEvent(DISPID dispid);
   // Runs the property frame with the control's pages.
-  HRESULT ShowPropertyPages(HWND hParent);
+  HRESULT ShowPropertyPages(HWND parent);
   bool IsInPlaceActive() const { return m_bInPlaceActive; }
 
 protected:
   // What the derived class declares.
-  virtual const DispEntry* GetDispatchTable(UINT* pcEntries) const = 0;
+  virtual const DispEntry* GetDispatchTable(UINT* count) const = 0;
   virtual REFCLSID GetControlClsid() const = 0;
   virtual REFGUID GetTypeLibID() const = 0;
   virtual DWORD GetMiscStatusBits() const = 0;
   virtual UINT GetUserTypeNameID() const = 0;
-  virtual UINT GetPropPageIDs(const CLSID** ppIDs) const = 0;
+  virtual UINT GetPropPageIDs(const CLSID** ids) const = 0;
   // Version stamp of the saved state; major version in the high word.
   virtual DWORD GetControlVersion() const = 0;
   // Draws the control over bounds; invalid is the part to repaint.
@@ -175,17 +175,17 @@ protected:
   // Destroys the control's window (before the derived class's members go).
   void DestroyControlWindow();
 
-  HRESULT GetTypeLib(ITypeLib** ppLib);
+  HRESULT GetTypeLib(ITypeLib** typeLib);
 
 private:
   const DispEntry* FindEntry(DISPID dispid) const;
-  HRESULT InvokeEntry(const DispEntry& e, WORD wFlags, DISPPARAMS* pParams, VARIANT* pResult,
-                      UINT* puArgErr);
-  HRESULT InPlaceActivate(LONG iVerb, LPCRECT prcPos);
+  HRESULT InvokeEntry(const DispEntry& e, WORD flags, DISPPARAMS* dispParams, VARIANT* out,
+                      UINT* argErr);
+  HRESULT InPlaceActivate(LONG verb, LPCRECT rect);
   HRESULT UIActivate();
   void ReleaseSites();
-  HRESULT ReadState(IStream* pStm);
-  HRESULT WriteState(IStream* pStm);
+  HRESULT ReadState(IStream* stream);
+  HRESULT WriteState(IStream* stream);
 
   CModuleLock m_moduleLock;  // first in, last out: held while any member lives
   LONG m_cRef;

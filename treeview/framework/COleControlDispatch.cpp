@@ -88,49 +88,48 @@ STDMETHODIMP COleControl::Invoke(DISPID dispid, REFIID riid, LCID, WORD wFlags, 
   return hr;
 }
 
-HRESULT COleControl::InvokeEntry(const DispEntry& e, WORD wFlags, DISPPARAMS* pParams,
-                                 VARIANT* pResult, UINT* puArgErr) {
-  const bool isPut = (wFlags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-  const bool isGet = (wFlags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) != 0;
+HRESULT COleControl::InvokeEntry(const DispEntry& e, WORD flags, DISPPARAMS* dispParams,
+                                 VARIANT* out, UINT* argErr) {
+  const bool isPut = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+  const bool isGet = (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) != 0;
   if (!isPut && !isGet) return DISP_E_MEMBERNOTFOUND;
   if (isPut) {
     if (e.kind == DispKind::Method || !e.pfnPut) return DISP_E_MEMBERNOTFOUND;
-    if (!(wFlags & DISPATCH_PROPERTYPUT))
-      return DISP_E_MEMBERNOTFOUND;  // no object references here
-    if (pParams->cNamedArgs != 1 || !pParams->rgdispidNamedArgs ||
-        pParams->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
+    if (!(flags & DISPATCH_PROPERTYPUT)) return DISP_E_MEMBERNOTFOUND;  // no object references here
+    if (dispParams->cNamedArgs != 1 || !dispParams->rgdispidNamedArgs ||
+        dispParams->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
       return DISP_E_PARAMNOTOPTIONAL;
-    if (pParams->cArgs != e.cParams + 1) return DISP_E_BADPARAMCOUNT;
+    if (dispParams->cArgs != e.cParams + 1) return DISP_E_BADPARAMCOUNT;
   } else {
-    if (pParams->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-    if (pParams->cArgs != e.cParams) return DISP_E_BADPARAMCOUNT;
+    if (dispParams->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+    if (dispParams->cArgs != e.cParams) return DISP_E_BADPARAMCOUNT;
     if (!e.pfnGet) return DISP_E_MEMBERNOTFOUND;
   }
-  if (pParams->cArgs && !pParams->rgvarg) return E_INVALIDARG;
+  if (dispParams->cArgs && !dispParams->rgvarg) return E_INVALIDARG;
 
   // The arguments arrive last first; a write's new value is rgvarg[0].
   VariantArray args(e.cParams);
   for (UINT i = 0; i < e.cParams; ++i) {
-    UINT pos = pParams->cArgs - 1 - i;
-    if (FAILED(VariantChangeType(&args.v[i], &pParams->rgvarg[pos], 0, e.params[i].vt))) {
-      if (puArgErr) *puArgErr = pos;
+    UINT pos = dispParams->cArgs - 1 - i;
+    if (FAILED(VariantChangeType(&args.v[i], &dispParams->rgvarg[pos], 0, e.params[i].vt))) {
+      if (argErr) *argErr = pos;
       return DISP_E_TYPEMISMATCH;
     }
   }
-  VARIANT* pArgs = e.cParams ? args.v.data() : nullptr;
+  VARIANT* converted = e.cParams ? args.v.data() : nullptr;
   if (isPut) {
     VariantArray value(1);
-    if (FAILED(VariantChangeType(&value.v[0], &pParams->rgvarg[0], 0, e.vt))) {
-      if (puArgErr) *puArgErr = 0;
+    if (FAILED(VariantChangeType(&value.v[0], &dispParams->rgvarg[0], 0, e.vt))) {
+      if (argErr) *argErr = 0;
       return DISP_E_TYPEMISMATCH;
     }
-    return e.pfnPut(this, pArgs, value.v[0]);
+    return e.pfnPut(this, converted, value.v[0]);
   }
   VariantArray result(1);
-  HRESULT hr = e.pfnGet(this, pArgs, &result.v[0]);
-  if (SUCCEEDED(hr) && pResult) {
-    VariantInit(pResult);
-    *pResult = result.v[0];
+  HRESULT hr = e.pfnGet(this, converted, &result.v[0]);
+  if (SUCCEEDED(hr) && out) {
+    VariantInit(out);
+    *out = result.v[0];
     VariantInit(&result.v[0]);  // ownership passed to the caller
   }
   return hr;

@@ -17,9 +17,9 @@ COleControlModule::~COleControlModule() {
   if (s_pModule == this) s_pModule = nullptr;
 }
 
-bool COleControlModule::Attach(HINSTANCE hInstance) {
-  m_hInstance = hInstance;
-  DWORD n = GetModuleFileNameW(hInstance, m_szPath, MAX_PATH);
+bool COleControlModule::Attach(HINSTANCE instance) {
+  m_hInstance = instance;
+  DWORD n = GetModuleFileNameW(instance, m_szPath, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return false;
   return InitInstance();
 }

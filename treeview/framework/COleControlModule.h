@@ -15,7 +15,7 @@ public:
   static COleControlModule* Get() { return s_pModule; }
 
   // Called from DllMain on process attach and detach.
-  bool Attach(HINSTANCE hInstance);
+  bool Attach(HINSTANCE instance);
   void Detach();
   virtual bool InitInstance() { return true; }
   virtual int ExitInstance() { return 0; }

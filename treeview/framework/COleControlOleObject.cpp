@@ -175,7 +175,7 @@ STDMETHODIMP COleControl::SetColorScheme(LOGPALETTE*) { return E_NOTIMPL; }
 
 // In-place activation: the site lends its window, and the control's window
 // becomes a child of it.
-HRESULT COleControl::InPlaceActivate(LONG iVerb, LPCRECT prcPos) {
+HRESULT COleControl::InPlaceActivate(LONG verb, LPCRECT rect) {
   if (!m_pClientSite) return E_UNEXPECTED;
   if (!m_bInPlaceActive) {
     IOleInPlaceSite* site = nullptr;
@@ -187,19 +187,19 @@ HRESULT COleControl::InPlaceActivate(LONG iVerb, LPCRECT prcPos) {
     }
     m_pInPlaceSite = site;
     m_pInPlaceSite->OnInPlaceActivate();
-    HWND hParent = nullptr;
-    m_pInPlaceSite->GetWindow(&hParent);
-    RECT rcPos = {0, 0, 0, 0}, rcClip = {0, 0, 0, 0};
+    HWND parent = nullptr;
+    m_pInPlaceSite->GetWindow(&parent);
+    RECT pos = {0, 0, 0, 0}, clip = {0, 0, 0, 0};
     OLEINPLACEFRAMEINFO fi = {};
     fi.cb = sizeof(fi);
     SafeRelease(m_pInPlaceFrame);
     SafeRelease(m_pUIWindow);
-    m_pInPlaceSite->GetWindowContext(&m_pInPlaceFrame, &m_pUIWindow, &rcPos, &rcClip, &fi);
-    if (prcPos) rcPos = *prcPos;
-    m_rcPos = rcPos;
+    m_pInPlaceSite->GetWindowContext(&m_pInPlaceFrame, &m_pUIWindow, &pos, &clip, &fi);
+    if (rect) pos = *rect;
+    m_rcPos = pos;
     if (!m_hWnd) {
       RegisterWndClass(kWndClass, CS_DBLCLKS, nullptr);
-      if (!CreateEx(0, kWndClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, rcPos, hParent,
+      if (!CreateEx(0, kWndClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, pos, parent,
                     0)) {
         m_pInPlaceSite->OnInPlaceDeactivate();
         SafeRelease(m_pUIWindow);
@@ -208,16 +208,15 @@ HRESULT COleControl::InPlaceActivate(LONG iVerb, LPCRECT prcPos) {
         return E_FAIL;
       }
     } else {
-      SetParent(m_hWnd, hParent);
-      MoveWindow(m_hWnd, rcPos.left, rcPos.top, rcPos.right - rcPos.left, rcPos.bottom - rcPos.top,
-                 TRUE);
+      SetParent(m_hWnd, parent);
+      MoveWindow(m_hWnd, pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top, TRUE);
     }
     m_bInPlaceActive = true;
-  } else if (prcPos) {
-    SetObjectRects(prcPos, prcPos);
+  } else if (rect) {
+    SetObjectRects(rect, rect);
   }
   ShowWindow(m_hWnd, SW_SHOWNA);
-  if (iVerb == OLEIVERB_UIACTIVATE || iVerb == OLEIVERB_PRIMARY) return UIActivate();
+  if (verb == OLEIVERB_UIACTIVATE || verb == OLEIVERB_PRIMARY) return UIActivate();
   return S_OK;
 }
 

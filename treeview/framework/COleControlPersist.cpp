@@ -39,17 +39,17 @@ STDMETHODIMP COleControl::GetClassID(CLSID* pClassID) {
 
 STDMETHODIMP COleControl::IsDirty() { return m_bModified ? S_OK : S_FALSE; }
 
-HRESULT COleControl::ReadState(IStream* pStm) {
+HRESULT COleControl::ReadState(IStream* stream) {
   DWORD state[3] = {};
-  ULONG cb = 0;
-  HRESULT hr = pStm->Read(state, kStateSize, &cb);
+  ULONG got = 0;
+  HRESULT hr = stream->Read(state, kStateSize, &got);
   if (FAILED(hr)) return hr;
-  if (cb != kStateSize) return STG_E_READFAULT;
+  if (got != kStateSize) return STG_E_READFAULT;
   // state[0] is the saved version; every version converts to the current one.
   m_sizeExtent.cx = static_cast<LONG>(state[1]);
   m_sizeExtent.cy = static_cast<LONG>(state[2]);
   if (state[0] >= GetControlVersion()) {
-    CPropExchange px(pStm, true, state[0]);
+    CPropExchange px(stream, true, state[0]);
     DoPropExchange(px);
     if (FAILED(px.GetResult())) return px.GetResult();
   }
@@ -57,14 +57,14 @@ HRESULT COleControl::ReadState(IStream* pStm) {
   return S_OK;
 }
 
-HRESULT COleControl::WriteState(IStream* pStm) {
+HRESULT COleControl::WriteState(IStream* stream) {
   DWORD state[3] = {GetControlVersion(), static_cast<DWORD>(m_sizeExtent.cx),
                     static_cast<DWORD>(m_sizeExtent.cy)};
-  ULONG cb = 0;
-  HRESULT hr = pStm->Write(state, kStateSize, &cb);
+  ULONG put = 0;
+  HRESULT hr = stream->Write(state, kStateSize, &put);
   if (FAILED(hr)) return hr;
-  if (cb != kStateSize) return STG_E_WRITEFAULT;
-  CPropExchange px(pStm, false, GetControlVersion());
+  if (put != kStateSize) return STG_E_WRITEFAULT;
+  CPropExchange px(stream, false, GetControlVersion());
   DoPropExchange(px);
   return px.GetResult();
 }
@@ -89,13 +89,13 @@ STDMETHODIMP COleControl::GetSizeMax(ULARGE_INTEGER* pCbSize) {
   if (!pCbSize) return E_POINTER;
   return CatchToResult([&]() -> HRESULT {
     // The size of the state as it would be saved now.
-    IStream* pStm = nullptr;
-    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &pStm);
+    IStream* stream = nullptr;
+    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &stream);
     if (FAILED(hr)) return hr;
-    hr = WriteState(pStm);
+    hr = WriteState(stream);
     STATSTG st = {};
-    if (SUCCEEDED(hr)) hr = pStm->Stat(&st, STATFLAG_NONAME);
-    pStm->Release();
+    if (SUCCEEDED(hr)) hr = stream->Stat(&st, STATFLAG_NONAME);
+    stream->Release();
     if (SUCCEEDED(hr)) pCbSize->QuadPart = st.cbSize.QuadPart;
     return hr;
   });
@@ -113,11 +113,11 @@ STDMETHODIMP COleControl::InitNew(IStorage*) { return InitNew(); }
 STDMETHODIMP COleControl::Load(IStorage* pStg) {
   return CatchToResult([&]() -> HRESULT {
     if (!pStg) return E_POINTER;
-    IStream* pStm = nullptr;
-    HRESULT hr = pStg->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &pStm);
+    IStream* stream = nullptr;
+    HRESULT hr = pStg->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream);
     if (FAILED(hr)) return hr;
-    hr = ReadState(pStm);
-    pStm->Release();
+    hr = ReadState(stream);
+    stream->Release();
     return hr;
   });
 }
@@ -125,12 +125,12 @@ STDMETHODIMP COleControl::Load(IStorage* pStg) {
 STDMETHODIMP COleControl::Save(IStorage* pStgSave, BOOL fSameAsLoad) {
   return CatchToResult([&]() -> HRESULT {
     if (!pStgSave) return E_POINTER;
-    IStream* pStm = nullptr;
+    IStream* stream = nullptr;
     HRESULT hr = pStgSave->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE,
-                                        0, 0, &pStm);
+                                        0, 0, &stream);
     if (FAILED(hr)) return hr;
-    hr = WriteState(pStm);
-    pStm->Release();
+    hr = WriteState(stream);
+    stream->Release();
     if (SUCCEEDED(hr) && fSameAsLoad) m_bModified = false;
     return hr;
   });

@@ -5,13 +5,13 @@
 
 COleObjectFactory* COleObjectFactory::s_pFirst = nullptr;
 
-COleObjectFactory::COleObjectFactory(REFCLSID clsid, CreateFn pfnCreate, bool multiInstance,
-                                     const wchar_t* pszProgID)
+COleObjectFactory::COleObjectFactory(REFCLSID clsid, CreateFn create, bool multiInstance,
+                                     const wchar_t* progId)
     : m_pNext(s_pFirst),
       m_clsid(clsid),
-      m_pfnCreate(pfnCreate),
+      m_pfnCreate(create),
       m_bMultiInstance(multiInstance),
-      m_pszProgID(pszProgID) {
+      m_pszProgID(progId) {
   s_pFirst = this;
 }
 
@@ -50,15 +50,15 @@ STDMETHODIMP COleObjectFactory::CreateInstance(IUnknown* pOuter, REFIID riid, vo
   *ppv = nullptr;
   if (pOuter) return CLASS_E_NOAGGREGATION;
   CModuleStateScope scope;
-  IUnknown* pUnk = nullptr;
+  IUnknown* object = nullptr;
   try {
-    pUnk = m_pfnCreate();
+    object = m_pfnCreate();
   } catch (...) {
-    pUnk = nullptr;
+    object = nullptr;
   }
-  if (!pUnk) return E_OUTOFMEMORY;
-  HRESULT hr = pUnk->QueryInterface(riid, ppv);
-  pUnk->Release();
+  if (!object) return E_OUTOFMEMORY;
+  HRESULT hr = object->QueryInterface(riid, ppv);
+  object->Release();
   return hr;
 }
 
@@ -72,11 +72,11 @@ STDMETHODIMP COleObjectFactory::LockServer(BOOL fLock) {
   return S_OK;
 }
 
-HRESULT COleObjectFactory::GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
-  if (!ppv) return E_POINTER;
-  *ppv = nullptr;
+HRESULT COleObjectFactory::GetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
   for (COleObjectFactory* p = s_pFirst; p; p = p->m_pNext)
-    if (p->m_clsid == clsid) return p->QueryInterface(riid, ppv);
+    if (p->m_clsid == clsid) return p->QueryInterface(iid, object);
   return CLASS_E_CLASSNOTAVAILABLE;
 }
 

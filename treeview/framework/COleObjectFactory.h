@@ -11,8 +11,7 @@ public:
   // Creates one object and gives its IUnknown with one reference, or null.
   typedef IUnknown* (*CreateFn)();
 
-  COleObjectFactory(REFCLSID clsid, CreateFn pfnCreate, bool multiInstance,
-                    const wchar_t* pszProgID);
+  COleObjectFactory(REFCLSID clsid, CreateFn create, bool multiInstance, const wchar_t* progId);
   virtual ~COleObjectFactory();
   COleObjectFactory(const COleObjectFactory&) = delete;
   COleObjectFactory& operator=(const COleObjectFactory&) = delete;
@@ -32,7 +31,7 @@ public:
   const wchar_t* GetProgID() const { return m_pszProgID; }
 
   // The module's list: DllGetClassObject and every factory's registration.
-  static HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv);
+  static HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** object);
   static bool UpdateRegistryAll(bool registering, CClassRegistry& registry);
 
 private:

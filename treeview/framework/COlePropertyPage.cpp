@@ -20,10 +20,10 @@ LPOLESTR CoTaskString(const wchar_t* s, int n) {
 }
 }  // namespace
 
-COlePropertyPage::COlePropertyPage(UINT nIDTemplate, UINT nIDCaption)
+COlePropertyPage::COlePropertyPage(UINT templateId, UINT captionId)
     : m_cRef(1),
-      m_nIDTemplate(nIDTemplate),
-      m_nIDCaption(nIDCaption),
+      m_nIDTemplate(templateId),
+      m_nIDCaption(captionId),
       m_hDlg(nullptr),
       m_pPageSite(nullptr) {}
 

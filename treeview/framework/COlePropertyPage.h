@@ -8,7 +8,7 @@
 
 class COlePropertyPage : public IPropertyPage2 {
 public:
-  COlePropertyPage(UINT nIDTemplate, UINT nIDCaption);
+  COlePropertyPage(UINT templateId, UINT captionId);
   virtual ~COlePropertyPage();
   COlePropertyPage(const COlePropertyPage&) = delete;
   COlePropertyPage& operator=(const COlePropertyPage&) = delete;

@@ -7,18 +7,18 @@ namespace {
 // The longest text a stream may announce: more is a damaged stream.
 const ULONG kMaxTextBytes = 1u << 24;
 
-HRESULT ReadExact(IStream* pStm, void* p, ULONG cb) {
+HRESULT ReadExact(IStream* stream, void* p, ULONG bytes) {
   ULONG got = 0;
-  HRESULT hr = pStm->Read(p, cb, &got);
+  HRESULT hr = stream->Read(p, bytes, &got);
   if (FAILED(hr)) return hr;
-  return got == cb ? S_OK : STG_E_READFAULT;
+  return got == bytes ? S_OK : STG_E_READFAULT;
 }
 
-HRESULT WriteExact(IStream* pStm, const void* p, ULONG cb) {
+HRESULT WriteExact(IStream* stream, const void* p, ULONG bytes) {
   ULONG put = 0;
-  HRESULT hr = pStm->Write(p, cb, &put);
+  HRESULT hr = stream->Write(p, bytes, &put);
   if (FAILED(hr)) return hr;
-  return put == cb ? S_OK : STG_E_WRITEFAULT;
+  return put == bytes ? S_OK : STG_E_WRITEFAULT;
 }
 
 std::wstring Wide(const std::string& s) {
@@ -36,11 +36,11 @@ std::string Ansi(const wchar_t* p, UINT len) {
 }
 }  // namespace
 
-CPropExchange::CPropExchange(IPropertyBag* pBag, bool bLoading, DWORD dwVersion)
-    : m_pBag(pBag), m_pStm(nullptr), m_bLoading(bLoading), m_dwVersion(dwVersion), m_hr(S_OK) {}
+CPropExchange::CPropExchange(IPropertyBag* bag, bool loading, DWORD version)
+    : m_pBag(bag), m_pStm(nullptr), m_bLoading(loading), m_dwVersion(version), m_hr(S_OK) {}
 
-CPropExchange::CPropExchange(IStream* pStm, bool bLoading, DWORD dwVersion)
-    : m_pBag(nullptr), m_pStm(pStm), m_bLoading(bLoading), m_dwVersion(dwVersion), m_hr(S_OK) {}
+CPropExchange::CPropExchange(IStream* stream, bool loading, DWORD version)
+    : m_pBag(nullptr), m_pStm(stream), m_bLoading(loading), m_dwVersion(version), m_hr(S_OK) {}
 
 HRESULT CPropExchange::String(const wchar_t* name, std::string& value) {
   VARIANT v;

@@ -10,9 +10,9 @@
 class CPropExchange {
 public:
   // Loading from or saving to a bag.
-  CPropExchange(IPropertyBag* pBag, bool bLoading, DWORD dwVersion);
+  CPropExchange(IPropertyBag* bag, bool loading, DWORD version);
   // Loading from or saving to a stream.
-  CPropExchange(IStream* pStm, bool bLoading, DWORD dwVersion);
+  CPropExchange(IStream* stream, bool loading, DWORD version);
   CPropExchange(const CPropExchange&) = delete;
   CPropExchange& operator=(const CPropExchange&) = delete;
 

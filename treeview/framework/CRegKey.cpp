@@ -1,15 +1,15 @@
 // CRegKey: key creation, string values and tree deletion.
 #include "framework/CRegKey.h"
 
-LONG CRegKey::Create(HKEY hParent, const std::wstring& subKey) {
+LONG CRegKey::Create(HKEY parent, const std::wstring& subKey) {
   Close();
-  return RegCreateKeyExW(hParent, subKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+  return RegCreateKeyExW(parent, subKey.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
                          &m_hKey, nullptr);
 }
 
-LONG CRegKey::Open(HKEY hParent, const std::wstring& subKey, REGSAM sam) {
+LONG CRegKey::Open(HKEY parent, const std::wstring& subKey, REGSAM sam) {
   Close();
-  return RegOpenKeyExW(hParent, subKey.c_str(), 0, sam, &m_hKey);
+  return RegOpenKeyExW(parent, subKey.c_str(), 0, sam, &m_hKey);
 }
 
 void CRegKey::Close() {
@@ -25,30 +25,30 @@ LONG CRegKey::SetString(const wchar_t* name, const std::wstring& value) {
 }
 
 LONG CRegKey::QueryString(const wchar_t* name, std::wstring* value) const {
-  DWORD type = 0, cb = 0;
-  LONG r = RegQueryValueExW(m_hKey, name, nullptr, &type, nullptr, &cb);
+  DWORD type = 0, bytes = 0;
+  LONG r = RegQueryValueExW(m_hKey, name, nullptr, &type, nullptr, &bytes);
   if (r != ERROR_SUCCESS) return r;
   if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
-  std::wstring buf(cb / sizeof(wchar_t) + 1, L'\0');
-  r = RegQueryValueExW(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(&buf[0]), &cb);
+  std::wstring buf(bytes / sizeof(wchar_t) + 1, L'\0');
+  r = RegQueryValueExW(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(&buf[0]), &bytes);
   if (r != ERROR_SUCCESS) return r;
   buf.resize(wcsnlen(buf.c_str(), buf.size()));
   *value = buf;
   return ERROR_SUCCESS;
 }
 
-LONG CRegKey::SetKeyValue(HKEY hParent, const std::wstring& subKey, const std::wstring& value,
+LONG CRegKey::SetKeyValue(HKEY parent, const std::wstring& subKey, const std::wstring& value,
                           const wchar_t* name) {
   CRegKey key;
-  LONG r = key.Create(hParent, subKey);
+  LONG r = key.Create(parent, subKey);
   if (r != ERROR_SUCCESS) return r;
   return key.SetString(name, value);
 }
 
-LONG CRegKey::DeleteTree(HKEY hParent, const std::wstring& subKey) {
-  LONG r = RegDeleteTreeW(hParent, subKey.c_str());
+LONG CRegKey::DeleteTree(HKEY parent, const std::wstring& subKey) {
+  LONG r = RegDeleteTreeW(parent, subKey.c_str());
   if (r == ERROR_SUCCESS || r == ERROR_FILE_NOT_FOUND) {
-    r = RegDeleteKeyW(hParent, subKey.c_str());
+    r = RegDeleteKeyW(parent, subKey.c_str());
     if (r == ERROR_FILE_NOT_FOUND) r = ERROR_SUCCESS;
   }
   return r;

@@ -11,8 +11,8 @@ public:
   CRegKey& operator=(const CRegKey&) = delete;
 
   // Creates (or opens) a key below an open one for writing.
-  LONG Create(HKEY hParent, const std::wstring& subKey);
-  LONG Open(HKEY hParent, const std::wstring& subKey, REGSAM sam = KEY_READ);
+  LONG Create(HKEY parent, const std::wstring& subKey);
+  LONG Open(HKEY parent, const std::wstring& subKey, REGSAM sam = KEY_READ);
   void Close();
   HKEY Get() const { return m_hKey; }
 
@@ -21,10 +21,10 @@ public:
   LONG QueryString(const wchar_t* name, std::wstring* value) const;
 
   // Creates a key and sets its default value in one step.
-  static LONG SetKeyValue(HKEY hParent, const std::wstring& subKey, const std::wstring& value,
+  static LONG SetKeyValue(HKEY parent, const std::wstring& subKey, const std::wstring& value,
                           const wchar_t* name = nullptr);
   // Deletes a key with everything under it; a missing key is no error.
-  static LONG DeleteTree(HKEY hParent, const std::wstring& subKey);
+  static LONG DeleteTree(HKEY parent, const std::wstring& subKey);
 
 private:
   HKEY m_hKey;

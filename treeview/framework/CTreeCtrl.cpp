@@ -3,20 +3,20 @@
 #include "framework/CTreeCtrl.h"
 #include <vector>
 
-bool CTreeCtrl::Create(DWORD dwStyle, const RECT& rc, HWND hParent, UINT nID) {
+bool CTreeCtrl::Create(DWORD style, const RECT& rc, HWND parent, UINT id) {
   INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_TREEVIEW_CLASSES};
   InitCommonControlsEx(&icc);
   if (m_hWnd) return false;
   HWND h = CreateWindowExW(
-      0, WC_TREEVIEWW, L"", dwStyle, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
-      hParent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), CodeInstance(), nullptr);
+      0, WC_TREEVIEWW, L"", style, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, parent,
+      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), CodeInstance(), nullptr);
   if (!h) return false;
   return SubclassWindow(h);
 }
 
-HTREEITEM CTreeCtrl::InsertItem(const std::string& label, HTREEITEM hParent) {
+HTREEITEM CTreeCtrl::InsertItem(const std::string& label, HTREEITEM parent) {
   TVINSERTSTRUCTA tvi = {};
-  tvi.hParent = hParent ? hParent : TVI_ROOT;
+  tvi.hParent = parent ? parent : TVI_ROOT;
   tvi.hInsertAfter = TVI_LAST;
   tvi.item.mask = TVIF_TEXT;
   tvi.item.pszText = const_cast<char*>(label.c_str());
@@ -24,62 +24,62 @@ HTREEITEM CTreeCtrl::InsertItem(const std::string& label, HTREEITEM hParent) {
       SendMessageA(m_hWnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tvi)));
 }
 
-HTREEITEM CTreeCtrl::InsertItem(const std::string& label, HTREEITEM hParent, int nImage,
+HTREEITEM CTreeCtrl::InsertItem(const std::string& label, HTREEITEM parent, int image,
                                 DWORD_PTR data) {
   TVINSERTSTRUCTA tvi = {};
-  tvi.hParent = hParent ? hParent : TVI_ROOT;
+  tvi.hParent = parent ? parent : TVI_ROOT;
   tvi.hInsertAfter = TVI_LAST;
   tvi.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
   tvi.item.pszText = const_cast<char*>(label.c_str());
-  tvi.item.iImage = tvi.item.iSelectedImage = nImage;
+  tvi.item.iImage = tvi.item.iSelectedImage = image;
   tvi.item.lParam = static_cast<LPARAM>(data);
   return reinterpret_cast<HTREEITEM>(
       SendMessageA(m_hWnd, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tvi)));
 }
 
-bool CTreeCtrl::SetItemData(HTREEITEM hItem, DWORD_PTR data) {
+bool CTreeCtrl::SetItemData(HTREEITEM node, DWORD_PTR data) {
   TVITEMA item = {};
   item.mask = TVIF_PARAM;
-  item.hItem = hItem;
+  item.hItem = node;
   item.lParam = static_cast<LPARAM>(data);
   return SendMessageA(m_hWnd, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
-DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM hItem) const {
+DWORD_PTR CTreeCtrl::GetItemData(HTREEITEM node) const {
   TVITEMA item = {};
   item.mask = TVIF_PARAM;
-  item.hItem = hItem;
-  if (!hItem || !SendMessageA(m_hWnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return 0;
+  item.hItem = node;
+  if (!node || !SendMessageA(m_hWnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return 0;
   return static_cast<DWORD_PTR>(item.lParam);
 }
 
-bool CTreeCtrl::SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage) {
+bool CTreeCtrl::SetItemImage(HTREEITEM node, int image, int selectedImage) {
   TVITEMA item = {};
   item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-  item.hItem = hItem;
-  item.iImage = nImage;
-  item.iSelectedImage = nSelectedImage;
+  item.hItem = node;
+  item.iImage = image;
+  item.iSelectedImage = selectedImage;
   return SendMessageA(m_hWnd, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
-bool CTreeCtrl::GetItemImage(HTREEITEM hItem, int& nImage, int& nSelectedImage) const {
+bool CTreeCtrl::GetItemImage(HTREEITEM node, int& image, int& selectedImage) const {
   TVITEMA item = {};
   item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-  item.hItem = hItem;
+  item.hItem = node;
   if (!SendMessageA(m_hWnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
-  nImage = item.iImage;
-  nSelectedImage = item.iSelectedImage;
+  image = item.iImage;
+  selectedImage = item.iSelectedImage;
   return true;
 }
 
-std::string CTreeCtrl::GetItemText(HTREEITEM hItem) const {
-  if (!hItem) return std::string();
+std::string CTreeCtrl::GetItemText(HTREEITEM node) const {
+  if (!node) return std::string();
   // The widget truncates to the buffer; grow until the label fits with room to spare.
   for (size_t cap = 256;; cap *= 2) {
     std::vector<char> buf(cap, '\0');
     TVITEMA item = {};
     item.mask = TVIF_TEXT;
-    item.hItem = hItem;
+    item.hItem = node;
     item.pszText = buf.data();
     item.cchTextMax = static_cast<int>(cap);
     if (!SendMessageA(m_hWnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
@@ -90,14 +90,14 @@ std::string CTreeCtrl::GetItemText(HTREEITEM hItem) const {
   }
 }
 
-HTREEITEM CTreeCtrl::GetNextItem(HTREEITEM hItem, UINT nCode) const {
+HTREEITEM CTreeCtrl::GetNextItem(HTREEITEM item, UINT code) const {
   return reinterpret_cast<HTREEITEM>(
-      SendMessageA(m_hWnd, TVM_GETNEXTITEM, nCode, reinterpret_cast<LPARAM>(hItem)));
+      SendMessageA(m_hWnd, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
 }
 
-bool CTreeCtrl::SelectItem(HTREEITEM hItem) {
+bool CTreeCtrl::SelectItem(HTREEITEM item) {
   return static_cast<bool>(
-      SendMessageA(m_hWnd, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(hItem)));
+      SendMessageA(m_hWnd, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)));
 }
 
 bool CTreeCtrl::DeleteAllItems() {
@@ -105,16 +105,15 @@ bool CTreeCtrl::DeleteAllItems() {
       SendMessageA(m_hWnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT)));
 }
 
-bool CTreeCtrl::Expand(HTREEITEM hItem, UINT nCode) {
-  return static_cast<bool>(
-      SendMessageA(m_hWnd, TVM_EXPAND, nCode, reinterpret_cast<LPARAM>(hItem)));
+bool CTreeCtrl::Expand(HTREEITEM item, UINT code) {
+  return static_cast<bool>(SendMessageA(m_hWnd, TVM_EXPAND, code, reinterpret_cast<LPARAM>(item)));
 }
 
 UINT CTreeCtrl::GetCount() const {
   return static_cast<UINT>(SendMessageA(m_hWnd, TVM_GETCOUNT, 0, 0));
 }
 
-HIMAGELIST CTreeCtrl::SetImageList(HIMAGELIST hList, int nType) {
+HIMAGELIST CTreeCtrl::SetImageList(HIMAGELIST imageList, int type) {
   return reinterpret_cast<HIMAGELIST>(
-      SendMessageA(m_hWnd, TVM_SETIMAGELIST, nType, reinterpret_cast<LPARAM>(hList)));
+      SendMessageA(m_hWnd, TVM_SETIMAGELIST, type, reinterpret_cast<LPARAM>(imageList)));
 }

@@ -9,31 +9,31 @@ class CTreeCtrl : public CWnd {
 public:
   CTreeCtrl() = default;
 
-  bool Create(DWORD dwStyle, const RECT& rc, HWND hParent, UINT nID);
+  bool Create(DWORD style, const RECT& rc, HWND parent, UINT id);
 
   // Labels are text of the system code page.
-  HTREEITEM InsertItem(const std::string& label, HTREEITEM hParent);
+  HTREEITEM InsertItem(const std::string& label, HTREEITEM parent);
   // The same with the item's image (normal and selected) and data, set in
   // the one message.
-  HTREEITEM InsertItem(const std::string& label, HTREEITEM hParent, int nImage, DWORD_PTR data);
-  bool SetItemData(HTREEITEM hItem, DWORD_PTR data);
-  DWORD_PTR GetItemData(HTREEITEM hItem) const;
-  bool SetItemImage(HTREEITEM hItem, int nImage, int nSelectedImage);
-  bool GetItemImage(HTREEITEM hItem, int& nImage, int& nSelectedImage) const;
+  HTREEITEM InsertItem(const std::string& label, HTREEITEM parent, int image, DWORD_PTR data);
+  bool SetItemData(HTREEITEM node, DWORD_PTR data);
+  DWORD_PTR GetItemData(HTREEITEM node) const;
+  bool SetItemImage(HTREEITEM node, int image, int selectedImage);
+  bool GetItemImage(HTREEITEM node, int& image, int& selectedImage) const;
   // The whole label, of any length; empty for a null item.
-  std::string GetItemText(HTREEITEM hItem) const;
+  std::string GetItemText(HTREEITEM node) const;
   HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
   HTREEITEM GetParentItem(HTREEITEM h) const { return GetNextItem(h, TVGN_PARENT); }
   HTREEITEM GetChildItem(HTREEITEM h) const { return GetNextItem(h, TVGN_CHILD); }
   HTREEITEM GetNextSiblingItem(HTREEITEM h) const { return GetNextItem(h, TVGN_NEXT); }
   HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
-  HTREEITEM GetNextItem(HTREEITEM hItem, UINT nCode) const;
+  HTREEITEM GetNextItem(HTREEITEM item, UINT code) const;
   // Makes an item (or nothing, with null) the current selection.
-  bool SelectItem(HTREEITEM hItem);
+  bool SelectItem(HTREEITEM item);
   bool DeleteAllItems();
-  bool Expand(HTREEITEM hItem, UINT nCode);
+  bool Expand(HTREEITEM item, UINT code);
   UINT GetCount() const;
-  HIMAGELIST SetImageList(HIMAGELIST hList, int nType);
+  HIMAGELIST SetImageList(HIMAGELIST imageList, int type);
   // With false the widget stops repainting until it is turned back on.
-  void SetRedraw(bool bRedraw) { SendMessageA(m_hWnd, WM_SETREDRAW, bRedraw, 0); }
+  void SetRedraw(bool redraw) { SendMessageA(m_hWnd, WM_SETREDRAW, redraw, 0); }
 };

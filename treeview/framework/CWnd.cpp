@@ -7,44 +7,43 @@ CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr) {}
 CWnd::~CWnd() { Close(); }
 
 HINSTANCE CWnd::CodeInstance() {
-  HMODULE hSelf = nullptr;
+  HMODULE module = nullptr;
   GetModuleHandleExW(
       GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&CWnd::StaticWndProc), &hSelf);
-  return hSelf;
+      reinterpret_cast<LPCWSTR>(&CWnd::StaticWndProc), &module);
+  return module;
 }
 
-bool CWnd::RegisterWndClass(LPCWSTR pszClass, UINT style, HBRUSH hbrBackground) {
-  HINSTANCE hInst = CodeInstance();
+bool CWnd::RegisterWndClass(LPCWSTR className, UINT style, HBRUSH background) {
+  HINSTANCE instance = CodeInstance();
   WNDCLASSEXW wc = {};
-  if (GetClassInfoExW(hInst, pszClass, &wc)) return true;
+  if (GetClassInfoExW(instance, className, &wc)) return true;
   wc.cbSize = sizeof(wc);
   wc.style = style;
   wc.lpfnWndProc = StaticWndProc;
-  wc.hInstance = hInst;
+  wc.hInstance = instance;
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = hbrBackground;
-  wc.lpszClassName = pszClass;
+  wc.hbrBackground = background;
+  wc.lpszClassName = className;
   return RegisterClassExW(&wc) != 0;
 }
 
-bool CWnd::CreateEx(DWORD dwExStyle, LPCWSTR pszClass, LPCWSTR pszTitle, DWORD dwStyle,
-                    const RECT& rc, HWND hParent, UINT nID) {
+bool CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, const RECT& rc,
+                    HWND parent, UINT id) {
   if (m_hWnd) return false;
   // Our own classes are registered in this module; system classes ignore it.
-  HINSTANCE hInst = CodeInstance();
-  HMENU hMenu =
-      (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)) : nullptr;
-  HWND h = CreateWindowExW(dwExStyle, pszClass, pszTitle, dwStyle, rc.left, rc.top,
-                           rc.right - rc.left, rc.bottom - rc.top, hParent, hMenu, hInst, this);
+  HINSTANCE instance = CodeInstance();
+  HMENU menu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)) : nullptr;
+  HWND h = CreateWindowExW(exStyle, className, title, style, rc.left, rc.top, rc.right - rc.left,
+                           rc.bottom - rc.top, parent, menu, instance, this);
   return h != nullptr;
 }
 
-bool CWnd::SubclassWindow(HWND hWnd) {
-  if (m_hWnd || !hWnd) return false;
-  Attach(hWnd);
+bool CWnd::SubclassWindow(HWND window) {
+  if (m_hWnd || !window) return false;
+  Attach(window);
   m_pfnSuper = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
   return true;
 }
 
@@ -57,9 +56,9 @@ void CWnd::Close() {
   }
 }
 
-void CWnd::Attach(HWND hWnd) {
-  m_hWnd = hWnd;
-  CWndMap::Instance().Add(hWnd, this);
+void CWnd::Attach(HWND window) {
+  m_hWnd = window;
+  CWndMap::Instance().Add(window, this);
 }
 
 void CWnd::Detach() {
@@ -70,27 +69,27 @@ void CWnd::Detach() {
   m_pfnSuper = nullptr;
 }
 
-CWnd* CWnd::FromHandle(HWND hWnd) { return CWndMap::Instance().Find(hWnd); }
+CWnd* CWnd::FromHandle(HWND window) { return CWndMap::Instance().Find(window); }
 
-LRESULT CALLBACK CWnd::StaticWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  CWnd* pWnd = CWndMap::Instance().Find(hWnd);
-  if (!pWnd && msg == WM_NCCREATE) {
+LRESULT CALLBACK CWnd::StaticWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  CWnd* object = CWndMap::Instance().Find(window);
+  if (!object && msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    pWnd = static_cast<CWnd*>(cs->lpCreateParams);
-    if (pWnd) pWnd->Attach(hWnd);
+    object = static_cast<CWnd*>(cs->lpCreateParams);
+    if (object) object->Attach(window);
   }
-  if (!pWnd) return DefWindowProcW(hWnd, msg, wParam, lParam);
+  if (!object) return DefWindowProcW(window, msg, wParam, lParam);
   LRESULT r;
   try {
-    r = pWnd->HandleMessage(msg, wParam, lParam);
+    r = object->HandleMessage(msg, wParam, lParam);
   } catch (...) {
     // Nothing may unwind into the system's dispatch; a window whose creation
     // threw is not made.
     r = msg == WM_NCCREATE ? FALSE : msg == WM_CREATE ? -1 : 0;
   }
   if (msg == WM_NCDESTROY) {
-    pWnd->Detach();
-    pWnd->PostNcDestroy();
+    object->Detach();
+    object->PostNcDestroy();
   }
   return r;
 }
@@ -108,11 +107,11 @@ LRESULT CWnd::Default(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(m_hWnd, msg, wParam, lParam);
 }
 
-bool CWnd::ReflectNotify(LPARAM lParam, LRESULT* pResult) {
+bool CWnd::ReflectNotify(LPARAM lParam, LRESULT* result) {
   auto* hdr = reinterpret_cast<NMHDR*>(lParam);
   if (!hdr) return false;
-  CWnd* pChild = FromHandle(hdr->hwndFrom);
-  if (!pChild || pChild == this) return false;
-  *pResult = pChild->HandleMessage(kReflectBase + WM_NOTIFY, 0, lParam);
+  CWnd* child = FromHandle(hdr->hwndFrom);
+  if (!child || child == this) return false;
+  *result = child->HandleMessage(kReflectBase + WM_NOTIFY, 0, lParam);
   return true;
 }

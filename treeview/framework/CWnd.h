@@ -14,20 +14,20 @@ public:
   operator HWND() const { return m_hWnd; }
 
   // Creates a window of a class registered with StaticWndProc (RegisterClass).
-  bool CreateEx(DWORD dwExStyle, LPCWSTR pszClass, LPCWSTR pszTitle, DWORD dwStyle, const RECT& rc,
-                HWND hParent, UINT nID);
+  bool CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, const RECT& rc,
+                HWND parent, UINT id);
   // Takes over an existing window (a common control): its messages reach
   // HandleMessage, and Default passes them to its own procedure.
-  bool SubclassWindow(HWND hWnd);
+  bool SubclassWindow(HWND window);
   // Destroys the window if there is one; safe to call again.
   void Close();
 
   // The object of a window, or null when no CWnd handles it.
-  static CWnd* FromHandle(HWND hWnd);
+  static CWnd* FromHandle(HWND window);
   static LRESULT CALLBACK StaticWndProc(HWND, UINT, WPARAM, LPARAM);
   // Registers, in the module that holds this code, a window class whose
   // procedure is StaticWndProc.
-  static bool RegisterWndClass(LPCWSTR pszClass, UINT style, HBRUSH hbrBackground);
+  static bool RegisterWndClass(LPCWSTR className, UINT style, HBRUSH background);
   // The module (the control's DLL or a test program) that holds this code.
   static HINSTANCE CodeInstance();
 
@@ -39,7 +39,7 @@ protected:
   // The window's own handling of the current message.
   LRESULT Default(UINT msg, WPARAM wParam, LPARAM lParam);
   // Sends a child's WM_NOTIFY back to the child's object; true when it took it.
-  bool ReflectNotify(LPARAM lParam, LRESULT* pResult);
+  bool ReflectNotify(LPARAM lParam, LRESULT* result);
   // Called after WM_NCDESTROY, when the object no longer has a window.
   virtual void PostNcDestroy() {}
 
@@ -47,6 +47,6 @@ protected:
   WNDPROC m_pfnSuper;  // procedure of a subclassed window; null for our own classes
 
 private:
-  void Attach(HWND hWnd);
+  void Attach(HWND window);
   void Detach();
 };

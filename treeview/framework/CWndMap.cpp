@@ -6,21 +6,21 @@ CWndMap& CWndMap::Instance() {
   return s_map;
 }
 
-void CWndMap::Add(HWND hWnd, CWnd* pWnd) {
+void CWndMap::Add(HWND window, CWnd* object) {
   AcquireSRWLockExclusive(&m_lock);
-  m_map[hWnd] = pWnd;
+  m_map[window] = object;
   ReleaseSRWLockExclusive(&m_lock);
 }
 
-void CWndMap::Remove(HWND hWnd) {
+void CWndMap::Remove(HWND window) {
   AcquireSRWLockExclusive(&m_lock);
-  m_map.erase(hWnd);
+  m_map.erase(window);
   ReleaseSRWLockExclusive(&m_lock);
 }
 
-CWnd* CWndMap::Find(HWND hWnd) {
+CWnd* CWndMap::Find(HWND window) {
   AcquireSRWLockShared(&m_lock);
-  auto it = m_map.find(hWnd);
+  auto it = m_map.find(window);
   CWnd* p = it == m_map.end() ? nullptr : it->second;
   ReleaseSRWLockShared(&m_lock);
   return p;

@@ -9,9 +9,9 @@ class CWnd;
 class CWndMap {
 public:
   static CWndMap& Instance();
-  void Add(HWND hWnd, CWnd* pWnd);
-  void Remove(HWND hWnd);
-  CWnd* Find(HWND hWnd);
+  void Add(HWND window, CWnd* object);
+  void Remove(HWND window);
+  CWnd* Find(HWND window);
 
 private:
   CWndMap() = default;

@@ -15,9 +15,9 @@ struct DispParam {
 
 // Accessors receive the parameters already converted to their declared types,
 // in declaration order. A method or a read writes its result (of the row's
-// type) into *pResult; a write receives the converted new value.
-typedef HRESULT (*DispGetFn)(COleControl* pCtl, const VARIANT* pArgs, VARIANT* pResult);
-typedef HRESULT (*DispPutFn)(COleControl* pCtl, const VARIANT* pArgs, const VARIANT& value);
+// type) into *result; a write receives the converted new value.
+typedef HRESULT (*DispGetFn)(COleControl* control, const VARIANT* args, VARIANT* result);
+typedef HRESULT (*DispPutFn)(COleControl* control, const VARIANT* args, const VARIANT& value);
 
 // What a container and a type library see of one member: data only, so that
 // a program that writes the type library reads the same rows as the control.

@@ -42,10 +42,10 @@ struct OleVerbCopy {
   static void Hold(const OleVerb&) {}
   static void Drop(const OleVerb&) {}
   static bool Copy(const OleVerb& v, OLEVERB* out) {
-    const size_t cb = (v.name.size() + 1) * sizeof(wchar_t);
-    auto* name = static_cast<LPOLESTR>(CoTaskMemAlloc(cb));
+    const size_t bytes = (v.name.size() + 1) * sizeof(wchar_t);
+    auto* name = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
     if (!name) return false;
-    memcpy(name, v.name.c_str(), cb);
+    memcpy(name, v.name.c_str(), bytes);
     out->lVerb = v.lVerb;
     out->lpszVerbName = name;
     out->fuFlags = MF_STRING | MF_ENABLED;

@@ -33,12 +33,12 @@ HRESULT Unregister(RegScope scope) {
 }
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID) {
-  if (dwReason == DLL_PROCESS_ATTACH) {
-    DisableThreadLibraryCalls(hInstance);
-    return theApp.Attach(hInstance);
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    DisableThreadLibraryCalls(instance);
+    return theApp.Attach(instance);
   }
-  if (dwReason == DLL_PROCESS_DETACH) theApp.Detach();
+  if (reason == DLL_PROCESS_DETACH) theApp.Detach();
   return TRUE;
 }
 
@@ -60,22 +60,22 @@ STDAPI DllUnregisterServer() {
 
 // "user" registers for the calling user only (regsvr32 /n /i:user); without
 // a command line it does what DllRegisterServer and DllUnregisterServer do.
-STDAPI DllInstall(BOOL bInstall, LPCWSTR pszCmdLine) {
+STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
   try {
     RegScope scope = RegScope::Machine;
-    if (pszCmdLine && *pszCmdLine) {
-      if (_wcsicmp(pszCmdLine, L"user") != 0) return E_INVALIDARG;
+    if (commandLine && *commandLine) {
+      if (_wcsicmp(commandLine, L"user") != 0) return E_INVALIDARG;
       scope = RegScope::User;
     }
-    return bInstall ? Register(scope) : Unregister(scope);
+    return install ? Register(scope) : Unregister(scope);
   } catch (...) {
     return E_UNEXPECTED;
   }
 }
 
-STDAPI DllGetClassObject(REFCLSID rclsid, REFIID riid, LPVOID* ppv) {
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
   CModuleStateScope state;
-  return COleObjectFactory::GetClassObject(rclsid, riid, ppv);
+  return COleObjectFactory::GetClassObject(clsid, iid, object);
 }
 
 STDAPI DllCanUnloadNow() {

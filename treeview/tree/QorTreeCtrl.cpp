@@ -42,11 +42,11 @@ bool QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& ico
   // The longest known prefix, reading the path as written.
   std::string key = path;
   size_t strip = 0;
-  HTREEITEM hParent = nullptr;
+  HTREEITEM parent = nullptr;
   for (;;) {
     auto it = m_mapNodes.find(key);
     if (it != m_mapNodes.end()) {
-      hParent = it->second;
+      parent = it->second;
       break;
     }
     size_t slash = key.rfind('\\');
@@ -67,14 +67,14 @@ bool QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& ico
   for (size_t i = segments.size() - strip; i < segments.size(); ++i) {
     key = key.empty() ? segments[i] : key + "\\" + segments[i];
     // Image and data go with the insertion: one message per node.
-    HTREEITEM hItem = InsertItem(segments[i], hParent, NodeImage(icon), m_arrNodeData.size());
-    if (!hItem) {
+    HTREEITEM item = InsertItem(segments[i], parent, NodeImage(icon), m_arrNodeData.size());
+    if (!item) {
       ReportError(kFailInsert + path);
       return false;
     }
-    m_mapNodes[key] = hItem;
+    m_mapNodes[key] = item;
     m_arrNodeData.push_back(data);
-    hParent = hItem;
+    parent = item;
   }
   return true;
 }
@@ -90,9 +90,9 @@ void QorTreeCtrl::SelectNodePath(const std::string& key) {
   SelectItem(it != m_mapNodes.end() ? it->second : GetRootItem());
 }
 
-std::string QorTreeCtrl::GetNodePath(HTREEITEM hItem) const {
-  std::string path = GetItemText(hItem);
-  for (HTREEITEM h = hItem ? GetParentItem(hItem) : nullptr; h; h = GetParentItem(h))
+std::string QorTreeCtrl::GetNodePath(HTREEITEM item) const {
+  std::string path = GetItemText(item);
+  for (HTREEITEM h = item ? GetParentItem(item) : nullptr; h; h = GetParentItem(h))
     path = GetItemText(h) + "\\" + path;
   return path;
 }
@@ -105,27 +105,27 @@ void QorTreeCtrl::ReportError(const std::string& text) {
                         kErrorCaption);
 }
 
-void QorTreeCtrl::SetPopupMenuText(int nEntry, const std::string& text) {
-  if (nEntry == 0)
+void QorTreeCtrl::SetPopupMenuText(int entry, const std::string& text) {
+  if (entry == 0)
     m_strInsertText = text;
-  else if (nEntry == 1)
+  else if (entry == 1)
     m_strRemoveText = text;
 }
 
-std::string QorTreeCtrl::GetPopupMenuText(int nEntry) const {
-  if (nEntry == 0) return m_strInsertText;
-  if (nEntry == 1) return m_strRemoveText;
+std::string QorTreeCtrl::GetPopupMenuText(int entry) const {
+  if (entry == 0) return m_strInsertText;
+  if (entry == 1) return m_strRemoveText;
   return kInvalidNumber;
 }
 
 bool QorTreeCtrl::AddIconFile(const std::string& path, int* index) {
   // Not shared: a shared icon is cached by file name, and temporary copies
   // reuse names; the list keeps its own copy, so the handle goes at once.
-  HICON hIcon =
+  HICON icon =
       static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
-  if (!hIcon) return false;
-  *index = m_imageList.AddIcon(hIcon);
-  DestroyIcon(hIcon);
+  if (!icon) return false;
+  *index = m_imageList.AddIcon(icon);
+  DestroyIcon(icon);
   return true;
 }
 
@@ -161,9 +161,9 @@ int QorTreeCtrl::NodeImage(const std::string& icon) {
   return index < 0 ? I_IMAGENONE : index;
 }
 
-void QorTreeCtrl::SetNodeIcon(HTREEITEM hItem, const std::string& icon) {
+void QorTreeCtrl::SetNodeIcon(HTREEITEM item, const std::string& icon) {
   int index = NodeImage(icon);
-  SetItemImage(hItem, index, index);
+  SetItemImage(item, index, index);
 }
 
 namespace {
@@ -201,8 +201,8 @@ bool QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path)
       fields.resize(3);
       InsertNodePath(fields[0], fields[1], fields[2]);
     }
-    HTREEITEM hRoot = GetRootItem();
-    if (hRoot) Expand(hRoot, TVE_EXPAND);
+    HTREEITEM root = GetRootItem();
+    if (root) Expand(root, TVE_EXPAND);
   }
   return true;
 }
@@ -235,32 +235,32 @@ LRESULT QorTreeCtrl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void QorTreeCtrl::OnSelChanged() {
-  HTREEITEM hItem = GetSelectedItem();
+  HTREEITEM item = GetSelectedItem();
   QorTreeOwner* owner = GetOwner();
-  if (!hItem || !owner) return;
-  owner->SetSelectedLabel(GetItemText(hItem));
-  owner->SetSelectedNodes(GetNodePath(hItem));
-  size_t index = static_cast<size_t>(GetItemData(hItem));
+  if (!item || !owner) return;
+  owner->SetSelectedLabel(GetItemText(item));
+  owner->SetSelectedNodes(GetNodePath(item));
+  size_t index = static_cast<size_t>(GetItemData(item));
   owner->SetSelectedData(index < m_arrNodeData.size() ? m_arrNodeData[index] : std::string());
   owner->FireSelChanged();
 }
 
 void QorTreeCtrl::OnRButtonDown(POINT pt) {
   ClientToScreen(m_hWnd, &pt);
-  HMENU hPopup = m_popupMenu.GetSubMenu(0);
-  if (!hPopup) return;
-  CMenu::RemoveCommand(hPopup, kIdInsertCommand);
-  CMenu::RemoveCommand(hPopup, kIdRemoveCommand);
-  CMenu::AppendText(hPopup, kIdInsertCommand, m_strInsertText);
-  CMenu::AppendText(hPopup, kIdRemoveCommand, m_strRemoveText);
-  CMenu::TrackPopup(hPopup, pt, m_hWnd);
+  HMENU popup = m_popupMenu.GetSubMenu(0);
+  if (!popup) return;
+  CMenu::RemoveCommand(popup, kIdInsertCommand);
+  CMenu::RemoveCommand(popup, kIdRemoveCommand);
+  CMenu::AppendText(popup, kIdInsertCommand, m_strInsertText);
+  CMenu::AppendText(popup, kIdRemoveCommand, m_strRemoveText);
+  CMenu::TrackPopup(popup, pt, m_hWnd);
 }
 
-void QorTreeCtrl::OnPopupCommand(UINT nID) {
+void QorTreeCtrl::OnPopupCommand(UINT id) {
   QorTreeOwner* owner = GetOwner();
   if (!owner) return;
   owner->SetSelectedLabel(GetItemText(GetSelectedItem()));
-  if (nID == kIdInsertCommand)
+  if (id == kIdInsertCommand)
     owner->FireInsertData();
   else
     owner->FireRemoveData();

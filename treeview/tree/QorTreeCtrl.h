@@ -37,7 +37,7 @@ public:
   bool DeleteAllNodes();
   // Selects the node of a key, or else the first top-level node.
   void SelectNodePath(const std::string& key);
-  std::string GetNodePath(HTREEITEM hItem) const;
+  std::string GetNodePath(HTREEITEM item) const;
 
   // SplitQuotedFields (FieldSplitter.h) under the class's own name.
   static bool SplitFields(const std::string& text, std::vector<std::string>* fields,
@@ -46,13 +46,13 @@ public:
   void ReportError(const std::string& text);
   void SetShowError(bool show) { m_bShowError = show; }
   bool GetShowError() const { return m_bShowError; }
-  void SetPopupMenuText(int nEntry, const std::string& text);
-  std::string GetPopupMenuText(int nEntry) const;
+  void SetPopupMenuText(int entry, const std::string& text);
+  std::string GetPopupMenuText(int entry) const;
 
   // Gives a created node its image: the icon file named icon + ".ico",
   // loaded once per name; image 0 is "Default.ico"; no image (I_IMAGENONE)
   // when it fails.
-  void SetNodeIcon(HTREEITEM hItem, const std::string& icon);
+  void SetNodeIcon(HTREEITEM item, const std::string& icon);
   // Starts a pass (a load, one InsertNode) in which an icon name that failed
   // is not asked for again.
   void ForgetFailedIcons() { m_failedIcons.clear(); }
@@ -75,7 +75,7 @@ private:
   QorTreeOwner* GetOwner() const;
   void OnSelChanged();
   void OnRButtonDown(POINT pt);
-  void OnPopupCommand(UINT nID);
+  void OnPopupCommand(UINT id);
   // The image a new node with this icon name shows (see SetNodeIcon).
   int NodeImage(const std::string& icon);
   // Appends the icon of a local file to the image list; false when it does

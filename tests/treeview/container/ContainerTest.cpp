@@ -396,10 +396,10 @@ SIZEL Extent(IUnknown* control) {
 
 namespace {
 // A stream holding the given bytes, at its start.
-IStream* StreamOf(const void* bytes, ULONG cb) {
+IStream* StreamOf(const void* bytes, ULONG size) {
   IStream* stm = nullptr;
   CreateStreamOnHGlobal(nullptr, TRUE, &stm);
-  stm->Write(bytes, cb, nullptr);
+  stm->Write(bytes, size, nullptr);
   LARGE_INTEGER zero = {};
   stm->Seek(zero, STREAM_SEEK_SET, nullptr);
   return stm;

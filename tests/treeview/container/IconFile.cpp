@@ -44,14 +44,14 @@ std::string IconFileBytes(COLORREF colour) {
   return s;
 }
 
-COLORREF ImageColour(HIMAGELIST hList, int index) {
+COLORREF ImageColour(HIMAGELIST imageList, int index) {
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);
   HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 16);
   HGDIOBJ old = SelectObject(dc, bmp);
   RECT rc = {0, 0, 16, 16};
   FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  ImageList_Draw(hList, index, dc, 0, 0, ILD_NORMAL);
+  ImageList_Draw(imageList, index, dc, 0, 0, ILD_NORMAL);
   COLORREF c = GetPixel(dc, 8, 8);
   SelectObject(dc, old);
   DeleteObject(bmp);

@@ -7,4 +7,4 @@
 
 std::string IconFileBytes(COLORREF colour);
 // The colour at the centre of an image of a list, drawn on white.
-COLORREF ImageColour(HIMAGELIST hList, int index);
+COLORREF ImageColour(HIMAGELIST imageList, int index);

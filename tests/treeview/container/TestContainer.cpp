@@ -8,8 +8,9 @@ LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindow
 }  // namespace
 
 TestContainer::TestContainer()
-    : CContainerSite(nullptr, DIID__DQorTreeViewEvents,
-                     [this](NoticeKind kind, DISPID id, UINT cArgs) { Record(kind, id, cArgs); }) {
+    : CContainerSite(
+          nullptr, DIID__DQorTreeViewEvents,
+          [this](NoticeKind kind, DISPID id, UINT argCount) { Record(kind, id, argCount); }) {
   WNDCLASSW wc = {};
   wc.lpfnWndProc = HostProc;
   wc.hInstance = GetModuleHandleW(nullptr);
@@ -27,12 +28,12 @@ TestContainer::~TestContainer() {
   if (HostWindow()) DestroyWindow(HostWindow());
 }
 
-void TestContainer::Record(NoticeKind kind, DISPID id, UINT cArgs) {
+void TestContainer::Record(NoticeKind kind, DISPID id, UINT argCount) {
   const wchar_t* name =
       kind == NoticeKind::Event ? qortreeview::EventName(id) : qortreeview::MemberName(id);
   std::string text = name ? std::string(name, name + wcslen(name)) : std::to_string(id);
   if (kind == NoticeKind::Event)
-    log.push_back("event:" + text + (cArgs ? "+args" : ""));
+    log.push_back("event:" + text + (argCount ? "+args" : ""));
   else
     log.push_back("changed:" + text);
 }

@@ -31,7 +31,7 @@ public:
   HRESULT PutString(DISPID id, const std::string& value);
 
 private:
-  void Record(NoticeKind kind, DISPID id, UINT cArgs);
+  void Record(NoticeKind kind, DISPID id, UINT argCount);
 };
 
 // Variant helpers for the tests.

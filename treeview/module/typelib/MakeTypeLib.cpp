@@ -43,7 +43,7 @@ struct DispInterface {
 
   // names: the member followed by its parameters' names (a put's value has none).
   void Function(MEMBERID id, INVOKEKIND kind, VARTYPE result, std::vector<DispParam> params,
-                const wchar_t* name, const wchar_t* help, UINT nNames) {
+                const wchar_t* name, const wchar_t* help, UINT nameCount) {
     std::vector<ELEMDESC> elems(params.size());
     for (size_t i = 0; i < params.size(); ++i) {
       elems[i] = {};
@@ -61,7 +61,7 @@ struct DispInterface {
     CHECK(info->AddFuncDesc(nFuncs, &fd));
     std::vector<LPOLESTR> names;
     names.push_back(const_cast<LPOLESTR>(name));
-    for (UINT i = 0; i + 1 < nNames; ++i) names.push_back(const_cast<LPOLESTR>(params[i].name));
+    for (UINT i = 0; i + 1 < nameCount; ++i) names.push_back(const_cast<LPOLESTR>(params[i].name));
     CHECK(info->SetFuncAndParamNames(nFuncs, names.data(), static_cast<UINT>(names.size())));
     if (help) CHECK(info->SetFuncDocString(nFuncs, const_cast<LPOLESTR>(help)));
     ++nFuncs;
