@@ -12,7 +12,6 @@ public:
 
   bool LoadMenu(HINSTANCE instance, UINT id);
   void Close();
-  HMENU GetSafeHmenu() const { return m_hMenu; }
   // The popup at a position; owned by this menu, not by the caller.
   HMENU GetSubMenu(int position) const {
     return m_hMenu ? ::GetSubMenu(m_hMenu, position) : nullptr;

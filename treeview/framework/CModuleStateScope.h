@@ -11,8 +11,6 @@ public:
   CModuleStateScope(const CModuleStateScope&) = delete;
   CModuleStateScope& operator=(const CModuleStateScope&) = delete;
 
-  bool IsActive() const { return m_bActivated; }
-
 private:
   ULONG_PTR m_cookie;
   bool m_bActivated;

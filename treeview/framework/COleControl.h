@@ -139,14 +139,12 @@ public:
 
   // The control's own operations, for the derived class.
   void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
-  bool IsModified() const { return m_bModified; }
   // Tells every connected IPropertyNotifySink that a property changed.
   void BoundPropertyChanged(DISPID dispid);
   // Calls an event without arguments on every connected event sink.
   void FireEvent(DISPID dispid);
   // Runs the property frame with the control's pages.
   HRESULT ShowPropertyPages(HWND parent);
-  bool IsInPlaceActive() const { return m_bInPlaceActive; }
 
 protected:
   // What the derived class declares.

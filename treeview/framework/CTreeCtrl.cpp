@@ -62,16 +62,6 @@ bool CTreeCtrl::SetItemImage(HTREEITEM node, int image, int selectedImage) {
   return SendMessageA(m_hWnd, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
-bool CTreeCtrl::GetItemImage(HTREEITEM node, int& image, int& selectedImage) const {
-  TVITEMA item = {};
-  item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-  item.hItem = node;
-  if (!SendMessageA(m_hWnd, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return false;
-  image = item.iImage;
-  selectedImage = item.iSelectedImage;
-  return true;
-}
-
 std::string CTreeCtrl::GetItemText(HTREEITEM node) const {
   if (!node) return std::string();
   // The widget truncates to the buffer; grow until the label fits with room to spare.

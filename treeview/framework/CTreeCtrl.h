@@ -19,7 +19,6 @@ public:
   bool SetItemData(HTREEITEM node, DWORD_PTR data);
   DWORD_PTR GetItemData(HTREEITEM node) const;
   bool SetItemImage(HTREEITEM node, int image, int selectedImage);
-  bool GetItemImage(HTREEITEM node, int& image, int& selectedImage) const;
   // The whole label, of any length; empty for a null item.
   std::string GetItemText(HTREEITEM node) const;
   HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
