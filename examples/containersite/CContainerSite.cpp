@@ -46,7 +46,8 @@ public:
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*,
                       UINT*) override {
-    if (m_notice) m_notice(NoticeKind::Event, id, p ? p->cArgs : 0);
+    const DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    if (m_notice) m_notice(NoticeKind::Event, id, p ? p : &none);
     return S_OK;
   }
 };
@@ -55,7 +56,7 @@ class CContainerSite::NotifySink : public SinkBase<IPropertyNotifySink> {
 public:
   explicit NotifySink(const Notice& notice) : SinkBase(notice, IID_IPropertyNotifySink) {}
   STDMETHODIMP OnChanged(DISPID id) override {
-    if (m_notice) m_notice(NoticeKind::Changed, id, 0);
+    if (m_notice) m_notice(NoticeKind::Changed, id, nullptr);
     return S_OK;
   }
   STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }

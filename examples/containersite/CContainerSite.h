@@ -15,9 +15,10 @@
 class CContainerSite : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
 public:
   enum class NoticeKind { Event, Changed };
-  // What a sink received: an event (with its argument count) or a
-  // property-change notice, by dispatch id, in the order they came.
-  using Notice = std::function<void(NoticeKind kind, DISPID id, UINT argCount)>;
+  // What a sink received: an event (with its arguments, last first, as
+  // DISPPARAMS carries them) or a property-change notice (args null), by
+  // dispatch id, in the order they came.
+  using Notice = std::function<void(NoticeKind kind, DISPID id, const DISPPARAMS* args)>;
 
   CContainerSite(HWND host, REFIID eventsIid, Notice notice);
   virtual ~CContainerSite();

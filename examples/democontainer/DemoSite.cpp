@@ -4,7 +4,7 @@
 
 DemoSite::DemoSite(HWND host, DemoNotice notice)
     : CContainerSite(host, DIID__DQorTreeViewEvents,
-                     [notice](NoticeKind kind, DISPID id, UINT) {
+                     [notice](NoticeKind kind, DISPID id, const DISPPARAMS*) {
                        notice(kind == NoticeKind::Event ? L"event" : L"changed", id);
                      }),
       m_hModule(nullptr),

@@ -3,6 +3,7 @@
 #include "control/CQorTreeViewCtrl.h"
 #include "framework/CDialog.h"
 #include "framework/COleControlModule.h"
+#include "framework/CModuleStateScope.h"
 #include "control/QorTreeViewIds.h"
 
 namespace {
@@ -12,11 +13,18 @@ const CLSID kPropPages[] = {CLSID_QorTreeViewPropPage};
 CQorTreeViewCtrl::CQorTreeViewCtrl()
     : COleControl(DIID__DQorTreeView, DIID__DQorTreeViewEvents),
       m_LocalRemote(0),
-      m_ShowError(FALSE) {}
+      m_ShowError(FALSE),
+      m_AsyncLoad(FALSE),
+      m_pFilling(nullptr),
+      m_nLoadId(0),
+      m_bGaveUp(false) {}
 
 CQorTreeViewCtrl::~CQorTreeViewCtrl() {
+  // A load under way ends first: its thread and its copies go with it.
+  m_pAsyncLoad.reset();
   // The windows go while the members they use still exist.
   DestroyControlWindow();
+  for (const std::string& copy : m_copies) DeleteFileA(copy.c_str());
 }
 
 IUnknown* CQorTreeViewCtrl::CreateObject() {
@@ -57,6 +65,16 @@ LRESULT CQorTreeViewCtrl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) 
       }
       return r;
     }
+    case kMsgAsyncLoaded: {
+      CModuleStateScope scope;
+      OnAsyncLoaded(wParam);
+      return 0;
+    }
+    case WM_DESTROY:
+      // The tree goes with the window: a load under way has nothing to fill.
+      ++m_nLoadId;
+      m_pAsyncLoad.reset();
+      return COleControl::HandleMessage(msg, wParam, lParam);
     default:
       return COleControl::HandleMessage(msg, wParam, lParam);
   }
@@ -80,6 +98,7 @@ void CQorTreeViewCtrl::DoPropExchange(CPropExchange& px) {
   std::string insert = m_tree.GetPopupMenuText(0), remove = m_tree.GetPopupMenuText(1);
   px.String(L"PopupMenuText0", insert);
   px.String(L"PopupMenuText1", remove);
+  if (!px.IsLoading() || px.GetVersion() >= kAsyncLoadVersion) px.Bool(L"AsyncLoad", m_AsyncLoad);
   if (px.IsLoading()) {
     m_tree.SetShowError(m_ShowError);
     m_tree.SetPopupMenuText(0, insert);
@@ -98,6 +117,7 @@ bool CQorTreeViewCtrl::InsertNode(const std::string& path, const std::string& ic
                                   const std::string& data) {
   if (!m_tree.GetSafeHwnd()) return false;
   m_tree.ForgetFailedIcons();
+  m_bGaveUp = false;
   return m_tree.InsertNodePath(path, icon, data);
 }
 

@@ -1,11 +1,14 @@
 // CQorTreeViewCtrl: the tree-view ActiveX control: its dispatch members and
 // events, its frame, and the tree widget that fills its window (owned here).
 #pragma once
+#include <memory>
+#include <set>
 #include <string>
 #include "framework/COleControl.h"
 #include "framework/COleObjectFactory.h"
 #include "tree/QorTreeCtrl.h"
 #include "tree/QorTreeOwner.h"
+#include "control/CAsyncLoad.h"
 
 class CQorTreeViewCtrl : public COleControl, public QorTreeOwner {
 public:
@@ -17,10 +20,14 @@ public:
   };
 
   static const DWORD kMiscStatus = 0x20191;
-  // Version stamp of the saved state: 1.1 adds the properties after the
-  // extent; 1.0 held version and extent only.
-  static const DWORD kVersion = 0x10001;
+  // Version stamp of the saved state: 1.2 adds AsyncLoad; 1.1 adds the
+  // properties after the extent; 1.0 held version and extent only.
+  static const DWORD kVersion = 0x10002;
+  static const DWORD kPropertiesVersion = 0x10001;
+  static const DWORD kAsyncLoadVersion = 0x10002;
   static const DWORD kTreeStyle = 0x50810033;
+  // Posted by an asynchronous load when its copies are done; wParam is its id.
+  static const UINT kMsgAsyncLoaded = WM_APP + 1;
 
   CQorTreeViewCtrl();
   ~CQorTreeViewCtrl() override;
@@ -37,23 +44,20 @@ public:
   void FireRemoveData() override;
   void FireSelChanged() override;
   int ResolveFile(const std::string& name, std::string* path) override;
-  bool IsRemoteMode() const override { return m_LocalRemote != 0; }
+  void ReleaseFile(const std::string& path) override;
 
   // Bounds of one copy, in bytes: a configuration file and an icon file.
   static const ULONGLONG kMaxConfigBytes = 256ull << 20;
   static const ULONGLONG kMaxIconBytes = 4ull << 20;
-  static const DWORD kSilenceTimeoutMs = 30000;
 
   // Copies a location (a web address or a file: location) into a new
   // temporary file; true with its path when the whole content was copied.
   // A copy fails when it would exceed maxBytes, when fewer bytes arrive
-  // than the server announced, or after the silence time-out without a
-  // byte. On failure no temporary file remains and the path is empty.
+  // than the server announced, or when it breaks the bounds of time and
+  // progress (CDownload). On failure no temporary file remains and the
+  // path is empty.
   static bool DownloadToTempFile(const std::string& location, std::string* tempPath,
                                  ULONGLONG maxBytes = kMaxConfigBytes);
-  // A new, empty file with the prefix "qtv" in the user's temporary folder;
-  // false, with the path untouched, when none can be made.
-  static bool MakeTempFileName(std::string* path);
 
 private:
   friend struct CQorTreeViewDispatch;
@@ -65,6 +69,7 @@ private:
   UINT GetUserTypeNameID() const override;
   UINT GetPropPageIDs(const CLSID** ids) const override;
   DWORD GetControlVersion() const override { return kVersion; }
+  DWORD GetPropertiesVersion() const override { return kPropertiesVersion; }
   void OnDraw(HDC hdc, const RECT& bounds, const RECT& invalid) override;
   void DoPropExchange(CPropExchange& px) override;
   UINT GetVerbNameID(LONG verb) const override;
@@ -73,8 +78,20 @@ private:
   void AboutBox();
   // Rebuilds the tree from the configuration file named by URL and ConfigFile.
   void LoadConfiguration();
-  // ResolveFile with the bound of the copy in remote mode.
-  int ResolveBounded(const std::string& name, std::string* path, ULONGLONG maxBytes);
+  // The load with AsyncLoad FALSE: copies and fill on this thread.
+  void LoadNow();
+  // The load with AsyncLoad TRUE: copies on a thread of their own, then
+  // OnAsyncLoaded fills the tree on this one.
+  void StartAsyncLoad();
+  void OnAsyncLoaded(WPARAM id);
+  // Fills the tree from the configuration's path; false when it could not
+  // be read. Reports a failure as a synchronous load does.
+  bool FillTree(const std::string& path);
+  // ResolveFile with the bound of the copy in remote mode; *copied tells
+  // whether the path is a temporary copy.
+  int ResolveBounded(const std::string& name, std::string* path, ULONGLONG maxBytes, bool* copied);
+  // URL without its trailing backslashes, joined to a name.
+  std::string LocationOf(const std::string& name);
   bool InsertNode(const std::string& path, const std::string& icon, const std::string& data);
   bool RemoveAll();
   void OnSelectedNodesChanged();
@@ -88,4 +105,10 @@ private:
   std::string m_SelectedLabel;
   std::string m_SelectedData;
   BOOL m_ShowError;
+  BOOL m_AsyncLoad;
+  std::unique_ptr<CAsyncLoad> m_pAsyncLoad;  // the asynchronous load under way
+  CAsyncLoad* m_pFilling;                    // the load whose copies the tree reads now
+  WPARAM m_nLoadId;                          // counts loads; a finished one must match
+  bool m_bGaveUp;                            // the server failed once in this load: ask no more
+  std::set<std::string> m_copies;            // temporary copies handed to the tree
 };

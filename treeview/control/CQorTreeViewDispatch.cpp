@@ -69,6 +69,14 @@ struct CQorTreeViewDispatch {
     Ctl(p)->OnShowErrorChanged();
     return S_OK;
   }
+  static HRESULT GetAsyncLoad(COleControl* p, const VARIANT*, VARIANT* r) {
+    return PutBool(r, Ctl(p)->m_AsyncLoad != FALSE);
+  }
+  static HRESULT SetAsyncLoad(COleControl* p, const VARIANT*, const VARIANT& v) {
+    Ctl(p)->m_AsyncLoad = V_BOOL(&v) ? TRUE : FALSE;
+    Ctl(p)->SetModifiedFlag();
+    return S_OK;
+  }
   static HRESULT InsertNode(COleControl* p, const VARIANT* args, VARIANT* r) {
     return PutBool(r, Ctl(p)->InsertNode(BstrToAnsi(V_BSTR(&args[0])), BstrToAnsi(V_BSTR(&args[1])),
                                          BstrToAnsi(V_BSTR(&args[2]))));
@@ -106,6 +114,7 @@ struct CQorTreeViewDispatch {
         {Member(kDispShowError), D::GetShowError, D::SetShowError},
         {Member(kDispInsertNode), D::InsertNode, nullptr},
         {Member(kDispRemoveAll), D::RemoveAll, nullptr},
+        {Member(kDispAsyncLoad), D::GetAsyncLoad, D::SetAsyncLoad},
     };
     static_assert(InListOrder(kTable), "the dispatch table differs from the members' list");
     *count = sizeof(kTable) / sizeof(kTable[0]);

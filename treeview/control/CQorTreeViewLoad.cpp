@@ -1,147 +1,171 @@
 // CQorTreeViewCtrl: configuration loading: resolving file names against URL,
-// downloading remote files into temporary copies, and the load itself.
+// copying remote files into temporary copies, and the load itself, made on
+// this thread or, with AsyncLoad, with its copies made on another.
 #include <exception>
-#include <vector>
-#include "framework/CFile.h"
-#include "framework/CInternetFile.h"
+#include "framework/CModuleStateScope.h"
 #include "control/CLocation.h"
 #include "control/CQorTreeViewCtrl.h"
+#include "control/QorTreeViewIds.h"
 
 namespace {
-const DWORD kCopyBuffer = 16384;
-
-// A session whose transfers give up after the silence time-out.
-bool OpenSession(CInternetSession& session, DWORD accessType) {
-  if (!session.Open(accessType)) return false;
-  session.SetTimeout(CQorTreeViewCtrl::kSilenceTimeoutMs);
-  return true;
-}
-
 const char kFailLoad[] = "Fail to load configuration: ";
+
+// Deletes a temporary copy on every way out of a scope.
+class CopyGuard {
+public:
+  CopyGuard(const std::string& path, bool copied) : m_path(path), m_bCopied(copied) {}
+  ~CopyGuard() {
+    if (m_bCopied) DeleteFileA(m_path.c_str());
+  }
+  CopyGuard(const CopyGuard&) = delete;
+  CopyGuard& operator=(const CopyGuard&) = delete;
+
+private:
+  const std::string& m_path;
+  bool m_bCopied;
+};
 }  // namespace
 
 void CQorTreeViewCtrl::LoadConfiguration() {
   if (!m_tree.GetSafeHwnd()) return;
+  // A new load replaces one under way, which reports nothing.
+  ++m_nLoadId;
+  m_pAsyncLoad.reset();
+  if (m_AsyncLoad)
+    StartAsyncLoad();
+  else
+    LoadNow();
+}
+
+void CQorTreeViewCtrl::LoadNow() {
   // Nothing named: nothing to load, and nothing to say.
   if (m_ConfigFile.empty() || m_URL.empty()) return;
+  m_bGaveUp = false;
   std::string path;
-  if (ResolveBounded(m_ConfigFile, &path, kMaxConfigBytes) != 0) {
+  bool copied = false;
+  if (ResolveBounded(m_ConfigFile, &path, kMaxConfigBytes, &copied) != 0) {
     m_tree.ReportError(kFailLoad + CLocation::Join(m_URL, m_ConfigFile));
     return;
   }
+  // Decided before the file is read: a message box of the load lets a
+  // script switch LocalRemote meanwhile.
+  CopyGuard guard(path, copied);
+  FillTree(path);
+}
+
+bool CQorTreeViewCtrl::FillTree(const std::string& path) {
   bool read = false;
   try {
     read = m_tree.LoadNodesFromFile(m_URL, path);
   } catch (const std::exception&) {
     // A line too long to hold ends the load; the nodes before it stay.
   }
-  if (IsRemoteMode()) DeleteFileA(path.c_str());
   if (!read) m_tree.ReportError(kFailLoad + CLocation::Join(m_URL, m_ConfigFile));
+  return read;
+}
+
+void CQorTreeViewCtrl::StartAsyncLoad() {
+  const WPARAM id = m_nLoadId;
+  std::unique_ptr<CAsyncLoad> load;
+  if (!m_ConfigFile.empty() && !m_URL.empty()) {
+    CAsyncLoad::Request request;
+    request.location = LocationOf(m_ConfigFile);
+    request.iconFolder = m_URL;
+    request.remote = m_LocalRemote != 0;
+    request.needsDefaultIcon = m_tree.NeedsDefaultIcon();
+    request.known = m_tree.GetIconNames();
+    request.maxConfigBytes = kMaxConfigBytes;
+    request.maxIconBytes = kMaxIconBytes;
+    load.reset(new CAsyncLoad());
+    if (load->Start(request, m_hWnd, kMsgAsyncLoaded, id)) {
+      m_pAsyncLoad = std::move(load);
+      return;
+    }
+  }
+  // Nothing to load, or no thread for it: the container still hears of it.
+  PostMessageW(m_hWnd, kMsgAsyncLoaded, id, 0);
+}
+
+void CQorTreeViewCtrl::OnAsyncLoaded(WPARAM id) {
+  if (id != m_nLoadId) return;  // replaced since it was posted
+  std::unique_ptr<CAsyncLoad> load = std::move(m_pAsyncLoad);
+  bool read = false;
+  if (load) {
+    load->Join();
+    if (load->GetConfigPath().empty()) {
+      m_tree.ReportError(kFailLoad + CLocation::Join(m_URL, m_ConfigFile));
+    } else {
+      struct Filling {
+        CAsyncLoad*& current;
+        ~Filling() { current = nullptr; }
+      } filling{m_pFilling};
+      m_pFilling = load->IsConfigCopy() ? load.get() : nullptr;
+      read = FillTree(load->GetConfigPath());
+    }
+  }
+  // A Refresh from a message box of the fill started a load of its own.
+  if (id != m_nLoadId) return;
+  VARIANT succeeded;
+  VariantInit(&succeeded);
+  V_VT(&succeeded) = VT_BOOL;
+  V_BOOL(&succeeded) = read ? VARIANT_TRUE : VARIANT_FALSE;
+  FireEvent(kEventLoadComplete, &succeeded, 1);
 }
 
 // The tree resolves icon files only.
 int CQorTreeViewCtrl::ResolveFile(const std::string& name, std::string* path) {
-  return ResolveBounded(name, path, kMaxIconBytes);
+  // The fill of an asynchronous load reads the copies made beforehand.
+  if (m_pFilling) return m_pFilling->FindIcon(name, path) ? 0 : 1;
+  bool copied = false;
+  if (ResolveBounded(name, path, kMaxIconBytes, &copied) != 0) return 1;
+  if (copied) {
+    try {
+      m_copies.insert(*path);
+    } catch (...) {
+      DeleteFileA(path->c_str());
+      return 1;
+    }
+  }
+  return 0;
 }
 
-int CQorTreeViewCtrl::ResolveBounded(const std::string& name, std::string* path,
-                                     ULONGLONG maxBytes) {
-  if (name.empty() || m_URL.empty()) return 1;
+void CQorTreeViewCtrl::ReleaseFile(const std::string& path) {
+  if (m_pFilling) {
+    m_pFilling->Release(path);
+    return;
+  }
+  auto it = m_copies.find(path);
+  if (it == m_copies.end()) return;
+  DeleteFileA(path.c_str());
+  m_copies.erase(it);
+}
+
+std::string CQorTreeViewCtrl::LocationOf(const std::string& name) {
   while (!m_URL.empty() && m_URL.back() == '\\') m_URL.pop_back();
-  const std::string location = CLocation::Join(m_URL, name);
-  if (!IsRemoteMode()) {
+  return CLocation::Join(m_URL, name);
+}
+
+int CQorTreeViewCtrl::ResolveBounded(const std::string& name, std::string* path, ULONGLONG maxBytes,
+                                     bool* copied) {
+  *copied = false;
+  if (name.empty() || m_URL.empty()) return 1;
+  const std::string location = LocationOf(name);
+  if (m_LocalRemote == 0) {
     *path = location;
     return 0;
   }
-  // A failed download leaves no temporary file and no name behind.
+  // A failed copy leaves no temporary file and no name behind. A server
+  // that could not be reached, or stalled, is not asked again in this load.
   path->clear();
-  return DownloadToTempFile(location, path, maxBytes) ? 0 : 1;
+  if (m_bGaveUp) return 1;
+  CDownload::Result r = CDownload::Copy(location, maxBytes, nullptr, path);
+  if (r == CDownload::kUnreachable || r == CDownload::kStalled) m_bGaveUp = true;
+  *copied = r == CDownload::kCopied;
+  return *copied ? 0 : 1;
 }
-
-namespace {
-// The size of a location, as far as it can be learned. Nothing uses it;
-// the server sees the probe's request before the download's.
-void ProbeSize(const std::string& location) {
-  std::string local;
-  if (CLocation::FileUrlToPath(location, &local)) {
-    CFile file;
-    if (file.Open(local, CFile::kRead)) file.GetLength();
-    return;
-  }
-  if (!CLocation::IsWebAddress(location)) return;
-  CInternetSession session;
-  CInternetFile stream;
-  if (!OpenSession(session, INTERNET_OPEN_TYPE_PRECONFIG) || !stream.Open(session, location)) {
-    session.Close();
-    if (!OpenSession(session, INTERNET_OPEN_TYPE_DIRECT) || !stream.Open(session, location)) return;
-  }
-  DWORD status = 0, length = 0;
-  if (stream.QueryStatusCode(&status) && status == 200) stream.QueryContentLength(&length);
-}
-
-// One attempt to open a location as a stream: a local file for file:
-// locations, else the URL through a session of the given access type,
-// accepted only with HTTP status 200 (or no HTTP status at all).
-bool OpenStream(const std::string& location, DWORD accessType, CInternetSession& session,
-                CInternetFile& stream, CFile& file) {
-  std::string local;
-  if (CLocation::FileUrlToPath(location, &local)) return file.Open(local, CFile::kRead);
-  if (!OpenSession(session, accessType) || !stream.Open(session, location)) return false;
-  stream.SetReceiveTimeout(CQorTreeViewCtrl::kSilenceTimeoutMs);
-  DWORD status = 0;
-  if (stream.QueryStatusCode(&status) && status != 200) {
-    stream.Close();
-    return false;
-  }
-  return true;
-}
-}  // namespace
 
 bool CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::string* tempPath,
                                           ULONGLONG maxBytes) {
   tempPath->clear();
-  ProbeSize(location);
-  CInternetSession session;
-  CInternetFile stream;
-  CFile source;
-  if (!OpenStream(location, INTERNET_OPEN_TYPE_PRECONFIG, session, stream, source)) {
-    session.Close();
-    if (!OpenStream(location, INTERNET_OPEN_TYPE_DIRECT, session, stream, source)) return false;
-  }
-  // A length the server announced: more than the bound fails at once, and
-  // fewer bytes than announced is a transfer cut short.
-  DWORD announced = 0;
-  const bool hasLength = !source.IsOpen() && stream.QueryContentLength(&announced);
-  if (hasLength && announced > maxBytes) return false;
-  std::string name;
-  if (!MakeTempFileName(&name)) return false;
-  CFile target;
-  bool copied = target.Open(name, CFile::kCreateNew);
-  std::vector<char> buffer(kCopyBuffer);
-  ULONGLONG total = 0;
-  while (copied) {
-    int got = source.IsOpen() ? source.Read(buffer.data(), kCopyBuffer)
-                              : stream.Read(buffer.data(), kCopyBuffer);
-    if (got == 0) break;
-    total += static_cast<ULONGLONG>(got > 0 ? got : 0);
-    copied = got > 0 && total <= maxBytes && target.Write(buffer.data(), static_cast<DWORD>(got));
-  }
-  if (copied && hasLength && total != announced) copied = false;
-  target.Close();
-  if (!copied) {
-    DeleteFileA(name.c_str());
-    return false;
-  }
-  *tempPath = name;
-  return true;
-}
-
-bool CQorTreeViewCtrl::MakeTempFileName(std::string* path) {
-  char folder[MAX_PATH + 1] = {};
-  char name[MAX_PATH + 1] = {};
-  DWORD n = GetTempPathA(sizeof(folder), folder);
-  if (n == 0 || n >= sizeof(folder)) return false;
-  if (GetTempFileNameA(folder, "qtv", 0, name) == 0) return false;
-  *path = name;
-  return true;
+  return CDownload::Copy(location, maxBytes, nullptr, tempPath) == CDownload::kCopied;
 }

@@ -57,6 +57,7 @@ enum : DISPID {
   kDispShowError = 9,
   kDispInsertNode = 10,
   kDispRemoveAll = 11,
+  kDispAsyncLoad = 12,
 };
 
 // Dispatch ids of _DQorTreeViewEvents.
@@ -64,6 +65,7 @@ enum : DISPID {
   kEventInsertData = 1,
   kEventRemoveData = 2,
   kEventSelChanged = 3,
+  kEventLoadComplete = 4,
 };
 
 namespace qortreeview {
@@ -86,6 +88,7 @@ constexpr DispMember kMembers[] = {
     {kDispShowError, L"ShowError", DispKind::Property, VT_BOOL, nullptr, 0},
     {kDispInsertNode, L"InsertNode", DispKind::Method, VT_BOOL, kInsertNodeParams, 3},
     {kDispRemoveAll, L"RemoveAll", DispKind::Method, VT_BOOL, nullptr, 0},
+    {kDispAsyncLoad, L"AsyncLoad", DispKind::Property, VT_BOOL, nullptr, 0},
 };
 constexpr UINT kMemberCount = sizeof(kMembers) / sizeof(kMembers[0]);
 
@@ -97,12 +100,16 @@ constexpr const DispMember& Member(DISPID id, UINT i = 0) {
 struct EventMember {
   DISPID dispid;
   const wchar_t* name;
+  const DispParam* params;  // null when cParams is 0
+  UINT cParams;
 };
-// The events, in the interface's order; none has parameters.
+constexpr DispParam kLoadCompleteParams[] = {{L"succeeded", VT_BOOL}};
+// The events, in the interface's order.
 constexpr EventMember kEvents[] = {
-    {kEventInsertData, L"InsertData"},
-    {kEventRemoveData, L"RemoveData"},
-    {kEventSelChanged, L"SelChanged"},
+    {kEventInsertData, L"InsertData", nullptr, 0},
+    {kEventRemoveData, L"RemoveData", nullptr, 0},
+    {kEventSelChanged, L"SelChanged", nullptr, 0},
+    {kEventLoadComplete, L"LoadComplete", kLoadCompleteParams, 1},
 };
 
 // A member's or an event's name, or null for an unknown id.

@@ -62,8 +62,13 @@ public:
   }
   STDMETHODIMP Clone(IEnum** ppEnum) override {
     if (!ppEnum) return E_POINTER;
-    *ppEnum = new (std::nothrow) CEnumOver(m_items, m_position);
-    return *ppEnum ? S_OK : E_OUTOFMEMORY;
+    *ppEnum = nullptr;
+    try {
+      *ppEnum = new CEnumOver(m_items, m_position);  // the snapshot's copy may throw too
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+    return S_OK;
   }
 
 private:

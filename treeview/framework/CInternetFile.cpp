@@ -10,11 +10,6 @@ bool CInternetFile::Open(const CInternetSession& session, const std::string& url
   return m_hFile != nullptr;
 }
 
-bool CInternetFile::SetReceiveTimeout(DWORD milliseconds) {
-  return m_hFile && InternetSetOptionA(m_hFile, INTERNET_OPTION_RECEIVE_TIMEOUT, &milliseconds,
-                                       sizeof(milliseconds));
-}
-
 void CInternetFile::Close() {
   if (m_hFile) {
     InternetCloseHandle(m_hFile);
@@ -36,7 +31,10 @@ bool CInternetFile::QueryContentLength(DWORD* length) const {
 }
 
 int CInternetFile::Read(void* buffer, DWORD bytes) {
-  DWORD got = 0;
-  if (!m_hFile || !InternetReadFile(m_hFile, buffer, bytes, &got)) return -1;
+  DWORD got = 0, ready = 0;
+  // Some versions of the library fill the whole buffer before returning.
+  if (!m_hFile || !InternetQueryDataAvailable(m_hFile, &ready, 0, 0)) return -1;
+  if (ready && ready < bytes) bytes = ready;
+  if (!InternetReadFile(m_hFile, buffer, bytes, &got)) return -1;
   return static_cast<int>(got);
 }

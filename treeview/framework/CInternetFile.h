@@ -16,13 +16,11 @@ public:
   bool Open(const CInternetSession& session, const std::string& url);
   void Close();
   bool IsOpen() const { return m_hFile != nullptr; }
-  // The receive time-out of the reads that follow (some versions of the
-  // library take it from the session only for the request's head).
-  bool SetReceiveTimeout(DWORD milliseconds);
   // The HTTP status code; false when the stream has none.
   bool QueryStatusCode(DWORD* status) const;
   bool QueryContentLength(DWORD* length) const;
-  // Bytes read, 0 at the end, -1 on failure.
+  // Bytes read, 0 at the end, -1 on failure. Waits for the first byte only:
+  // returns what has arrived, so that a slow body shows its progress.
   int Read(void* buffer, DWORD bytes);
 
 private:

@@ -1,5 +1,6 @@
 // CInternetSession: opening and closing a session.
 #include "framework/CInternetSession.h"
+#include <vector>
 
 bool CInternetSession::Open(DWORD accessType) {
   Close();
@@ -25,4 +26,15 @@ bool CInternetSession::SetTimeout(DWORD milliseconds) {
   DWORD set = 0, size = sizeof(set);
   return InternetQueryOptionA(m_hSession, INTERNET_OPTION_RECEIVE_TIMEOUT, &set, &size) &&
          set == milliseconds;
+}
+
+bool CInternetSession::UsesProxy() const {
+  DWORD size = 0;
+  if (!m_hSession) return false;
+  InternetQueryOptionA(m_hSession, INTERNET_OPTION_PROXY, nullptr, &size);
+  if (size < sizeof(INTERNET_PROXY_INFO)) return false;
+  std::vector<char> info(size);
+  if (!InternetQueryOptionA(m_hSession, INTERNET_OPTION_PROXY, info.data(), &size)) return false;
+  return reinterpret_cast<const INTERNET_PROXY_INFO*>(info.data())->dwAccessType ==
+         INTERNET_OPEN_TYPE_PROXY;
 }

@@ -15,6 +15,9 @@ public:
   // The time-out of connecting, sending and of each receive, for every
   // transfer of the session; true when the receive time-out took.
   bool SetTimeout(DWORD milliseconds);
+  // Whether the session goes through a proxy; without one, a direct
+  // session would only repeat its connection.
+  bool UsesProxy() const;
   void Close();
   HINTERNET GetHandle() const { return m_hSession; }
 

@@ -6,6 +6,7 @@
 #include "framework/COleControlModule.h"
 #include "framework/CModuleStateScope.h"
 #include "framework/Enumerators.h"
+#include <algorithm>
 #include <new>
 #include <string>
 
@@ -119,11 +120,16 @@ void COleControl::BoundPropertyChanged(DISPID dispid) {
       [dispid](IUnknown* p) { static_cast<IPropertyNotifySink*>(p)->OnChanged(dispid); });
 }
 
-void COleControl::FireEvent(DISPID dispid) {
+void COleControl::FireEvent(DISPID dispid, const VARIANT* args, UINT argCount) {
   if (m_nFreezeEvents > 0) return;
+  // DISPPARAMS carries the arguments last first.
+  std::vector<VARIANT> reversed(args, args + argCount);
+  std::reverse(reversed.begin(), reversed.end());
   AddRef();  // a sink may release the control's last other reference
-  m_cpEvents.ForEachSink([dispid](IUnknown* p) {
-    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  m_cpEvents.ForEachSink([dispid, &reversed](IUnknown* p) {
+    std::vector<VARIANT> copy = reversed;  // a sink may change what it was given
+    DISPPARAMS none = {copy.empty() ? nullptr : copy.data(), nullptr,
+                       static_cast<UINT>(copy.size()), 0};
     VARIANT result;
     VariantInit(&result);
     static_cast<IDispatch*>(p)->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,

@@ -141,8 +141,8 @@ public:
   void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
   // Tells every connected IPropertyNotifySink that a property changed.
   void BoundPropertyChanged(DISPID dispid);
-  // Calls an event without arguments on every connected event sink.
-  void FireEvent(DISPID dispid);
+  // Calls an event on every connected event sink; args in declaration order.
+  void FireEvent(DISPID dispid, const VARIANT* args = nullptr, UINT argCount = 0);
   // Runs the property frame with the control's pages.
   HRESULT ShowPropertyPages(HWND parent);
 
@@ -156,14 +156,18 @@ protected:
   virtual UINT GetPropPageIDs(const CLSID** ids) const = 0;
   // Version stamp of the saved state; major version in the high word.
   virtual DWORD GetControlVersion() const = 0;
+  // The oldest version whose saved stream holds properties after the extent.
+  virtual DWORD GetPropertiesVersion() const { return GetControlVersion(); }
   // Draws the control over bounds; invalid is the part to repaint.
   virtual void OnDraw(HDC hdc, const RECT& bounds, const RECT& invalid) = 0;
   // The class library's reset of the state (InitNew); leaves members alone.
   virtual void OnResetState() {}
   // Loads or saves the control's own persistent properties. A bag always
-  // takes part (a page's parameters carry no version); a stream of an older
-  // version than the control's holds version and extent only, and the pass
-  // does not happen for it.
+  // takes part (a page's parameters carry no version); a stream older than
+  // GetPropertiesVersion holds version and extent only, and the pass does
+  // not happen for it; a later one names its version in the exchange, for
+  // properties added since. A stream that fails part-way gets the
+  // properties back as they were before the pass.
   virtual void DoPropExchange(CPropExchange&) {}
   // The string resource naming a verb on the container's menus (the primary
   // verb, OLEIVERB_PROPERTIES); 0 for the English default.
@@ -183,6 +187,8 @@ private:
   HRESULT UIActivate();
   void ReleaseSites();
   HRESULT ReadState(IStream* stream);
+  // The properties through a stream, loading or saving, at a version.
+  HRESULT ExchangeProperties(IStream* stream, bool loading, DWORD version);
   HRESULT WriteState(IStream* stream);
 
   CModuleLock m_moduleLock;  // first in, last out: held while any member lives

@@ -10,8 +10,7 @@ const wchar_t kContents[] = L"Contents";
 const ULONG kStateSize = 3 * sizeof(DWORD);
 
 HRESULT ReadProp(IPropertyBag* bag, const wchar_t* name, LONG* value) {
-  VARIANT v;
-  VariantInit(&v);
+  VARIANT v = {};  // wholly zeroed, as CPropExchange's bag reads
   V_VT(&v) = VT_I4;
   HRESULT hr = bag->Read(name, &v, nullptr);
   if (SUCCEEDED(hr)) {
@@ -46,15 +45,32 @@ HRESULT COleControl::ReadState(IStream* stream) {
   if (FAILED(hr)) return hr;
   if (got != kStateSize) return STG_E_READFAULT;
   // state[0] is the saved version; every version converts to the current one.
+  if (state[0] >= GetPropertiesVersion()) {
+    // What the properties are now, to go back to if the stream fails part-way.
+    IStream* before = nullptr;
+    hr = CreateStreamOnHGlobal(nullptr, TRUE, &before);
+    if (SUCCEEDED(hr)) hr = ExchangeProperties(before, false, GetControlVersion());
+    if (SUCCEEDED(hr)) {
+      hr = ExchangeProperties(stream, true, state[0]);
+      if (FAILED(hr)) {
+        const LARGE_INTEGER zero = {};
+        before->Seek(zero, STREAM_SEEK_SET, nullptr);
+        ExchangeProperties(before, true, GetControlVersion());
+      }
+    }
+    if (before) before->Release();
+    if (FAILED(hr)) return hr;
+  }
   m_sizeExtent.cx = static_cast<LONG>(state[1]);
   m_sizeExtent.cy = static_cast<LONG>(state[2]);
-  if (state[0] >= GetControlVersion()) {
-    CPropExchange px(stream, true, state[0]);
-    DoPropExchange(px);
-    if (FAILED(px.GetResult())) return px.GetResult();
-  }
   m_bModified = false;
   return S_OK;
+}
+
+HRESULT COleControl::ExchangeProperties(IStream* stream, bool loading, DWORD version) {
+  CPropExchange px(stream, loading, version);
+  DoPropExchange(px);
+  return px.GetResult();
 }
 
 HRESULT COleControl::WriteState(IStream* stream) {
@@ -64,9 +80,7 @@ HRESULT COleControl::WriteState(IStream* stream) {
   HRESULT hr = stream->Write(state, kStateSize, &put);
   if (FAILED(hr)) return hr;
   if (put != kStateSize) return STG_E_WRITEFAULT;
-  CPropExchange px(stream, false, GetControlVersion());
-  DoPropExchange(px);
-  return px.GetResult();
+  return ExchangeProperties(stream, false, GetControlVersion());
 }
 
 STDMETHODIMP COleControl::Load(LPSTREAM pStm) {

@@ -87,8 +87,9 @@ HRESULT CPropExchange::Exchange(const wchar_t* name, VARIANT& value, VARTYPE vt)
   } else if (!m_bLoading) {
     hr = m_pBag->Write(name, &value);
   } else {
-    VARIANT got;
-    VariantInit(&got);
+    // Wholly zeroed: some versions of VariantInit set the type alone, and a
+    // bag without the value leaves the rest as it found it.
+    VARIANT got = {};
     V_VT(&got) = vt;
     hr = m_pBag->Read(name, &got, nullptr);
     // A page's parameters are text: "1", "True", "-1" convert.

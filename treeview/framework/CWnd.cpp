@@ -40,8 +40,7 @@ bool CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style
 }
 
 bool CWnd::SubclassWindow(HWND window) {
-  if (m_hWnd || !window) return false;
-  Attach(window);
+  if (m_hWnd || !window || !Attach(window)) return false;
   m_pfnSuper = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StaticWndProc)));
   return true;
@@ -56,9 +55,10 @@ void CWnd::Close() {
   }
 }
 
-void CWnd::Attach(HWND window) {
+bool CWnd::Attach(HWND window) {
+  if (!CWndMap::Instance().Add(window, this)) return false;
   m_hWnd = window;
-  CWndMap::Instance().Add(window, this);
+  return true;
 }
 
 void CWnd::Detach() {
@@ -76,7 +76,8 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND window, UINT msg, WPARAM wParam, LPARA
   if (!object && msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
     object = static_cast<CWnd*>(cs->lpCreateParams);
-    if (object) object->Attach(window);
+    // A map that cannot grow refuses the window rather than throw into the system.
+    if (object && !object->Attach(window)) return FALSE;
   }
   if (!object) return DefWindowProcW(window, msg, wParam, lParam);
   LRESULT r;

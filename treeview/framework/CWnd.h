@@ -47,6 +47,7 @@ protected:
   WNDPROC m_pfnSuper;  // procedure of a subclassed window; null for our own classes
 
 private:
-  void Attach(HWND window);
+  // false when the window-to-object map could not take the window.
+  bool Attach(HWND window);
   void Detach();
 };

@@ -6,10 +6,16 @@ CWndMap& CWndMap::Instance() {
   return s_map;
 }
 
-void CWndMap::Add(HWND window, CWnd* object) {
+bool CWndMap::Add(HWND window, CWnd* object) {
+  bool added = true;
   AcquireSRWLockExclusive(&m_lock);
-  m_map[window] = object;
+  try {
+    m_map[window] = object;
+  } catch (...) {
+    added = false;
+  }
   ReleaseSRWLockExclusive(&m_lock);
+  return added;
 }
 
 void CWndMap::Remove(HWND window) {

@@ -9,7 +9,8 @@ class CWnd;
 class CWndMap {
 public:
   static CWndMap& Instance();
-  void Add(HWND window, CWnd* object);
+  // false when memory ran out.
+  bool Add(HWND window, CWnd* object);
   void Remove(HWND window);
   CWnd* Find(HWND window);
 

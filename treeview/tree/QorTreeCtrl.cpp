@@ -139,7 +139,7 @@ int QorTreeCtrl::NodeImage(const std::string& icon) {
     if (owner && owner->ResolveFile(kDefaultIcon, &path) == 0) {
       int index;
       AddIconFile(path, &index);
-      if (owner->IsRemoteMode()) DeleteFileA(path.c_str());
+      owner->ReleaseFile(path);
     }
   }
   if (icon.empty()) return 0;
@@ -152,13 +152,21 @@ int QorTreeCtrl::NodeImage(const std::string& icon) {
     bool loaded = false;
     if (owner && owner->ResolveFile(icon + ".ico", &path) == 0) {
       loaded = AddIconFile(path, &index);
-      if (loaded) m_mapIcons[icon] = index;  // also a failed append: not fetched again
-      if (owner->IsRemoteMode()) DeleteFileA(path.c_str());
+      owner->ReleaseFile(path);  // before anything that may throw
     }
-    if (!loaded) m_failedIcons.insert(icon);
+    if (loaded)
+      m_mapIcons[icon] = index;  // also a failed append: not fetched again
+    else
+      m_failedIcons.insert(icon);
   }
   // -1 would be the widget's "ask the parent" value, which nobody answers.
   return index < 0 ? I_IMAGENONE : index;
+}
+
+std::set<std::string> QorTreeCtrl::GetIconNames() const {
+  std::set<std::string> names;
+  for (const auto& icon : m_mapIcons) names.insert(icon.first);
+  return names;
 }
 
 void QorTreeCtrl::SetNodeIcon(HTREEITEM item, const std::string& icon) {

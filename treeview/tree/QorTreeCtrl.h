@@ -3,6 +3,7 @@
 // image list and the popup menu.
 #pragma once
 #include <map>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -62,6 +63,10 @@ public:
   // and the widget drawing again. false when the file could not be opened
   // (the tree is then empty).
   bool LoadNodesFromFile(const std::string& location, const std::string& path);
+  // What a load made elsewhere must copy beforehand: whether the default
+  // icon is still to be looked for, and whether an icon name is loaded.
+  bool NeedsDefaultIcon() const { return !m_imageList.GetSafeHandle(); }
+  std::set<std::string> GetIconNames() const;
   int GetImageCount() const { return m_imageList.GetImageCount(); }
   HIMAGELIST GetImageListHandle() const { return m_imageList.GetSafeHandle(); }
 

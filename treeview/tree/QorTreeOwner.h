@@ -14,8 +14,9 @@ public:
   virtual void FireRemoveData() = 0;
   virtual void FireSelChanged() = 0;
   // Turns a file name of the configuration's location into a local path
-  // that can be read now: 0 on success, 1 on failure. In remote mode the
-  // path is a temporary copy that the caller deletes.
+  // that can be read now: 0 on success, 1 on failure. The caller gives the
+  // path back with ReleaseFile once it has read it.
   virtual int ResolveFile(const std::string& name, std::string* path) = 0;
-  virtual bool IsRemoteMode() const = 0;
+  // Deletes the path if ResolveFile made it as a temporary copy.
+  virtual void ReleaseFile(const std::string& path) = 0;
 };

@@ -442,7 +442,7 @@ TEST_F(ControlTest, SavingAndReloadingRestoresThePropertiesAndTheFirstLoadUsesTh
   ps->Release();
   c.Close();
 
-  // The saved state: the version stamp 1.1, the extent, then the properties.
+  // The saved state: the version stamp 1.2, the extent, then the properties.
   STATSTG st = {};
   stm->Stat(&st, STATFLAG_NONAME);
   EXPECT_EQ(max.QuadPart, st.cbSize.QuadPart);
@@ -451,7 +451,7 @@ TEST_F(ControlTest, SavingAndReloadingRestoresThePropertiesAndTheFirstLoadUsesTh
   DWORD version = 0;
   ULONG got = 0;
   ASSERT_EQ(stm->Read(&version, sizeof(version), &got), S_OK);
-  EXPECT_EQ(version, 0x10001u);
+  EXPECT_EQ(version, 0x10002u);
   stm->Seek(zero, STREAM_SEEK_SET, nullptr);
 
   TestContainer again;
@@ -504,8 +504,9 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStill
             S_OK);
   ASSERT_EQ(bag->Save(&saved, TRUE, TRUE), S_OK);
   bag->Release();
-  ASSERT_EQ(saved.values.size(), 9u);
-  EXPECT_EQ(V_I4(&saved.values[L"_Version"]), 0x10001);
+  ASSERT_EQ(saved.values.size(), 10u);
+  EXPECT_EQ(V_I4(&saved.values[L"_Version"]), 0x10002);
+  EXPECT_EQ(V_VT(&saved.values[L"AsyncLoad"]), VT_BOOL);
   EXPECT_EQ(V_VT(&saved.values[L"URL"]), VT_BSTR);
   EXPECT_EQ(ToAnsi(V_BSTR(&saved.values[L"PopupMenuText0"])), "Inserir");
   EXPECT_EQ(V_I4(&saved.values[L"_ExtentX"]), 4321);
@@ -563,6 +564,7 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStill
   page.PutText(L"LocalRemote", L"1");
   page.PutText(L"ShowError", L"wrong");
   page.PutText(L"PopupMenuText1", L"Apagar");
+  page.PutText(L"AsyncLoad", L"True");
   ASSERT_EQ(
       fromPage.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)),
       S_OK);
@@ -578,10 +580,53 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStill
   EXPECT_EQ(V_I4(&v), 1);
   ASSERT_EQ(fromPage.Get(kDispShowError, &v), S_OK);
   EXPECT_EQ(V_BOOL(&v), VARIANT_FALSE);
+  ASSERT_EQ(fromPage.Get(kDispAsyncLoad, &v), S_OK);
+  EXPECT_EQ(V_BOOL(&v), VARIANT_TRUE);
   VARIANT idx = VarI4(1);
   ASSERT_EQ(fromPage.Get(kDispPopupMenuText, &v, &idx, 1), S_OK);
   EXPECT_EQ(ToAnsi(V_BSTR(&v)), "Apagar");
   VariantClear(&v);
+}
+
+namespace {
+// Pieces of a saved stream: a number, and a text with its byte count.
+std::string Number(DWORD n) { return std::string(reinterpret_cast<const char*>(&n), sizeof(n)); }
+std::string Text(const std::wstring& w) {
+  return Number(static_cast<DWORD>(w.size() * sizeof(wchar_t))) +
+         std::string(reinterpret_cast<const char*>(w.data()), w.size() * sizeof(wchar_t));
+}
+}  // namespace
+
+TEST_F(ControlTest, AStreamOfVersionOnePointOneLoadsAndOneCutShortChangesNothing) {
+  const std::string v11 = Number(0x10001) + Number(4000) + Number(2000) + Text(L"C:\\old") +
+                          Text(L"old.txt") + Number(1) + Number(1) + Text(L"Mais") + Text(L"Menos");
+  IPersistStreamInit* ps = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)),
+            S_OK);
+  IStream* stm = StreamOf(v11.data(), static_cast<ULONG>(v11.size()));
+  EXPECT_EQ(ps->Load(stm), S_OK);
+  stm->Release();
+  EXPECT_EQ(c.GetString(kDispConfigFile), "old.txt");
+  EXPECT_EQ(PopupText(1), "Menos");
+  EXPECT_EQ(Extent(c.Unknown()).cx, 4000);
+
+  // A stream of the current version that ends inside PopupMenuText1.
+  const std::string cut = Number(0x10002) + Number(5000) + Number(3000) + Text(L"C:\\new") +
+                          Text(L"new.txt") + Number(0) + Number(0) + Text(L"Novo") + Number(40) +
+                          "ab";
+  stm = StreamOf(cut.data(), static_cast<ULONG>(cut.size()));
+  EXPECT_TRUE(FAILED(ps->Load(stm)));
+  stm->Release();
+  ps->Release();
+  EXPECT_EQ(c.GetString(kDispURL), "C:\\old");
+  EXPECT_EQ(c.GetString(kDispConfigFile), "old.txt");
+  VARIANT v;
+  ASSERT_EQ(c.Get(kDispLocalRemote, &v), S_OK);
+  EXPECT_EQ(V_I4(&v), 1);
+  ASSERT_EQ(c.Get(kDispShowError, &v), S_OK);
+  EXPECT_EQ(V_BOOL(&v), VARIANT_TRUE);
+  EXPECT_EQ(PopupText(0), "Mais");
+  EXPECT_EQ(Extent(c.Unknown()).cx, 4000);
 }
 
 TEST_F(ControlTest, TheVerbListOffersThePrimaryVerbAndPropertiesForTheContainersMenu) {

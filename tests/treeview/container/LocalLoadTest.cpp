@@ -1,6 +1,7 @@
 // Loading the configuration from a local folder: the records, their
 // quoting and fields, invalid lines, line ends, icons, and what a load
 // leaves of the tree and of URL.
+#include "DialogWatcher.h"
 #include "IconFile.h"
 #include "TreeFixture.h"
 
@@ -182,4 +183,31 @@ TEST_F(LocalLoad, AConfigurationThatCannotBeReadIsReportedOnceWhileShowErrorIsSe
   MessageBoxCloser boxes;
   Refresh();
   EXPECT_EQ(boxes.Texts(), (Lines{"Fail to load configuration: " + folder + "\\missing.txt"}));
+}
+
+namespace {
+TestContainer* g_switcher = nullptr;
+void CALLBACK SwitchToRemote(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  g_switcher->Put(kDispLocalRemote, VarI4(1));
+}
+}  // namespace
+
+TEST_F(LocalLoad, SwitchingToRemoteModeWhileAMessageBoxOfTheLoadIsUpLeavesTheLocalFile) {
+  Write("tree.txt", "A\n\nB\n");  // the empty line's report opens a box
+  Configure(folder, "tree.txt", 0);
+  Activate();
+  PutBool(kDispShowError, true);
+  // A script of the page, run by the box's message loop.
+  g_switcher = &c;
+  UINT_PTR timer = SetTimer(nullptr, 0, 10, SwitchToRemote);
+  DialogWatcher box(L"QorTreeView");
+  Refresh();
+  EXPECT_TRUE(box.Seen());
+  KillTimer(nullptr, timer);
+  VARIANT v;
+  ASSERT_EQ(c.Get(kDispLocalRemote, &v), S_OK);
+  EXPECT_EQ(V_I4(&v), 1);
+  EXPECT_NE(GetFileAttributesA((folder + "\\tree.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(Dump(), (Lines{"A [0] {}", "B [0] {}"}));
 }

@@ -63,10 +63,25 @@ bool SendAll(SOCKET s, const std::string& bytes) {
 }
 }  // namespace
 
-void RecordingHttpServer::PlayEndless(SOCKET s, std::string head) {
-  bool open = SendAll(s, head);
+bool RecordingHttpServer::Pause(DWORD ms) {
+  for (DWORD slept = 0; slept < ms && !m_stop; slept += 20) Sleep(20);
+  return !m_stop;
+}
+
+void RecordingHttpServer::Play(SOCKET s, Hostile mode, std::string start, size_t announced) {
+  if (mode == Hostile::kLate && !Pause(static_cast<DWORD>(announced))) start.clear();
+  bool open = SendAll(s, start);
   const std::string chunk(65536, 'x');
-  while (open && !m_stop) open = SendAll(s, chunk);
+  while (open && !m_stop) {
+    if (mode == Hostile::kEndless)
+      open = SendAll(s, chunk);
+    else if (mode == Hostile::kTrickle)
+      open = Pause(1000) && SendAll(s, "x");
+    else if (mode == Hostile::kSilent)
+      Pause(1000);
+    else
+      break;
+  }
   closesocket(s);
 }
 
@@ -112,17 +127,21 @@ bool RecordingHttpServer::Answer(SOCKET s, std::string* pending, bool* handedOff
       }
     }
     if (hostile.hostile) {
+      const size_t length = hostile.mode == Hostile::kLate ? body.size() : hostile.announced;
       std::string start = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n";
       start += hostile.mode == Hostile::kEndless
                    ? "Connection: close\r\n\r\n"
-                   : "Content-Length: " + std::to_string(hostile.announced) + "\r\n\r\n";
+                   : "Content-Length: " + std::to_string(length) + "\r\nConnection: close\r\n\r\n";
       start += body;
       if (hostile.mode == Hostile::kCutShort) {
         SendAll(s, start);
         return false;
       }
       *handedOff = true;
-      m_players.emplace_back([this, s, start] { PlayEndless(s, start); });
+      const Hostile mode = hostile.mode;
+      const size_t announced = hostile.announced;
+      m_players.emplace_back(
+          [this, s, mode, start, announced] { Play(s, mode, start, announced); });
       return false;
     }
     std::string answer =
@@ -136,6 +155,10 @@ bool RecordingHttpServer::Answer(SOCKET s, std::string* pending, bool* handedOff
 void RecordingHttpServer::Run() {
   std::vector<std::pair<SOCKET, std::string>> conns;
   while (!m_stop) {
+    if (m_refuse) {
+      for (auto& c : conns) closesocket(c.first);
+      conns.clear();
+    }
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(m_listen, &readable);
@@ -144,7 +167,14 @@ void RecordingHttpServer::Run() {
     if (select(0, &readable, nullptr, nullptr, &tv) <= 0) continue;
     if (FD_ISSET(m_listen, &readable)) {
       SOCKET s = accept(m_listen, nullptr, nullptr);
-      if (s != INVALID_SOCKET) conns.emplace_back(s, std::string());
+      if (s != INVALID_SOCKET) ++m_connections;
+      if (s != INVALID_SOCKET && m_refuse) {
+        const linger reset = {1, 0};
+        setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&reset), sizeof(reset));
+        closesocket(s);
+      } else if (s != INVALID_SOCKET) {
+        conns.emplace_back(s, std::string());
+      }
     }
     for (auto it = conns.begin(); it != conns.end();) {
       bool keep = true, handedOff = false;

@@ -1,10 +1,11 @@
 // RecordingHttpServer: a small HTTP/1.1 server for the tests on a free
 // loopback port: answers GET from a table of paths and records the request
 // line of every request it reads, in order. It can also play a hostile
-// server for a path: a body cut short, or an endless body. Owns its
-// sockets and its threads.
+// server for a path (a body cut short, endless, stalled, trickling or late)
+// and refuse connections. Owns its sockets and its threads.
 #pragma once
 #include <winsock2.h>
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <string>
@@ -32,9 +33,16 @@ public:
   enum class Hostile {
     kCutShort,  // announces `announced` bytes, sends the body, then closes
     kEndless,   // sends bytes without end, until the client goes
+    kSilent,    // announces `announced` bytes, sends the body, then nothing
+    kTrickle,   // announces `announced` bytes, then sends one a second
+    kLate,      // answers the body with status 200 after `announced` ms
   };
   void ServeHostile(const std::string& path, Hostile mode, const std::string& body,
                     size_t announced = 0);
+  // Closes the open connections, and every new one at once, unread, with a reset.
+  void RefuseConnections(bool refuse) { m_refuse = refuse; }
+  // The connections accepted so far, refused ones included.
+  int Connections() const { return m_connections; }
   // The request lines received since the last Take ("GET /cfg/tree.txt").
   std::vector<std::string> Take();
   // How many of those named the path.
@@ -45,8 +53,10 @@ private:
   // Handles the complete heads in a connection's buffer; false to close it,
   // or to hand it to a thread of its own (handedOff).
   bool Answer(SOCKET s, std::string* pending, bool* handedOff);
-  // Plays an endless answer on a socket it then closes.
-  void PlayEndless(SOCKET s, std::string head);
+  // Plays a hostile answer on a socket it then closes.
+  void Play(SOCKET s, Hostile mode, std::string start, size_t announced);
+  // Sleeps up to ms; false when the server stops meanwhile.
+  bool Pause(DWORD ms);
 
   struct Entry {
     std::string body;
@@ -58,6 +68,8 @@ private:
   SOCKET m_listen;
   unsigned short m_port;
   volatile bool m_stop;
+  std::atomic<bool> m_refuse{false};
+  std::atomic<int> m_connections{0};
   std::thread m_thread;
   std::vector<std::thread> m_players;  // started by m_thread, joined by Stop after it
   std::mutex m_lock;                   // guards the two members below

@@ -1,6 +1,10 @@
 // Loading in remote mode from a recording HTTP server and from file:
 // locations: what is fetched and how often, what a failure leaves, the
-// icons' cache, and that no temporary copy remains.
+// icons' cache, that no temporary copy remains, and the asynchronous load.
+#include <windows.h>
+// after windows.h, which it needs
+#include <tlhelp32.h>
+
 #include "IconFile.h"
 #include "RecordingHttpServer.h"
 #include "TreeFixture.h"
@@ -18,21 +22,13 @@ protected:
   void SetUp() override {
     TreeFixture::SetUp();
     ASSERT_TRUE(server.Start());
-    before = TempCopies();
   }
   void TearDown() override {
     server.Stop();
     TreeFixture::TearDown();
   }
-  // The temporary copies made since the test began that are still there.
-  std::set<std::string> LeftOver() {
-    std::set<std::string> now = TempCopies(), left;
-    for (const std::string& n : now)
-      if (!before.count(n)) left.insert(n);
-    return left;
-  }
+  std::set<std::string> LeftOver() const { return LeftOverCopies(); }
   RecordingHttpServer server;
-  std::set<std::string> before;
 };
 }  // namespace
 
@@ -198,5 +194,93 @@ TEST_F(RemoteLoad, AConfigurationCutShortOrAnEndlessIconFailsItsCopyAndLeavesNoF
   server.Serve("/tree.txt", "A|endless\n");
   Refresh();
   EXPECT_EQ(Dump(), (Lines{"A [-2] {}"}));
+  EXPECT_TRUE(LeftOver().empty());
+}
+
+namespace {
+using Hostile = RecordingHttpServer::Hostile;
+
+int ThreadCount() {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 te = {};
+  te.dwSize = sizeof(te);
+  int n = 0;
+  for (BOOL more = Thread32First(snap, &te); more; more = Thread32Next(snap, &te))
+    if (te.th32OwnerProcessID == GetCurrentProcessId()) ++n;
+  CloseHandle(snap);
+  return n;
+}
+
+class AsyncLoad : public RemoteLoad {
+protected:
+  void SetUp() override {
+    RemoteLoad::SetUp();
+    PutBool(kDispAsyncLoad, true);
+  }
+  DWORD TimedRefresh() {
+    const DWORD start = GetTickCount();
+    Refresh();
+    return GetTickCount() - start;
+  }
+};
+}  // namespace
+
+TEST_F(AsyncLoad, RefreshReturnsAtOnceAndLoadCompleteFollowsWithTheTreeFilled) {
+  server.Serve("/Default.ico", IconFileBytes(kGrey));
+  server.Serve("/plant.ico", IconFileBytes(kRed));
+  server.Serve("/tree.txt", "First\n");
+  Configure(server.BaseUrl(), "tree.txt", 1);
+  Activate();  // its load runs while the test goes on
+  ASSERT_TRUE(WaitForLog("event:LoadComplete(True)", 20000));
+  EXPECT_EQ(Dump(), (Lines{"First [0] {}"}));
+  // The server answers each request after 3 s.
+  server.ServeHostile("/tree.txt", Hostile::kLate, "A|plant|a\nB|plant|b\n", 3000);
+  server.Take();
+  const DWORD took = TimedRefresh();
+  std::printf("  Refresh returned after %lu ms\n", took);
+  EXPECT_LT(took, 100u);
+  // The tree answers meanwhile.
+  EXPECT_TRUE(Insert("During"));
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "During"), S_OK);
+  EXPECT_EQ(c.GetString(kDispSelectedLabel), "During");
+  EXPECT_EQ(c.Take(), (Lines{"changed:SelectedLabel", "changed:SelectedNodes",
+                             "changed:SelectedData", "event:SelChanged"}));
+  ASSERT_TRUE(WaitForLog("event:LoadComplete(True)", 20000));
+  EXPECT_EQ(Dump(), (Lines{"A [1] {a}", "B [1] {b}"}));
+  EXPECT_EQ(Colour(1), kRed);
+  EXPECT_EQ(server.Take(),
+            (Lines{"GET /tree.txt", "GET /tree.txt", "GET /plant.ico", "GET /plant.ico"}));
+  EXPECT_TRUE(LeftOver().empty());
+}
+
+TEST_F(AsyncLoad, ASecondRefreshCancelsTheFirstWhichReportsNothing) {
+  Configure(server.BaseUrl(), "first.txt", 1);
+  server.ServeHostile("/first.txt", Hostile::kLate, "First\n", 1500);
+  server.Serve("/second.txt", "Second\n");
+  const DWORD start = GetTickCount();
+  Activate();
+  ASSERT_EQ(c.PutString(kDispConfigFile, "second.txt"), S_OK);
+  Refresh();
+  ASSERT_TRUE(WaitForLog("event:LoadComplete(True)", 20000));
+  // Past the time the first load's two answers take: no event of its own.
+  WaitForLog("none", 4000 - (GetTickCount() - start));
+  EXPECT_EQ(c.Take(), (Lines{"event:LoadComplete(True)"}));
+  EXPECT_EQ(Dump(), (Lines{"Second [0] {}"}));
+  EXPECT_TRUE(LeftOver().empty());
+}
+
+TEST_F(AsyncLoad, DestroyingTheControlMidLoadLeavesNoThreadAndNoCopy) {
+  const int threads = ThreadCount();
+  server.ServeHostile("/tree.txt", Hostile::kLate, "A\n", 3000);
+  Configure(server.BaseUrl(), "tree.txt", 1);
+  Activate();
+  WaitForLog("none", 500);
+  const DWORD start = GetTickCount();
+  c.Close();
+  EXPECT_LT(GetTickCount() - start, 1000u);
+  // A copy's thread still inside the platform's network call ends when the
+  // server answers.
+  for (int i = 0; i < 100 && ThreadCount() > threads; ++i) Sleep(100);
+  EXPECT_LE(ThreadCount(), threads);
   EXPECT_TRUE(LeftOver().empty());
 }

@@ -10,7 +10,7 @@ LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindow
 TestContainer::TestContainer()
     : CContainerSite(
           nullptr, DIID__DQorTreeViewEvents,
-          [this](NoticeKind kind, DISPID id, UINT argCount) { Record(kind, id, argCount); }) {
+          [this](NoticeKind kind, DISPID id, const DISPPARAMS* args) { Record(kind, id, args); }) {
   WNDCLASSW wc = {};
   wc.lpfnWndProc = HostProc;
   wc.hInstance = GetModuleHandleW(nullptr);
@@ -28,14 +28,23 @@ TestContainer::~TestContainer() {
   if (HostWindow()) DestroyWindow(HostWindow());
 }
 
-void TestContainer::Record(NoticeKind kind, DISPID id, UINT argCount) {
+void TestContainer::Record(NoticeKind kind, DISPID id, const DISPPARAMS* args) {
   const wchar_t* name =
       kind == NoticeKind::Event ? qortreeview::EventName(id) : qortreeview::MemberName(id);
   std::string text = name ? std::string(name, name + wcslen(name)) : std::to_string(id);
-  if (kind == NoticeKind::Event)
-    log.push_back("event:" + text + (argCount ? "+args" : ""));
-  else
+  if (kind != NoticeKind::Event) {
     log.push_back("changed:" + text);
+    return;
+  }
+  // The arguments as text, first first: "event:LoadComplete(True)".
+  for (UINT i = args->cArgs; i > 0; --i) {
+    VARIANT v;
+    VariantInit(&v);
+    VariantChangeType(&v, &args->rgvarg[i - 1], VARIANT_ALPHABOOL, VT_BSTR);
+    text += (i == args->cArgs ? "(" : ",") + (V_VT(&v) == VT_BSTR ? ToAnsi(V_BSTR(&v)) : "?");
+    VariantClear(&v);
+  }
+  log.push_back("event:" + text + (args->cArgs ? ")" : ""));
 }
 
 HRESULT TestContainer::Create(const wchar_t* progId) {

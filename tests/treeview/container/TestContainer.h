@@ -22,7 +22,7 @@ public:
   HWND TreeWindow() const;
 
   // Everything the sinks received since the last Take, by name:
-  // "event:SelChanged" ("+args" when it had any), "changed:SelectedLabel".
+  // "event:SelChanged", "event:LoadComplete(True)", "changed:SelectedLabel".
   std::vector<std::string> log;
   std::vector<std::string> Take();
 
@@ -31,7 +31,7 @@ public:
   HRESULT PutString(DISPID id, const std::string& value);
 
 private:
-  void Record(NoticeKind kind, DISPID id, UINT argCount);
+  void Record(NoticeKind kind, DISPID id, const DISPPARAMS* args);
 };
 
 // Variant helpers for the tests.

@@ -71,7 +71,30 @@ void TreeFixture::SetUp() {
   DeleteFileA(name);
   ASSERT_TRUE(CreateDirectoryA(name, nullptr));
   folder = name;
+  copiesBefore = TempCopies();
   ASSERT_EQ(CreateControl(), S_OK);
+}
+
+std::set<std::string> TreeFixture::LeftOverCopies() const {
+  std::set<std::string> left;
+  for (const std::string& n : TempCopies())
+    if (!copiesBefore.count(n)) left.insert(n);
+  return left;
+}
+
+bool TreeFixture::WaitForLog(const std::string& entry, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    for (const std::string& e : c.log)
+      if (e == entry) return true;
+    if (GetTickCount() - start >= timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
 }
 
 HRESULT TreeFixture::CreateControl() { return c.Create(QORTREEVIEW_PROGID); }

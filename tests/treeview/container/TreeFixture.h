@@ -54,11 +54,17 @@ protected:
   // and " +" when expanded. Reading the data selects each node (the
   // expansion is read before); the events that causes are dropped.
   Lines Dump();
+  // The temporary copies made since SetUp that are still there.
+  std::set<std::string> LeftOverCopies() const;
+  // Runs this thread's messages until the container's log holds the entry,
+  // or the time is up; false then.
+  bool WaitForLog(const std::string& entry, DWORD timeoutMs);
   HTREEITEM Root() const;
   int ImageCount() const;
   COLORREF Colour(int image) const;
 
   TestContainer c;
   std::string folder;
+  std::set<std::string> copiesBefore;  // TempCopies() at SetUp
 };
 }  // namespace treetest

@@ -1,10 +1,14 @@
 // The control's own code linked into this program, in the test container,
 // where the test hooks of its parts reach: a load that raises an exception
-// in the window's creation or in Refresh stays inside the control.
+// in the window's creation or in Refresh stays inside the control; and a
+// remote load against a server that stalls, trickles or refuses ends within
+// its bounds (shortened here through the copy's test hook).
 #include <windows.h>
 #include <commctrl.h>
 #include "framework/CLineReader.h"
+#include "control/CDownload.h"
 #include "control/CQorTreeViewCtrl.h"
+#include "RecordingHttpServer.h"
 #include "TreeFixture.h"
 
 using namespace treetest;
@@ -47,4 +51,62 @@ TEST_F(InProcessControl, ALineTooLongToHoldEndsTheLoadWithTheNodesBeforeItAndThe
   Configure(folder, "tree.txt", 0);
   Activate();
   EXPECT_EQ(Dump(), (Lines{"A [0] {}", "B [0] {}"}));
+}
+
+namespace {
+// Two seconds of silence, or under 4 KiB in any three, end a copy.
+const CDownload::Bounds kShortBounds = {2000, 3000, 4096};
+
+class BoundedLoad : public InProcessControl {
+protected:
+  void SetUp() override {
+    InProcessControl::SetUp();
+    CDownload::SetBoundsForTest(&kShortBounds);
+    ASSERT_TRUE(server.Start());
+    Configure(server.BaseUrl(), "tree.txt", 1);
+    Activate();
+    ASSERT_TRUE(Insert("Kept"));
+    PutBool(kDispShowError, true);
+  }
+  void TearDown() override {
+    server.Stop();
+    CDownload::SetBoundsForTest(nullptr);
+    InProcessControl::TearDown();
+  }
+  // Refreshes; the time it took, in ms. The failure is reported as before.
+  DWORD TimedRefresh() {
+    MessageBoxCloser boxes;
+    const DWORD start = GetTickCount();
+    Refresh();
+    const DWORD took = GetTickCount() - start;
+    EXPECT_EQ(boxes.Texts(),
+              (Lines{"Fail to load configuration: " + server.BaseUrl() + "/tree.txt"}));
+    EXPECT_EQ(Dump(), (Lines{"Kept [0] {}"}));
+    EXPECT_TRUE(LeftOverCopies().empty());
+    return took;
+  }
+  RecordingHttpServer server;
+};
+}  // namespace
+
+TEST_F(BoundedLoad, AServerSilentAfterTheHeadOrTricklingEndsTheLoadWithinItsBound) {
+  server.ServeHostile("/tree.txt", RecordingHttpServer::Hostile::kSilent, "A\r\n", 100000);
+  server.Take();
+  DWORD took = TimedRefresh();
+  EXPECT_GE(took, kShortBounds.silenceMs);
+  EXPECT_LT(took, kShortBounds.silenceMs + 2000);
+  EXPECT_EQ(server.Take(), (Lines{"GET /tree.txt", "GET /tree.txt"}));  // the probe, the copy
+
+  server.ServeHostile("/tree.txt", RecordingHttpServer::Hostile::kTrickle, "", 100000);
+  took = TimedRefresh();
+  EXPECT_GE(took, kShortBounds.windowMs);
+  EXPECT_LT(took, kShortBounds.windowMs + 2000);
+  EXPECT_EQ(server.Take(), (Lines{"GET /tree.txt", "GET /tree.txt"}));
+}
+
+TEST_F(BoundedLoad, AServerThatRefusesConnectionsIsTriedOncePerLoad) {
+  server.RefuseConnections(true);
+  const int before = server.Connections();
+  EXPECT_LT(TimedRefresh(), 2000u);
+  EXPECT_EQ(server.Connections() - before, 1);
 }

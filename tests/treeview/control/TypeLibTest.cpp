@@ -166,27 +166,35 @@ TEST_F(TypeLibTest, TheEventsAndTheClassAreDescribed) {
   ASSERT_EQ(ev->GetTypeAttr(&ta), S_OK);
   EXPECT_EQ(ta->typekind, TKIND_DISPATCH);
   EXPECT_EQ(ta->cVars, 0);
-  UINT own = 0;
+  std::map<MEMBERID, std::vector<VARTYPE>> params;
   for (UINT i = 0; i < ta->cFuncs; ++i) {
     FUNCDESC* fd = nullptr;
     ASSERT_EQ(ev->GetFuncDesc(i, &fd), S_OK);
     if (!Inherited(fd->memid)) {
-      ++own;
-      EXPECT_EQ(fd->cParams, 0);
+      std::vector<VARTYPE>& types = params[fd->memid];
+      for (SHORT p = 0; p < fd->cParams; ++p) types.push_back(fd->lprgelemdescParam[p].tdesc.vt);
       EXPECT_EQ(fd->elemdescFunc.tdesc.vt, VT_VOID);
     }
     ev->ReleaseFuncDesc(fd);
   }
-  EXPECT_EQ(own, 3u);
   ev->ReleaseTypeAttr(ta);
   EXPECT_EQ(Doc(ev, MEMBERID_NIL), L"Event interface for QorTreeView Control");
-  const wchar_t* events[] = {L"InsertData", L"RemoveData", L"SelChanged"};
-  for (MEMBERID id = 1; id <= 3; ++id) {
-    std::vector<std::wstring> names = Names(ev, id);
-    ASSERT_EQ(names.size(), 1u);
-    EXPECT_EQ(names[0], events[id - 1]);
-    EXPECT_EQ(Doc(ev, id), L"");
+  // The events of the list, ids 1 to 4 in order, and nothing else.
+  EXPECT_EQ(params.size(), 4u);
+  MEMBERID id = 0;
+  for (const qortreeview::EventMember& e : qortreeview::kEvents) {
+    EXPECT_EQ(e.dispid, ++id);
+    std::vector<std::wstring> names = Names(ev, e.dispid);
+    ASSERT_EQ(names.size(), e.cParams + 1);
+    EXPECT_EQ(names[0], e.name);
+    ASSERT_EQ(params[e.dispid].size(), e.cParams);
+    for (UINT p = 0; p < e.cParams; ++p) {
+      EXPECT_EQ(names[p + 1], e.params[p].name);
+      EXPECT_EQ(params[e.dispid][p], e.params[p].vt);
+    }
+    EXPECT_EQ(Doc(ev, e.dispid), L"");
   }
+  EXPECT_EQ(qortreeview::kEvents[3].name, std::wstring(L"LoadComplete"));
   ev->Release();
 
   ITypeInfo* cls = Type(CLSID_QorTreeView);

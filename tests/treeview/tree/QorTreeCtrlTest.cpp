@@ -24,7 +24,7 @@ public:
     calls.push_back("resolve=" + name);
     return 1;
   }
-  bool IsRemoteMode() const override { return false; }
+  void ReleaseFile(const std::string&) override {}
 };
 
 class TreeTest : public ::testing::Test {

@@ -158,7 +158,9 @@ int wmain(int argc, wchar_t** argv) {
   if (de.info) {
     Implement(de.info, 0, dispatch, 0);
     for (const qortreeview::EventMember& e : qortreeview::kEvents)
-      de.Function(e.dispid, INVOKE_FUNC, VT_VOID, {}, e.name, nullptr, 1);
+      de.Function(e.dispid, INVOKE_FUNC, VT_VOID,
+                  std::vector<DispParam>(e.params, e.params + e.cParams), e.name, nullptr,
+                  e.cParams + 1);
   }
 
   ICreateTypeInfo2* coclass =

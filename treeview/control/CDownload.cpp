@@ -1,0 +1,238 @@
+// CDownload: the copy's own thread (size probe, opening, copying) and the
+// caller's watch over it.
+#include "control/CDownload.h"
+#include <new>
+#include <vector>
+#include "framework/CFile.h"
+#include "framework/CInternetFile.h"
+#include "framework/COleControlModule.h"
+#include "control/CLocation.h"
+
+const CDownload::Bounds CDownload::kBounds = {30000, 30000, 4096};
+
+namespace {
+const DWORD kCopyBuffer = 16384;
+const DWORD kPollMs = 50;
+CDownload::Bounds g_bounds = CDownload::kBounds;
+
+// A session whose transfers give up after the silence time-out, where the
+// platform honours it.
+bool OpenSession(CInternetSession& session, DWORD accessType) {
+  if (!session.Open(accessType)) return false;
+  session.SetTimeout(CDownload::kBounds.silenceMs);
+  return true;
+}
+
+// Opens a web address through a session with the preconfigured access, and
+// directly when that yields no stream and a proxy was in the way; false when
+// neither connected.
+bool OpenUrl(const std::string& location, CInternetSession& session, CInternetFile& stream) {
+  if (OpenSession(session, INTERNET_OPEN_TYPE_PRECONFIG) && stream.Open(session, location))
+    return true;
+  const bool proxy = session.UsesProxy();
+  session.Close();
+  return proxy && OpenSession(session, INTERNET_OPEN_TYPE_DIRECT) && stream.Open(session, location);
+}
+}  // namespace
+
+// What the caller and the copy's thread share; each holds one reference.
+struct CDownload::Job {
+  Job(const std::string& where, ULONGLONG max)
+      : location(where), maxBytes(max), lastActivity(GetTickCount()) {
+    InitializeCriticalSection(&lock);
+    done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  }
+  ~Job() {
+    if (done) CloseHandle(done);
+    DeleteCriticalSection(&lock);
+  }
+  Job(const Job&) = delete;
+  Job& operator=(const Job&) = delete;
+  void Release() {
+    if (InterlockedDecrement(&refs) == 0) delete this;
+  }
+  // Counts bytes that arrived (or none, for an answer's head); false when
+  // the caller gave up meanwhile, so the thread asks for nothing more.
+  bool Touch(ULONGLONG more) {
+    EnterCriticalSection(&lock);
+    bytes += more;
+    lastActivity = GetTickCount();
+    const bool wanted = !abandoned;
+    LeaveCriticalSection(&lock);
+    return wanted;
+  }
+  // Closes the target and deletes it; under the lock.
+  void DropTarget() {
+    target.Close();
+    if (!tempPath.empty()) DeleteFileA(tempPath.c_str());
+    tempPath.clear();
+  }
+  Result Run();
+  Result CopyFrom(CInternetFile* stream, CFile* source, ULONGLONG announced, bool hasLength);
+
+  CModuleLock moduleLock;  // the module stays loaded while this thread may run its code
+  LONG refs = 2;
+  const std::string location;
+  const ULONGLONG maxBytes;
+  HANDLE done;
+  CRITICAL_SECTION lock;  // guards what follows
+  ULONGLONG bytes = 0;
+  DWORD lastActivity;
+  bool abandoned = false;  // the caller gave up: nothing more may be written
+  bool finished = false;   // the thread has set its result
+  Result result = kFailed;
+  std::string tempPath;
+  CFile target;
+};
+
+CDownload::Result CDownload::Job::Run() {
+  std::string local;
+  if (CLocation::FileUrlToPath(location, &local)) {
+    CFile source;
+    if (!source.Open(local, CFile::kRead)) return kFailed;
+    return CopyFrom(nullptr, &source, 0, false);
+  }
+  CInternetSession session;
+  CInternetFile stream;
+  // The size probe: its request comes before the copy's, and nothing uses
+  // the size. A server it cannot reach is not asked again.
+  if (CLocation::IsWebAddress(location)) {
+    if (!OpenUrl(location, session, stream)) return kUnreachable;
+    if (!Touch(0)) return kStalled;
+    DWORD status = 0, length = 0;
+    if (stream.QueryStatusCode(&status) && status == 200) stream.QueryContentLength(&length);
+    stream.Close();
+    session.Close();
+  }
+  // An answer other than 200 is asked for once more, directly.
+  if (!OpenUrl(location, session, stream)) return kUnreachable;
+  if (!Touch(0)) return kStalled;
+  DWORD status = 0;
+  if (stream.QueryStatusCode(&status) && status != 200) {
+    stream.Close();
+    session.Close();
+    if (!OpenSession(session, INTERNET_OPEN_TYPE_DIRECT) || !stream.Open(session, location))
+      return kFailed;
+    if (!Touch(0)) return kStalled;
+    if (stream.QueryStatusCode(&status) && status != 200) return kFailed;
+  }
+  DWORD announced = 0;
+  const bool hasLength = stream.QueryContentLength(&announced);
+  return CopyFrom(&stream, nullptr, announced, hasLength);
+}
+
+// A length the server announced: more than the bound fails at once, and
+// fewer bytes than announced is a transfer cut short.
+CDownload::Result CDownload::Job::CopyFrom(CInternetFile* stream, CFile* source,
+                                           ULONGLONG announced, bool hasLength) {
+  if (hasLength && announced > maxBytes) return kFailed;
+  std::vector<char> buffer(kCopyBuffer);  // before the name, which must not outlive a failure
+  EnterCriticalSection(&lock);
+  bool ok = !abandoned && MakeTempFileName(&tempPath) && target.Open(tempPath, CFile::kCreateNew);
+  LeaveCriticalSection(&lock);
+  ULONGLONG total = 0;
+  while (ok) {
+    int got = source ? source->Read(buffer.data(), kCopyBuffer)
+                     : stream->Read(buffer.data(), kCopyBuffer);
+    if (got == 0) break;
+    total += static_cast<ULONGLONG>(got > 0 ? got : 0);
+    ok = got > 0 && total <= maxBytes;
+    EnterCriticalSection(&lock);
+    ok = ok && !abandoned && target.Write(buffer.data(), static_cast<DWORD>(got));
+    LeaveCriticalSection(&lock);
+    if (ok) Touch(static_cast<ULONGLONG>(got));
+  }
+  if (ok && hasLength && total != announced) ok = false;
+  return ok ? kCopied : kFailed;
+}
+
+DWORD WINAPI CDownload::Work(void* p) {
+  Job* job = static_cast<Job*>(p);
+  Result r;
+  try {
+    r = job->Run();
+  } catch (...) {
+    r = kFailed;  // an allocation the heap refused
+  }
+  EnterCriticalSection(&job->lock);
+  job->finished = true;
+  job->result = job->abandoned ? kStalled : r;
+  if (job->result != kCopied)
+    job->DropTarget();
+  else
+    job->target.Close();
+  LeaveCriticalSection(&job->lock);
+  SetEvent(job->done);
+  job->Release();
+  return 0;
+}
+
+CDownload::Result CDownload::Copy(const std::string& location, ULONGLONG maxBytes, HANDLE cancel,
+                                  std::string* tempPath) {
+  Job* job = nullptr;
+  try {
+    job = new Job(location, maxBytes);
+  } catch (...) {
+    return kFailed;
+  }
+  HANDLE thread = job->done ? CreateThread(nullptr, 0, Work, job, 0, nullptr) : nullptr;
+  if (!thread) {
+    delete job;
+    return kFailed;
+  }
+  const Bounds bounds = g_bounds;
+  const DWORD start = GetTickCount();
+  DWORD windowStart = start;
+  ULONGLONG windowBytes = 0;
+  Result verdict = kCopied;  // kCopied: wait for the thread's own result
+  HANDLE waits[2] = {job->done, cancel};
+  for (;;) {
+    DWORD w = WaitForMultipleObjects(cancel ? 2 : 1, waits, FALSE, kPollMs);
+    if (w == WAIT_OBJECT_0) break;
+    if (w == WAIT_OBJECT_0 + 1) {
+      verdict = kCancelled;
+      break;
+    }
+    EnterCriticalSection(&job->lock);
+    const ULONGLONG bytes = job->bytes;
+    const DWORD silent = GetTickCount() - job->lastActivity;
+    LeaveCriticalSection(&job->lock);
+    const DWORD now = GetTickCount();
+    if (silent >= bounds.silenceMs) {
+      verdict = kStalled;
+      break;
+    }
+    if (now - windowStart >= bounds.windowMs) {
+      if (bytes - windowBytes < bounds.minWindowBytes) {
+        verdict = kStalled;
+        break;
+      }
+      windowStart = now;
+      windowBytes = bytes;
+    }
+  }
+  EnterCriticalSection(&job->lock);
+  if (!job->finished && verdict != kCopied) {
+    job->abandoned = true;
+    job->DropTarget();
+  } else {
+    verdict = job->result;
+    if (verdict == kCopied) *tempPath = job->tempPath;
+  }
+  LeaveCriticalSection(&job->lock);
+  CloseHandle(thread);
+  job->Release();
+  return verdict;
+}
+
+bool CDownload::MakeTempFileName(std::string* path) {
+  char folder[MAX_PATH + 1] = {};
+  char name[MAX_PATH + 1] = {};
+  DWORD n = GetTempPathA(sizeof(folder), folder);
+  if (n == 0 || n >= sizeof(folder)) return false;
+  if (GetTempFileNameA(folder, "qtv", 0, name) == 0) return false;
+  *path = name;
+  return true;
+}
+
+void CDownload::SetBoundsForTest(const Bounds* bounds) { g_bounds = bounds ? *bounds : kBounds; }
