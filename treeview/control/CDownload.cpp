@@ -217,7 +217,7 @@ CDownload::Result CDownload::Copy(const std::string& location, ULONGLONG maxByte
     job->DropTarget();
   } else {
     verdict = job->result;
-    if (verdict == kCopied) *tempPath = job->tempPath;
+    if (verdict == kCopied) tempPath->swap(job->tempPath);  // cannot throw under the lock
   }
   LeaveCriticalSection(&job->lock);
   CloseHandle(thread);

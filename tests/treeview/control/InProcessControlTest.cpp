@@ -3,34 +3,9 @@
 // in the window's creation or in Refresh stays inside the control; and a
 // remote load against a server that stalls, trickles or refuses ends within
 // its bounds (shortened here through the copy's test hook).
-#include <windows.h>
-#include <commctrl.h>
-#include "framework/CLineReader.h"
-#include "control/CDownload.h"
-#include "control/CQorTreeViewCtrl.h"
-#include "RecordingHttpServer.h"
-#include "TreeFixture.h"
+#include "InProcessFixtures.h"
 
 using namespace treetest;
-
-namespace {
-class InProcessControl : public TreeFixture {
-protected:
-  HRESULT CreateControl() override {
-    static const bool com = SUCCEEDED(CoInitialize(nullptr));
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_TREEVIEW_CLASSES};
-    InitCommonControlsEx(&icc);
-    return com ? c.Create(CQorTreeViewCtrl::CreateObject()) : E_FAIL;
-  }
-  void TearDown() override {
-    CLineReader::SetLineLimitForTest(0);
-    TreeFixture::TearDown();
-  }
-  bool HasScrollBar() const {
-    return (GetWindowLongW(c.TreeWindow(), GWL_STYLE) & WS_VSCROLL) != 0;
-  }
-};
-}  // namespace
 
 TEST_F(InProcessControl, ALineTooLongToHoldEndsTheLoadWithTheNodesBeforeItAndTheTreeDrawing) {
   const std::string config = "A\nB\n" + std::string(5000, 'x') + "\nC\n";
@@ -52,42 +27,6 @@ TEST_F(InProcessControl, ALineTooLongToHoldEndsTheLoadWithTheNodesBeforeItAndThe
   Activate();
   EXPECT_EQ(Dump(), (Lines{"A [0] {}", "B [0] {}"}));
 }
-
-namespace {
-// Two seconds of silence, or under 4 KiB in any three, end a copy.
-const CDownload::Bounds kShortBounds = {2000, 3000, 4096};
-
-class BoundedLoad : public InProcessControl {
-protected:
-  void SetUp() override {
-    InProcessControl::SetUp();
-    CDownload::SetBoundsForTest(&kShortBounds);
-    ASSERT_TRUE(server.Start());
-    Configure(server.BaseUrl(), "tree.txt", 1);
-    Activate();
-    ASSERT_TRUE(Insert("Kept"));
-    PutBool(kDispShowError, true);
-  }
-  void TearDown() override {
-    server.Stop();
-    CDownload::SetBoundsForTest(nullptr);
-    InProcessControl::TearDown();
-  }
-  // Refreshes; the time it took, in ms. The failure is reported as before.
-  DWORD TimedRefresh() {
-    MessageBoxCloser boxes;
-    const DWORD start = GetTickCount();
-    Refresh();
-    const DWORD took = GetTickCount() - start;
-    EXPECT_EQ(boxes.Texts(),
-              (Lines{"Fail to load configuration: " + server.BaseUrl() + "/tree.txt"}));
-    EXPECT_EQ(Dump(), (Lines{"Kept [0] {}"}));
-    EXPECT_TRUE(LeftOverCopies().empty());
-    return took;
-  }
-  RecordingHttpServer server;
-};
-}  // namespace
 
 TEST_F(BoundedLoad, AServerSilentAfterTheHeadOrTricklingEndsTheLoadWithinItsBound) {
   server.ServeHostile("/tree.txt", RecordingHttpServer::Hostile::kSilent, "A\r\n", 100000);
