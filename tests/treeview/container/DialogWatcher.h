@@ -8,6 +8,18 @@
 #include <thread>
 #include <vector>
 
+// A dialog of this process with the caption, or null. Other test programs
+// may show a dialog of the same caption at the same time.
+inline HWND FindOwnDialog(const wchar_t* caption) {
+  HWND box = nullptr;
+  while ((box = FindWindowExW(nullptr, box, L"#32770", caption))) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(box, &pid);
+    if (pid == GetCurrentProcessId()) return box;
+  }
+  return nullptr;
+}
+
 class DialogWatcher {
 public:
   explicit DialogWatcher(const wchar_t* caption, WORD command = IDOK)
@@ -39,10 +51,8 @@ private:
   }
   void Run() {
     for (int i = 0; i < 500 && !m_stop; ++i) {
-      HWND box = FindWindowW(L"#32770", m_caption.c_str());
-      DWORD pid = 0;
-      if (box) GetWindowThreadProcessId(box, &pid);
-      if (box && pid == GetCurrentProcessId()) {
+      HWND box = FindOwnDialog(m_caption.c_str());
+      if (box) {
         Sleep(100);  // let it finish drawing
         EnumChildWindows(box, Collect, reinterpret_cast<LPARAM>(&m_texts));
         m_seen = true;

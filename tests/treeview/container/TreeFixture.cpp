@@ -3,6 +3,7 @@
 #include "TreeFixture.h"
 #include <atomic>
 #include <thread>
+#include "DialogWatcher.h"
 #include "IconFile.h"
 #include "control/QorTreeViewIds.h"
 
@@ -32,10 +33,8 @@ MessageBoxCloser::MessageBoxCloser() : m_state(new State) {
   State* s = m_state;
   s->thread = std::thread([s] {
     while (!s->stop) {
-      HWND box = FindWindowW(L"#32770", L"QorTreeView");
-      DWORD pid = 0;
-      if (box) GetWindowThreadProcessId(box, &pid);
-      if (box && pid == GetCurrentProcessId() && IsWindowVisible(box)) {
+      HWND box = FindOwnDialog(L"QorTreeView");
+      if (box && IsWindowVisible(box)) {
         char buf[1024] = {};
         GetDlgItemTextA(box, 0xFFFF, buf, sizeof(buf));
         s->texts.push_back(buf);

@@ -38,6 +38,12 @@ class BoundedLoad : public InProcessControl {
 protected:
   void SetUp() override {
     InProcessControl::SetUp();
+    // The copies go to the test's own folder: other test programs look
+    // for copies left in the user's temporary folder meanwhile.
+    GetEnvironmentVariableA("TMP", m_tmp, MAX_PATH);
+    GetEnvironmentVariableA("TEMP", m_temp, MAX_PATH);
+    SetEnvironmentVariableA("TMP", folder.c_str());
+    SetEnvironmentVariableA("TEMP", folder.c_str());
     CDownload::SetBoundsForTest(Bounds());
     ASSERT_TRUE(server.Start());
     Configure(server.BaseUrl(), "tree.txt", 1);
@@ -48,6 +54,8 @@ protected:
   void TearDown() override {
     server.Stop();
     CDownload::SetBoundsForTest(nullptr);
+    SetEnvironmentVariableA("TMP", m_tmp[0] ? m_tmp : nullptr);
+    SetEnvironmentVariableA("TEMP", m_temp[0] ? m_temp : nullptr);
     InProcessControl::TearDown();
   }
   // Refreshes; the time it took, in ms. The failure is reported as before.
@@ -64,5 +72,8 @@ protected:
   }
   virtual const CDownload::Bounds* Bounds() const { return &kShortBounds; }
   RecordingHttpServer server;
+
+private:
+  char m_tmp[MAX_PATH] = {}, m_temp[MAX_PATH] = {};
 };
 }  // namespace treetest

@@ -5,6 +5,7 @@
 #include <thread>
 #include "tree/QorTreeCtrl.h"
 #include "tree/QorTreeOwner.h"
+#include "DialogWatcher.h"
 
 namespace {
 const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS |
@@ -272,7 +273,7 @@ public:
 private:
   void Run() {
     while (!m_stop) {
-      HWND box = FindWindowW(L"#32770", L"QorTreeView");
+      HWND box = FindOwnDialog(L"QorTreeView");
       if (box) {
         char buf[512] = {};
         GetDlgItemTextA(box, 0xFFFF, buf, sizeof(buf));
