@@ -64,7 +64,7 @@ public:
   // (the tree is then empty).
   bool LoadNodesFromFile(const std::string& location, const std::string& path);
   // What a load made elsewhere must copy beforehand: whether the default
-  // icon is still to be looked for, and whether an icon name is loaded.
+  // icon is still to be looked for, and the icon names already loaded.
   bool NeedsDefaultIcon() const { return !m_imageList.GetSafeHandle(); }
   std::set<std::string> GetIconNames() const;
   int GetImageCount() const { return m_imageList.GetImageCount(); }
