@@ -64,7 +64,7 @@ cleanup() {
   if [ -n "$nginx_pid" ]; then kill "$nginx_pid" 2>/dev/null || true; fi
   if [ -n "$server_pid" ]; then qor_wine taskkill /f /im OrraWebServer.exe >/dev/null 2>&1 || true; fi
   if [ -n "$yard_pid" ]; then qor_wine taskkill /f /im yardstick.exe >/dev/null 2>&1 || true; fi
-  qor_wineserver -k 2>/dev/null || true
+  qor_end_wine
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -75,12 +75,12 @@ server_pid=$!
 "$QOR_WINE" "$work/yardstick.exe" 8090 "$(qor_wine winepath -w "$site")\\" </dev/null >/dev/null 2>&1 &
 yard_pid=$!
 for _ in $(seq 100); do
-  curl -sf -o /dev/null http://127.0.0.1/1k.bin && curl -sf -o /dev/null http://127.0.0.1:8089/1k.bin &&
-    curl -sf -o /dev/null http://127.0.0.1:8090/1k.bin && break
+  curl -sf -o /dev/null --max-time 2 http://127.0.0.1/1k.bin && curl -sf -o /dev/null --max-time 2 http://127.0.0.1:8089/1k.bin &&
+    curl -sf -o /dev/null --max-time 2 http://127.0.0.1:8090/1k.bin && break
   sleep 0.2
 done
 for port in 80 8089 8090; do
-  cmp -s "$site/16m.bin" <(curl -s "http://127.0.0.1:$port/16m.bin") ||
+  cmp -s "$site/16m.bin" <(curl -s --max-time 60 "http://127.0.0.1:$port/16m.bin") ||
     { echo "port $port does not serve the files" >&2; exit 1; }
 done
 
