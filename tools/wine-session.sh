@@ -57,7 +57,11 @@ wine_session() {
   # Neither the wineserver nor the services may inherit the lock: they can
   # outlive this script.
   "$tools/wine-prefix.sh" 9>&-
-  qor_wineserver -p"$qor_wineserver_idle" 9>&-
+  if ! qor_bounded 30 "the Wine server of $WINEPREFIX to start" \
+       /usr/lib/wine/wineserver -p"$qor_wineserver_idle" 9>&-; then
+    echo "The Wine server of $WINEPREFIX did not start; is another program using that prefix?" >&2
+    exit 1
+  fi
   trap qor_end_wine EXIT
   if ! qor_bounded 120 "Wine's services to start in $WINEPREFIX" \
        "${qor_quiet[@]}" "$QOR_WINE" cmd /c exit 9>&-; then

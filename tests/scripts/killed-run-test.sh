@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# killed-run-test.sh SOURCE_DIR BIN_DIR
+# The scripts' Wine session, in a scratch build tree beside BIN_DIR: a
+# session killed with SIGKILL does not hold up the next one, whose server
+# answers within 60 s; after a normal stop, and after SIGTERM to run.sh's
+# launcher under Xvfb, no process of the session or of its prefix is left.
+set -uo pipefail
+src=$1 bin=$2
+scratch=$(dirname "$bin")/killed-run
+prefix=$scratch/wineprefix site=$scratch/site
+failures=0 sessions=()
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+
+# The processes of a Linux session and those whose environment names the
+# prefix (Wine's, and the children of the scripts).
+of_prefix() { grep -lzxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3; }
+left() {
+  ps -eo pid=,sid= | awk -v s="$1" '$2 == s { print $1 }'
+  of_prefix
+}
+gone_within() {   # gone_within SECONDS SESSION
+  local _
+  for _ in $(seq $(($1 * 5))); do
+    [ -z "$(left "$2")" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+answers_within() {   # answers_within SECONDS: our site on port 80
+  local _
+  for _ in $(seq "$1"); do
+    curl -s --max-time 1 http://127.0.0.1/ | grep -q "$token" && return 0
+    sleep 1
+  done
+  return 1
+}
+# shellcheck disable=SC2317 # the EXIT trap calls it
+cleanup() {
+  local s
+  for s in "${sessions[@]}"; do pkill -KILL -s "$s"; done
+  # shellcheck disable=SC2046 # one pid a word
+  kill -KILL $(of_prefix) 2>/dev/null
+  sleep 1
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+rm -rf "$scratch"
+mkdir -p "$scratch/win64" "$site"
+ln -s "$bin" "$scratch/win64/bin"
+token="killed-run test $$"
+echo "$token" >"$site/index.html"
+# A copy of the running session's prefix saves creating one: Wine's own
+# binaries hard-linked, the rest (the registry is written in place when it
+# has several links) copied.
+if [ -f "${WINEPREFIX:-}/system.reg" ]; then
+  mkdir -p "$prefix"
+  tar -C "$WINEPREFIX" -cf - --exclude=./wineserver --exclude=./drive_c/windows/system32 \
+      --exclude=./drive_c/windows/syswow64 --exclude=./drive_c/windows/winsxs . | tar -C "$prefix" -xf -
+  for dir in system32 syswow64 winsxs; do
+    [ ! -d "$WINEPREFIX/drive_c/windows/$dir" ] || cp -al "$WINEPREFIX/drive_c/windows/$dir" "$prefix/drive_c/windows/"
+  done
+fi
+
+# session LOG: a Wine session as the scripts start one, serving the site
+# until $scratch/stop appears, in a Linux session of its own ($session).
+session() {
+  rm -f "$scratch/stop"
+  # shellcheck disable=SC2016 # expanded by the session's shell
+  setsid bash -c 'set -euo pipefail
+    . "$1/tools/wine-session.sh"
+    wine_session "$2"
+    "$QOR_WINE" "$2/win64/bin/OrraWebServer.exe" "$(qor_wine winepath -w "$3")\\" &
+    while [ ! -e "$2/stop" ]; do sleep 0.2; done' _ "$src" "$scratch" "$site" >"$1" 2>&1 </dev/null &
+  session=$!
+  sessions+=("$session")
+}
+
+session "$scratch/first.log"
+answers_within 90 || { fail "the first session did not answer within 90 s"; cat "$scratch/first.log"; exit 1; }
+pkill -KILL -s "$session"
+wait "$session" 2>/dev/null
+echo "the killed session left $(left "$session" | wc -l) processes"
+session "$scratch/next.log"
+if answers_within 60; then
+  echo "ok   the session after a killed one answers"
+else
+  fail "the session after a killed one did not answer within 60 s"; cat "$scratch/next.log"
+fi
+touch "$scratch/stop"
+if gone_within 30 "$session"; then
+  echo "ok   a normal stop leaves nothing"
+else
+  fail "a normal stop left:"; ps -o pid,args -p "$(left "$session" | paste -sd,)"
+fi
+
+env -u DISPLAY setsid "$src/tools/run-demo.sh" "$scratch" "$site" >"$scratch/demo.log" 2>&1 </dev/null &
+session=$!
+sessions+=("$session")
+for _ in $(seq 60); do
+  grep -q "Close the server's window" "$scratch/demo.log" && break
+  sleep 1
+done
+answers_within 1 || fail "run-demo.sh does not serve"
+kill -TERM "$session"
+if gone_within 30 "$session"; then
+  echo "ok   SIGTERM to run.sh under Xvfb stops it all"
+else
+  fail "SIGTERM to run.sh under Xvfb left:"; ps -o pid,args -p "$(left "$session" | paste -sd,)"; cat "$scratch/demo.log"
+fi
+exit $((failures > 0))
