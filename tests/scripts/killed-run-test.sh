@@ -7,33 +7,19 @@
 set -uo pipefail
 src=$1 bin=$2
 scratch=$(dirname "$bin")/killed-run
-prefix=$scratch/wineprefix site=$scratch/site
+prefix=$scratch/wineprefix site=$scratch/site token="killed-run test $$"
 failures=0 sessions=()
-fail() { echo "FAIL $*"; failures=$((failures + 1)); }
-
-# The processes of a Linux session and those whose environment names the
-# prefix (Wine's, and the children of the scripts).
+# Wine's processes and the scripts' children name the prefix in their
+# environment; left SESSION adds the processes of that Linux session.
 of_prefix() { grep -lzxF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3; }
-left() {
-  ps -eo pid=,sid= | awk -v s="$1" '$2 == s { print $1 }'
-  of_prefix
+left() { ps -eo pid=,sid= | awk -v s="$1" '$2 == s { print $1 }'; of_prefix; }
+within() {   # within SECONDS COMMAND...: whether COMMAND succeeds in time
+  local end=$((SECONDS + $1)); shift
+  until "$@"; do [ $SECONDS -lt $end ] || return 1; sleep 0.5; done
 }
-gone_within() {   # gone_within SECONDS SESSION
-  local _
-  for _ in $(seq $(($1 * 5))); do
-    [ -z "$(left "$2")" ] && return 0
-    sleep 0.2
-  done
-  return 1
-}
-answers_within() {   # answers_within SECONDS: our site on port 80
-  local _
-  for _ in $(seq "$1"); do
-    curl -s --max-time 1 http://127.0.0.1/ | grep -q "$token" && return 0
-    sleep 1
-  done
-  return 1
-}
+answers() { curl -s --max-time 1 http://127.0.0.1/ | grep -q "$token"; }
+# shellcheck disable=SC2317 # called by within
+gone() { [ -z "$(left "$1")" ]; }
 # shellcheck disable=SC2317 # the EXIT trap calls it
 cleanup() {
   local s
@@ -48,11 +34,10 @@ trap cleanup EXIT
 rm -rf "$scratch"
 mkdir -p "$scratch/win64" "$site"
 ln -s "$bin" "$scratch/win64/bin"
-token="killed-run test $$"
 echo "$token" >"$site/index.html"
 # A copy of the running session's prefix saves creating one: Wine's own
-# binaries hard-linked, the rest (the registry is written in place when it
-# has several links) copied.
+# binaries hard-linked, the rest copied (Wine writes a registry file that
+# has several links in place).
 if [ -f "${WINEPREFIX:-}/system.reg" ]; then
   mkdir -p "$prefix"
   tar -C "$WINEPREFIX" -cf - --exclude=./wineserver --exclude=./drive_c/windows/system32 \
@@ -76,37 +61,36 @@ session() {
   sessions+=("$session")
   disown   # killed on purpose: no job report
 }
+report() {   # report WHAT LOG
+  local pids
+  pids=$(left "$session" | paste -sd,)
+  echo "FAIL $1"; [ -z "$pids" ] || ps -o pid,args -p "$pids"; cat "$2"
+  failures=1
+}
 
 session "$scratch/first.log"
-answers_within 90 || { fail "the first session did not answer within 90 s"; cat "$scratch/first.log"; exit 1; }
+within 90 answers || { report "the first session did not answer within 90 s" "$scratch/first.log"; exit 1; }
 pkill -KILL -s "$session"
 sleep 1
 echo "the killed session left $(left "$session" | wc -l) processes"
 session "$scratch/next.log"
-if answers_within 60; then
-  echo "ok   the session after a killed one answers"
+SECONDS=0
+if within 60 answers; then
+  echo "ok   the session after a killed one answers ($SECONDS s)"
 else
-  fail "the session after a killed one did not answer within 60 s"; cat "$scratch/next.log"
+  report "the session after a killed one did not answer within 60 s" "$scratch/next.log"
 fi
 touch "$scratch/stop"
-if gone_within 30 "$session"; then
-  echo "ok   a normal stop leaves nothing"
-else
-  fail "a normal stop left:"; ps -o pid,args -p "$(left "$session" | paste -sd,)"
-fi
+if within 30 gone "$session"; then echo "ok   a normal stop leaves nothing"
+else report "a normal stop left these" "$scratch/next.log"; fi
 
 env -u DISPLAY setsid "$src/tools/run-demo.sh" "$scratch" "$site" >"$scratch/demo.log" 2>&1 </dev/null &
 session=$!
 sessions+=("$session")
-for _ in $(seq 60); do
-  grep -q "Close the server's window" "$scratch/demo.log" && break
-  sleep 1
-done
-answers_within 1 || fail "run-demo.sh does not serve"
-kill -TERM "$session"
-if gone_within 30 "$session"; then
-  echo "ok   SIGTERM to run.sh under Xvfb stops it all"
-else
-  fail "SIGTERM to run.sh under Xvfb left:"; ps -o pid,args -p "$(left "$session" | paste -sd,)"; cat "$scratch/demo.log"
+if ! within 60 grep -q "Close the server's window" "$scratch/demo.log" || ! answers; then
+  report "run-demo.sh does not serve" "$scratch/demo.log"
 fi
-exit $((failures > 0))
+kill -TERM "$session"
+if within 30 gone "$session"; then echo "ok   SIGTERM to run.sh under Xvfb stops it all"
+else report "SIGTERM to run.sh under Xvfb left these" "$scratch/demo.log"; fi
+exit "$failures"
