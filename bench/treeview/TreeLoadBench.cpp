@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 #include "ServerProcess.h"
 #include "TestContainer.h"
 

@@ -2,7 +2,7 @@
 #include "DemoWindow.h"
 #include <commctrl.h>
 #include <olectl.h>
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 namespace {
 enum : int {

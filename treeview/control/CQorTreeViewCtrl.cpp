@@ -3,7 +3,7 @@
 #include "control/CQorTreeViewCtrl.h"
 #include "framework/CDialog.h"
 #include "framework/COleControlModule.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 namespace {
 const CLSID kPropPages[] = {CLSID_QorTreeViewPropPage};

@@ -2,7 +2,7 @@
 // in the interface's order, and the accessors that the rows name.
 #include "control/AnsiBstr.h"
 #include "control/CQorTreeViewCtrl.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 struct CQorTreeViewDispatch {
   static CQorTreeViewCtrl* Ctl(COleControl* p) { return static_cast<CQorTreeViewCtrl*>(p); }

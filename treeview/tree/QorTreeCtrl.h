@@ -10,7 +10,7 @@
 #include "framework/CImageList.h"
 #include "framework/CMenu.h"
 #include "framework/CTreeCtrl.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 class QorTreeOwner;
 

@@ -1,7 +1,7 @@
 // TestContainer: host window, the log by name and the string helpers.
 #include "TestContainer.h"
 #include <cwchar>
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 namespace {
 LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <thread>
 #include "IconFile.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 namespace treetest {
 

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 #include <vector>
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 #include "TestContainer.h"
 
 namespace treetest {

@@ -2,7 +2,7 @@
 // configuration and its icons from a folder, and the control in remote mode
 // builds the full tree from http://127.0.0.1 and from a subfolder.
 #include "IconFile.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 #include "ServerProcess.h"
 #include "TestProcess.h"
 #include "TreeFixture.h"
