@@ -148,8 +148,8 @@ LRESULT CALLBACK WatchSent(int code, WPARAM w, LPARAM l) {
   auto* m = reinterpret_cast<CWPSTRUCT*>(l);
   if (code == HC_ACTION && m->hwnd == g_watched && g_seen) {
     if (m->message == WM_SETREDRAW) g_seen->push_back(m->wParam ? "redraw on" : "redraw off");
-    if (m->message == TVM_INSERTITEMA && (g_seen->empty() || g_seen->back() != "insert"))
-      g_seen->push_back("insert");
+    const bool insert = m->message == TVM_INSERTITEMA || m->message == TVM_INSERTITEMW;
+    if (insert && (g_seen->empty() || g_seen->back() != "insert")) g_seen->push_back("insert");
   }
   return CallNextHookEx(nullptr, code, w, l);
 }
