@@ -63,14 +63,20 @@ bool IsWide(CLineReader::Encoding e) {
 }
 
 // Bytes of a code page (UTF-8 included) to UTF-16; invalid UTF-8 becomes
-// U+FFFD.
-std::wstring Decode(UINT codePage, const std::string& bytes) {
-  if (bytes.empty()) return std::wstring();
+// U+FFFD. ASCII, the same in every system code page, is widened directly:
+// most lines are ASCII, and this is the load's innermost loop.
+void Decode(UINT codePage, const std::string& bytes, std::wstring* text) {
+  bool ascii = true;
+  for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) {
+    text->assign(bytes.begin(), bytes.end());
+    return;
+  }
+  // No more UTF-16 units than bytes, in any of these encodings.
   const int len = static_cast<int>(bytes.size());
-  int n = MultiByteToWideChar(codePage, 0, bytes.data(), len, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  if (n) MultiByteToWideChar(codePage, 0, bytes.data(), len, &wide[0], n);
-  return wide;
+  text->resize(bytes.size());
+  const int n = MultiByteToWideChar(codePage, 0, bytes.data(), len, &(*text)[0], len);
+  text->resize(static_cast<size_t>(n > 0 ? n : 0));
 }
 }  // namespace
 
@@ -183,7 +189,7 @@ bool CLineReader::ReadLine(std::wstring* line) {
       line->push_back(static_cast<wchar_t>(le ? a | b << 8 : b | a << 8));
     }
   } else {
-    *line = Decode(m_encoding == Encoding::kUtf8 ? CP_UTF8 : CP_ACP, m_raw);
+    Decode(m_encoding == Encoding::kUtf8 ? CP_UTF8 : CP_ACP, m_raw, line);
   }
   // On characters, after decoding: the CR of a CR LF, then the text's end.
   if (!line->empty() && line->back() == L'\r') line->pop_back();

@@ -50,7 +50,7 @@ bool QorTreeCtrl::InsertNodePath(const std::wstring& path, const std::wstring& i
       break;
     }
     size_t slash = key.rfind(L'\\');
-    key = slash == std::wstring::npos ? std::wstring() : key.substr(0, slash);
+    key.resize(slash == std::wstring::npos ? 0 : slash);
     ++strip;
     if (slash == std::wstring::npos) break;
   }
