@@ -3,7 +3,7 @@
 #include "control/CQorTreeViewCtrl.h"
 #include "framework/CDialog.h"
 #include "framework/COleControlModule.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 namespace {
 const CLSID kPropPages[] = {CLSID_QorTreeViewPropPage};
@@ -77,7 +77,7 @@ void CQorTreeViewCtrl::DoPropExchange(CPropExchange& px) {
   px.String(L"ConfigFile", m_ConfigFile);
   px.Long(L"LocalRemote", m_LocalRemote);
   px.Bool(L"ShowError", m_ShowError);
-  std::string insert = m_tree.GetPopupMenuText(0), remove = m_tree.GetPopupMenuText(1);
+  std::wstring insert = m_tree.GetPopupMenuText(0), remove = m_tree.GetPopupMenuText(1);
   px.String(L"PopupMenuText0", insert);
   px.String(L"PopupMenuText1", remove);
   if (px.IsLoading()) {
@@ -94,8 +94,8 @@ void CQorTreeViewCtrl::AboutBox() {
   dlg.DoModal();
 }
 
-bool CQorTreeViewCtrl::InsertNode(const std::string& path, const std::string& icon,
-                                  const std::string& data) {
+bool CQorTreeViewCtrl::InsertNode(const std::wstring& path, const std::wstring& icon,
+                                  const std::wstring& data) {
   if (!m_tree.GetSafeHwnd()) return false;
   m_tree.ForgetFailedIcons();
   return m_tree.InsertNodePath(path, icon, data);
@@ -108,7 +108,7 @@ bool CQorTreeViewCtrl::RemoveAll() {
 
 void CQorTreeViewCtrl::OnSelectedNodesChanged() {
   if (m_tree.GetSafeHwnd()) {
-    const std::string key = m_SelectedNodes;  // the selection report rewrites the member
+    const std::wstring key = m_SelectedNodes;  // the selection report rewrites the member
     m_tree.SelectNodePath(key);
   }
   SetModifiedFlag();
@@ -119,17 +119,17 @@ void CQorTreeViewCtrl::OnShowErrorChanged() {
   SetModifiedFlag();
 }
 
-void CQorTreeViewCtrl::SetSelectedLabel(const std::string& text) {
+void CQorTreeViewCtrl::SetSelectedLabel(const std::wstring& text) {
   m_SelectedLabel = text;
   BoundPropertyChanged(kDispSelectedLabel);
 }
 
-void CQorTreeViewCtrl::SetSelectedNodes(const std::string& text) {
+void CQorTreeViewCtrl::SetSelectedNodes(const std::wstring& text) {
   m_SelectedNodes = text;
   BoundPropertyChanged(kDispSelectedNodes);
 }
 
-void CQorTreeViewCtrl::SetSelectedData(const std::string& text) {
+void CQorTreeViewCtrl::SetSelectedData(const std::wstring& text) {
   m_SelectedData = text;
   BoundPropertyChanged(kDispSelectedData);
 }

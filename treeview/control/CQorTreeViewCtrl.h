@@ -30,13 +30,13 @@ public:
   static const DispEntry* DispatchTable(UINT* count);
 
   // QorTreeOwner: the tree's reports.
-  void SetSelectedLabel(const std::string& text) override;
-  void SetSelectedNodes(const std::string& text) override;
-  void SetSelectedData(const std::string& text) override;
+  void SetSelectedLabel(const std::wstring& text) override;
+  void SetSelectedNodes(const std::wstring& text) override;
+  void SetSelectedData(const std::wstring& text) override;
   void FireInsertData() override;
   void FireRemoveData() override;
   void FireSelChanged() override;
-  int ResolveFile(const std::string& name, std::string* path) override;
+  int ResolveFile(const std::wstring& name, std::wstring* path) override;
   bool IsRemoteMode() const override { return m_LocalRemote != 0; }
 
   // Bounds of one copy, in bytes: a configuration file and an icon file.
@@ -49,11 +49,11 @@ public:
   // A copy fails when it would exceed maxBytes, when fewer bytes arrive
   // than the server announced, or after the silence time-out without a
   // byte. On failure no temporary file remains and the path is empty.
-  static bool DownloadToTempFile(const std::string& location, std::string* tempPath,
+  static bool DownloadToTempFile(const std::wstring& location, std::wstring* tempPath,
                                  ULONGLONG maxBytes = kMaxConfigBytes);
   // A new, empty file with the prefix "qtv" in the user's temporary folder;
   // false, with the path untouched, when none can be made.
-  static bool MakeTempFileName(std::string* path);
+  static bool MakeTempFileName(std::wstring* path);
 
 private:
   friend struct CQorTreeViewDispatch;
@@ -74,18 +74,18 @@ private:
   // Rebuilds the tree from the configuration file named by URL and ConfigFile.
   void LoadConfiguration();
   // ResolveFile with the bound of the copy in remote mode.
-  int ResolveBounded(const std::string& name, std::string* path, ULONGLONG maxBytes);
-  bool InsertNode(const std::string& path, const std::string& icon, const std::string& data);
+  int ResolveBounded(const std::wstring& name, std::wstring* path, ULONGLONG maxBytes);
+  bool InsertNode(const std::wstring& path, const std::wstring& icon, const std::wstring& data);
   bool RemoveAll();
   void OnSelectedNodesChanged();
   void OnShowErrorChanged();
 
   QorTreeCtrl m_tree;
-  std::string m_ConfigFile;
+  std::wstring m_ConfigFile;
   LONG m_LocalRemote;
-  std::string m_URL;
-  std::string m_SelectedNodes;
-  std::string m_SelectedLabel;
-  std::string m_SelectedData;
+  std::wstring m_URL;
+  std::wstring m_SelectedNodes;
+  std::wstring m_SelectedLabel;
+  std::wstring m_SelectedData;
   BOOL m_ShowError;
 };

@@ -17,14 +17,14 @@ bool OpenSession(CInternetSession& session, DWORD accessType) {
   return true;
 }
 
-const char kFailLoad[] = "Fail to load configuration: ";
+const wchar_t kFailLoad[] = L"Fail to load configuration: ";
 }  // namespace
 
 void CQorTreeViewCtrl::LoadConfiguration() {
   if (!m_tree.GetSafeHwnd()) return;
   // Nothing named: nothing to load, and nothing to say.
   if (m_ConfigFile.empty() || m_URL.empty()) return;
-  std::string path;
+  std::wstring path;
   if (ResolveBounded(m_ConfigFile, &path, kMaxConfigBytes) != 0) {
     m_tree.ReportError(kFailLoad + CLocation::Join(m_URL, m_ConfigFile));
     return;
@@ -35,20 +35,20 @@ void CQorTreeViewCtrl::LoadConfiguration() {
   } catch (const std::exception&) {
     // A line too long to hold ends the load; the nodes before it stay.
   }
-  if (IsRemoteMode()) DeleteFileA(path.c_str());
+  if (IsRemoteMode()) DeleteFileW(path.c_str());
   if (!read) m_tree.ReportError(kFailLoad + CLocation::Join(m_URL, m_ConfigFile));
 }
 
 // The tree resolves icon files only.
-int CQorTreeViewCtrl::ResolveFile(const std::string& name, std::string* path) {
+int CQorTreeViewCtrl::ResolveFile(const std::wstring& name, std::wstring* path) {
   return ResolveBounded(name, path, kMaxIconBytes);
 }
 
-int CQorTreeViewCtrl::ResolveBounded(const std::string& name, std::string* path,
+int CQorTreeViewCtrl::ResolveBounded(const std::wstring& name, std::wstring* path,
                                      ULONGLONG maxBytes) {
   if (name.empty() || m_URL.empty()) return 1;
-  while (!m_URL.empty() && m_URL.back() == '\\') m_URL.pop_back();
-  const std::string location = CLocation::Join(m_URL, name);
+  while (!m_URL.empty() && m_URL.back() == L'\\') m_URL.pop_back();
+  const std::wstring location = CLocation::Join(m_URL, name);
   if (!IsRemoteMode()) {
     *path = location;
     return 0;
@@ -61,19 +61,20 @@ int CQorTreeViewCtrl::ResolveBounded(const std::string& name, std::string* path,
 namespace {
 // The size of a location, as far as it can be learned. Nothing uses it;
 // the server sees the probe's request before the download's.
-void ProbeSize(const std::string& location) {
-  std::string local;
+void ProbeSize(const std::wstring& location) {
+  std::wstring local;
   if (CLocation::FileUrlToPath(location, &local)) {
     CFile file;
     if (file.Open(local, CFile::kRead)) file.GetLength();
     return;
   }
   if (!CLocation::IsWebAddress(location)) return;
+  const std::wstring target = CLocation::EncodeWebAddress(location);
   CInternetSession session;
   CInternetFile stream;
-  if (!OpenSession(session, INTERNET_OPEN_TYPE_PRECONFIG) || !stream.Open(session, location)) {
+  if (!OpenSession(session, INTERNET_OPEN_TYPE_PRECONFIG) || !stream.Open(session, target)) {
     session.Close();
-    if (!OpenSession(session, INTERNET_OPEN_TYPE_DIRECT) || !stream.Open(session, location)) return;
+    if (!OpenSession(session, INTERNET_OPEN_TYPE_DIRECT) || !stream.Open(session, target)) return;
   }
   DWORD status = 0, length = 0;
   if (stream.QueryStatusCode(&status) && status == 200) stream.QueryContentLength(&length);
@@ -82,11 +83,13 @@ void ProbeSize(const std::string& location) {
 // One attempt to open a location as a stream: a local file for file:
 // locations, else the URL through a session of the given access type,
 // accepted only with HTTP status 200 (or no HTTP status at all).
-bool OpenStream(const std::string& location, DWORD accessType, CInternetSession& session,
+bool OpenStream(const std::wstring& location, DWORD accessType, CInternetSession& session,
                 CInternetFile& stream, CFile& file) {
-  std::string local;
+  std::wstring local;
   if (CLocation::FileUrlToPath(location, &local)) return file.Open(local, CFile::kRead);
-  if (!OpenSession(session, accessType) || !stream.Open(session, location)) return false;
+  if (!OpenSession(session, accessType) ||
+      !stream.Open(session, CLocation::EncodeWebAddress(location)))
+    return false;
   stream.SetReceiveTimeout(CQorTreeViewCtrl::kSilenceTimeoutMs);
   DWORD status = 0;
   if (stream.QueryStatusCode(&status) && status != 200) {
@@ -97,7 +100,7 @@ bool OpenStream(const std::string& location, DWORD accessType, CInternetSession&
 }
 }  // namespace
 
-bool CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::string* tempPath,
+bool CQorTreeViewCtrl::DownloadToTempFile(const std::wstring& location, std::wstring* tempPath,
                                           ULONGLONG maxBytes) {
   tempPath->clear();
   ProbeSize(location);
@@ -113,7 +116,7 @@ bool CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::stri
   DWORD announced = 0;
   const bool hasLength = !source.IsOpen() && stream.QueryContentLength(&announced);
   if (hasLength && announced > maxBytes) return false;
-  std::string name;
+  std::wstring name;
   if (!MakeTempFileName(&name)) return false;
   CFile target;
   bool copied = target.Open(name, CFile::kCreateNew);
@@ -129,19 +132,19 @@ bool CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::stri
   if (copied && hasLength && total != announced) copied = false;
   target.Close();
   if (!copied) {
-    DeleteFileA(name.c_str());
+    DeleteFileW(name.c_str());
     return false;
   }
   *tempPath = name;
   return true;
 }
 
-bool CQorTreeViewCtrl::MakeTempFileName(std::string* path) {
-  char folder[MAX_PATH + 1] = {};
-  char name[MAX_PATH + 1] = {};
-  DWORD n = GetTempPathA(sizeof(folder), folder);
-  if (n == 0 || n >= sizeof(folder)) return false;
-  if (GetTempFileNameA(folder, "qtv", 0, name) == 0) return false;
+bool CQorTreeViewCtrl::MakeTempFileName(std::wstring* path) {
+  wchar_t folder[MAX_PATH + 1] = {};
+  wchar_t name[MAX_PATH + 1] = {};
+  DWORD n = GetTempPathW(MAX_PATH + 1, folder);
+  if (n == 0 || n > MAX_PATH) return false;
+  if (GetTempFileNameW(folder, L"qtv", 0, name) == 0) return false;
   *path = name;
   return true;
 }
