@@ -1,6 +1,9 @@
 // CLocation: joining names to locations, reading file: locations and
 // encoding web addresses.
 #include "control/CLocation.h"
+
+#include "framework/DecodeBytes.h"
+
 #include <windows.h>
 #include <cwctype>
 
@@ -28,15 +31,8 @@ int HexValue(wchar_t c) {
 // Escaped bytes as text: UTF-8 when they are valid UTF-8, else the system
 // code page (what these escapes meant before names were Unicode).
 std::wstring BytesToText(const std::string& bytes) {
-  const int len = static_cast<int>(bytes.size());
-  UINT codePage = CP_UTF8;
-  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), len, nullptr, 0);
-  if (n == 0) {
-    codePage = CP_ACP;
-    n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), len, nullptr, 0);
-  }
-  std::wstring text(static_cast<size_t>(n), L'\0');
-  if (n) MultiByteToWideChar(codePage, 0, bytes.data(), len, &text[0], n);
+  std::wstring text;
+  DecodeBytes(bytes, IsValidUtf8(bytes), &text);
   return text;
 }
 

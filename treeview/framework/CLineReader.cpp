@@ -1,5 +1,8 @@
 // CLineReader: buffered line splitting over a CFile.
 #include "framework/CLineReader.h"
+
+#include "framework/DecodeBytes.h"
+
 #include <cstring>
 #include <new>
 
@@ -62,22 +65,6 @@ bool IsWide(CLineReader::Encoding e) {
   return e == CLineReader::Encoding::kUtf16Le || e == CLineReader::Encoding::kUtf16Be;
 }
 
-// Bytes of a code page (UTF-8 included) to UTF-16; invalid UTF-8 becomes
-// U+FFFD. ASCII, the same in every system code page, is widened directly:
-// most lines are ASCII, and this is the load's innermost loop.
-void Decode(UINT codePage, const std::string& bytes, std::wstring* text) {
-  bool ascii = true;
-  for (char c : bytes) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) {
-    text->assign(bytes.begin(), bytes.end());
-    return;
-  }
-  // No more UTF-16 units than bytes, in any of these encodings.
-  const int len = static_cast<int>(bytes.size());
-  text->resize(bytes.size());
-  const int n = MultiByteToWideChar(codePage, 0, bytes.data(), len, &(*text)[0], len);
-  text->resize(static_cast<size_t>(n > 0 ? n : 0));
-}
 }  // namespace
 
 bool CLineReader::Open(const std::wstring& path) {
@@ -189,7 +176,7 @@ bool CLineReader::ReadLine(std::wstring* line) {
       line->push_back(static_cast<wchar_t>(le ? a | b << 8 : b | a << 8));
     }
   } else {
-    Decode(m_encoding == Encoding::kUtf8 ? CP_UTF8 : CP_ACP, m_raw, line);
+    DecodeBytes(m_raw, m_encoding == Encoding::kUtf8, line);
   }
   // On characters, after decoding: the CR of a CR LF, then the text's end.
   if (!line->empty() && line->back() == L'\r') line->pop_back();
