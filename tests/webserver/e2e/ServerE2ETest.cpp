@@ -25,6 +25,9 @@ using expected::HeadFound;
 using expected::kHeadMissing;
 using expected::Masked;
 using expected::NotFound;
+using expected::NotModified;
+using expected::Redirect;
+using expected::Unsatisfiable;
 
 std::string Ask(RawClient& client, const std::string& request) {
   EXPECT_TRUE(client.SendAll(request));
@@ -57,6 +60,18 @@ protected:
     if (m_server.IsRunning()) {
       EXPECT_EQ(m_server.CloseAndWait(15000), 0u);
     }
+  }
+
+  // Overwrites bytes at the offset of an existing file.
+  static bool WriteAt(const std::wstring& path, LONGLONG offset, const std::string& bytes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER at;
+    at.QuadPart = offset;
+    DWORD written = 0;
+    bool ok = h != INVALID_HANDLE_VALUE && SetFilePointerEx(h, at, nullptr, FILE_BEGIN) &&
+              WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return ok && written == bytes.size();
   }
 
   static std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
@@ -171,6 +186,46 @@ TEST_F(Server, ServesAFileOfMoreThanTwoGigabytesWithItsTrueLength) {
         return Ask(second, HeadRequest("/big.bin"));
       }(),
       HeadFound());
+}
+
+TEST_F(Server, ServesFoldersTypesRangesPastFourGigabytesAndConditions) {
+  const LONGLONG size = (5LL << 30) + 10;
+  const std::string last = std::to_string(size - 1), total = std::to_string(size);
+  ASSERT_TRUE(testsupport::MakeSparseFile(m_root->Path() + L"big.bin", size, "HEAD"));
+  ASSERT_TRUE(WriteAt(m_root->Path() + L"big.bin", size - 6, "TAIL!!"));
+  const std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\" height=\"4\"/>";
+  m_root->WriteFile(L"pic.svg", svg);
+  m_root->WriteFile(L"sub\\index.html", "<p>index</p>");
+  StartServer();
+  RawClient client;
+  ASSERT_TRUE(client.Connect(kPort));
+  EXPECT_EQ(Ask(client, GetRequest("/sub")), Redirect("/sub/"));
+  EXPECT_EQ(Ask(client, GetRequest("/sub/")), Found("<p>index</p>", "text/html"));
+  EXPECT_EQ(Ask(client, GetRequest("/pic.svg")), Found(svg, "image/svg+xml"));
+  struct {
+    std::string range, first, body;
+  } parts[] = {
+      {"0-3", "0", "HEAD"},
+      {std::to_string(size - 6) + "-", std::to_string(size - 6), "TAIL!!"},
+      {"-3", std::to_string(size - 3), "L!!"},
+  };
+  for (const auto& p : parts) {
+    EXPECT_EQ(Ask(client, GetRequest("/big.bin", "Range: bytes=" + p.range + "\r\n")),
+              "HTTP/1.1 206 Partial Content\r\ncontent-length: " + std::to_string(p.body.size()) +
+                  "\r\n" + FileLines("") + "content-range: bytes " + p.first + "-" +
+                  (p.range == "0-3" ? "3" : last) + "/" + total + "\r\n\r\n" + p.body)
+        << p.range;
+  }
+  EXPECT_EQ(Ask(client, GetRequest("/big.bin", "Range: bytes=" + total + "-\r\n")),
+            Unsatisfiable(size));
+  // The file's own date asks whether it changed: it did not.
+  ASSERT_TRUE(client.SendAll(HeadRequest("/pic.svg")));
+  std::string head = client.ReadAnswer(5000);
+  size_t at = head.find("last-modified: ");
+  ASSERT_NE(at, std::string::npos);
+  std::string date = head.substr(at + 15, head.find("\r\n", at) - at - 15);
+  ASSERT_TRUE(client.SendAll(GetRequest("/pic.svg", "If-Modified-Since: " + date + "\r\n")));
+  EXPECT_EQ(client.ReadAnswer(5000), NotModified(date));
 }
 
 TEST_F(Server, SixthClientIsAnsweredWhileFiveKeptAliveClientsStayBusy) {
