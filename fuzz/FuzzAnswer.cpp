@@ -44,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint64_t fileSize = number >> (number & 63);
 
   uint64_t first = 0, last = 0;
-  if (ParseRange(text, fileSize, &first, &last) == kRangePart &&
-      (first > last || last >= fileSize))
+  if (ParseRange(text, fileSize, &first, &last) == kRangePart && (first > last || last >= fileSize))
     Fail("range outside the file");
 
   uint64_t time = 0;
