@@ -57,6 +57,9 @@ fuzz)
   for target in FuzzRequest FuzzText; do
     g++ "${flags[@]}" -Ifuzz/shim -Iwebserver "fuzz/$target.cpp" webserver/http/HttpText.cpp
   done
+  g++ "${flags[@]}" -Ifuzz/shim -Iwebserver fuzz/FuzzAnswer.cpp webserver/http/FileAnswer.cpp \
+      webserver/http/HttpDate.cpp webserver/http/HttpRange.cpp webserver/http/MediaTypes.cpp \
+      webserver/http/HttpText.cpp
   g++ "${flags[@]}" -Itreeview fuzz/FuzzFields.cpp treeview/tree/FieldSplitter.cpp
   echo "the fuzz targets compile"
   ;;
