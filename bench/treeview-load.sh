@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # treeview-load.sh BUILD_DIR [RUNS]
 # The control's load of a configuration of 25,000 to 100,000 records (paths
-# four levels deep, four icons) against a bare TVM_INSERTITEM loop in the
+# four levels deep, four icons) against a bare TVM_INSERTITEMW loop in the
 # same run, and the 100,000-record load in remote mode through
 # OrraWebServer.exe. Run by hand; prints a Markdown table (medians of RUNS).
 # Holds /tmp/qor-port80.lock while it runs, since the server binds port 80.

@@ -3,7 +3,7 @@
 # Builds the server's pure text functions and the control's field splitter
 # natively with clang, libFuzzer, AddressSanitizer and UndefinedBehavior-
 # Sanitizer, then runs each fuzz target (or only TARGET: FuzzRequest,
-# FuzzText, FuzzFields) for SECONDS (default 60) on one core. Not part of
+# FuzzText, FuzzAnswer, FuzzFields) for SECONDS (default 60) on one core. Not part of
 # ./test.sh.
 # Corpora and crash files stay in build/fuzz/; a crash stops the script
 # with the fuzzer's exit code and names the file that reproduces it.
@@ -11,7 +11,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/.." && pwd)
 seconds=${1:-60}
-read -r -a targets <<<"${2:-FuzzRequest FuzzText FuzzFields}"
+read -r -a targets <<<"${2:-FuzzRequest FuzzText FuzzAnswer FuzzFields}"
 out=$root/build/fuzz
 mkdir -p "$out"
 
@@ -26,6 +26,10 @@ for target in FuzzRequest FuzzText; do
   clang++ "${flags[@]}" -I"$here/shim" -I"$root/webserver" "$here/$target.cpp" \
       "$root/webserver/http/HttpText.cpp" -o "$out/$target"
 done
+http=$root/webserver/http
+clang++ "${flags[@]}" -I"$here/shim" -I"$root/webserver" "$here/FuzzAnswer.cpp" "$http/FileAnswer.cpp" \
+    "$http/HttpDate.cpp" "$http/HttpRange.cpp" "$http/MediaTypes.cpp" "$http/HttpText.cpp" \
+    -o "$out/FuzzAnswer"
 clang++ "${flags[@]}" -I"$root/treeview" "$here/FuzzFields.cpp" "$root/treeview/tree/FieldSplitter.cpp" \
     -o "$out/FuzzFields"
 

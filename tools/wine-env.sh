@@ -14,6 +14,11 @@
 #   "$QOR_WINE" PROGRAM ...   the same without a function in between, for a
 #                             program started with & whose pid is wanted
 #   qor_wineserver [ARGS]     the wineserver of the prefix in WINEPREFIX
+#   qor_wine_pids             the Wine processes of the prefix in WINEPREFIX
+#   qor_end_wine              ends them all, by force after 10 s
+#   qor_bounded SECS WHAT CMD runs CMD for at most SECS seconds, saying what
+#                             it waits for when that takes more than 2 s
+#   "${qor_quiet[@]}" CMD     CMD without input or output, for qor_bounded
 #   qor_make_prefix           creates the prefix in WINEPREFIX unless it
 #                             exists; on failure prints Wine's output and
 #                             returns 1 (the caller says what to try)
@@ -58,11 +63,60 @@ qor_wineserver() {
   /usr/lib/wine/wineserver "$@"
 }
 
+# Wine's own programs (the loaders, the wineserver) whose environment names
+# the prefix: the scripts that export WINEPREFIX are not among them.
+qor_wine_pids() {
+  local environ pid
+  while IFS= read -r environ; do
+    pid=${environ#/proc/}; pid=${pid%/environ}
+    case $(readlink "/proc/$pid/exe" 2>/dev/null) in /usr/lib/wine/*) echo "$pid" ;; esac
+  done < <(grep -lzxF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null)
+}
+
+# The wineserver ends its programs and Wine's services when asked; one that
+# does not answer, and whatever it leaves, is killed.
+qor_end_wine() {
+  [ -n "$(qor_wine_pids)" ] || return 0
+  timeout 5 /usr/lib/wine/wineserver -k >/dev/null 2>&1 9>&- || true
+  qor_wine_gone 10 && return 0
+  local left
+  left=$(qor_wine_pids)
+  echo "Killing the Wine processes left in $WINEPREFIX: ${left//$'\n'/ }"
+  # shellcheck disable=SC2086 # one pid a word
+  kill -KILL $left 2>/dev/null || true
+  qor_wine_gone 5
+}
+
+# qor_wine_gone SECS: whether the prefix's Wine processes are gone within SECS.
+qor_wine_gone() {
+  local _
+  for _ in $(seq $(($1 * 5))); do
+    [ -n "$(qor_wine_pids)" ] || return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# shellcheck disable=SC2034 # used by the scripts that source this one
+qor_quiet=(sh -c 'exec "$@" </dev/null >/dev/null 2>&1' sh)
+qor_bounded() {
+  local secs=$1 what=$2 note rc=0
+  shift 2
+  (sleep 2 && echo "Waiting for $what (at most $secs s)" >&2) 9>&- &
+  note=$!
+  timeout "$secs" "$@" || rc=$?
+  kill "$note" 2>/dev/null || true
+  wait "$note" 2>/dev/null || true
+  [ "$rc" != 124 ] || echo "Gave up waiting for $what after $secs s" >&2
+  return "$rc"
+}
+
 qor_make_prefix() {
   [ -f "$WINEPREFIX/system.reg" ] && return 0
   mkdir -p "$WINEPREFIX"
   local log
-  if ! log=$(qor_wine wineboot -i 2>&1 </dev/null) || ! qor_wineserver -w ||
+  if ! log=$(qor_bounded 300 "Wine to create the prefix $WINEPREFIX" "$QOR_WINE" wineboot -i 2>&1 </dev/null) ||
+     ! qor_bounded 60 "Wine to finish with the prefix" /usr/lib/wine/wineserver -w ||
      [ ! -f "$WINEPREFIX/system.reg" ]; then
     printf '%s\n' "$log" >&2
     return 1

@@ -24,6 +24,7 @@ fi
 # otherwise wait about 2 s for one at every window close (and draw no title
 # bar in screenshots).
 if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-  qor_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  qor_wineserver -w
+  qor_bounded 60 "Wine to set the prefix up" "${qor_quiet[@]}" \
+    "$QOR_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f
+  qor_bounded 60 "Wine to write the prefix's registry" /usr/lib/wine/wineserver -w
 fi

@@ -1,6 +1,7 @@
 // TreeLoadBench: times the control's load of a large configuration (local
 // mode and remote mode through OrraWebServer.exe) against a bare loop that
-// inserts the same nodes into a plain tree-view window, in the same run.
+// inserts the same nodes into a plain tree-view window with the wide insert
+// message the control sends, in the same run.
 // Prints one table row per measurement; medians of several runs.
 #include <windows.h>
 #include <commctrl.h>
@@ -9,7 +10,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 #include "ServerProcess.h"
 #include "TestContainer.h"
 
@@ -41,21 +42,21 @@ size_t PrivateBytes() {
 // one record per leaf, the levels above created by the leaves' paths.
 struct Record {
   int depth;  // 0..3 for the nodes a record creates in order
-  std::string label;
+  std::wstring label;
 };
 
 std::string Config(int leaves, std::vector<Record>& nodes) {
   std::string text;
   const int perLine = leaves / 1000;
   for (int a = 0; a < 10; ++a) {
-    nodes.push_back({0, "Area " + std::to_string(a)});
+    nodes.push_back({0, L"Area " + std::to_wstring(a)});
     for (int u = 0; u < 10; ++u) {
-      nodes.push_back({1, "Unit " + std::to_string(u)});
+      nodes.push_back({1, L"Unit " + std::to_wstring(u)});
       for (int l = 0; l < 10; ++l) {
-        nodes.push_back({2, "Line " + std::to_string(l)});
+        nodes.push_back({2, L"Line " + std::to_wstring(l)});
         for (int i = 0; i < perLine; ++i) {
           std::string leaf = "Item " + std::to_string(i);
-          nodes.push_back({3, leaf});
+          nodes.push_back({3, std::wstring(leaf.begin(), leaf.end())});
           text += "Area " + std::to_string(a) + "\\Unit " + std::to_string(u) + "\\Line " +
                   std::to_string(l) + "\\" + leaf + "|icon" + std::to_string(i % 4) + "|data " +
                   std::to_string(i) + "\r\n";
@@ -75,13 +76,13 @@ double BareLoop(const std::vector<Record>& nodes, double* clear) {
   double t0 = Now();
   HTREEITEM level[4] = {};
   for (const Record& r : nodes) {
-    TVINSERTSTRUCTA tvi = {};
+    TVINSERTSTRUCTW tvi = {};
     tvi.hParent = r.depth ? level[r.depth - 1] : TVI_ROOT;
     tvi.hInsertAfter = TVI_LAST;
     tvi.item.mask = TVIF_TEXT;
-    tvi.item.pszText = const_cast<char*>(r.label.c_str());
+    tvi.item.pszText = const_cast<wchar_t*>(r.label.c_str());
     level[r.depth] = reinterpret_cast<HTREEITEM>(
-        SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&tvi)));
+        SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&tvi)));
   }
   SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
   double t = Now() - t0;

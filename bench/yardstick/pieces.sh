@@ -19,15 +19,15 @@ x86_64-w64-mingw32-g++-posix -std=c++17 -O2 -municode -static -o "$work/yardstic
     "$here/bench/yardstick/Yardstick.cpp" -lmswsock -lws2_32
 . "$here/tools/wine-session.sh"
 wine_session "$build"
-trap 'qor_wine taskkill /f /im yardstick.exe >/dev/null 2>&1 || true; qor_wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'qor_wine taskkill /f /im yardstick.exe >/dev/null 2>&1 || true; qor_end_wine; rm -rf "$work"' EXIT
 root="$(qor_wine winepath -w "$work/site")\\"
 modes=(8192 65536 transmit)
 for i in 0 1 2; do
   "$QOR_WINE" "$work/yardstick.exe" $((8091 + i)) "$root" "${modes[$i]}" </dev/null >/dev/null 2>&1 &
 done
 for port in 8091 8092 8093; do
-  for _ in $(seq 100); do curl -sf -o /dev/null "http://127.0.0.1:$port/1k.bin" && break; sleep 0.2; done
-  cmp -s "$work/site/16m.bin" <(curl -s "http://127.0.0.1:$port/16m.bin") ||
+  for _ in $(seq 100); do curl -sf -o /dev/null --max-time 2 "http://127.0.0.1:$port/1k.bin" && break; sleep 0.2; done
+  cmp -s "$work/site/16m.bin" <(curl -s --max-time 60 "http://127.0.0.1:$port/16m.bin") ||
     { echo "port $port does not serve the files" >&2; exit 1; }
 done
 median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }

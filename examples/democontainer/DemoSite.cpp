@@ -1,6 +1,6 @@
 // DemoSite: creation from the module beside the program.
 #include "DemoSite.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 DemoSite::DemoSite(HWND host, DemoNotice notice)
     : CContainerSite(host, DIID__DQorTreeViewEvents,

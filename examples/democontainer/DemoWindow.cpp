@@ -2,7 +2,8 @@
 #include "DemoWindow.h"
 #include <commctrl.h>
 #include <olectl.h>
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
+#include "Variants.h"
 
 namespace {
 enum : int {
@@ -33,22 +34,6 @@ const wchar_t* PropertyName(DISPID id) {
 const wchar_t* EventName(DISPID id) {
   const wchar_t* name = qortreeview::EventName(id);
   return name ? name : L"?";
-}
-
-VARIANT Bstr(const std::wstring& s) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_BSTR;
-  V_BSTR(&v) = SysAllocStringLen(s.data(), static_cast<UINT>(s.size()));
-  return v;
-}
-
-VARIANT Long(LONG n) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_I4;
-  V_I4(&v) = n;
-  return v;
 }
 
 std::wstring ModuleBeside(const wchar_t* name) {
@@ -281,7 +266,7 @@ void DemoWindow::Apply() {
   };
   auto putString = [this, &report](DISPID id, const std::wstring& s,
                                    const VARIANT* index = nullptr) {
-    VARIANT v = Bstr(s);
+    VARIANT v = VarBstr(s);
     report(id, m_site->Put(id, v, index, index ? 1 : 0));
     VariantClear(&v);
   };
@@ -289,14 +274,14 @@ void DemoWindow::Apply() {
   putString(kDispConfigFile, Text(kConfig));
   report(kDispLocalRemote,
          m_site->Put(kDispLocalRemote,
-                     Long(IsDlgButtonChecked(m_hWnd, kLocalRemote) == BST_CHECKED ? 1 : 0)));
+                     VarI4(IsDlgButtonChecked(m_hWnd, kLocalRemote) == BST_CHECKED ? 1 : 0)));
   VARIANT flag;
   VariantInit(&flag);
   V_VT(&flag) = VT_BOOL;
   V_BOOL(&flag) =
       IsDlgButtonChecked(m_hWnd, kShowError) == BST_CHECKED ? VARIANT_TRUE : VARIANT_FALSE;
   report(kDispShowError, m_site->Put(kDispShowError, flag));
-  VARIANT first = Long(0), second = Long(1);
+  VARIANT first = VarI4(0), second = VarI4(1);
   putString(kDispPopupMenuText, Text(kMenu0), &first);
   putString(kDispPopupMenuText, Text(kMenu1), &second);
 }
@@ -311,7 +296,7 @@ void DemoWindow::InsertNode() {
     if (bar == std::wstring::npos) break;
     start = bar + 1;
   }
-  VARIANT args[3] = {Bstr(fields[0]), Bstr(fields[1]), Bstr(fields[2])};
+  VARIANT args[3] = {VarBstr(fields[0]), VarBstr(fields[1]), VarBstr(fields[2])};
   VARIANT result;
   HRESULT hr = m_site->Call(kDispInsertNode, &result, args, 3);
   bool ok = SUCCEEDED(hr) && V_VT(&result) == VT_BOOL && V_BOOL(&result) != VARIANT_FALSE;

@@ -8,7 +8,7 @@
 #include "control/CLocation.h"
 
 namespace {
-const char kDefaultIcon[] = "Default.ico";
+const wchar_t kDefaultIcon[] = L"Default.ico";
 
 bool GaveUp(CDownload::Result r) {
   return r == CDownload::kUnreachable || r == CDownload::kStalled || r == CDownload::kCancelled;
@@ -27,8 +27,8 @@ CAsyncLoad::CAsyncLoad()
 CAsyncLoad::~CAsyncLoad() {
   if (m_hThread) SetEvent(m_hCancel);
   Join();
-  if (m_bConfigCopy && !m_configPath.empty()) DeleteFileA(m_configPath.c_str());
-  for (const auto& icon : m_icons) DeleteFileA(icon.second.c_str());
+  if (m_bConfigCopy && !m_configPath.empty()) DeleteFileW(m_configPath.c_str());
+  for (const auto& icon : m_icons) DeleteFileW(icon.second.c_str());
   if (m_hCancel) CloseHandle(m_hCancel);
 }
 
@@ -67,57 +67,57 @@ void CAsyncLoad::Load() {
     m_configPath = m_request.location;
     return;
   }
-  std::string copy;
+  std::wstring copy;
   CDownload::Result r =
       CDownload::Copy(m_request.location, m_request.maxConfigBytes, m_hCancel, &copy);
   if (r != CDownload::kCopied) return;
   m_configPath = copy;
   m_bConfigCopy = true;
   if (m_request.needsDefaultIcon && !CopyIcon(kDefaultIcon)) return;
-  for (const std::string& icon : IconNames())
-    if (!m_request.known.count(icon) && !CopyIcon(icon + ".ico")) return;
+  for (const std::wstring& icon : IconNames())
+    if (!m_request.known.count(icon) && !CopyIcon(icon + L".ico")) return;
 }
 
-bool CAsyncLoad::CopyIcon(const std::string& name) {
+bool CAsyncLoad::CopyIcon(const std::wstring& name) {
   if (m_icons.count(name)) return true;
-  std::string copy;
+  std::wstring copy;
   CDownload::Result r = CDownload::Copy(CLocation::Join(m_request.iconFolder, name),
                                         m_request.maxIconBytes, m_hCancel, &copy);
   if (r == CDownload::kCopied) {
     try {
       m_icons[name] = copy;
     } catch (...) {
-      DeleteFileA(copy.c_str());
+      DeleteFileW(copy.c_str());
       throw;
     }
   }
   return !GaveUp(r);
 }
 
-std::set<std::string> CAsyncLoad::IconNames() const {
-  std::set<std::string> names;
+std::set<std::wstring> CAsyncLoad::IconNames() const {
+  std::set<std::wstring> names;
   CLineReader reader;
   if (!reader.Open(m_configPath)) return names;
-  std::string line;
-  std::vector<std::string> fields;
+  std::wstring line;
+  std::vector<std::wstring> fields;
   while (reader.ReadLine(&line))
-    if (SplitQuotedFields(line, &fields, "|") && fields.size() > 1 && !fields[0].empty() &&
+    if (SplitQuotedFields(line, &fields, L"|") && fields.size() > 1 && !fields[0].empty() &&
         !fields[1].empty())
       names.insert(fields[1]);
   return names;
 }
 
-bool CAsyncLoad::FindIcon(const std::string& name, std::string* path) const {
+bool CAsyncLoad::FindIcon(const std::wstring& name, std::wstring* path) const {
   auto it = m_icons.find(name);
   if (it == m_icons.end()) return false;
   *path = it->second;
   return true;
 }
 
-void CAsyncLoad::Release(const std::string& path) {
+void CAsyncLoad::Release(const std::wstring& path) {
   for (auto it = m_icons.begin(); it != m_icons.end(); ++it) {
     if (it->second == path) {
-      DeleteFileA(path.c_str());
+      DeleteFileW(path.c_str());
       m_icons.erase(it);
       return;
     }

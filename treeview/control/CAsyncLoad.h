@@ -14,11 +14,11 @@ class CAsyncLoad {
 public:
   // What the load needs to know of the control when it starts.
   struct Request {
-    std::string location;         // of the configuration file
-    std::string iconFolder;       // URL, to which icon names are joined
-    bool remote;                  // copy the files first
-    bool needsDefaultIcon;        // also copy Default.ico
-    std::set<std::string> known;  // icon names the tree holds already
+    std::wstring location;         // of the configuration file
+    std::wstring iconFolder;       // URL, to which icon names are joined
+    bool remote;                   // copy the files first
+    bool needsDefaultIcon;         // also copy Default.ico
+    std::set<std::wstring> known;  // icon names the tree holds already
     ULONGLONG maxConfigBytes, maxIconBytes;
   };
 
@@ -36,22 +36,22 @@ public:
 
   // After Join: the configuration's path (a copy in remote mode), or empty
   // when it could not be had.
-  const std::string& GetConfigPath() const { return m_configPath; }
+  const std::wstring& GetConfigPath() const { return m_configPath; }
   bool IsConfigCopy() const { return m_bConfigCopy; }
   // After Join: the copy of an icon file ("plant.ico"); false when it was
   // not fetched. The copy stays this object's, deleted with it.
-  bool FindIcon(const std::string& name, std::string* path) const;
+  bool FindIcon(const std::wstring& name, std::wstring* path) const;
   // Deletes a copy this object made, at once; other paths are left alone.
-  void Release(const std::string& path);
+  void Release(const std::wstring& path);
 
 private:
   static DWORD WINAPI Run(void* self);
   void Load();
   // The icon names of the configuration's records, as the tree reads them.
-  std::set<std::string> IconNames() const;
+  std::set<std::wstring> IconNames() const;
   // Copies one location into a copy kept in m_icons; false when the server
   // is not to be asked again in this load.
-  bool CopyIcon(const std::string& name);
+  bool CopyIcon(const std::wstring& name);
 
   Request m_request;
   HANDLE m_hCancel;
@@ -59,7 +59,7 @@ private:
   HWND m_hWnd;
   UINT m_message;
   WPARAM m_id;
-  std::string m_configPath;
+  std::wstring m_configPath;
   bool m_bConfigCopy;
-  std::map<std::string, std::string> m_icons;  // file name -> its copy
+  std::map<std::wstring, std::wstring> m_icons;  // file name -> its copy
 };

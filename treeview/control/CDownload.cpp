@@ -26,18 +26,19 @@ bool OpenSession(CInternetSession& session, DWORD accessType) {
 // Opens a web address through a session with the preconfigured access, and
 // directly when that yields no stream and a proxy was in the way; false when
 // neither connected.
-bool OpenUrl(const std::string& location, CInternetSession& session, CInternetFile& stream) {
-  if (OpenSession(session, INTERNET_OPEN_TYPE_PRECONFIG) && stream.Open(session, location))
+bool OpenUrl(const std::wstring& location, CInternetSession& session, CInternetFile& stream) {
+  const std::wstring target = CLocation::EncodeWebAddress(location);
+  if (OpenSession(session, INTERNET_OPEN_TYPE_PRECONFIG) && stream.Open(session, target))
     return true;
   const bool proxy = session.UsesProxy();
   session.Close();
-  return proxy && OpenSession(session, INTERNET_OPEN_TYPE_DIRECT) && stream.Open(session, location);
+  return proxy && OpenSession(session, INTERNET_OPEN_TYPE_DIRECT) && stream.Open(session, target);
 }
 }  // namespace
 
 // What the caller and the copy's thread share; each holds one reference.
 struct CDownload::Job {
-  Job(const std::string& where, ULONGLONG max)
+  Job(const std::wstring& where, ULONGLONG max)
       : location(where), maxBytes(max), lastActivity(GetTickCount()) {
     InitializeCriticalSection(&lock);
     done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -64,7 +65,7 @@ struct CDownload::Job {
   // Closes the target and deletes it; under the lock.
   void DropTarget() {
     target.Close();
-    if (!tempPath.empty()) DeleteFileA(tempPath.c_str());
+    if (!tempPath.empty()) DeleteFileW(tempPath.c_str());
     tempPath.clear();
   }
   Result Run();
@@ -72,7 +73,7 @@ struct CDownload::Job {
 
   CModuleLock moduleLock;  // the module stays loaded while this thread may run its code
   LONG refs = 2;
-  const std::string location;
+  const std::wstring location;
   const ULONGLONG maxBytes;
   HANDLE done;
   CRITICAL_SECTION lock;  // guards what follows
@@ -81,12 +82,12 @@ struct CDownload::Job {
   bool abandoned = false;  // the caller gave up: nothing more may be written
   bool finished = false;   // the thread has set its result
   Result result = kFailed;
-  std::string tempPath;
+  std::wstring tempPath;
   CFile target;
 };
 
 CDownload::Result CDownload::Job::Run() {
-  std::string local;
+  std::wstring local;
   if (CLocation::FileUrlToPath(location, &local)) {
     CFile source;
     if (!source.Open(local, CFile::kRead)) return kFailed;
@@ -111,7 +112,8 @@ CDownload::Result CDownload::Job::Run() {
   if (stream.QueryStatusCode(&status) && status != 200) {
     stream.Close();
     session.Close();
-    if (!OpenSession(session, INTERNET_OPEN_TYPE_DIRECT) || !stream.Open(session, location))
+    if (!OpenSession(session, INTERNET_OPEN_TYPE_DIRECT) ||
+        !stream.Open(session, CLocation::EncodeWebAddress(location)))
       return kFailed;
     if (!Touch(0)) return kStalled;
     if (stream.QueryStatusCode(&status) && status != 200) return kFailed;
@@ -167,8 +169,8 @@ DWORD WINAPI CDownload::Work(void* p) {
   return 0;
 }
 
-CDownload::Result CDownload::Copy(const std::string& location, ULONGLONG maxBytes, HANDLE cancel,
-                                  std::string* tempPath) {
+CDownload::Result CDownload::Copy(const std::wstring& location, ULONGLONG maxBytes, HANDLE cancel,
+                                  std::wstring* tempPath) {
   Job* job = nullptr;
   try {
     job = new Job(location, maxBytes);
@@ -225,12 +227,12 @@ CDownload::Result CDownload::Copy(const std::string& location, ULONGLONG maxByte
   return verdict;
 }
 
-bool CDownload::MakeTempFileName(std::string* path) {
-  char folder[MAX_PATH + 1] = {};
-  char name[MAX_PATH + 1] = {};
-  DWORD n = GetTempPathA(sizeof(folder), folder);
-  if (n == 0 || n >= sizeof(folder)) return false;
-  if (GetTempFileNameA(folder, "qtv", 0, name) == 0) return false;
+bool CDownload::MakeTempFileName(std::wstring* path) {
+  wchar_t folder[MAX_PATH + 1] = {};
+  wchar_t name[MAX_PATH + 1] = {};
+  DWORD n = GetTempPathW(MAX_PATH + 1, folder);
+  if (n == 0 || n > MAX_PATH) return false;
+  if (GetTempFileNameW(folder, L"qtv", 0, name) == 0) return false;
   *path = name;
   return true;
 }

@@ -31,11 +31,11 @@ public:
   // Copies at most maxBytes; on kCopied the temporary file is the caller's
   // to delete, otherwise none remains and the path is untouched. cancel is
   // an event handle or null.
-  static Result Copy(const std::string& location, ULONGLONG maxBytes, HANDLE cancel,
-                     std::string* tempPath);
+  static Result Copy(const std::wstring& location, ULONGLONG maxBytes, HANDLE cancel,
+                     std::wstring* tempPath);
   // A new, empty file with the prefix "qtv" in the user's temporary folder;
   // false, with the path untouched, when none can be made.
-  static bool MakeTempFileName(std::string* path);
+  static bool MakeTempFileName(std::wstring* path);
 
   // Test hook: shorter bounds for tests that play a stalling server (null
   // restores kBounds). Not reachable from the control's interface.

@@ -1,76 +1,125 @@
-// CLocation: joining names to locations and reading file: locations.
+// CLocation: joining names to locations, reading file: locations and
+// encoding web addresses.
 #include "control/CLocation.h"
-#include <cctype>
+
+#include "framework/DecodeBytes.h"
+
+#include <windows.h>
+#include <cwctype>
 
 namespace {
-bool StartsWithNoCase(const std::string& s, const char* prefix) {
+bool StartsWithNoCase(const std::wstring& s, const wchar_t* prefix) {
   size_t i = 0;
   for (; prefix[i]; ++i)
-    if (i >= s.size() || std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) return false;
+    if (i >= s.size() || std::towlower(s[i]) != prefix[i]) return false;
   return true;
 }
 
-bool IsDrive(const std::string& s) {
-  return s.size() >= 2 && std::isalpha(static_cast<unsigned char>(s[0])) &&
-         (s[1] == ':' || s[1] == '|');
+bool IsAsciiLetter(wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); }
+
+bool IsDrive(const std::wstring& s) {
+  return s.size() >= 2 && IsAsciiLetter(s[0]) && (s[1] == L':' || s[1] == L'|');
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+int HexValue(wchar_t c) {
+  if (c >= L'0' && c <= L'9') return c - L'0';
+  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+  return -1;
 }
 
-std::string Decode(const std::string& s) {
-  std::string out;
+// Escaped bytes as text: UTF-8 when they are valid UTF-8, else the system
+// code page (what these escapes meant before names were Unicode).
+std::wstring BytesToText(const std::string& bytes) {
+  std::wstring text;
+  DecodeBytes(bytes, IsValidUtf8(bytes), &text);
+  return text;
+}
+
+std::wstring Decode(const std::wstring& s) {
+  std::wstring out;
+  std::string run;  // consecutive escaped bytes, decoded together
   for (size_t i = 0; i < s.size(); ++i) {
     int hi, lo;
-    if (s[i] == '%' && i + 2 < s.size() && (hi = HexValue(s[i + 1])) >= 0 &&
+    if (s[i] == L'%' && i + 2 < s.size() && (hi = HexValue(s[i + 1])) >= 0 &&
         (lo = HexValue(s[i + 2])) >= 0) {
-      out += static_cast<char>(hi * 16 + lo);
+      run += static_cast<char>(hi * 16 + lo);
       i += 2;
-    } else {
-      out += s[i];
+      continue;
     }
+    if (!run.empty()) out += BytesToText(run);
+    run.clear();
+    out += s[i];
   }
+  if (!run.empty()) out += BytesToText(run);
   return out;
 }
 
-std::string Backslashes(std::string s) {
-  for (char& c : s)
-    if (c == '/') c = '\\';
+std::wstring Backslashes(std::wstring s) {
+  for (wchar_t& c : s)
+    if (c == L'/') c = L'\\';
   return s;
 }
 }  // namespace
 
-bool CLocation::IsWebAddress(const std::string& location) {
-  return StartsWithNoCase(location, "http://") || StartsWithNoCase(location, "https://");
+bool CLocation::IsWebAddress(const std::wstring& location) {
+  return StartsWithNoCase(location, L"http://") || StartsWithNoCase(location, L"https://");
 }
 
-std::string CLocation::Join(const std::string& url, const std::string& name) {
-  std::string location = url + "\\" + name;
+std::wstring CLocation::Join(const std::wstring& url, const std::wstring& name) {
+  std::wstring location = url + L"\\" + name;
   if (IsWebAddress(location))
-    for (char& c : location)
-      if (c == '\\') c = '/';
+    for (wchar_t& c : location)
+      if (c == L'\\') c = L'/';
   return location;
 }
 
-bool CLocation::FileUrlToPath(const std::string& location, std::string* path) {
-  if (!StartsWithNoCase(location, "file:")) return false;
-  std::string rest = location.substr(5);
-  if (rest.compare(0, 2, "//") != 0) return false;
+std::wstring CLocation::EncodeWebAddress(const std::wstring& location) {
+  const size_t scheme = location.find(L"://");
+  const size_t path = scheme == std::wstring::npos ? 0 : location.find_first_of(L"/\\", scheme + 3);
+  if (path == std::wstring::npos) return location;
+  std::wstring out = location.substr(0, path);
+  static const wchar_t kHex[] = L"0123456789ABCDEF";
+  for (size_t i = path; i < location.size(); ++i) {
+    if (location[i] < 0x80) {
+      out += location[i];
+      continue;
+    }
+    // A surrogate pair is one character: its two units go together.
+    size_t units = IS_HIGH_SURROGATE(location[i]) && i + 1 < location.size() &&
+                           IS_LOW_SURROGATE(location[i + 1])
+                       ? 2
+                       : 1;
+    char bytes[8];
+    int n = WideCharToMultiByte(CP_UTF8, 0, &location[i], static_cast<int>(units), bytes,
+                                sizeof(bytes), nullptr, nullptr);
+    for (int k = 0; k < n; ++k) {
+      const auto b = static_cast<unsigned char>(bytes[k]);
+      out += L'%';
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    }
+    i += units - 1;
+  }
+  return out;
+}
+
+bool CLocation::FileUrlToPath(const std::wstring& location, std::wstring* path) {
+  if (!StartsWithNoCase(location, L"file:")) return false;
+  std::wstring rest = location.substr(5);
+  if (rest.compare(0, 2, L"//") != 0) return false;
   rest = rest.substr(2);
   if (rest.empty()) return false;
   if (IsDrive(rest)) {
     *path = rest;  // the name as written: no escapes, separators kept
-  } else if (!rest.empty() && rest[0] == '/') {
+  } else if (!rest.empty() && rest[0] == L'/') {
     rest = Decode(rest.substr(1));
-    *path = IsDrive(rest) ? Backslashes(rest) : "\\" + Backslashes(rest);
-  } else if (StartsWithNoCase(rest, "localhost/")) {
+    *path = IsDrive(rest) ? Backslashes(rest) : L"\\" + Backslashes(rest);
+  } else if (StartsWithNoCase(rest, L"localhost/")) {
     *path = Backslashes(Decode(rest.substr(10)));
   } else {
-    *path = "\\\\" + Backslashes(Decode(rest));  // a share on another machine
+    *path = L"\\\\" + Backslashes(Decode(rest));  // a share on another machine
   }
-  if (IsDrive(*path)) (*path)[1] = ':';
+  if (IsDrive(*path)) (*path)[1] = L':';
   return !path->empty();
 }

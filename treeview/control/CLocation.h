@@ -7,12 +7,17 @@ class CLocation {
 public:
   // The location of a file: URL, a backslash and the name. Web addresses
   // are opened with forward slashes, as browsers read backslashes in them.
-  static std::string Join(const std::string& url, const std::string& name);
+  static std::wstring Join(const std::wstring& url, const std::wstring& name);
   // http:// or https://, in any case.
-  static bool IsWebAddress(const std::string& location);
+  static bool IsWebAddress(const std::wstring& location);
   // A file: location as a local path: file://C:\Data\x (the name as
   // written after the scheme), file:///C:/Data/x and file://localhost/...
-  // (URL form, percent escapes decoded), file://server/share/x (a share).
-  // False for anything that is not a file: location.
-  static bool FileUrlToPath(const std::string& location, std::string* path);
+  // (URL form, percent escapes decoded: UTF-8 when they spell it, else
+  // the system code page), file://server/share/x (a share). False for
+  // anything that is not a file: location.
+  static bool FileUrlToPath(const std::wstring& location, std::wstring* path);
+  // A web address as it goes on the wire, as browsers send it: after the
+  // host, every character outside ASCII becomes its UTF-8 bytes,
+  // percent-encoded; everything else stays as written.
+  static std::wstring EncodeWebAddress(const std::wstring& location);
 };

@@ -4,7 +4,7 @@
 #include "framework/CDialog.h"
 #include "framework/COleControlModule.h"
 #include "framework/CModuleStateScope.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 namespace {
 const CLSID kPropPages[] = {CLSID_QorTreeViewPropPage};
@@ -24,7 +24,7 @@ CQorTreeViewCtrl::~CQorTreeViewCtrl() {
   m_pAsyncLoad.reset();
   // The windows go while the members they use still exist.
   DestroyControlWindow();
-  for (const std::string& copy : m_copies) DeleteFileA(copy.c_str());
+  for (const std::wstring& copy : m_copies) DeleteFileW(copy.c_str());
 }
 
 IUnknown* CQorTreeViewCtrl::CreateObject() {
@@ -95,7 +95,7 @@ void CQorTreeViewCtrl::DoPropExchange(CPropExchange& px) {
   px.String(L"ConfigFile", m_ConfigFile);
   px.Long(L"LocalRemote", m_LocalRemote);
   px.Bool(L"ShowError", m_ShowError);
-  std::string insert = m_tree.GetPopupMenuText(0), remove = m_tree.GetPopupMenuText(1);
+  std::wstring insert = m_tree.GetPopupMenuText(0), remove = m_tree.GetPopupMenuText(1);
   px.String(L"PopupMenuText0", insert);
   px.String(L"PopupMenuText1", remove);
   if (!px.IsLoading() || px.GetVersion() >= kAsyncLoadVersion) px.Bool(L"AsyncLoad", m_AsyncLoad);
@@ -113,8 +113,8 @@ void CQorTreeViewCtrl::AboutBox() {
   dlg.DoModal();
 }
 
-bool CQorTreeViewCtrl::InsertNode(const std::string& path, const std::string& icon,
-                                  const std::string& data) {
+bool CQorTreeViewCtrl::InsertNode(const std::wstring& path, const std::wstring& icon,
+                                  const std::wstring& data) {
   if (!m_tree.GetSafeHwnd()) return false;
   m_tree.ForgetFailedIcons();
   m_bGaveUp = false;
@@ -128,7 +128,7 @@ bool CQorTreeViewCtrl::RemoveAll() {
 
 void CQorTreeViewCtrl::OnSelectedNodesChanged() {
   if (m_tree.GetSafeHwnd()) {
-    const std::string key = m_SelectedNodes;  // the selection report rewrites the member
+    const std::wstring key = m_SelectedNodes;  // the selection report rewrites the member
     m_tree.SelectNodePath(key);
   }
   SetModifiedFlag();
@@ -139,17 +139,17 @@ void CQorTreeViewCtrl::OnShowErrorChanged() {
   SetModifiedFlag();
 }
 
-void CQorTreeViewCtrl::SetSelectedLabel(const std::string& text) {
+void CQorTreeViewCtrl::SetSelectedLabel(const std::wstring& text) {
   m_SelectedLabel = text;
   BoundPropertyChanged(kDispSelectedLabel);
 }
 
-void CQorTreeViewCtrl::SetSelectedNodes(const std::string& text) {
+void CQorTreeViewCtrl::SetSelectedNodes(const std::wstring& text) {
   m_SelectedNodes = text;
   BoundPropertyChanged(kDispSelectedNodes);
 }
 
-void CQorTreeViewCtrl::SetSelectedData(const std::string& text) {
+void CQorTreeViewCtrl::SetSelectedData(const std::wstring& text) {
   m_SelectedData = text;
   BoundPropertyChanged(kDispSelectedData);
 }

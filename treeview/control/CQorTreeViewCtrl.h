@@ -37,14 +37,14 @@ public:
   static const DispEntry* DispatchTable(UINT* count);
 
   // QorTreeOwner: the tree's reports.
-  void SetSelectedLabel(const std::string& text) override;
-  void SetSelectedNodes(const std::string& text) override;
-  void SetSelectedData(const std::string& text) override;
+  void SetSelectedLabel(const std::wstring& text) override;
+  void SetSelectedNodes(const std::wstring& text) override;
+  void SetSelectedData(const std::wstring& text) override;
   void FireInsertData() override;
   void FireRemoveData() override;
   void FireSelChanged() override;
-  int ResolveFile(const std::string& name, std::string* path) override;
-  void ReleaseFile(const std::string& path) override;
+  int ResolveFile(const std::wstring& name, std::wstring* path) override;
+  void ReleaseFile(const std::wstring& path) override;
 
   // Bounds of one copy, in bytes: a configuration file and an icon file.
   static const ULONGLONG kMaxConfigBytes = 256ull << 20;
@@ -56,7 +56,7 @@ public:
   // than the server announced, or when it breaks the bounds of time and
   // progress (CDownload). On failure no temporary file remains and the
   // path is empty.
-  static bool DownloadToTempFile(const std::string& location, std::string* tempPath,
+  static bool DownloadToTempFile(const std::wstring& location, std::wstring* tempPath,
                                  ULONGLONG maxBytes = kMaxConfigBytes);
 
 private:
@@ -86,29 +86,30 @@ private:
   void OnAsyncLoaded(WPARAM id);
   // Fills the tree from the configuration's path; false when it could not
   // be read. Reports a failure as a synchronous load does.
-  bool FillTree(const std::string& path);
+  bool FillTree(const std::wstring& path);
   // ResolveFile with the bound of the copy in remote mode; *copied tells
   // whether the path is a temporary copy.
-  int ResolveBounded(const std::string& name, std::string* path, ULONGLONG maxBytes, bool* copied);
+  int ResolveBounded(const std::wstring& name, std::wstring* path, ULONGLONG maxBytes,
+                     bool* copied);
   // URL without its trailing backslashes, joined to a name.
-  std::string LocationOf(const std::string& name);
-  bool InsertNode(const std::string& path, const std::string& icon, const std::string& data);
+  std::wstring LocationOf(const std::wstring& name);
+  bool InsertNode(const std::wstring& path, const std::wstring& icon, const std::wstring& data);
   bool RemoveAll();
   void OnSelectedNodesChanged();
   void OnShowErrorChanged();
 
   QorTreeCtrl m_tree;
-  std::string m_ConfigFile;
+  std::wstring m_ConfigFile;
   LONG m_LocalRemote;
-  std::string m_URL;
-  std::string m_SelectedNodes;
-  std::string m_SelectedLabel;
-  std::string m_SelectedData;
+  std::wstring m_URL;
+  std::wstring m_SelectedNodes;
+  std::wstring m_SelectedLabel;
+  std::wstring m_SelectedData;
   BOOL m_ShowError;
   BOOL m_AsyncLoad;
   std::unique_ptr<CAsyncLoad> m_pAsyncLoad;  // the asynchronous load under way
   CAsyncLoad* m_pFilling;                    // the load whose copies the tree reads now
   WPARAM m_nLoadId;                          // counts loads; a finished one must match
   bool m_bGaveUp;                            // the server failed once in this load: ask no more
-  std::set<std::string> m_copies;            // temporary copies handed to the tree
+  std::set<std::wstring> m_copies;           // temporary copies handed to the tree
 };

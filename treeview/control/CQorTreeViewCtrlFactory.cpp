@@ -1,7 +1,7 @@
 // CQorTreeViewCtrl::CQorTreeViewCtrlFactory: creates the control and writes
 // its registration (a control class, apartment threaded).
 #include "control/CQorTreeViewCtrl.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 CQorTreeViewCtrl::CQorTreeViewCtrlFactory::CQorTreeViewCtrlFactory()
     : COleObjectFactory(CLSID_QorTreeView, &CQorTreeViewCtrl::CreateObject, false,

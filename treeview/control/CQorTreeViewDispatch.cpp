@@ -1,15 +1,15 @@
 // CQorTreeViewCtrl: the dispatch table of _DQorTreeView, one row per member
 // in the interface's order, and the accessors that the rows name.
-#include "control/AnsiBstr.h"
+#include "control/BstrString.h"
 #include "control/CQorTreeViewCtrl.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 struct CQorTreeViewDispatch {
   static CQorTreeViewCtrl* Ctl(COleControl* p) { return static_cast<CQorTreeViewCtrl*>(p); }
 
-  static HRESULT PutBstr(VARIANT* v, const std::string& s) {
+  static HRESULT PutBstr(VARIANT* v, const std::wstring& s) {
     V_VT(v) = VT_BSTR;
-    V_BSTR(v) = AnsiToBstr(s);
+    V_BSTR(v) = WideToBstr(s);
     return V_BSTR(v) ? S_OK : E_OUTOFMEMORY;
   }
   static HRESULT PutBool(VARIANT* v, bool b) {
@@ -19,13 +19,13 @@ struct CQorTreeViewDispatch {
   }
 
   // A stored string property: read gives a copy, write stores and marks modified.
-  template <std::string CQorTreeViewCtrl::*M>
+  template <std::wstring CQorTreeViewCtrl::*M>
   static HRESULT GetString(COleControl* p, const VARIANT*, VARIANT* r) {
     return PutBstr(r, Ctl(p)->*M);
   }
-  template <std::string CQorTreeViewCtrl::*M>
+  template <std::wstring CQorTreeViewCtrl::*M>
   static HRESULT SetString(COleControl* p, const VARIANT*, const VARIANT& v) {
-    Ctl(p)->*M = BstrToAnsi(V_BSTR(&v));
+    Ctl(p)->*M = BstrToWide(V_BSTR(&v));
     Ctl(p)->SetModifiedFlag();
     return S_OK;
   }
@@ -49,7 +49,7 @@ struct CQorTreeViewDispatch {
     return S_OK;
   }
   static HRESULT SetSelectedNodes(COleControl* p, const VARIANT*, const VARIANT& v) {
-    Ctl(p)->m_SelectedNodes = BstrToAnsi(V_BSTR(&v));
+    Ctl(p)->m_SelectedNodes = BstrToWide(V_BSTR(&v));
     Ctl(p)->OnSelectedNodesChanged();
     return S_OK;
   }
@@ -57,7 +57,7 @@ struct CQorTreeViewDispatch {
     return PutBstr(r, Ctl(p)->m_tree.GetPopupMenuText(V_I4(&args[0])));
   }
   static HRESULT SetPopupMenuText(COleControl* p, const VARIANT* args, const VARIANT& v) {
-    Ctl(p)->m_tree.SetPopupMenuText(V_I4(&args[0]), BstrToAnsi(V_BSTR(&v)));
+    Ctl(p)->m_tree.SetPopupMenuText(V_I4(&args[0]), BstrToWide(V_BSTR(&v)));
     Ctl(p)->SetModifiedFlag();
     return S_OK;
   }
@@ -78,8 +78,8 @@ struct CQorTreeViewDispatch {
     return S_OK;
   }
   static HRESULT InsertNode(COleControl* p, const VARIANT* args, VARIANT* r) {
-    return PutBool(r, Ctl(p)->InsertNode(BstrToAnsi(V_BSTR(&args[0])), BstrToAnsi(V_BSTR(&args[1])),
-                                         BstrToAnsi(V_BSTR(&args[2]))));
+    return PutBool(r, Ctl(p)->InsertNode(BstrToWide(V_BSTR(&args[0])), BstrToWide(V_BSTR(&args[1])),
+                                         BstrToWide(V_BSTR(&args[2]))));
   }
   static HRESULT RemoveAll(COleControl* p, const VARIANT*, VARIANT* r) {
     return PutBool(r, Ctl(p)->RemoveAll());

@@ -5,23 +5,23 @@
 #include "framework/CModuleStateScope.h"
 #include "control/CLocation.h"
 #include "control/CQorTreeViewCtrl.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 namespace {
-const char kFailLoad[] = "Fail to load configuration: ";
+const wchar_t kFailLoad[] = L"Fail to load configuration: ";
 
 // Deletes a temporary copy on every way out of a scope.
 class CopyGuard {
 public:
-  CopyGuard(const std::string& path, bool copied) : m_path(path), m_bCopied(copied) {}
+  CopyGuard(const std::wstring& path, bool copied) : m_path(path), m_bCopied(copied) {}
   ~CopyGuard() {
-    if (m_bCopied) DeleteFileA(m_path.c_str());
+    if (m_bCopied) DeleteFileW(m_path.c_str());
   }
   CopyGuard(const CopyGuard&) = delete;
   CopyGuard& operator=(const CopyGuard&) = delete;
 
 private:
-  const std::string& m_path;
+  const std::wstring& m_path;
   bool m_bCopied;
 };
 }  // namespace
@@ -41,7 +41,7 @@ void CQorTreeViewCtrl::LoadNow() {
   // Nothing named: nothing to load, and nothing to say.
   if (m_ConfigFile.empty() || m_URL.empty()) return;
   m_bGaveUp = false;
-  std::string path;
+  std::wstring path;
   bool copied = false;
   if (ResolveBounded(m_ConfigFile, &path, kMaxConfigBytes, &copied) != 0) {
     m_tree.ReportError(kFailLoad + CLocation::Join(m_URL, m_ConfigFile));
@@ -53,7 +53,7 @@ void CQorTreeViewCtrl::LoadNow() {
   FillTree(path);
 }
 
-bool CQorTreeViewCtrl::FillTree(const std::string& path) {
+bool CQorTreeViewCtrl::FillTree(const std::wstring& path) {
   bool read = false;
   try {
     read = m_tree.LoadNodesFromFile(m_URL, path);
@@ -113,7 +113,7 @@ void CQorTreeViewCtrl::OnAsyncLoaded(WPARAM id) {
 }
 
 // The tree resolves icon files only.
-int CQorTreeViewCtrl::ResolveFile(const std::string& name, std::string* path) {
+int CQorTreeViewCtrl::ResolveFile(const std::wstring& name, std::wstring* path) {
   // The fill of an asynchronous load reads the copies made beforehand.
   if (m_pFilling) return m_pFilling->FindIcon(name, path) ? 0 : 1;
   bool copied = false;
@@ -122,34 +122,34 @@ int CQorTreeViewCtrl::ResolveFile(const std::string& name, std::string* path) {
     try {
       m_copies.insert(*path);
     } catch (...) {
-      DeleteFileA(path->c_str());
+      DeleteFileW(path->c_str());
       return 1;
     }
   }
   return 0;
 }
 
-void CQorTreeViewCtrl::ReleaseFile(const std::string& path) {
+void CQorTreeViewCtrl::ReleaseFile(const std::wstring& path) {
   if (m_pFilling) {
     m_pFilling->Release(path);
     return;
   }
   auto it = m_copies.find(path);
   if (it == m_copies.end()) return;
-  DeleteFileA(path.c_str());
+  DeleteFileW(path.c_str());
   m_copies.erase(it);
 }
 
-std::string CQorTreeViewCtrl::LocationOf(const std::string& name) {
-  while (!m_URL.empty() && m_URL.back() == '\\') m_URL.pop_back();
+std::wstring CQorTreeViewCtrl::LocationOf(const std::wstring& name) {
+  while (!m_URL.empty() && m_URL.back() == L'\\') m_URL.pop_back();
   return CLocation::Join(m_URL, name);
 }
 
-int CQorTreeViewCtrl::ResolveBounded(const std::string& name, std::string* path, ULONGLONG maxBytes,
-                                     bool* copied) {
+int CQorTreeViewCtrl::ResolveBounded(const std::wstring& name, std::wstring* path,
+                                     ULONGLONG maxBytes, bool* copied) {
   *copied = false;
   if (name.empty() || m_URL.empty()) return 1;
-  const std::string location = LocationOf(name);
+  const std::wstring location = LocationOf(name);
   if (m_LocalRemote == 0) {
     *path = location;
     return 0;
@@ -164,7 +164,7 @@ int CQorTreeViewCtrl::ResolveBounded(const std::string& name, std::string* path,
   return *copied ? 0 : 1;
 }
 
-bool CQorTreeViewCtrl::DownloadToTempFile(const std::string& location, std::string* tempPath,
+bool CQorTreeViewCtrl::DownloadToTempFile(const std::wstring& location, std::wstring* tempPath,
                                           ULONGLONG maxBytes) {
   tempPath->clear();
   return CDownload::Copy(location, maxBytes, nullptr, tempPath) == CDownload::kCopied;

@@ -42,6 +42,6 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARA
   }
 }
 
-int CDialog::MessageBox(HWND owner, const char* text, const char* caption) {
-  return ::MessageBoxA(owner, text, caption, MB_OK);
+int CDialog::MessageBox(HWND owner, const wchar_t* text, const wchar_t* caption) {
+  return ::MessageBoxW(owner, text, caption, MB_OK);
 }

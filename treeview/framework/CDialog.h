@@ -16,7 +16,7 @@ public:
   HWND GetSafeHwnd() const { return m_hDlg; }
 
   // A modal message box with one OK button (type 0); returns when closed.
-  static int MessageBox(HWND owner, const char* text, const char* caption);
+  static int MessageBox(HWND owner, const wchar_t* text, const wchar_t* caption);
 
 protected:
   virtual BOOL OnInitDialog() { return TRUE; }

@@ -1,13 +1,13 @@
 // CFile: open modes, reading, writing and the length of one file.
 #include "framework/CFile.h"
 
-bool CFile::Open(const std::string& path, Mode mode) {
+bool CFile::Open(const std::wstring& path, Mode mode) {
   Close();
   if (mode == kRead)
-    m_hFile = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    m_hFile = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
   else
-    m_hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    m_hFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr);
   return IsOpen();
 }

@@ -16,8 +16,7 @@ public:
   CFile(const CFile&) = delete;
   CFile& operator=(const CFile&) = delete;
 
-  // Paths are text of the system code page.
-  bool Open(const std::string& path, Mode mode);
+  bool Open(const std::wstring& path, Mode mode);
   void Close();
   bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
   // Bytes read, 0 at the end, -1 on failure.

@@ -1,12 +1,12 @@
 // CInternetFile: opening a URL, its status and length, reading it.
 #include "framework/CInternetFile.h"
 
-bool CInternetFile::Open(const CInternetSession& session, const std::string& url) {
+bool CInternetFile::Open(const CInternetSession& session, const std::wstring& url) {
   Close();
   if (!session.GetHandle()) return false;
   const DWORD flags =
       INTERNET_FLAG_TRANSFER_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
-  m_hFile = InternetOpenUrlA(session.GetHandle(), url.c_str(), nullptr, 0, flags, 1);
+  m_hFile = InternetOpenUrlW(session.GetHandle(), url.c_str(), nullptr, 0, flags, 1);
   return m_hFile != nullptr;
 }
 
@@ -19,7 +19,7 @@ void CInternetFile::Close() {
 
 bool CInternetFile::QueryNumber(DWORD info, DWORD* value) const {
   DWORD size = sizeof(*value);
-  return m_hFile && HttpQueryInfoA(m_hFile, info | HTTP_QUERY_FLAG_NUMBER, value, &size, nullptr);
+  return m_hFile && HttpQueryInfoW(m_hFile, info | HTTP_QUERY_FLAG_NUMBER, value, &size, nullptr);
 }
 
 bool CInternetFile::QueryStatusCode(DWORD* status) const {

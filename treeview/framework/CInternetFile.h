@@ -12,8 +12,9 @@ public:
   CInternetFile& operator=(const CInternetFile&) = delete;
 
   // Binary transfer, fetched afresh and kept out of the URL cache, so that
-  // every open sees the resource as it is now.
-  bool Open(const CInternetSession& session, const std::string& url);
+  // every open sees the resource as it is now. The URL is sent as given:
+  // the caller encodes what a request target may not hold.
+  bool Open(const CInternetSession& session, const std::wstring& url);
   void Close();
   bool IsOpen() const { return m_hFile != nullptr; }
   // The HTTP status code; false when the stream has none.

@@ -4,7 +4,7 @@
 
 bool CInternetSession::Open(DWORD accessType) {
   Close();
-  m_hSession = InternetOpenA("QorTreeView/1.0", accessType, nullptr, nullptr, 0);
+  m_hSession = InternetOpenW(L"QorTreeView/1.0", accessType, nullptr, nullptr, 0);
   return m_hSession != nullptr;
 }
 
@@ -22,9 +22,9 @@ bool CInternetSession::SetTimeout(DWORD milliseconds) {
   // Not every version of the library knows each of these; the receive
   // time-out is the one that counts.
   for (DWORD option : options)
-    InternetSetOptionA(m_hSession, option, &milliseconds, sizeof(milliseconds));
+    InternetSetOptionW(m_hSession, option, &milliseconds, sizeof(milliseconds));
   DWORD set = 0, size = sizeof(set);
-  return InternetQueryOptionA(m_hSession, INTERNET_OPTION_RECEIVE_TIMEOUT, &set, &size) &&
+  return InternetQueryOptionW(m_hSession, INTERNET_OPTION_RECEIVE_TIMEOUT, &set, &size) &&
          set == milliseconds;
 }
 

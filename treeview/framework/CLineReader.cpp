@@ -1,5 +1,8 @@
 // CLineReader: buffered line splitting over a CFile.
 #include "framework/CLineReader.h"
+
+#include "framework/DecodeBytes.h"
+
 #include <cstring>
 #include <new>
 
@@ -58,43 +61,45 @@ private:
   unsigned char m_lo = 0x80, m_hi = 0xBF;  // range of the next continuation byte
 };
 
-// UTF-8 text to the system code page.
-std::string Utf8ToAnsi(const std::string& text) {
-  if (text.empty()) return text;
-  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-  int m = WideCharToMultiByte(CP_ACP, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(m), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), n, &out[0], m, nullptr, nullptr);
-  return out;
+bool IsWide(CLineReader::Encoding e) {
+  return e == CLineReader::Encoding::kUtf16Le || e == CLineReader::Encoding::kUtf16Be;
 }
+
 }  // namespace
 
-bool CLineReader::Open(const std::string& path) {
+bool CLineReader::Open(const std::wstring& path) {
   Close();
   if (!m_file.Open(path, CFile::kRead)) return false;
   m_buffer.resize(kChunk);
-  if (!DetectUtf8()) {
+  if (!DetectEncoding()) {
     Close();
     return false;
   }
   return true;
 }
 
-bool CLineReader::DetectUtf8() {
+bool CLineReader::DetectEncoding() {
   Utf8Check check;
   bool first = true;
   while (Fill()) {
-    if (first && m_end >= 3 && memcmp(m_buffer.data(), kByteOrderMark, 3) == 0) {
-      m_bUtf8 = true;
-      m_pos = 3;  // the mark is not text; the first chunk stays as read
-      return true;
+    if (first) {
+      const unsigned char* b = reinterpret_cast<const unsigned char*>(m_buffer.data());
+      // The mark is not text; the first chunk stays as read.
+      if (m_end >= 3 && memcmp(b, kByteOrderMark, 3) == 0) {
+        m_encoding = Encoding::kUtf8;
+        m_pos = 3;
+        return true;
+      }
+      if (m_end >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF))) {
+        m_encoding = b[0] == 0xFF ? Encoding::kUtf16Le : Encoding::kUtf16Be;
+        m_pos = 2;
+        return true;
+      }
     }
     first = false;
     check.Feed(reinterpret_cast<const unsigned char*>(m_buffer.data()), m_end);
   }
-  m_bUtf8 = check.IsUtf8();
+  m_encoding = check.IsUtf8() ? Encoding::kUtf8 : Encoding::kCodePage;
   m_pos = m_end = 0;
   m_bEof = false;
   return m_file.SeekToBegin();
@@ -102,9 +107,10 @@ bool CLineReader::DetectUtf8() {
 
 void CLineReader::Close() {
   m_file.Close();
+  m_raw.clear();
   m_pos = m_end = 0;
   m_bEof = false;
-  m_bUtf8 = false;
+  m_encoding = Encoding::kCodePage;
 }
 
 bool CLineReader::Fill() {
@@ -119,27 +125,62 @@ bool CLineReader::Fill() {
   return true;
 }
 
-bool CLineReader::ReadLine(std::string* line) {
+bool CLineReader::TakeLineBytes() {
+  const char* start = m_buffer.data() + m_pos;
+  const size_t avail = m_end - m_pos;
+  size_t n = avail, skip = 0;  // bytes of the line, then of its line feed
+  if (!IsWide(m_encoding)) {
+    const void* nl = memchr(start, '\n', avail);
+    if (nl) {
+      n = static_cast<size_t>(static_cast<const char*>(nl) - start);
+      skip = 1;
+    }
+  } else {
+    // Unit by unit; a unit may straddle two reads, so parity counts from
+    // the line's first byte.
+    const bool le = m_encoding == Encoding::kUtf16Le;
+    for (size_t i = 0; i < avail; ++i) {
+      if ((m_raw.size() + i) % 2 == 0) continue;  // a unit's first byte
+      const char first = i ? start[i - 1] : m_raw.back();
+      const char lo = le ? first : start[i], hi = le ? start[i] : first;
+      if (lo == '\n' && hi == '\0') {
+        if (i == 0) m_raw.pop_back();
+        n = i ? i - 1 : 0;
+        skip = i ? 2 : 1;
+        break;
+      }
+    }
+  }
+  if (g_lineLimit && m_raw.size() + n > g_lineLimit) throw std::bad_alloc();
+  m_raw.append(start, n);
+  m_pos += n + skip;
+  return skip != 0;
+}
+
+bool CLineReader::ReadLine(std::wstring* line) {
   line->clear();
+  m_raw.clear();
   bool any = false;
   for (;;) {
     if (m_pos == m_end && !Fill()) break;
     any = true;
-    const char* start = m_buffer.data() + m_pos;
-    const void* nl = memchr(start, '\n', m_end - m_pos);
-    size_t n = nl ? static_cast<const char*>(nl) - start : m_end - m_pos;
-    if (g_lineLimit && line->size() + n > g_lineLimit) throw std::bad_alloc();
-    line->append(start, n);
-    m_pos += n;
-    if (nl) {
-      ++m_pos;
-      if (!line->empty() && line->back() == '\r') line->pop_back();
-      break;
-    }
+    if (TakeLineBytes()) break;
   }
   if (!any) return false;
-  size_t zero = line->find('\0');
-  if (zero != std::string::npos) line->resize(zero);
-  if (m_bUtf8) *line = Utf8ToAnsi(*line);
+  if (IsWide(m_encoding)) {
+    const bool le = m_encoding == Encoding::kUtf16Le;
+    line->reserve(m_raw.size() / 2);
+    for (size_t i = 0; i + 1 < m_raw.size(); i += 2) {
+      const auto a = static_cast<unsigned char>(m_raw[i]),
+                 b = static_cast<unsigned char>(m_raw[i + 1]);
+      line->push_back(static_cast<wchar_t>(le ? a | b << 8 : b | a << 8));
+    }
+  } else {
+    DecodeBytes(m_raw, m_encoding == Encoding::kUtf8, line);
+  }
+  // On characters, after decoding: the CR of a CR LF, then the text's end.
+  if (!line->empty() && line->back() == L'\r') line->pop_back();
+  size_t zero = line->find(L'\0');
+  if (zero != std::wstring::npos) line->resize(zero);
   return true;
 }

@@ -14,8 +14,8 @@ void CMenu::Close() {
   }
 }
 
-bool CMenu::AppendText(HMENU menu, UINT id, const std::string& text) {
-  return ::InsertMenuA(menu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING, id, text.c_str());
+bool CMenu::AppendText(HMENU menu, UINT id, const std::wstring& text) {
+  return ::InsertMenuW(menu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING, id, text.c_str());
 }
 
 bool CMenu::TrackPopup(HMENU menu, POINT screenPoint, HWND owner) {

@@ -19,7 +19,7 @@ public:
 
   // Entry helpers on any menu handle (the popup of this one, typically).
   static bool RemoveCommand(HMENU menu, UINT id) { return ::RemoveMenu(menu, id, MF_BYCOMMAND); }
-  static bool AppendText(HMENU menu, UINT id, const std::string& text);
+  static bool AppendText(HMENU menu, UINT id, const std::wstring& text);
   // Shows a popup at a point in screen coordinates, owned by the window owner;
   // the choice arrives there later as WM_COMMAND.
   static bool TrackPopup(HMENU menu, POINT screenPoint, HWND owner);

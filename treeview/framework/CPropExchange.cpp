@@ -21,19 +21,6 @@ HRESULT WriteExact(IStream* stream, const void* p, ULONG bytes) {
   return put == bytes ? S_OK : STG_E_WRITEFAULT;
 }
 
-std::wstring Wide(const std::string& s) {
-  int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<size_t>(n), L'\0');
-  if (n) MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-  return w;
-}
-
-std::string Ansi(const wchar_t* p, UINT len) {
-  int n = WideCharToMultiByte(CP_ACP, 0, p, static_cast<int>(len), nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<size_t>(n), '\0');
-  if (n) WideCharToMultiByte(CP_ACP, 0, p, static_cast<int>(len), &s[0], n, nullptr, nullptr);
-  return s;
-}
 }  // namespace
 
 CPropExchange::CPropExchange(IPropertyBag* bag, bool loading, DWORD version)
@@ -42,17 +29,16 @@ CPropExchange::CPropExchange(IPropertyBag* bag, bool loading, DWORD version)
 CPropExchange::CPropExchange(IStream* stream, bool loading, DWORD version)
     : m_pBag(nullptr), m_pStm(stream), m_bLoading(loading), m_dwVersion(version), m_hr(S_OK) {}
 
-HRESULT CPropExchange::String(const wchar_t* name, std::string& value) {
+HRESULT CPropExchange::String(const wchar_t* name, std::wstring& value) {
   VARIANT v;
   VariantInit(&v);
   if (!m_bLoading) {
-    std::wstring w = Wide(value);
     V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocStringLen(w.data(), static_cast<UINT>(w.size()));
+    V_BSTR(&v) = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
     if (!V_BSTR(&v)) return m_hr = E_OUTOFMEMORY;
   }
   HRESULT hr = Exchange(name, v, VT_BSTR);
-  if (hr == S_OK && m_bLoading) value = Ansi(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
+  if (hr == S_OK && m_bLoading) value.assign(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
   VariantClear(&v);
   return hr;
 }

@@ -23,7 +23,7 @@ public:
   // Each loads or saves one value. Loading from a bag, a value that is
   // missing or does not convert leaves the member as it is; loading from a
   // stream, a stream that ends or fails is an error.
-  HRESULT String(const wchar_t* name, std::string& value);
+  HRESULT String(const wchar_t* name, std::wstring& value);
   HRESULT Long(const wchar_t* name, LONG& value);
   HRESULT Bool(const wchar_t* name, BOOL& value);
   // The first error of the pass, or S_OK.

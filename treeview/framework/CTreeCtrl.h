@@ -11,16 +11,15 @@ public:
 
   bool Create(DWORD style, const RECT& rc, HWND parent, UINT id);
 
-  // Labels are text of the system code page.
-  HTREEITEM InsertItem(const std::string& label, HTREEITEM parent);
+  HTREEITEM InsertItem(const std::wstring& label, HTREEITEM parent);
   // The same with the item's image (normal and selected) and data, set in
   // the one message.
-  HTREEITEM InsertItem(const std::string& label, HTREEITEM parent, int image, DWORD_PTR data);
+  HTREEITEM InsertItem(const std::wstring& label, HTREEITEM parent, int image, DWORD_PTR data);
   bool SetItemData(HTREEITEM node, DWORD_PTR data);
   DWORD_PTR GetItemData(HTREEITEM node) const;
   bool SetItemImage(HTREEITEM node, int image, int selectedImage);
   // The whole label, of any length; empty for a null item.
-  std::string GetItemText(HTREEITEM node) const;
+  std::wstring GetItemText(HTREEITEM node) const;
   HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
   HTREEITEM GetParentItem(HTREEITEM h) const { return GetNextItem(h, TVGN_PARENT); }
   HTREEITEM GetChildItem(HTREEITEM h) const { return GetNextItem(h, TVGN_CHILD); }
@@ -34,5 +33,5 @@ public:
   UINT GetCount() const;
   HIMAGELIST SetImageList(HIMAGELIST imageList, int type);
   // With false the widget stops repainting until it is turned back on.
-  void SetRedraw(bool redraw) { SendMessageA(m_hWnd, WM_SETREDRAW, redraw, 0); }
+  void SetRedraw(bool redraw) { SendMessageW(m_hWnd, WM_SETREDRAW, redraw, 0); }
 };

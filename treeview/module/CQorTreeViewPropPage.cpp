@@ -1,6 +1,6 @@
 // CQorTreeViewPropPage: construction and the page class's registration.
 #include "module/CQorTreeViewPropPage.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 CQorTreeViewPropPage::CQorTreeViewPropPage()
     : COlePropertyPage(IDD_PROPPAGE, IDS_PROPPAGE_CAPTION) {}

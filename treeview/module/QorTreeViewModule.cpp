@@ -8,7 +8,7 @@
 #include "module/CQorTreeViewApp.h"
 #include "control/CQorTreeViewCtrl.h"
 #include "module/CQorTreeViewPropPage.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 namespace {
 // Constructed in this order at load, destroyed in reverse at unload.

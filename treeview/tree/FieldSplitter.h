@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-// Splits at any separator character outside double quotes; removes
+// Splits at any separator character (a UTF-16 unit) outside double quotes; removes
 // enclosing quotes and halves doubled ones. True when a field was found.
 // Linear in the text's length, whatever its quotes.
-bool SplitQuotedFields(const std::string& text, std::vector<std::string>* fields,
-                       const std::string& separators);
+bool SplitQuotedFields(const std::wstring& text, std::vector<std::wstring>* fields,
+                       const std::wstring& separators);

@@ -9,38 +9,38 @@
 #include <algorithm>
 
 namespace {
-const char kInvalidNumber[] = "Invalid Number";
-const char kFailInsert[] = "Fail to insert node: ";
-const char kErrorCaption[] = "QorTreeView";
-const char kInvalidNode[] = "Invalid Node: ";
-const char kDefaultIcon[] = "Default.ico";
+const wchar_t kInvalidNumber[] = L"Invalid Number";
+const wchar_t kFailInsert[] = L"Fail to insert node: ";
+const wchar_t kErrorCaption[] = L"QorTreeView";
+const wchar_t kInvalidNode[] = L"Invalid Node: ";
+const wchar_t kDefaultIcon[] = L"Default.ico";
 }  // namespace
 
 QorTreeCtrl::QorTreeCtrl()
-    : m_bShowError(false), m_strInsertText("Inserir"), m_strRemoveText("Remover") {
+    : m_bShowError(false), m_strInsertText(L"Inserir"), m_strRemoveText(L"Remover") {
   COleControlModule* m = COleControlModule::Get();
   m_popupMenu.LoadMenu(m ? m->GetResourceHandle() : GetModuleHandleW(nullptr), kIdPopupMenu);
 }
 
 QorTreeCtrl::~QorTreeCtrl() { Close(); }
 
-bool QorTreeCtrl::SplitFields(const std::string& text, std::vector<std::string>* fields,
-                              const std::string& separators) {
+bool QorTreeCtrl::SplitFields(const std::wstring& text, std::vector<std::wstring>* fields,
+                              const std::wstring& separators) {
   return SplitQuotedFields(text, fields, separators);
 }
 
-bool QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& icon,
-                                 const std::string& data) {
+bool QorTreeCtrl::InsertNodePath(const std::wstring& path, const std::wstring& icon,
+                                 const std::wstring& data) {
   // Counted before anything else: the prefix search below is as costly as
   // the chain it guards against.
-  const size_t backslashes = static_cast<size_t>(std::count(path.begin(), path.end(), '\\'));
+  const size_t backslashes = static_cast<size_t>(std::count(path.begin(), path.end(), L'\\'));
   if (backslashes >= kMaxPathDepth) {
     ReportError(kFailInsert + path);
     return false;
   }
 
   // The longest known prefix, reading the path as written.
-  std::string key = path;
+  std::wstring key = path;
   size_t strip = 0;
   HTREEITEM parent = nullptr;
   for (;;) {
@@ -49,14 +49,14 @@ bool QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& ico
       parent = it->second;
       break;
     }
-    size_t slash = key.rfind('\\');
-    key = slash == std::string::npos ? std::string() : key.substr(0, slash);
+    size_t slash = key.rfind(L'\\');
+    key.resize(slash == std::wstring::npos ? 0 : slash);
     ++strip;
-    if (slash == std::string::npos) break;
+    if (slash == std::wstring::npos) break;
   }
 
-  std::vector<std::string> segments;
-  SplitFields(path, &segments, "\\");
+  std::vector<std::wstring> segments;
+  SplitFields(path, &segments, L"\\");
   // A backslash inside quotes makes the prefix search and the segments
   // disagree; such a path is refused rather than nested wrongly.
   if (backslashes + 1 != segments.size() || strip > segments.size()) {
@@ -65,7 +65,7 @@ bool QorTreeCtrl::InsertNodePath(const std::string& path, const std::string& ico
   }
 
   for (size_t i = segments.size() - strip; i < segments.size(); ++i) {
-    key = key.empty() ? segments[i] : key + "\\" + segments[i];
+    key = key.empty() ? segments[i] : key + L"\\" + segments[i];
     // Image and data go with the insertion: one message per node.
     HTREEITEM item = InsertItem(segments[i], parent, NodeImage(icon), m_arrNodeData.size());
     if (!item) {
@@ -85,19 +85,19 @@ bool QorTreeCtrl::DeleteAllNodes() {
   return DeleteAllItems() != FALSE;
 }
 
-void QorTreeCtrl::SelectNodePath(const std::string& key) {
+void QorTreeCtrl::SelectNodePath(const std::wstring& key) {
   auto it = m_mapNodes.find(key);
   SelectItem(it != m_mapNodes.end() ? it->second : GetRootItem());
 }
 
-std::string QorTreeCtrl::GetNodePath(HTREEITEM item) const {
-  std::string path = GetItemText(item);
+std::wstring QorTreeCtrl::GetNodePath(HTREEITEM item) const {
+  std::wstring path = GetItemText(item);
   for (HTREEITEM h = item ? GetParentItem(item) : nullptr; h; h = GetParentItem(h))
-    path = GetItemText(h) + "\\" + path;
+    path = GetItemText(h) + L"\\" + path;
   return path;
 }
 
-void QorTreeCtrl::ReportError(const std::string& text) {
+void QorTreeCtrl::ReportError(const std::wstring& text) {
   // Owned by the container's top-level window, which stays disabled while
   // the box is open: nothing can call into a load that waits on it.
   if (m_bShowError)
@@ -105,37 +105,37 @@ void QorTreeCtrl::ReportError(const std::string& text) {
                         kErrorCaption);
 }
 
-void QorTreeCtrl::SetPopupMenuText(int entry, const std::string& text) {
+void QorTreeCtrl::SetPopupMenuText(int entry, const std::wstring& text) {
   if (entry == 0)
     m_strInsertText = text;
   else if (entry == 1)
     m_strRemoveText = text;
 }
 
-std::string QorTreeCtrl::GetPopupMenuText(int entry) const {
+std::wstring QorTreeCtrl::GetPopupMenuText(int entry) const {
   if (entry == 0) return m_strInsertText;
   if (entry == 1) return m_strRemoveText;
   return kInvalidNumber;
 }
 
-bool QorTreeCtrl::AddIconFile(const std::string& path, int* index) {
+bool QorTreeCtrl::AddIconFile(const std::wstring& path, int* index) {
   // Not shared: a shared icon is cached by file name, and temporary copies
   // reuse names; the list keeps its own copy, so the handle goes at once.
   HICON icon =
-      static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+      static_cast<HICON>(LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
   if (!icon) return false;
   *index = m_imageList.AddIcon(icon);
   DestroyIcon(icon);
   return true;
 }
 
-int QorTreeCtrl::NodeImage(const std::string& icon) {
+int QorTreeCtrl::NodeImage(const std::wstring& icon) {
   QorTreeOwner* owner = GetOwner();
   if (!m_imageList.GetSafeHandle()) {
     if (!m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1))
       return icon.empty() ? 0 : I_IMAGENONE;
     SetImageList(m_imageList.GetSafeHandle(), TVSIL_NORMAL);
-    std::string path;
+    std::wstring path;
     if (owner && owner->ResolveFile(kDefaultIcon, &path) == 0) {
       int index;
       AddIconFile(path, &index);
@@ -148,9 +148,9 @@ int QorTreeCtrl::NodeImage(const std::string& icon) {
   if (it != m_mapIcons.end()) {
     index = it->second;
   } else if (!m_failedIcons.count(icon)) {
-    std::string path;
+    std::wstring path;
     bool loaded = false;
-    if (owner && owner->ResolveFile(icon + ".ico", &path) == 0) {
+    if (owner && owner->ResolveFile(icon + L".ico", &path) == 0) {
       loaded = AddIconFile(path, &index);
       owner->ReleaseFile(path);  // before anything that may throw
     }
@@ -163,13 +163,13 @@ int QorTreeCtrl::NodeImage(const std::string& icon) {
   return index < 0 ? I_IMAGENONE : index;
 }
 
-std::set<std::string> QorTreeCtrl::GetIconNames() const {
-  std::set<std::string> names;
+std::set<std::wstring> QorTreeCtrl::GetIconNames() const {
+  std::set<std::wstring> names;
   for (const auto& icon : m_mapIcons) names.insert(icon.first);
   return names;
 }
 
-void QorTreeCtrl::SetNodeIcon(HTREEITEM item, const std::string& icon) {
+void QorTreeCtrl::SetNodeIcon(HTREEITEM item, const std::wstring& icon) {
   int index = NodeImage(icon);
   SetItemImage(item, index, index);
 }
@@ -191,7 +191,7 @@ private:
 };
 }  // namespace
 
-bool QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path) {
+bool QorTreeCtrl::LoadNodesFromFile(const std::wstring&, const std::wstring& path) {
   // One repaint at the end instead of one per node.
   RedrawOff redrawOff(*this);
   DeleteAllNodes();
@@ -199,10 +199,10 @@ bool QorTreeCtrl::LoadNodesFromFile(const std::string&, const std::string& path)
   CLineReader reader;
   if (!reader.Open(path)) return false;
   {
-    std::string line;
-    std::vector<std::string> fields;
+    std::wstring line;
+    std::vector<std::wstring> fields;
     while (reader.ReadLine(&line)) {
-      if (!SplitFields(line, &fields, "|") || fields[0].empty()) {
+      if (!SplitFields(line, &fields, L"|") || fields[0].empty()) {
         ReportError(kInvalidNode + line);
         continue;
       }
@@ -249,7 +249,7 @@ void QorTreeCtrl::OnSelChanged() {
   owner->SetSelectedLabel(GetItemText(item));
   owner->SetSelectedNodes(GetNodePath(item));
   size_t index = static_cast<size_t>(GetItemData(item));
-  owner->SetSelectedData(index < m_arrNodeData.size() ? m_arrNodeData[index] : std::string());
+  owner->SetSelectedData(index < m_arrNodeData.size() ? m_arrNodeData[index] : std::wstring());
   owner->FireSelChanged();
 }
 

@@ -11,7 +11,7 @@
 #include "framework/CImageList.h"
 #include "framework/CMenu.h"
 #include "framework/CTreeCtrl.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 class QorTreeOwner;
 
@@ -34,26 +34,26 @@ public:
   // True when the path exists afterwards; false when the widget refused a node
   // or the path cannot be read as nodes (a quoted segment holding a backslash,
   // or more than kMaxPathDepth levels).
-  bool InsertNodePath(const std::string& path, const std::string& icon, const std::string& data);
+  bool InsertNodePath(const std::wstring& path, const std::wstring& icon, const std::wstring& data);
   bool DeleteAllNodes();
   // Selects the node of a key, or else the first top-level node.
-  void SelectNodePath(const std::string& key);
-  std::string GetNodePath(HTREEITEM item) const;
+  void SelectNodePath(const std::wstring& key);
+  std::wstring GetNodePath(HTREEITEM item) const;
 
   // SplitQuotedFields (FieldSplitter.h) under the class's own name.
-  static bool SplitFields(const std::string& text, std::vector<std::string>* fields,
-                          const std::string& separators);
+  static bool SplitFields(const std::wstring& text, std::vector<std::wstring>* fields,
+                          const std::wstring& separators);
 
-  void ReportError(const std::string& text);
+  void ReportError(const std::wstring& text);
   void SetShowError(bool show) { m_bShowError = show; }
   bool GetShowError() const { return m_bShowError; }
-  void SetPopupMenuText(int entry, const std::string& text);
-  std::string GetPopupMenuText(int entry) const;
+  void SetPopupMenuText(int entry, const std::wstring& text);
+  std::wstring GetPopupMenuText(int entry) const;
 
   // Gives a created node its image: the icon file named icon + ".ico",
   // loaded once per name; image 0 is "Default.ico"; no image (I_IMAGENONE)
   // when it fails.
-  void SetNodeIcon(HTREEITEM item, const std::string& icon);
+  void SetNodeIcon(HTREEITEM item, const std::wstring& icon);
   // Starts a pass (a load, one InsertNode) in which an icon name that failed
   // is not asked for again.
   void ForgetFailedIcons() { m_failedIcons.clear(); }
@@ -62,11 +62,11 @@ public:
   // reading (a line that cannot be held) leaves the nodes read before it,
   // and the widget drawing again. false when the file could not be opened
   // (the tree is then empty).
-  bool LoadNodesFromFile(const std::string& location, const std::string& path);
+  bool LoadNodesFromFile(const std::wstring& location, const std::wstring& path);
   // What a load made elsewhere must copy beforehand: whether the default
   // icon is still to be looked for, and the icon names already loaded.
   bool NeedsDefaultIcon() const { return !m_imageList.GetSafeHandle(); }
-  std::set<std::string> GetIconNames() const;
+  std::set<std::wstring> GetIconNames() const;
   int GetImageCount() const { return m_imageList.GetImageCount(); }
   HIMAGELIST GetImageListHandle() const { return m_imageList.GetSafeHandle(); }
 
@@ -82,18 +82,18 @@ private:
   void OnRButtonDown(POINT pt);
   void OnPopupCommand(UINT id);
   // The image a new node with this icon name shows (see SetNodeIcon).
-  int NodeImage(const std::string& icon);
+  int NodeImage(const std::wstring& icon);
   // Appends the icon of a local file to the image list; false when it does
   // not load, else the append's index (-1 when the list refused it).
-  bool AddIconFile(const std::string& path, int* index);
+  bool AddIconFile(const std::wstring& path, int* index);
 
-  std::unordered_map<std::string, int> m_mapIcons;        // icon name -> image index
-  std::unordered_set<std::string> m_failedIcons;          // names that failed in this pass
-  std::unordered_map<std::string, HTREEITEM> m_mapNodes;  // node key -> item
-  std::vector<std::string> m_arrNodeData;                 // a node's item data indexes this
+  std::unordered_map<std::wstring, int> m_mapIcons;        // icon name -> image index
+  std::unordered_set<std::wstring> m_failedIcons;          // names that failed in this pass
+  std::unordered_map<std::wstring, HTREEITEM> m_mapNodes;  // node key -> item
+  std::vector<std::wstring> m_arrNodeData;                 // a node's item data indexes this
   CImageList m_imageList;
   CMenu m_popupMenu;
   bool m_bShowError;
-  std::string m_strInsertText;
-  std::string m_strRemoveText;
+  std::wstring m_strInsertText;
+  std::wstring m_strRemoveText;
 };

@@ -1,7 +1,9 @@
 // CHttpThread.cpp: one pooled HTTP worker thread.
 #include "http/CHttpThread.h"
 
+#include "http/CFileCache.h"
 #include "http/HttpText.h"
+#include "http/MediaTypes.h"
 #include "lib/CFile.h"
 #include "lib/Log.h"
 
@@ -19,6 +21,7 @@ CHttpThread::CHttpThread(const HttpSettings& settings)
       m_pnWaiting(nullptr),
       m_hFreedEvent(nullptr),
       m_dwStallMs(kSendStallMs),
+      m_pCache(nullptr),
       m_settings(settings) {}
 
 CHttpThread::~CHttpThread() {
@@ -90,15 +93,16 @@ void CHttpThread::HandleConnection() {
     // A body is never read: its bytes, taken for the next head, would be a
     // request smuggled past whatever stands between the client and us.
     bool lastHead = ClientAsksToClose(buffer) || AnnouncesBody(buffer);
+    FileConditions conditions = ReadFileConditions(buffer);
     buffer[headLength] = next;
     // What followed the head is the next request.
     m_nBuffered -= headLength;
     std::memmove(buffer, buffer + headLength, m_nBuffered);
     bool sent = true;
     if (method == kHttpGet)
-      sent = OnGet(target);
+      sent = OnGet(target, conditions);
     else if (method == kHttpHead)
-      sent = OnHead(target);
+      sent = OnHead(target, conditions);
     else if (!lastHead)
       continue;  // counted, not answered; the connection stays open
     if (!sent || lastHead) break;
@@ -164,38 +168,85 @@ bool CHttpThread::ResolveTarget(const wchar_t* root, std::wstring* target, std::
   return decoded && IsSafeTarget(name) && LiesUnderRoot(root, path->c_str());
 }
 
-bool CHttpThread::OpenTarget(std::wstring* target, CFile* file, ULONGLONG* size) {
-  std::wstring path;
-  // A file whose size cannot be read counts as missing: an answer
-  // without its length would break the connection's framing.
-  return ResolveTarget(m_settings.m_pszWebRoot, target, &path) &&
-         file->Open(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
-                    0) &&
-         file->GetSize64(size);
+CHttpThread::TargetKind CHttpThread::OpenTarget(std::wstring* target, CFile* file,
+                                                FoundFile* found) {
+  std::wstring raw = *target;
+  if (!ResolveTarget(m_settings.m_pszWebRoot, target, &found->path)) return kTargetMissing;
+  bool folderNamed = !target->empty() && target->back() == L'\\';
+  if (folderNamed) found->path += L"index.html";
+  // One call for kind, size and time; for a file the cache holds, the only
+  // call before the send.
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(found->path.c_str(), GetFileExInfoStandard, &data))
+    return kTargetMissing;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    // An empty target names no folder: the root is "/".
+    if (folderNamed || target->empty()) return kTargetMissing;
+    found->location = FolderLocation(*target, raw);
+    return kTargetFolder;
+  }
+  found->size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  found->modified = (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                    data.ftLastWriteTime.dwLowDateTime;
+  found->type = MediaTypeOf(found->path);
+  found->cached = m_pCache && m_pCache->Holds(found->path, found->size, found->modified);
+  if (found->cached) return kTargetFile;
+  return file->Open(found->path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    OPEN_EXISTING, 0)
+             ? kTargetFile
+             : kTargetMissing;
 }
 
-bool CHttpThread::OnGet(std::wstring target) {
-  CFile file;
-  ULONGLONG size = 0;
-  if (OpenTarget(&target, &file, &size))
-    return SendFileAnswer(AnswerHead(200, L"Sending file", static_cast<long long>(size)), file,
-                          size);
-  std::wstring page = NotFoundPage(target);
-  std::string answer = AnswerHead(404, L"File not found!", static_cast<long long>(page.size()));
-  for (wchar_t c : page) answer.push_back(static_cast<char>(c));  // every character is below 256
+namespace {
+
+ULONGLONG Now() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+}  // namespace
+
+bool CHttpThread::SendNotFile(TargetKind kind, bool get, const std::wstring& target,
+                              const FoundFile& found) {
+  std::string answer;
+  if (kind == kTargetFolder) {
+    answer = RedirectHead(get, found.location);
+  } else if (get) {
+    std::wstring page = NotFoundPage(target);
+    answer = AnswerHead(404, L"File not found!", static_cast<long long>(page.size()));
+    for (wchar_t c : page) answer.push_back(static_cast<char>(c));  // every character is below 256
+  } else {
+    answer = AnswerHead(404, L"File not found", -1);
+  }
   return SendAll(answer.data(), static_cast<int>(answer.size()));
 }
 
-bool CHttpThread::OnHead(std::wstring target) {
+bool CHttpThread::OnGet(std::wstring target, const FileConditions& conditions) {
+  CFile file;
+  FoundFile found;
+  TargetKind kind = OpenTarget(&target, &file, &found);
+  if (kind != kTargetFile) return SendNotFile(kind, true, target, found);
+  FilePlan plan = PlanFileAnswer(conditions, true, found.size, found.modified, Now());
+  std::string head = FileAnswerHead(plan, true, found.size, found.modified, found.type);
+  if (plan.kind == kAnswerNotModified || plan.kind == kAnswerUnsatisfiable)
+    return SendAll(head.data(), static_cast<int>(head.size()));
+  return SendFileAnswer(head, file, found, plan.first, plan.length);
+}
+
+bool CHttpThread::OnHead(std::wstring target, const FileConditions& conditions) {
   // The same test as GET, so HEAD says 200 exactly when GET sends a file.
   CFile file;
-  ULONGLONG size = 0;
-  std::string head = OpenTarget(&target, &file, &size) ? AnswerHead(200, L"File Exists", -1)
-                                                       : AnswerHead(404, L"File not found", -1);
+  FoundFile found;
+  TargetKind kind = OpenTarget(&target, &file, &found);
+  if (kind != kTargetFile) return SendNotFile(kind, false, target, found);
+  FilePlan plan = PlanFileAnswer(conditions, false, found.size, found.modified, Now());
+  std::string head = FileAnswerHead(plan, false, found.size, found.modified, found.type);
   return SendAll(head.data(), static_cast<int>(head.size()));
 }
 
-bool CHttpThread::SendFileAnswer(const std::string& head, CFile& file, ULONGLONG size) {
+bool CHttpThread::SendFileAnswer(const std::string& head, CFile& file, const FoundFile& found,
+                                 ULONGLONG first, ULONGLONG length) {
   // Exactly the promised bytes. A file that fails or ends early (cut by
   // another program) must end the connection: the client would otherwise
   // wait for bytes that never come, or take the next answer for part of
@@ -203,7 +254,19 @@ bool CHttpThread::SendFileAnswer(const std::string& head, CFile& file, ULONGLONG
   char* buffer = m_pSend.get();
   DWORD used = static_cast<DWORD>(head.size());
   std::memcpy(buffer, head.data(), used);
-  ULONGLONG left = size;
+  if (found.cached && length <= kSendBufferBytes - used &&
+      m_pCache->Copy(found.path, found.size, found.modified, first, static_cast<DWORD>(length),
+                     buffer + used))
+    return SendAll(buffer, static_cast<int>(used + length));
+  if (found.cached) {
+    // The copy went meanwhile: the file it was taken from is read instead.
+    if (!file.Open(found.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                   OPEN_EXISTING, 0))
+      return false;
+  }
+  if (first > 0 && !file.Seek(first)) return false;
+  bool whole = first == 0 && length == found.size;
+  ULONGLONG left = length;
   for (;;) {
     DWORD room = kSendBufferBytes - used;
     DWORD want = left < room ? static_cast<DWORD>(left) : room;
@@ -212,6 +275,8 @@ bool CHttpThread::SendFileAnswer(const std::string& head, CFile& file, ULONGLONG
       bool failed = false;
       DWORD got = file.Read(buffer + used, want, &failed);
       cut = failed || got == 0;
+      if (!cut && whole && got == length && m_pCache)
+        m_pCache->Store(found.path, found.size, found.modified, Now(), buffer + used);
       used += got;
       left -= got;
     }

@@ -2,6 +2,7 @@
 // connection it serves, its work event, and its request and send buffers.
 #pragma once
 
+#include "http/FileAnswer.h"
 #include "lib/CSocket.h"
 #include "lib/CThread.h"
 
@@ -9,6 +10,7 @@
 #include <string>
 
 class CFile;
+class CFileCache;
 
 // What the workers serve and count; the program's, not owned, and alive
 // for as long as any worker runs.
@@ -43,13 +45,16 @@ public:
   bool IsBusy() const { return WaitForSingleObject(m_hWorkEvent, 0) == WAIT_OBJECT_0; }
   // How long a send may make no progress before the connection is ended.
   void SetSendStallLimit(DWORD ms) { m_dwStallMs = ms; }
+  // Small files' bytes, shared with the other workers, or null to read
+  // every file at every request. Set before the worker starts.
+  void UseCache(CFileCache* cache) { m_pCache = cache; }
 
   static const DWORD kHeadDeadlineMs = 3000;
   static const DWORD kPollMs = 100;
   static const DWORD kSendStallMs = 30000;
   // Head and file go out through one buffer: a small answer in one send,
   // a large file in pieces of this size.
-  static const DWORD kSendBufferBytes = 65536;
+  static const DWORD kSendBufferBytes = 1 << 20;
 
 private:
   friend class CListenThread;  // joins its workers to its pool
@@ -72,19 +77,35 @@ private:
   int ReadRequest();
   // Answer one GET / HEAD for the raw target; false when an answer could
   // not be sent whole, which ends the connection.
-  bool OnGet(std::wstring target);
-  bool OnHead(std::wstring target);
+  bool OnGet(std::wstring target, const FileConditions& conditions);
+  bool OnHead(std::wstring target, const FileConditions& conditions);
 
   // The file a target names under the web root, or false when the target
   // may not be opened (it is then answered like a missing file). target
   // receives the decoded, converted target that the 404 page names.
   static bool ResolveTarget(const wchar_t* root, std::wstring* target, std::wstring* path);
-  // Opens the file a target names; false when it may not or cannot be
-  // opened, or its size cannot be read.
-  bool OpenTarget(std::wstring* target, CFile* file, ULONGLONG* size);
-  // The head, then the file's first size bytes; false when they could
-  // not all be sent.
-  bool SendFileAnswer(const std::string& head, CFile& file, ULONGLONG size);
+
+  // What a target names, as the answer needs it.
+  enum TargetKind { kTargetMissing, kTargetFile, kTargetFolder };
+  struct FoundFile {
+    std::wstring path;
+    ULONGLONG size;
+    ULONGLONG modified;    // file time
+    const char* type;      // media type, or null
+    bool cached;           // the cache held these bytes when looked up; the file is not open
+    std::string location;  // a folder's name with its slash
+  };
+  // A file that can be read (open, or held by the cache), a folder named
+  // without its slash, or neither. A target ending in a slash names the
+  // folder's index.html; an empty one names nothing. target as for
+  // ResolveTarget.
+  TargetKind OpenTarget(std::wstring* target, CFile* file, FoundFile* found);
+  // The 404 answer naming the target, or a folder's redirect.
+  bool SendNotFile(TargetKind kind, bool get, const std::wstring& target, const FoundFile& found);
+  // The head, then length bytes of the file from first; false when they
+  // could not all be sent.
+  bool SendFileAnswer(const std::string& head, CFile& file, const FoundFile& found, ULONGLONG first,
+                      ULONGLONG length);
   // All bytes, or false after an error, a stop, or a stall.
   bool SendAll(const char* data, int length);
   // Polls until the socket is readable (writable), for at most the
@@ -102,5 +123,6 @@ private:
   volatile LONG* m_pnWaiting;          // the listener's, or null
   HANDLE m_hFreedEvent;                // the listener's, or null; not owned
   DWORD m_dwStallMs;
+  CFileCache* m_pCache;  // not owned; may be null
   HttpSettings m_settings;
 };

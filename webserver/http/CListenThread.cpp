@@ -10,7 +10,10 @@ CListenThread::CListenThread(const HttpSettings& settings)
       m_nWaiting(0),
       m_hFreedEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
   static_assert(kWorkerCount == 5, "one initialiser per worker");
-  for (CHttpThread& worker : m_workers) worker.JoinPool(&m_nWaiting, m_hFreedEvent);
+  for (CHttpThread& worker : m_workers) {
+    worker.JoinPool(&m_nWaiting, m_hFreedEvent);
+    worker.UseCache(&m_cache);
+  }
 }
 
 CListenThread::~CListenThread() {

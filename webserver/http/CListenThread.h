@@ -2,6 +2,7 @@
 // and the pool of five HTTP workers.
 #pragma once
 
+#include "http/CFileCache.h"
 #include "http/CHttpThread.h"
 #include "lib/CSocket.h"
 #include "lib/CThread.h"
@@ -39,6 +40,7 @@ private:
   bool DispatchOrWait(SOCKET socket);
 
   CSocket m_socket;                     // listening; empty until Run
+  CFileCache m_cache;                   // shared by the workers, so outlives them
   CHttpThread m_workers[kWorkerCount];  // constructed 0..4, destroyed 4..0
   volatile LONG m_nWaiting;             // 1 while a connection waits for a worker
   HANDLE m_hFreedEvent;                 // auto reset: a worker became idle

@@ -26,6 +26,12 @@ DWORD CFile::Read(void* buffer, DWORD bytes, bool* failed) {
   return ok ? got : 0;
 }
 
+bool CFile::Seek(ULONGLONG offset) {
+  LARGE_INTEGER to;
+  to.QuadPart = static_cast<LONGLONG>(offset);
+  return SetFilePointerEx(m_hFile, to, nullptr, FILE_BEGIN) != FALSE;
+}
+
 DWORD CFile::Write(const void* buffer, DWORD bytes) {
   DWORD written = 0;
   if (!WriteFile(m_hFile, buffer, bytes, &written, nullptr)) return 0;

@@ -22,6 +22,8 @@ public:
   // One ReadFile: bytes read, 0 at the end and on failure. failed, when
   // given, tells the two apart.
   DWORD Read(void* buffer, DWORD bytes, bool* failed = nullptr);
+  // Moves the position to offset bytes from the start; false on failure.
+  bool Seek(ULONGLONG offset);
   // One WriteFile: bytes written, 0 on failure.
   DWORD Write(const void* buffer, DWORD bytes);
   // Low 32 bits of the size; INVALID_FILE_SIZE when the query fails.

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <map>
 #include "DialogWatcher.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 #include "ProgramProcess.h"
 #include "TestContainer.h"
 #include "TestProcess.h"

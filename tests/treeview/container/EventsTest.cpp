@@ -100,3 +100,23 @@ TEST_F(Events, CancellingTheMenuFiresNothingAndChangesNothing) {
   EXPECT_EQ(c.Take(), (Lines{"changed:SelectedLabel", "event:InsertData"}));
   EXPECT_EQ(c.GetString(kDispSelectedLabel), "A");
 }
+
+TEST_F(Events, TextOfAnyCharacterComesBackExactlyThroughSelectionAndTheMenu) {
+  // Greek, with a character outside the BMP (a surrogate pair) in the leaf.
+  const std::wstring path =
+      L"\u0395\u03BB\u03BB\u03AC\u03B4\u03B1\\\u03A3\u03C0\u03AC\u03C1"
+      L"\u03C4\u03B7 \U0001F333";
+  const std::wstring leaf = path.substr(path.find(L'\\') + 1), data = L"\u30C7\u30FC\u30BF";
+  ASSERT_TRUE(Insert(path, L"", data));
+  c.Take();
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, path), S_OK);
+  EXPECT_EQ(c.Take(), (Lines{"changed:SelectedLabel", "changed:SelectedNodes",
+                             "changed:SelectedData", "event:SelChanged"}));
+  EXPECT_EQ(c.GetWideString(kDispSelectedLabel), leaf);
+  EXPECT_EQ(c.GetWideString(kDispSelectedNodes), path);
+  EXPECT_EQ(c.GetWideString(kDispSelectedData), data);
+  ASSERT_EQ(c.PutString(kDispSelectedLabel, L"stale"), S_OK);
+  EXPECT_EQ(RightClick({VK_DOWN, VK_RETURN}).size(), 2u);
+  EXPECT_EQ(c.Take(), (Lines{"changed:SelectedLabel", "event:InsertData"}));
+  EXPECT_EQ(c.GetWideString(kDispSelectedLabel), leaf);
+}

@@ -149,8 +149,8 @@ LRESULT CALLBACK WatchSent(int code, WPARAM w, LPARAM l) {
   auto* m = reinterpret_cast<CWPSTRUCT*>(l);
   if (code == HC_ACTION && m->hwnd == g_watched && g_seen) {
     if (m->message == WM_SETREDRAW) g_seen->push_back(m->wParam ? "redraw on" : "redraw off");
-    if (m->message == TVM_INSERTITEMA && (g_seen->empty() || g_seen->back() != "insert"))
-      g_seen->push_back("insert");
+    const bool insert = m->message == TVM_INSERTITEMA || m->message == TVM_INSERTITEMW;
+    if (insert && (g_seen->empty() || g_seen->back() != "insert")) g_seen->push_back("insert");
   }
   return CallNextHookEx(nullptr, code, w, l);
 }
@@ -183,6 +183,61 @@ TEST_F(LocalLoad, AConfigurationThatCannotBeReadIsReportedOnceWhileShowErrorIsSe
   MessageBoxCloser boxes;
   Refresh();
   EXPECT_EQ(boxes.Texts(), (Lines{"Fail to load configuration: " + folder + "\\missing.txt"}));
+}
+
+namespace {
+std::string Utf8(const std::wstring& text) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                              nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], n, nullptr,
+                      nullptr);
+  return bytes;
+}
+// Russian, Greek, Japanese and a tree outside the BMP (a surrogate pair).
+const wchar_t kPlant[] = L"\u0417\u0430\u0432\u043E\u0434";
+const wchar_t kGreece[] = L"\u0395\u03BB\u03BB\u03AC\u03B4\u03B1";
+const wchar_t kShow[] = L"\u8868\u793A \U0001F333";
+const wchar_t kData[] = L"\u30C7\u30FC\u30BF";
+}  // namespace
+
+TEST_F(LocalLoad, EveryCharacterOfAConfigurationInUtf8OrUtf16ReachesTheTreeAndTheProperties) {
+  Configure(folder, "tree.txt", 0);
+  Activate();
+  const std::wstring text = std::wstring(kPlant) + L"||" + kGreece + L"\r\n" + kPlant + L"\\" +
+                            kShow + L"||" + kData + L"\r\n";
+  const WLines expected = {std::wstring(kPlant) + L" [0] {" + kGreece + L"} +",
+                           std::wstring(L"  ") + kShow + L" [0] {" + kData + L"}"};
+  std::string utf16le = "\xFF\xFE";
+  utf16le.append(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+  for (const std::string& bytes : {Utf8(text), "\xEF\xBB\xBF" + Utf8(text), utf16le}) {
+    Write("tree.txt", bytes);
+    Refresh();
+    EXPECT_EQ(WideDump(), expected);
+    const std::wstring path = std::wstring(kPlant) + L"\\" + kShow;
+    ASSERT_EQ(c.PutString(kDispSelectedNodes, path), S_OK);
+    EXPECT_EQ(c.GetWideString(kDispSelectedLabel), kShow);
+    EXPECT_EQ(c.GetWideString(kDispSelectedNodes), path);
+    EXPECT_EQ(c.GetWideString(kDispSelectedData), kData);
+  }
+}
+
+TEST_F(LocalLoad, FilesNamedOutsideTheCodePageAreFoundInAFolderAndAFileLocation) {
+  const std::wstring config = L"\u0434\u0435\u0440\u0435\u0432\u043E.txt", icon = L"\u6CF5";
+  Write(config, Utf8(std::wstring(kPlant) + L"|" + icon + L"|" + kData + L"\r\n"));
+  Write(icon + L".ico", IconFileBytes(kBlue));
+  Write("Default.ico", IconFileBytes(kGrey));
+  const WLines expected = {std::wstring(kPlant) + L" [1] {" + kData + L"}"};
+  Configure(FromAnsi(folder), config, 0);
+  Activate();
+  EXPECT_EQ(WideDump(), expected);
+  Configure(L"file://" + FromAnsi(folder), config, 1);
+  VARIANT removed;
+  ASSERT_EQ(c.Call(kDispRemoveAll, &removed), S_OK);
+  Refresh();
+  EXPECT_EQ(WideDump(), expected);
+  ASSERT_EQ(ImageCount(), 2);
+  EXPECT_EQ(Colour(1), kBlue);
 }
 
 namespace {

@@ -2,7 +2,7 @@
 // per machine and per user, checked with the system's reg query.
 #include <gtest/gtest.h>
 #include "framework/CClassRegistry.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 #include "TestProcess.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <ole2.h>
 #include <commctrl.h>
 #include <fstream>
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 #include "ProgramProcess.h"
 #include "TestProcess.h"
 

@@ -1,7 +1,7 @@
 // TestContainer: host window, the log by name and the string helpers.
 #include "TestContainer.h"
 #include <cwchar>
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 namespace {
 LRESULT CALLBACK HostProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
@@ -81,42 +81,31 @@ std::string TestContainer::GetString(DISPID id) {
 }
 
 HRESULT TestContainer::PutString(DISPID id, const std::string& value) {
+  return PutString(id, FromAnsi(value));
+}
+
+HRESULT TestContainer::PutString(DISPID id, const std::wstring& value) {
   VARIANT v = VarBstr(value);
   HRESULT hr = Put(id, v);
   VariantClear(&v);
   return hr;
 }
 
-VARIANT VarBstr(const std::string& s) {
-  VARIANT v;
-  VariantInit(&v);
+VARIANT VarBstr(const std::string& s) { return VarBstr(FromAnsi(s)); }
+
+std::wstring FromAnsi(const std::string& s) {
   int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  V_VT(&v) = VT_BSTR;
-  V_BSTR(&v) = SysAllocStringLen(nullptr, n);
-  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), V_BSTR(&v), n);
-  return v;
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  if (n) MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+  return w;
 }
 
-VARIANT VarI4(LONG value) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_I4;
-  V_I4(&v) = value;
-  return v;
-}
+std::string ToAnsi(BSTR b) { return ToAnsi(std::wstring(b, SysStringLen(b))); }
 
-VARIANT VarBool(bool b) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_BOOL;
-  V_BOOL(&v) = b ? VARIANT_TRUE : VARIANT_FALSE;
-  return v;
-}
-
-std::string ToAnsi(BSTR b) {
-  int n = static_cast<int>(SysStringLen(b));
-  int cb = WideCharToMultiByte(CP_ACP, 0, b, n, nullptr, 0, nullptr, nullptr);
-  std::string s(cb, '\0');
-  WideCharToMultiByte(CP_ACP, 0, b, n, &s[0], cb, nullptr, nullptr);
+std::string ToAnsi(const std::wstring& w) {
+  int n = static_cast<int>(w.size());
+  int cb = WideCharToMultiByte(CP_ACP, 0, w.data(), n, nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(cb), '\0');
+  if (cb) WideCharToMultiByte(CP_ACP, 0, w.data(), n, &s[0], cb, nullptr, nullptr);
   return s;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 #include "CContainerSite.h"
+#include "Variants.h"
 
 class TestContainer : public CContainerSite {
 public:
@@ -29,13 +30,15 @@ public:
   // Convenience forms for strings in the system code page.
   std::string GetString(DISPID id);
   HRESULT PutString(DISPID id, const std::string& value);
+  // Text of any character (GetWideString reads).
+  HRESULT PutString(DISPID id, const std::wstring& value);
 
 private:
   void Record(NoticeKind kind, DISPID id, const DISPPARAMS* args);
 };
 
-// Variant helpers for the tests.
+// Text of the system code page as a VARIANT (Variants.h makes the others).
 VARIANT VarBstr(const std::string& s);  // caller clears
-VARIANT VarI4(LONG v);
-VARIANT VarBool(bool b);
+std::wstring FromAnsi(const std::string& s);
 std::string ToAnsi(BSTR b);
+std::string ToAnsi(const std::wstring& w);

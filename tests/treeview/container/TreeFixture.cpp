@@ -5,7 +5,7 @@
 #include <thread>
 #include "DialogWatcher.h"
 #include "IconFile.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 
 namespace treetest {
 
@@ -111,8 +111,12 @@ void TreeFixture::TearDown() {
 }
 
 void TreeFixture::Write(const std::string& name, const std::string& bytes) {
-  HANDLE h = CreateFileA((folder + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         0, nullptr);
+  Write(FromAnsi(name), bytes);
+}
+
+void TreeFixture::Write(const std::wstring& name, const std::string& bytes) {
+  HANDLE h = CreateFileW((FromAnsi(folder) + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                         CREATE_ALWAYS, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
   DWORD put = 0;
   WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr);
@@ -122,6 +126,10 @@ void TreeFixture::Write(const std::string& name, const std::string& bytes) {
 void TreeFixture::Remove(const std::string& name) { DeleteFileA((folder + "\\" + name).c_str()); }
 
 void TreeFixture::Configure(const std::string& url, const std::string& file, LONG remote) {
+  Configure(FromAnsi(url), FromAnsi(file), remote);
+}
+
+void TreeFixture::Configure(const std::wstring& url, const std::wstring& file, LONG remote) {
   ASSERT_EQ(c.PutString(kDispURL, url), S_OK);
   ASSERT_EQ(c.PutString(kDispConfigFile, file), S_OK);
   ASSERT_EQ(c.Put(kDispLocalRemote, VarI4(remote)), S_OK);
@@ -139,6 +147,11 @@ void TreeFixture::PutBool(DISPID id, bool value) { ASSERT_EQ(c.Put(id, VarBool(v
 
 bool TreeFixture::Insert(const std::string& path, const std::string& icon,
                          const std::string& data) {
+  return Insert(FromAnsi(path), FromAnsi(icon), FromAnsi(data));
+}
+
+bool TreeFixture::Insert(const std::wstring& path, const std::wstring& icon,
+                         const std::wstring& data) {
   VARIANT args[3] = {VarBstr(path), VarBstr(icon), VarBstr(data)};
   VARIANT r;
   VariantInit(&r);
@@ -166,27 +179,27 @@ COLORREF TreeFixture::Colour(int image) const {
 namespace {
 struct Node {
   HTREEITEM item;
-  int depth;
-  std::string line;
+  std::wstring line;  // indentation, label and images
+  bool expanded;
 };
 
 void Collect(HWND tree, HTREEITEM first, int depth, std::vector<Node>& out) {
   for (HTREEITEM h = first; h;
        h = reinterpret_cast<HTREEITEM>(
            SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(h)))) {
-    char text[4096] = {};
-    TVITEMA item = {};
+    wchar_t text[4096] = {};
+    TVITEMW item = {};
     item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
     item.hItem = h;
     item.pszText = text;
-    item.cchTextMax = sizeof(text);
+    item.cchTextMax = 4096;
     item.stateMask = TVIS_EXPANDED;
-    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    std::string line = std::string(static_cast<size_t>(depth) * 2, ' ') + text + " [" +
-                       std::to_string(item.iImage);
-    if (item.iSelectedImage != item.iImage) line += "/" + std::to_string(item.iSelectedImage);
-    line += "]";
-    out.push_back({h, depth, line + ((item.state & TVIS_EXPANDED) ? " +" : "")});
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    std::wstring line = std::wstring(static_cast<size_t>(depth) * 2, L' ') + text + L" [" +
+                        std::to_wstring(item.iImage);
+    if (item.iSelectedImage != item.iImage) line += L"/" + std::to_wstring(item.iSelectedImage);
+    line += L"]";
+    out.push_back({h, line, (item.state & TVIS_EXPANDED) != 0});
     Collect(tree,
             reinterpret_cast<HTREEITEM>(
                 SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(h))),
@@ -195,20 +208,24 @@ void Collect(HWND tree, HTREEITEM first, int depth, std::vector<Node>& out) {
 }
 }  // namespace
 
-Lines TreeFixture::Dump() {
+WLines TreeFixture::WideDump() {
   std::vector<Node> nodes;
   HWND tree = c.TreeWindow();
   Collect(tree, Root(), 0, nodes);
-  Lines out;
+  WLines out;
   for (Node& n : nodes) {
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(n.item));
-    std::string line = n.line;
-    bool expanded = line.size() > 2 && line.compare(line.size() - 2, 2, " +") == 0;
-    if (expanded) line.resize(line.size() - 2);
-    out.push_back(line + " {" + c.GetString(kDispSelectedData) + "}" + (expanded ? " +" : ""));
+    out.push_back(n.line + L" {" + c.GetWideString(kDispSelectedData) + L"}" +
+                  (n.expanded ? L" +" : L""));
   }
   SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, 0);
   c.Take();
+  return out;
+}
+
+Lines TreeFixture::Dump() {
+  Lines out;
+  for (const std::wstring& line : WideDump()) out.push_back(ToAnsi(line));
   return out;
 }
 }  // namespace treetest

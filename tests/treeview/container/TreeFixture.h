@@ -9,11 +9,12 @@
 #include <set>
 #include <string>
 #include <vector>
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 #include "TestContainer.h"
 
 namespace treetest {
 using Lines = std::vector<std::string>;
+using WLines = std::vector<std::wstring>;
 
 // The names of the control's temporary files ("qtv*.tmp") now present.
 std::set<std::string> TempCopies();
@@ -43,16 +44,21 @@ protected:
 
   // Writes a file into the folder; the folder's path has no trailing backslash.
   void Write(const std::string& name, const std::string& bytes);
+  void Write(const std::wstring& name, const std::string& bytes);
   void Remove(const std::string& name);
   void Configure(const std::string& url, const std::string& file, LONG remote);
+  void Configure(const std::wstring& url, const std::wstring& file, LONG remote);
   void Activate();
   void Refresh();
   void PutBool(DISPID id, bool value);
   bool Insert(const std::string& path, const std::string& icon = "", const std::string& data = "");
+  bool Insert(const std::wstring& path, const std::wstring& icon, const std::wstring& data);
 
   // One line per node, depth first: indentation, label, [image], {data},
   // and " +" when expanded. Reading the data selects each node (the
   // expansion is read before); the events that causes are dropped.
+  WLines WideDump();
+  // The same in the system code page.
   Lines Dump();
   // The temporary copies made since SetUp that are still there.
   std::set<std::string> LeftOverCopies() const;

@@ -2,7 +2,7 @@
 // configuration and its icons from a folder, and the control in remote mode
 // builds the full tree from http://127.0.0.1 and from a subfolder.
 #include "IconFile.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 #include "ServerProcess.h"
 #include "TestProcess.h"
 #include "TreeFixture.h"
@@ -119,6 +119,19 @@ TEST_F(WithWebServer, NamesWithSpacesReachTheServerAsTheWebClientEncodesThem) {
   Configure("http://127.0.0.1", "my tree.txt", 1);
   Activate();
   EXPECT_EQ(Dump(), (Lines{"Pump house [1] {B}"}));
+  ASSERT_EQ(ImageCount(), 2);
+  EXPECT_EQ(Colour(1), kBlue);
+  EXPECT_EQ(TempCopies(), before);
+}
+
+TEST_F(WithWebServer, NamesOutsideAsciiReachTheServerAsUtf8Escapes) {
+  // "tree" in Russian, and "pump" in Chinese for the icon.
+  const std::wstring config = L"\u0434\u0435\u0440\u0435\u0432\u043E.txt";
+  root.WriteFile(config, "\xD0\x9D\xD0\xB0\xD1\x81\xD0\xBE\xD1\x81|\xE6\xB3\xB5|B\r\n");
+  root.WriteFile(L"\u6CF5.ico", IconFileBytes(kBlue));
+  Configure(L"http://127.0.0.1", config, 1);
+  Activate();
+  EXPECT_EQ(WideDump(), (WLines{L"\u041D\u0430\u0441\u043E\u0441 [1] {B}"}));
   ASSERT_EQ(ImageCount(), 2);
   EXPECT_EQ(Colour(1), kBlue);
   EXPECT_EQ(TempCopies(), before);

@@ -21,20 +21,21 @@ protected:
     EXPECT_EQ(TempCopies(), before);
   }
   bool Copy(const std::string& path, ULONGLONG maxBytes, std::string& bytes) {
-    std::string temp = "untouched";
-    bool ok =
-        CQorTreeViewCtrl::DownloadToTempFile(server.BaseUrl() + path, &temp, maxBytes) != FALSE;
+    const std::string url = server.BaseUrl() + path;  // ASCII
+    std::wstring temp = L"untouched";
+    bool ok = CQorTreeViewCtrl::DownloadToTempFile(std::wstring(url.begin(), url.end()), &temp,
+                                                   maxBytes) != FALSE;
     if (!ok) {
-      EXPECT_EQ(temp, "");
+      EXPECT_EQ(temp, L"");
       return false;
     }
-    HANDLE h = CreateFileA(temp.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(temp.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     char buf[4096];
     DWORD got = 0;
     bytes.clear();
     while (ReadFile(h, buf, sizeof(buf), &got, nullptr) && got) bytes.append(buf, got);
     CloseHandle(h);
-    DeleteFileA(temp.c_str());
+    DeleteFileW(temp.c_str());
     return true;
   }
   RecordingHttpServer server;

@@ -5,45 +5,58 @@
 
 TEST(Location, NamesJoinWithABackslashAndWebAddressesTravelWithSlashes) {
   const struct {
-    const char* url;
-    const char* name;
-    const char* location;
+    const wchar_t* url;
+    const wchar_t* name;
+    const wchar_t* location;
   } cases[] = {
-      {"C:\\Data", "tree.txt", "C:\\Data\\tree.txt"},
-      {"\\\\server\\share\\cfg", "a.ico", "\\\\server\\share\\cfg\\a.ico"},
-      {"http://127.0.0.1", "tree.txt", "http://127.0.0.1/tree.txt"},
-      {"HTTPS://host\\cfg", "tree.txt", "HTTPS://host/cfg/tree.txt"},
-      {"http://host/cfg/", "tree.txt", "http://host/cfg//tree.txt"},
-      {"file://C:\\Data", "tree.txt", "file://C:\\Data\\tree.txt"},
-      {"ftp://host\\x", "y", "ftp://host\\x\\y"},
-      {"httpx://host", "y", "httpx://host\\y"},
+      {L"C:\\Data", L"tree.txt", L"C:\\Data\\tree.txt"},
+      {L"\\\\server\\share\\cfg", L"a.ico", L"\\\\server\\share\\cfg\\a.ico"},
+      {L"http://127.0.0.1", L"tree.txt", L"http://127.0.0.1/tree.txt"},
+      {L"HTTPS://host\\cfg", L"tree.txt", L"HTTPS://host/cfg/tree.txt"},
+      {L"http://host/cfg/", L"tree.txt", L"http://host/cfg//tree.txt"},
+      {L"file://C:\\Data", L"tree.txt", L"file://C:\\Data\\tree.txt"},
+      {L"ftp://host\\x", L"y", L"ftp://host\\x\\y"},
+      {L"httpx://host", L"y", L"httpx://host\\y"},
   };
   for (const auto& t : cases) EXPECT_EQ(CLocation::Join(t.url, t.name), t.location) << t.url;
 }
 
 TEST(Location, FileLocationsNameLocalFilesAndSharesAndNothingElse) {
   const struct {
-    const char* location;
+    const wchar_t* location;
     bool isFile;
-    const char* path;
+    const wchar_t* path;
   } cases[] = {
-      {"file://C:\\Data\\tree.txt", true, "C:\\Data\\tree.txt"},
-      {"file://C:\\My%20Data\\t.txt", true, "C:\\My%20Data\\t.txt"},  // written as a name: kept
-      {"FILE://c:/Data/tree.txt", true, "c:/Data/tree.txt"},
-      {"file:///C:/My%20Data/tree.txt", true, "C:\\My Data\\tree.txt"},
-      {"file:///C|/Data/tree.txt", true, "C:\\Data\\tree.txt"},
-      {"file://localhost/C:/Data/t.txt", true, "C:\\Data\\t.txt"},
-      {"file://server/share/t.txt", true, "\\\\server\\share\\t.txt"},
-      {"file:C:\\Data\\t.txt", false, ""},
-      {"C:\\Data\\tree.txt", false, ""},
-      {"http://host/tree.txt", false, ""},
-      {"file://", false, ""},
+      {L"file://C:\\Data\\tree.txt", true, L"C:\\Data\\tree.txt"},
+      {L"file://C:\\My%20Data\\t.txt", true, L"C:\\My%20Data\\t.txt"},  // written as a name: kept
+      {L"FILE://c:/Data/tree.txt", true, L"c:/Data/tree.txt"},
+      {L"file:///C:/My%20Data/tree.txt", true, L"C:\\My Data\\tree.txt"},
+      {L"file:///C|/Data/tree.txt", true, L"C:\\Data\\tree.txt"},
+      {L"file://localhost/C:/Data/t.txt", true, L"C:\\Data\\t.txt"},
+      {L"file://server/share/t.txt", true, L"\\\\server\\share\\t.txt"},
+      {L"file:C:\\Data\\t.txt", false, L""},
+      {L"C:\\Data\\tree.txt", false, L""},
+      {L"http://host/tree.txt", false, L""},
+      {L"file://", false, L""},
   };
   for (const auto& t : cases) {
-    std::string path;
+    std::wstring path;
     EXPECT_EQ(CLocation::FileUrlToPath(t.location, &path), t.isFile) << t.location;
     if (t.isFile) {
       EXPECT_EQ(path, t.path) << t.location;
     }
   }
+}
+
+TEST(Location, NamesOutsideAsciiTravelAsUtf8EscapesAndFileEscapesDecodeFromUtf8) {
+  // A web address: after the host only, one escape per UTF-8 byte; a
+  // character outside the BMP is one four-byte sequence.
+  EXPECT_EQ(CLocation::EncodeWebAddress(L"http://host/cfg\\\u0413\u0440\u0430\u0434.ico"),
+            L"http://host/cfg\\%D0%93%D1%80%D0%B0%D0%B4.ico");
+  EXPECT_EQ(CLocation::EncodeWebAddress(L"http://host/\U0001F333 %41"),
+            L"http://host/%F0%9F%8C%B3 %41");
+  EXPECT_EQ(CLocation::EncodeWebAddress(L"http://host"), L"http://host");
+  std::wstring path;
+  EXPECT_TRUE(CLocation::FileUrlToPath(L"file:///C:/%E8%A1%A8%E7%A4%BA/\u00E9.txt", &path));
+  EXPECT_EQ(path, L"C:\\\u8868\u793A\\\u00E9.txt");
 }

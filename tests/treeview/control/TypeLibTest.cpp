@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 #include "control/CQorTreeViewCtrl.h"
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 #include "TestProcess.h"
 
 namespace {

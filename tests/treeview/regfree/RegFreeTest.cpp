@@ -10,7 +10,7 @@
 #include <commctrl.h>
 #include <string>
 #include <vector>
-#include "control/QorTreeViewIds.h"
+#include "ids/QorTreeViewIds.h"
 #include "ProgramProcess.h"
 #include "TestContainer.h"
 #include "TestProcess.h"

@@ -4,13 +4,13 @@
 
 namespace {
 struct SplitCase {
-  const char* text;
-  const char* separators;
-  std::vector<std::string> fields;
+  const wchar_t* text;
+  const wchar_t* separators;
+  std::vector<std::wstring> fields;
 };
 
-std::vector<std::string> Split(const std::string& text, const std::string& seps) {
-  std::vector<std::string> fields = {"stale"};
+std::vector<std::wstring> Split(const std::wstring& text, const std::wstring& seps) {
+  std::vector<std::wstring> fields = {L"stale"};
   EXPECT_TRUE(QorTreeCtrl::SplitFields(text, &fields, seps)) << text;
   return fields;
 }
@@ -18,46 +18,46 @@ std::vector<std::string> Split(const std::string& text, const std::string& seps)
 
 TEST(SplitFields, SplitsAtEverySeparatorAndKeepsEmptyFields) {
   const SplitCase cases[] = {
-      {"a|b|c", "|", {"a", "b", "c"}},
-      {"a||c", "|", {"a", "", "c"}},
-      {"a|", "|", {"a", ""}},
-      {"|a", "|", {"", "a"}},
-      {"", "|", {""}},
-      {"abc", "|", {"abc"}},
-      {"a\\b|c", "|\\", {"a", "b", "c"}},
+      {L"a|b|c", L"|", {L"a", L"b", L"c"}},
+      {L"a||c", L"|", {L"a", L"", L"c"}},
+      {L"a|", L"|", {L"a", L""}},
+      {L"|a", L"|", {L"", L"a"}},
+      {L"", L"|", {L""}},
+      {L"abc", L"|", {L"abc"}},
+      {L"a\\b|c", L"|\\", {L"a", L"b", L"c"}},
   };
   for (const SplitCase& c : cases) EXPECT_EQ(Split(c.text, c.separators), c.fields) << c.text;
 }
 
 TEST(SplitFields, QuotesProtectSeparatorsAndAreRemovedWhenTheyEncloseTheField) {
   const SplitCase cases[] = {
-      {"\"a|b\"|c", "|", {"a|b", "c"}},
-      {"\"a\"  |b", "|", {"a", "b"}},            // trailing blanks go with the quotes
-      {" \"a\"|b", "|", {" \"a\"", "b"}},        // a blank before the quote keeps both
-      {"x\"a|b\"y|z", "|", {"x\"a|b\"y", "z"}},  // quotes inside a field protect too
-      {"\"\"", "|", {""}},
-      {"\"", "|", {"\""}},
-      {"\"a\\b\"\\c", "\\", {"a\\b", "c"}},
+      {L"\"a|b\"|c", L"|", {L"a|b", L"c"}},
+      {L"\"a\"  |b", L"|", {L"a", L"b"}},            // trailing blanks go with the quotes
+      {L" \"a\"|b", L"|", {L" \"a\"", L"b"}},        // a blank before the quote keeps both
+      {L"x\"a|b\"y|z", L"|", {L"x\"a|b\"y", L"z"}},  // quotes inside a field protect too
+      {L"\"\"", L"|", {L""}},
+      {L"\"", L"|", {L"\""}},
+      {L"\"a\\b\"\\c", L"\\", {L"a\\b", L"c"}},
   };
   for (const SplitCase& c : cases) EXPECT_EQ(Split(c.text, c.separators), c.fields) << c.text;
 }
 
 TEST(SplitFields, DoubledQuotesBecomeOneInQuotedAndUnquotedFields) {
   const SplitCase cases[] = {
-      {"a\"\"b|c", "|", {"a\"b", "c"}},
-      {"\"c\"\"d\"|e", "|", {"c\"d", "e"}},
-      {"\"\"\"\"", "|", {"\""}},
-      {"a\"\"\"\"b", "|", {"a\"\"b"}},
+      {L"a\"\"b|c", L"|", {L"a\"b", L"c"}},
+      {L"\"c\"\"d\"|e", L"|", {L"c\"d", L"e"}},
+      {L"\"\"\"\"", L"|", {L"\""}},
+      {L"a\"\"\"\"b", L"|", {L"a\"\"b"}},
   };
   for (const SplitCase& c : cases) EXPECT_EQ(Split(c.text, c.separators), c.fields) << c.text;
 }
 
 TEST(SplitFields, AnUnclosedQuoteProtectsNothingAndBlanksStay) {
   const SplitCase cases[] = {
-      {"\"a|b", "|", {"\"a", "b"}},
-      {"a|\"b|c", "|", {"a", "\"b", "c"}},
-      {" a | b ", "|", {" a ", " b "}},
-      {"a\"|\"b", "|", {"a\"|\"b"}},
+      {L"\"a|b", L"|", {L"\"a", L"b"}},
+      {L"a|\"b|c", L"|", {L"a", L"\"b", L"c"}},
+      {L" a | b ", L"|", {L" a ", L" b "}},
+      {L"a\"|\"b", L"|", {L"a\"|\"b"}},
   };
   for (const SplitCase& c : cases) EXPECT_EQ(Split(c.text, c.separators), c.fields) << c.text;
 }
@@ -67,10 +67,10 @@ TEST(SplitFields, AnUnclosedQuoteProtectsNothingAndBlanksStay) {
 // within the test's time-out.
 TEST(SplitFields, AVeryLongRunOfQuotedStretchesSplitsOnceAtTheFarSeparator) {
   const int kStretches = 350000;
-  std::string text;
-  for (int i = 0; i < kStretches; ++i) text += "\"x\"";
-  text += "|tail";
-  std::string first = "x";
-  for (int i = 1; i < kStretches; ++i) first += "\"x";
-  EXPECT_EQ(Split(text, "|"), (std::vector<std::string>{first, "tail"}));
+  std::wstring text;
+  for (int i = 0; i < kStretches; ++i) text += L"\"x\"";
+  text += L"|tail";
+  std::wstring first = L"x";
+  for (int i = 1; i < kStretches; ++i) first += L"\"x";
+  EXPECT_EQ(Split(text, L"|"), (std::vector<std::wstring>{first, L"tail"}));
 }

@@ -3,9 +3,13 @@
 # Serves SITE_DIR with OrraWebServer.exe under Wine (the caller's WINEPREFIX
 # and DISPLAY) and checks it with clients nobody here wrote:
 #   curl      every file of the site arrives byte-identical; a missing one
-#             gets 404; HTTP/1.0 and keep-alive both work.
+#             gets 404; HTTP/1.0 and keep-alive both work; a cut download
+#             resumes (-C -) to the same bytes; an unchanged file is 304 (-z).
 #   chromium  headless Chromium loads index.html and its picture (both
-#             answered 200) and saves a screenshot.
+#             answered 200) and saves a screenshot; then opens the folder
+#             browser-page/ (beside this script, served as /browser) by
+#             its name without the slash, renders its SVG image and runs its
+#             module scripts. Skipped (exit 77) where Chromium is missing.
 # The server is closed with WM_CLOSE (close_server.exe) and must exit 0.
 set -euo pipefail
 mode=${1:?mode}; bin=$(cd "${2:?bin dir}" && pwd); site=$(cd "${3:?site dir}" && pwd)
@@ -26,7 +30,14 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 command -v curl >/dev/null || fail "curl is not installed"
 if [ "$mode" = chromium ]; then
-  command -v chromium >/dev/null || fail "chromium is not installed (apt-get install chromium)"
+  if ! command -v chromium >/dev/null; then
+    echo "SKIPPED: chromium is not installed (tools/setup-deps.sh installs it)"
+    exit 77
+  fi
+  # The sample site with the browser check page as its folder "browser".
+  cp -r "$site" "$work/site"
+  cp -r "$(dirname "${BASH_SOURCE[0]}")/browser-page" "$work/site/browser"
+  site=$work/site
 fi
 root="$(qor_wine winepath -w "$site")\\"
 "$QOR_WINE" "$bin/OrraWebServer.exe" "$root" </dev/null >/dev/null 2>&1 &
@@ -57,7 +68,15 @@ curl)
   curl -s --max-time 10 "${urls[@]}" -o /dev/null -w '%{num_connects}\n' >"$work/connects"
   [ "$(awk '{ s += $1 } END { print s }' "$work/connects")" = 1 ] || fail "keep-alive: $(tr '\n' ' ' <"$work/connects") connects"
   cmp -s "$site/readme.txt" <(curl -s -0 --max-time 3 http://127.0.0.1/readme.txt) || fail "HTTP/1.0"
-  echo "curl: $count files byte-identical, 404, keep-alive, HTTP/1.0 ok"
+  # A download cut half-way, resumed from where it stopped.
+  size=$(stat -c %s "$site/orra.png")
+  head -c $((size / 2)) "$site/orra.png" >"$work/resumed"
+  code=$(curl -s -C - -o "$work/resumed" -w '%{http_code}' --max-time 5 http://127.0.0.1/orra.png || true)
+  [ "$code" = 206 ] || fail "resume: status $code"
+  cmp -s "$site/orra.png" "$work/resumed" || fail "resume: bytes differ"
+  code=$(curl -s -z "$site/orra.png" -o /dev/null -w '%{http_code}' --max-time 5 http://127.0.0.1/orra.png)
+  [ "$code" = 304 ] || fail "If-Modified-Since: status $code"
+  echo "curl: $count files byte-identical, 404, keep-alive, HTTP/1.0, resume, 304 ok"
   ;;
 chromium)
   [ -n "$shot" ] || fail "screenshot path missing"
@@ -84,6 +103,15 @@ if not all(ok.values()):
 PY
   cp "$work/shot.png" "$shot"
   echo "chromium: index.html and orra.png loaded; screenshot $shot"
+  timeout 120 chromium --headless --no-sandbox --disable-gpu --no-first-run \
+    --disable-background-networking --disable-component-update --disable-sync \
+    --user-data-dir="$work/profile2" --dump-dom http://127.0.0.1/browser \
+    >"$work/dom.html" 2>"$work/chromium2.log" || { cat "$work/chromium2.log" >&2; fail "chromium failed"; }
+  grep -q 'data-svg="rendered 40"' "$work/dom.html" ||
+    { cat "$work/dom.html" >&2; fail "the SVG image was not rendered"; }
+  grep -q 'data-module="ran"' "$work/dom.html" ||
+    { cat "$work/dom.html" >&2; fail "the module scripts did not run"; }
+  echo "chromium: /browser redirected to its folder, SVG rendered, module scripts ran"
   ;;
 *) fail "unknown mode $mode" ;;
 esac

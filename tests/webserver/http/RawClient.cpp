@@ -111,10 +111,10 @@ SOCKET RawClient::Detach() {
   return h;
 }
 
-std::string GetRequest(const std::string& target) {
-  return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+std::string GetRequest(const std::string& target, const std::string& fields) {
+  return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + fields + "\r\n";
 }
 
-std::string HeadRequest(const std::string& target) {
-  return "HEAD " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+std::string HeadRequest(const std::string& target, const std::string& fields) {
+  return "HEAD " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + fields + "\r\n";
 }

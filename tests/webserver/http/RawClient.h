@@ -41,6 +41,7 @@ private:
   bool Fill(DWORD timeoutMs);
 };
 
-// Ready-made request heads.
-std::string GetRequest(const std::string& target);
-std::string HeadRequest(const std::string& target);
+// Ready-made request heads; fields, when given, are whole lines
+// ("Range: bytes=0-9\r\n").
+std::string GetRequest(const std::string& target, const std::string& fields = "");
+std::string HeadRequest(const std::string& target, const std::string& fields = "");

@@ -1,0 +1,3 @@
+export function mark(body) {
+  body.dataset.module = "ran";
+}

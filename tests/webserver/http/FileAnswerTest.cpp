@@ -1,0 +1,228 @@
+// Table tests of a file answer's pure rules: media types, HTTP dates, the
+// Range field, what an answer then is and its head lines, a folder's
+// redirect; and the small-file cache's checks and bound.
+#include "http/CFileCache.h"
+#include "http/FileAnswer.h"
+#include "http/HttpDate.h"
+#include "http/HttpRange.h"
+#include "http/MediaTypes.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// 1994-11-06 08:49:37 UTC as a file time.
+const uint64_t kSample = 12428585377ULL * kFileTimeTicksPerSecond;
+
+TEST(MediaType, ComesFromTheLastExtensionOfTheLastSegmentInAnyCase) {
+  struct {
+    const wchar_t* name;
+    const char* type;
+  } cases[] = {
+      {L"C:\\site\\index.html", "text/html"},
+      {L"a\\PIC.SVG", "image/svg+xml"},
+      {L"app.mjs", "text/javascript"},
+      {L"app.js", "text/javascript"},
+      {L"x.tar.zip", "application/zip"},
+      {L"font.woff2", "font/woff2"},
+      {L"clip.webm", "video/webm"},
+      {L"data.bin", nullptr},
+      {L"README", nullptr},
+      {L"dir.html\\file", nullptr},
+      {L"trailing.", nullptr},
+      {L".svg", "image/svg+xml"},
+      {L"k.\u212Aml", nullptr},  // a Kelvin sign is no 'k'
+  };
+  for (const auto& c : cases) {
+    const char* got = MediaTypeOf(c.name);
+    EXPECT_STREQ(got, c.type) << c.name;
+  }
+}
+
+TEST(HttpDate, IsWrittenInTheFixedFormAndReadInAllThree) {
+  EXPECT_EQ(FormatHttpDate(kSample + 9999999), "Sun, 06 Nov 1994 08:49:37 GMT");
+  EXPECT_EQ(FormatHttpDate(0), "Mon, 01 Jan 1601 00:00:00 GMT");
+  EXPECT_EQ(FormatHttpDate(13353641600ULL * kFileTimeTicksPerSecond),
+            "Thu, 29 Feb 2024 00:53:20 GMT");
+  struct {
+    const char* text;
+    bool ok;
+    uint64_t time;
+  } cases[] = {
+      {"Sun, 06 Nov 1994 08:49:37 GMT", true, kSample},
+      {" \tSun, 06 Nov 1994 08:49:37 GMT ", true, kSample},
+      {"Sunday, 06-Nov-94 08:49:37 GMT", true, kSample},
+      {"Sun Nov  6 08:49:37 1994", true, kSample},
+      {"Sun Nov 06 08:49:37 1994", true, kSample},
+      {"Thu, 29 Feb 2024 00:53:20 GMT", true, 13353641600ULL * kFileTimeTicksPerSecond},
+      {"Fri, 29 Feb 2023 00:00:00 GMT", false, 0},
+      {"Sun, 06 Nov 1994 24:00:00 GMT", false, 0},
+      {"Sun, 6 Nov 1994 08:49:37 GMT", false, 0},
+      {"sun, 06 nov 1994 08:49:37 gmt", false, 0},
+      {"Sun, 06 Nov 1994 08:49:37 GMT, Sun, 06 Nov 1994 08:49:37 GMT", false, 0},
+      {"Sun, 06 Nov 1600 08:49:37 GMT", false, 0},
+      {"Sun, 06 Nov 1994 08:49:37", false, 0},
+      {"", false, 0},
+  };
+  for (const auto& c : cases) {
+    uint64_t time = 0;
+    EXPECT_EQ(ParseHttpDate(c.text, &time), c.ok) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(time, c.time) << c.text;
+    }
+  }
+}
+
+TEST(Range, IsOneSatisfiableRangeOrTheWholeFileOrUnsatisfiable) {
+  const uint64_t kBig = 5ULL << 30;
+  struct {
+    const char* value;
+    uint64_t size;
+    RangeAsked asked;
+    uint64_t first, last;
+  } cases[] = {
+      {"bytes=0-0", 100, kRangePart, 0, 0},
+      {"bytes=10-19", 100, kRangePart, 10, 19},
+      {"bytes=90-", 100, kRangePart, 90, 99},
+      {"bytes=-10", 100, kRangePart, 90, 99},
+      {"bytes=-1000", 100, kRangePart, 0, 99},
+      {"bytes=50-1000", 100, kRangePart, 50, 99},
+      {"BYTES = 1 - 2 ", 100, kRangePart, 1, 2},
+      {"bytes=5368709110-", kBig, kRangePart, kBig - 10, kBig - 1},
+      {"bytes=0-99999999999999999999999", 100, kRangePart, 0, 99},
+      {"bytes=100-", 100, kRangeUnsatisfiable, 0, 0},
+      {"bytes=99999999999999999999999-", 100, kRangeUnsatisfiable, 0, 0},
+      {"bytes=-0", 100, kRangeUnsatisfiable, 0, 0},
+      {"bytes=-5", 0, kRangeUnsatisfiable, 0, 0},
+      {"bytes=0-", 0, kRangeUnsatisfiable, 0, 0},
+      {"bytes=0-1,5-6", 100, kRangeWhole, 0, 0},
+      {"bytes=0-1, bytes=5-6", 100, kRangeWhole, 0, 0},
+      {"bytes=5-1", 100, kRangeWhole, 0, 0},
+      {"bytes=-", 100, kRangeWhole, 0, 0},
+      {"bytes=1-2x", 100, kRangeWhole, 0, 0},
+      {"items=0-1", 100, kRangeWhole, 0, 0},
+      {"bytes 0-1", 100, kRangeWhole, 0, 0},
+      {"bytes=+1-2", 100, kRangeWhole, 0, 0},
+      {"", 100, kRangeWhole, 0, 0},
+  };
+  for (const auto& c : cases) {
+    uint64_t first = 0, last = 0;
+    EXPECT_EQ(ParseRange(c.value, c.size, &first, &last), c.asked) << c.value;
+    if (c.asked == kRangePart) {
+      EXPECT_EQ(first, c.first) << c.value;
+      EXPECT_EQ(last, c.last) << c.value;
+    }
+  }
+}
+
+TEST(FileAnswerPlan, HonoursConditionsThenTheRange) {
+  const uint64_t modified = kSample + 5000000;  // half a second into the sample second
+  const uint64_t now = kSample + 3600 * kFileTimeTicksPerSecond;
+  struct {
+    const char* head;
+    bool get;
+    FileAnswerKind kind;
+    uint64_t first, length;
+  } cases[] = {
+      {"GET / HTTP/1.1\r\n\r\n", true, kAnswerWhole, 0, 1000},
+      {"GET / HTTP/1.1\r\nIf-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\n\r\n", true,
+       kAnswerNotModified, 0, 0},
+      {"HEAD / HTTP/1.1\nif-modified-since:Sun, 06 Nov 1994 09:00:00 GMT\n\n", false,
+       kAnswerNotModified, 0, 0},
+      {"GET / HTTP/1.1\r\nIf-Modified-Since: Sun, 06 Nov 1994 08:49:36 GMT\r\n\r\n", true,
+       kAnswerWhole, 0, 1000},
+      // Later than now, or not a date: no validator.
+      {"GET / HTTP/1.1\r\nIf-Modified-Since: Sun, 06 Nov 1994 10:00:00 GMT\r\n\r\n", true,
+       kAnswerWhole, 0, 1000},
+      {"GET / HTTP/1.1\r\nIf-Modified-Since: yesterday\r\n\r\n", true, kAnswerWhole, 0, 1000},
+      {"GET / HTTP/1.1\r\nRange: bytes=10-19\r\n\r\n", true, kAnswerPart, 10, 10},
+      {"HEAD / HTTP/1.1\r\nRange: bytes=10-19\r\n\r\n", false, kAnswerWhole, 0, 1000},
+      {"GET / HTTP/1.1\r\nRange: bytes=1000-\r\n\r\n", true, kAnswerUnsatisfiable, 0, 0},
+      {"GET / HTTP/1.1\r\nRange: bytes=0-1\r\nRange: bytes=5-6\r\n\r\n", true, kAnswerWhole, 0,
+       1000},
+      {"GET / HTTP/1.1\r\nRange: bytes=10-19\r\nIf-Range: Sun, 06 Nov 1994 08:49:37 GMT\r\n\r\n",
+       true, kAnswerPart, 10, 10},
+      {"GET / HTTP/1.1\r\nRange: bytes=10-19\r\nIf-Range: Sun, 06 Nov 1994 08:49:38 GMT\r\n\r\n",
+       true, kAnswerWhole, 0, 1000},
+      {"GET / HTTP/1.1\r\nRange: bytes=10-19\r\nIf-Range: \"etag\"\r\n\r\n", true, kAnswerWhole, 0,
+       1000},
+      // A field named in the request line's place is no field.
+      {"Range: bytes=10-19\r\n\r\n", true, kAnswerWhole, 0, 1000},
+  };
+  for (const auto& c : cases) {
+    FilePlan plan = PlanFileAnswer(ReadFileConditions(c.head), c.get, 1000, modified, now);
+    EXPECT_EQ(plan.kind, c.kind) << c.head;
+    EXPECT_EQ(plan.first, c.first) << c.head;
+    EXPECT_EQ(plan.length, c.length) << c.head;
+  }
+}
+
+TEST(FileAnswerHead, CarriesTheNewLinesAfterTheLengthLine) {
+  const std::string date = "last-modified: Sun, 06 Nov 1994 08:49:37 GMT\r\n";
+  EXPECT_EQ(FileAnswerHead({kAnswerWhole, 0, 5}, true, 5, kSample, "text/html"),
+            "HTTP/1.1 200 Sending file\r\ncontent-length: 5\r\ncontent-type: text/html\r\n" + date +
+                "accept-ranges: bytes\r\n\r\n");
+  EXPECT_EQ(FileAnswerHead({kAnswerWhole, 0, 5}, false, 5, kSample, nullptr),
+            "HTTP/1.1 200 File Exists\r\n" + date + "accept-ranges: bytes\r\n\r\n");
+  EXPECT_EQ(
+      FileAnswerHead({kAnswerPart, 5368709120ULL, 2}, true, 5368709130ULL, kSample, "video/mp4"),
+      "HTTP/1.1 206 Partial Content\r\ncontent-length: 2\r\ncontent-type: video/mp4\r\n" + date +
+          "accept-ranges: bytes\r\ncontent-range: bytes 5368709120-5368709121/" +
+          "5368709130\r\n\r\n");
+  EXPECT_EQ(FileAnswerHead({kAnswerNotModified, 0, 0}, true, 5, kSample, "text/html"),
+            "HTTP/1.1 304 Not Modified\r\n" + date + "accept-ranges: bytes\r\n\r\n");
+  EXPECT_EQ(FileAnswerHead({kAnswerUnsatisfiable, 0, 0}, true, 5, kSample, "text/html"),
+            "HTTP/1.1 416 Range Not Satisfiable\r\ncontent-length: 0\r\n" + date +
+                "accept-ranges: bytes\r\ncontent-range: bytes */5\r\n\r\n");
+}
+
+TEST(FolderRedirect, NamesTheFolderWithItsSlashAndNeverAnotherHost) {
+  struct {
+    const wchar_t* converted;
+    const wchar_t* raw;
+    const char* location;
+  } cases[] = {
+      {L"docs", L"/docs", "/docs/"},
+      {L"a\\b c", L"/a/b%20c?x=1&y", "/a/b%20c/?x=1&y"},
+      {L"\\evil.com", L"//evil.com", "/evil.com/"},
+      {L"\\\\evil.com", L"/\\/evil.com", "/evil.com/"},
+      {L"\u00C3\u00A9", L"/%C3%A9", "/%C3%A9/"},
+      {L"a", L"/a?\u00E9 \"", "/a/?%E9%20\""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FolderLocation(c.converted, c.raw), c.location) << c.raw;
+  EXPECT_EQ(RedirectHead(true, "/docs/"),
+            "HTTP/1.1 301 Moved Permanently\r\ncontent-length: 0\r\nlocation: /docs/\r\n\r\n");
+  EXPECT_EQ(RedirectHead(false, "/docs/"),
+            "HTTP/1.1 301 Moved Permanently\r\nlocation: /docs/\r\n\r\n");
+}
+
+TEST(FileCache, HandsOutOnlyTheSizeAndTimeItWasGivenAndStaysWithinItsBound) {
+  const ULONGLONG now = kSample + 3600 * kFileTimeTicksPerSecond;
+  const ULONGLONG settled = now - CFileCache::kSettledTicks;
+  CFileCache cache(10);
+  char out[8] = {};
+  cache.Store(L"a", 4, settled, now, "AAAA");
+  EXPECT_TRUE(cache.Copy(L"a", 4, settled, 1, 3, out));
+  EXPECT_EQ(std::string(out, 3), "AAA");
+  EXPECT_FALSE(cache.Holds(L"a", 4, settled + 1));  // written again since
+  EXPECT_FALSE(cache.Holds(L"a", 5, settled));
+  EXPECT_FALSE(cache.Copy(L"a", 4, settled, 2, 3, out));  // past the end
+  // Written too lately to be told apart from a write right after the read.
+  cache.Store(L"b", 4, settled + 1, now, "BBBB");
+  EXPECT_FALSE(cache.Holds(L"b", 4, settled + 1));
+  // The bound: the oldest copies go.
+  cache.Store(L"c", 4, settled, now, "CCCC");
+  cache.Store(L"d", 4, settled, now, "DDDD");
+  EXPECT_LE(cache.Bytes(), 10u);
+  EXPECT_FALSE(cache.Holds(L"a", 4, settled));
+  EXPECT_TRUE(cache.Holds(L"d", 4, settled));
+  cache.Store(L"c", 2, settled + 5, now + 5, "cc");  // replaced, not added
+  EXPECT_EQ(cache.Bytes(), 6u);
+  EXPECT_FALSE(cache.Holds(L"c", 4, settled));
+  cache.Store(L"huge", 11, settled, now, "01234567890");
+  EXPECT_FALSE(cache.Holds(L"huge", 11, settled));
+}
+
+}  // namespace
