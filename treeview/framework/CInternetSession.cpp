@@ -31,10 +31,10 @@ bool CInternetSession::SetTimeout(DWORD milliseconds) {
 bool CInternetSession::UsesProxy() const {
   DWORD size = 0;
   if (!m_hSession) return false;
-  InternetQueryOptionA(m_hSession, INTERNET_OPTION_PROXY, nullptr, &size);
+  InternetQueryOptionW(m_hSession, INTERNET_OPTION_PROXY, nullptr, &size);
   if (size < sizeof(INTERNET_PROXY_INFO)) return false;
   std::vector<char> info(size);
-  if (!InternetQueryOptionA(m_hSession, INTERNET_OPTION_PROXY, info.data(), &size)) return false;
+  if (!InternetQueryOptionW(m_hSession, INTERNET_OPTION_PROXY, info.data(), &size)) return false;
   return reinterpret_cast<const INTERNET_PROXY_INFO*>(info.data())->dwAccessType ==
          INTERNET_OPEN_TYPE_PROXY;
 }
