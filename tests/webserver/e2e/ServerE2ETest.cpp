@@ -25,6 +25,14 @@ using expected::kHeadFound;
 using expected::kHeadMissing;
 using expected::NotFound;
 
+// The body of a file answer, whatever header lines follow its length line.
+std::string FileBody(const std::string& answer) {
+  size_t end = answer.find("\r\n\r\n");
+  if (answer.compare(0, 27, "HTTP/1.1 200 Sending file\r\n") != 0 || end == std::string::npos)
+    return "(no file answer)";
+  return answer.substr(end + 4);
+}
+
 std::string Ask(RawClient& client, const std::string& request) {
   EXPECT_TRUE(client.SendAll(request));
   return client.ReadAnswer(5000);
@@ -78,7 +86,7 @@ protected:
     for (int step = 1; step <= 80; ++step) {
       if (sixth.AnythingArrives(50)) {
         ULONGLONG elapsed = GetTickCount64() - start;
-        EXPECT_EQ(sixth.ReadAnswer(5000), Found("<p>sub</p>"));
+        EXPECT_EQ(FileBody(sixth.ReadAnswer(5000)), "<p>sub</p>");
         return elapsed;
       }
       for (RawClient& c : five) behave(c, step);
@@ -268,9 +276,9 @@ TEST_F(Server, AnswerBeforeAnUnreadBodyArrivesWholeAndThenTheConnectionCloses) {
   ASSERT_TRUE(client.SendAll("GET /big.bin HTTP/1.1\r\nContent-Length: " +
                              std::to_string(body.size()) + "\r\n\r\n" + body));
   Sleep(1000);  // the client reads late; the server has long stopped reading
-  std::string answer = client.ReadAnswer(15000);
-  EXPECT_EQ(answer.size(), Found(big).size());
-  EXPECT_TRUE(answer == Found(big));
+  std::string answer = FileBody(client.ReadAnswer(15000));
+  EXPECT_EQ(answer.size(), big.size());
+  EXPECT_TRUE(answer == big);
   EXPECT_TRUE(client.WaitClosed(5000));
 }
 
