@@ -2,6 +2,7 @@
 #include "http/CHttpThread.h"
 
 #include "http/CFileCache.h"
+#include "http/CLingerThread.h"
 #include "http/HttpText.h"
 #include "http/MediaTypes.h"
 #include "lib/CFile.h"
@@ -17,9 +18,12 @@ CHttpThread::CHttpThread(const HttpSettings& settings)
       m_pRequest(new char[kRequestBufferBytes]),
       m_nBuffered(0),
       m_bAnswered(false),
+      m_bHadTurn(false),
+      m_nHeadStart(0),
       m_pSend(new char[kSendBufferBytes]),
       m_pnWaiting(nullptr),
       m_hFreedEvent(nullptr),
+      m_pCloser(nullptr),
       m_dwStallMs(kSendStallMs),
       m_pCache(nullptr),
       m_settings(settings) {}
@@ -28,9 +32,10 @@ CHttpThread::~CHttpThread() {
   if (m_hWorkEvent) CloseHandle(m_hWorkEvent);
 }
 
-void CHttpThread::JoinPool(volatile LONG* waiting, HANDLE freedEvent) {
+void CHttpThread::JoinPool(volatile LONG* waiting, HANDLE freedEvent, CLingerThread* closer) {
   m_pnWaiting = waiting;
   m_hFreedEvent = freedEvent;
+  m_pCloser = closer;
 }
 
 bool CHttpThread::Assign(SOCKET socket) {
@@ -63,11 +68,13 @@ void CHttpThread::Shutdown() {
 }
 
 bool CHttpThread::ClaimForWaiting() {
-  // Only a connection that has had an answer: a fresh one has not asked
-  // yet (its head deadline bounds it), and the flag may still be that of
-  // the very connection this worker was just given.
-  return m_bAnswered && m_nBuffered == 0 && m_pnWaiting && *m_pnWaiting == 1 &&
-         InterlockedCompareExchange(m_pnWaiting, 0, 1) == 1;
+  // Whatever of a next head has come, even all of it: one head per turn
+  // while another connection waits. A new connection gets a short while
+  // for its first head, so that the one just handed over is not ended
+  // before it could ask (the flag may still be its own).
+  if (!m_pnWaiting || *m_pnWaiting != 1) return false;
+  if (!m_bHadTurn && GetTickCount64() - m_nHeadStart < kFairHeadMs) return false;
+  return InterlockedCompareExchange(m_pnWaiting, 0, 1) == 1;
 }
 
 void CHttpThread::HandleConnection() {
@@ -81,10 +88,15 @@ void CHttpThread::HandleConnection() {
   m_socket.IoControl(FIONBIO, &nonBlocking);
   m_nBuffered = 0;
   m_bAnswered = false;
+  m_bHadTurn = false;
   char* buffer = m_pRequest.get();
+  bool linger = false;
   for (;;) {
     int headLength = ReadRequest();
-    if (headLength == 0) break;
+    if (headLength <= 0) {
+      linger = headLength == 0;
+      break;
+    }
     InterlockedIncrement(m_settings.m_pnRequestCount);
     char next = buffer[headLength];
     buffer[headLength] = 0;  // the buffer has room for it: heads stop at 4,095 bytes
@@ -98,18 +110,30 @@ void CHttpThread::HandleConnection() {
     // What followed the head is the next request.
     m_nBuffered -= headLength;
     std::memmove(buffer, buffer + headLength, m_nBuffered);
+    m_bHadTurn = true;
     bool sent = true;
     if (method == kHttpGet)
       sent = OnGet(target, conditions);
     else if (method == kHttpHead)
       sent = OnHead(target, conditions);
     else if (!lastHead)
-      continue;  // counted, not answered; the connection stays open
-    if (!sent || lastHead) break;
-    m_bAnswered = true;
+      continue;        // counted, not answered; the connection stays open
+    if (!sent) break;  // the answer is broken anyway
+    m_bAnswered = m_bAnswered || method != kHttpOther;
+    if (lastHead) {
+      linger = true;
+      break;
+    }
   }
   m_nBuffered = 0;
-  m_socket.Close();
+  CloseConnection(linger && m_bAnswered);
+}
+
+void CHttpThread::CloseConnection(bool linger) {
+  // Closing with the client's bytes unread would reset the connection and
+  // lose the end of the answer still on its way.
+  if (linger && m_pCloser && !IsStopping()) m_pCloser->Take(&m_socket);
+  m_socket.Close();  // nothing left when the closer took it
 }
 
 int CHttpThread::WaitReady(bool forWrite, ULONGLONG deadline) {
@@ -130,27 +154,34 @@ int CHttpThread::WaitReady(bool forWrite, ULONGLONG deadline) {
                      : select(0, &ready, nullptr, nullptr, &wait);
     if (n == SOCKET_ERROR || (forWrite && FD_ISSET(h, &failed))) return -1;
     if (n > 0) return 1;
-    // Between two requests the worker may be wanted elsewhere.
-    if (!forWrite && ClaimForWaiting()) return -1;
+    // Between two answers the worker may be wanted elsewhere.
+    if (!forWrite && ClaimForWaiting()) return 0;
   }
 }
 
 int CHttpThread::ReadRequest() {
   char* buffer = m_pRequest.get();
-  ULONGLONG deadline = GetTickCount64() + kHeadDeadlineMs;
+  m_nHeadStart = GetTickCount64();
+  ULONGLONG deadline = m_nHeadStart + kHeadDeadlineMs;
   for (;;) {
+    if (IsStopping()) return -1;
+    if (ClaimForWaiting()) return 0;
     int headLength = HeadLength(buffer, m_nBuffered);
     // A zero byte cannot be part of a request; what would follow it is
     // unknowable, so nothing of the head is answered.
     if (std::memchr(buffer, 0, headLength ? headLength : m_nBuffered)) return 0;
     if (headLength) return headLength;
     if (m_nBuffered >= kRequestTextMax) return 0;  // a head this long is never answered
-    if (IsStopping() || ClaimForWaiting()) return 0;
-    if (WaitReady(false, deadline) <= 0) return 0;
+    // Read before waiting: a waiting call is wasted when the bytes are
+    // already there, as a new connection's first head mostly is.
     int got = m_socket.Receive(buffer + m_nBuffered, kRequestTextMax - m_nBuffered);
-    if (got == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK) continue;
-    if (got <= 0) return 0;
-    m_nBuffered += got;
+    if (got > 0) {
+      m_nBuffered += got;
+      continue;
+    }
+    if (got == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return -1;
+    int ready = WaitReady(false, deadline);
+    if (ready <= 0) return ready;
   }
 }
 

@@ -11,6 +11,7 @@
 
 class CFile;
 class CFileCache;
+class CLingerThread;
 
 // What the workers serve and count; the program's, not owned, and alive
 // for as long as any worker runs.
@@ -25,7 +26,7 @@ struct HttpSettings {
 
 // Idle until the listener hands it a connection (Assign), then answers
 // request heads on it, in order, until the client goes quiet, closes or asks
-// to close, or until the worker is wanted elsewhere between two requests.
+// to close, or until the worker is wanted elsewhere (ClaimForWaiting).
 // Every wait is a bounded poll, so no client can hold the thread: a send
 // that makes no progress for the stall limit ends the connection, and a
 // stop is seen within kPollMs.
@@ -50,6 +51,9 @@ public:
   void UseCache(CFileCache* cache) { m_pCache = cache; }
 
   static const DWORD kHeadDeadlineMs = 3000;
+  // While a connection waits for a worker, a head that has not ended this
+  // long after it began gives its worker up.
+  static const DWORD kFairHeadMs = 500;
   static const DWORD kPollMs = 100;
   static const DWORD kSendStallMs = 30000;
   // Head and file go out through one buffer: a small answer in one send,
@@ -62,18 +66,18 @@ private:
   int Run() override;
 
   // The listener's pool: *waiting is 1 while an accepted connection
-  // waits for a worker; a worker between two requests (after an answer,
-  // with nothing of the next head received) takes that 1 and ends its own
-  // kept-alive connection for it. freedEvent, when given,
-  // is set each time this worker becomes idle.
-  void JoinPool(volatile LONG* waiting, HANDLE freedEvent);
+  // waits for a worker (see ClaimForWaiting). freedEvent, when given, is
+  // set each time this worker becomes idle. closer, when given, closes the
+  // connections that end after an answer; without it they close at once.
+  void JoinPool(volatile LONG* waiting, HANDLE freedEvent, CLingerThread* closer);
 
   // Serves the attached connection until it ends, then closes it.
   void HandleConnection();
   // The length of the next complete request head, which then starts the
-  // request buffer, or 0 when the connection is to end: no head within
-  // the deadline, peer closed or failed, a head of more than 4,095 bytes
-  // or holding a zero byte, a stop, or the worker is wanted elsewhere.
+  // request buffer; 0 when the connection is to end while the client may
+  // still send (no head within the deadline, a head of more than 4,095
+  // bytes or holding a zero byte, the worker is wanted elsewhere); -1 when
+  // nothing more will be read (the peer closed or failed, a stop).
   int ReadRequest();
   // Answer one GET / HEAD for the raw target; false when an answer could
   // not be sent whole, which ends the connection.
@@ -109,19 +113,28 @@ private:
   // All bytes, or false after an error, a stop, or a stall.
   bool SendAll(const char* data, int length);
   // Polls until the socket is readable (writable), for at most the
-  // deadline: 1 ready, 0 time-out, -1 failure or stop.
+  // deadline: 1 ready, 0 time-out (or, reading, the worker is claimed),
+  // -1 failure or stop.
   int WaitReady(bool forWrite, ULONGLONG deadline);
-  // Takes a waiting connection's claim on this worker, if there is one.
+  // Takes a waiting connection's claim on this worker when the connection
+  // served has had its turn: a head read, answered or not, or a head begun
+  // kFairHeadMs ago. Never called while an answer is being sent.
   bool ClaimForWaiting();
+  // Ends the connection: through the closer when an answer may still be
+  // on its way and the client may still send, otherwise at once.
+  void CloseConnection(bool linger);
 
   CSocket m_socket;                    // the connection; empty while idle
   HANDLE m_hWorkEvent;                 // manual reset; signalled = busy
   std::unique_ptr<char[]> m_pRequest;  // kRequestBufferBytes: the head, then what followed it
   int m_nBuffered;                     // bytes received into m_pRequest and not yet consumed
   bool m_bAnswered;                    // this connection has had an answer
+  bool m_bHadTurn;                     // this connection has had a head read
+  ULONGLONG m_nHeadStart;              // tick at which the head being read began
   std::unique_ptr<char[]> m_pSend;     // kSendBufferBytes
   volatile LONG* m_pnWaiting;          // the listener's, or null
   HANDLE m_hFreedEvent;                // the listener's, or null; not owned
+  CLingerThread* m_pCloser;            // the listener's, or null
   DWORD m_dwStallMs;
   CFileCache* m_pCache;  // not owned; may be null
   HttpSettings m_settings;

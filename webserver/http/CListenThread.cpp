@@ -11,7 +11,7 @@ CListenThread::CListenThread(const HttpSettings& settings)
       m_hFreedEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
   static_assert(kWorkerCount == 5, "one initialiser per worker");
   for (CHttpThread& worker : m_workers) {
-    worker.JoinPool(&m_nWaiting, m_hFreedEvent);
+    worker.JoinPool(&m_nWaiting, m_hFreedEvent, &m_closer);
     worker.UseCache(&m_cache);
   }
 }
@@ -23,6 +23,7 @@ CListenThread::~CListenThread() {
 int CListenThread::Run() {
   LogMessage(L"Starting Threads\r\n");
   for (CHttpThread& worker : m_workers) worker.Start();
+  m_closer.Start();
   if (!m_socket.Create(AF_INET, SOCK_STREAM, 0)) {
     LogMessage(L"Listen socket Create Failed\r\n");
     return 0;
@@ -89,7 +90,9 @@ void CListenThread::Shutdown() {
   // accept on a socket that nobody would close any more.
   SignalStop();
   for (CHttpThread& worker : m_workers) worker.SignalStop();
+  m_closer.SignalStop();
   m_socket.Close();
   Stop();
   for (CHttpThread& worker : m_workers) worker.Shutdown();
+  m_closer.Shutdown();
 }

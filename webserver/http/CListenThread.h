@@ -1,16 +1,17 @@
-// CListenThread.h: the server's listening thread; owns the listening socket
-// and the pool of five HTTP workers.
+// CListenThread.h: the server's listening thread; owns the listening socket,
+// the pool of five HTTP workers and the thread that closes their connections.
 #pragma once
 
 #include "http/CFileCache.h"
 #include "http/CHttpThread.h"
+#include "http/CLingerThread.h"
 #include "lib/CSocket.h"
 #include "lib/CThread.h"
 
 // Accepts connections on port 80 of every local IPv4 address and hands each
 // to the lowest-numbered idle worker. While all five are busy, the
-// connection waits, and the first worker to reach the gap between two
-// requests ends its kept-alive connection to take it.
+// connection waits, and the first worker whose connection has had its turn
+// ends that connection to take it (CHttpThread::ClaimForWaiting).
 class CListenThread : public CThread {
 public:
   static const int kWorkerCount = 5;
@@ -22,10 +23,11 @@ public:
 
   // 1 after a stop, 0 when the listening socket could not be set up.
   int Run() override;
-  // On the window's thread: tells all six threads to stop, closes the
+  // On the window's thread: tells all seven threads to stop, closes the
   // listening socket (releasing a blocked accept), then waits for this
-  // thread and each worker in order. Workers give up their connections
-  // rather than finish them, so this returns within a few polls.
+  // thread, each worker in order and the closer. Workers give up their
+  // connections rather than finish them, and the closer closes what it
+  // holds, so this returns within a few polls.
   virtual void Shutdown();
 
   // Offers a connection to workers 0 to 4 in order; true when one took it.
@@ -41,6 +43,7 @@ private:
 
   CSocket m_socket;                     // listening; empty until Run
   CFileCache m_cache;                   // shared by the workers, so outlives them
+  CLingerThread m_closer;               // closes what the workers end; outlives them
   CHttpThread m_workers[kWorkerCount];  // constructed 0..4, destroyed 4..0
   volatile LONG m_nWaiting;             // 1 while a connection waits for a worker
   HANDLE m_hFreedEvent;                 // auto reset: a worker became idle

@@ -7,9 +7,33 @@
 #include <cwctype>
 #include <vector>
 
+namespace {
+
+// One line of a head: a line ends at LF, together with a CR just before it.
+// Sets *contentEnd (before the line end) and *next (after it); false when
+// no LF follows from.
+bool NextLine(const char* text, size_t length, size_t from, size_t* contentEnd, size_t* next) {
+  const void* lf = std::memchr(text + from, '\n', length - from);
+  if (!lf) return false;
+  size_t at = static_cast<const char*>(lf) - text;
+  *contentEnd = at > from && text[at - 1] == '\r' ? at - 1 : at;
+  *next = at + 1;
+  return true;
+}
+
+}  // namespace
+
 int HeadLength(const char* text, int length) {
-  for (int i = 1; i + 4 <= length; ++i) {
-    if (text[i] == '\r' && std::memcmp(text + i, "\r\n\r\n", 4) == 0) return i + 4;
+  size_t n = length > 0 ? static_cast<size_t>(length) : 0;
+  size_t start = 0, contentEnd = 0, next = 0;
+  bool firstEmpty = false;
+  for (int line = 0; start < n && NextLine(text, n, start, &contentEnd, &next); ++line) {
+    // Blank lines end a head, except that a blank first line, and a
+    // second one right after it, belong to the head that follows.
+    bool empty = contentEnd == start;
+    if (line == 0) firstEmpty = empty;
+    if (empty && line > 0 && !(line == 1 && firstEmpty)) return static_cast<int>(next);
+    start = next;
   }
   return 0;
 }
@@ -282,18 +306,20 @@ std::string Trim(const std::string& s) {
 }
 
 // Calls visit(name, value) for every header field of the head, the name
-// trimmed and in lower case, the value as it came.
+// trimmed and in lower case, the value as it came. Lines end as in
+// HeadLength, so every field that ends the head's lines is seen.
 template <typename Visit>
 void ForEachField(const std::string& head, Visit visit) {
-  size_t lineEnd = head.find("\r\n");
-  while (lineEnd != std::string::npos) {
-    size_t start = lineEnd + 2;
-    lineEnd = head.find("\r\n", start);
-    std::string line =
-        head.substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
+  size_t start = 0, contentEnd = 0, next = 0;
+  if (!NextLine(head.data(), head.size(), 0, &contentEnd, &start)) return;  // the request line
+  while (start < head.size()) {
+    if (!NextLine(head.data(), head.size(), start, &contentEnd, &next))
+      contentEnd = next = head.size();
+    std::string line = head.substr(start, contentEnd - start);
     size_t colon = line.find(':');
     if (colon != std::string::npos)
       visit(Lower(Trim(line.substr(0, colon))), line.substr(colon + 1));
+    start = next;
   }
 }
 
@@ -301,7 +327,9 @@ void ForEachField(const std::string& head, Visit visit) {
 
 bool ClientAsksToClose(const char* request) {
   std::string head(request);
-  std::string requestLine = head.substr(0, head.find("\r\n"));
+  size_t lineEnd = head.size(), next = 0;
+  NextLine(head.data(), head.size(), 0, &lineEnd, &next);
+  std::string requestLine = head.substr(0, lineEnd);
   bool http10 =
       requestLine.size() >= 8 && requestLine.compare(requestLine.size() - 8, 8, "HTTP/1.0") == 0;
   bool closeAsked = false, keepAlive = false;

@@ -11,9 +11,12 @@ const int kRequestTextMax = kRequestBufferBytes - 1;
 
 enum HttpMethod { kHttpOther, kHttpGet, kHttpHead };
 
-// The length of the head at the start of the text: through its first
-// CR LF CR LF that ends after the fourth byte, or 0 while none has ended.
-// What follows belongs to the next request on the connection.
+// The length of the head at the start of the text, or 0 while none has
+// ended. A line ends at LF, with the CR before it when there is one; the
+// head ends with its first blank line, though a blank first line and a
+// blank second line right after it belong to it ("\r\n\r\n" alone is no
+// head). Every other rule reads the head's lines the same way. What follows
+// belongs to the next request on the connection.
 int HeadLength(const char* text, int length);
 
 // The method of a head ("GET " / "HEAD ", exact case, space included) and

@@ -21,8 +21,17 @@ TEST(HeadEnd, IsTheFirstBlankLineSoWhatFollowsIsTheNextRequest) {
       {"GET / HTTP/1.1\r\n\r\nGET /", 18},  // a second head follows
       {"GET /a HTTP/1.1\r\n\r\nGET /b HTTP/1.1\r\n\r\n", 19},
       {"\r\n\r\nGET / HTTP/1.1\r\n\r\n", 22},  // as before: one head
-      {"GET / HTTP/1.1\n\n", 0},
       {"", 0},
+      // Bare LF ends lines as CR LF does, in any mix.
+      {"GET / HTTP/1.1\n\n", 16},
+      {"GET / HTTP/1.1\r\n\n", 17},
+      {"GET / HTTP/1.1\n\r\nGET /", 17},
+      {"GET / HTTP/1.1\nHost: x\r\n\nGET /", 25},
+      {"\n\n", 0},
+      {"x\n\n", 3},
+      {"\r\n\nGET / HTTP/1.1\n\n", 19},
+      {"GET / HTTP/1.1\r\r\n", 0},  // a CR alone ends nothing
+      {"GET / HTTP/1.1\r\rX\n\n", 19},
   };
   for (const auto& c : cases)
     EXPECT_EQ(HeadLength(c.text, static_cast<int>(strlen(c.text))), c.length) << c.text;
@@ -243,6 +252,9 @@ TEST(ClientAsksToClose, FollowsConnectionHeaderAndVersion) {
       {"GET / HTTP/1.1\r\nX: Connection: close\r\n\r\n", false},
       {"GET /HTTP/1.0 HTTP/1.1\r\n\r\n", false},
       {"GET /index.html\r\n\r\n", false},
+      {"GET / HTTP/1.0\nHost: x\n\n", true},
+      {"GET / HTTP/1.1\nConnection: close\n\n", true},
+      {"GET / HTTP/1.1\r\nHost: x\nConnection: close\r\n\r\n", true},
   };
   for (const auto& c : cases) EXPECT_EQ(ClientAsksToClose(c.head), c.close) << c.head;
 }
@@ -263,6 +275,13 @@ TEST(AnnouncesBody, SeesAnyLengthButZeroAndAnyTransferEncoding) {
       {"POST / HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n", true},
       {"POST / HTTP/1.1\r\nX-Content-Length: 5\r\n\r\n", false},
       {"GET /Content-Length:5 HTTP/1.1\r\n\r\n", false},
+      // Each line end splits fields, whatever the mix: no field hides in
+      // the one before it.
+      {"GET / HTTP/1.1\nContent-Length: 5\n\n", true},
+      {"GET / HTTP/1.1\r\nHost: x\nContent-Length: 5\r\n\r\n", true},
+      {"GET / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\n\n", true},
+      {"GET / HTTP/1.1\nContent-Length: 0\r\nX: 1\n\n", false},
+      {"GET / HTTP/1.1\r\nX: a\rContent-Length: 5\r\n\r\n", false},  // CR alone
   };
   for (const auto& c : cases) EXPECT_EQ(AnnouncesBody(c.head), c.body) << c.head;
 }

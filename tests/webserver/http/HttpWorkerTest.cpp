@@ -413,6 +413,19 @@ TEST_F(HttpWorker, NeverTakesABodyForTheNextRequest) {
   EXPECT_TRUE(m_client.WaitClosed(5000));
 }
 
+TEST_F(HttpWorker, BareLineFeedsEndHeadsAndFieldsAsCrLfDoes) {
+  Connect();
+  EXPECT_EQ(Ask("GET /x HTTP/1.1\nHost: a\n\n"), Found("ex"));
+  EXPECT_EQ(Ask("GET /x HTTP/1.1\r\nHost: a\n\r\n"), Found("ex"));
+  // A length after a bare LF is seen: what follows is a body, never a request.
+  const std::string smuggled = GetRequest("/a/b.txt");
+  EXPECT_EQ(Ask("GET /x HTTP/1.1\r\nHost: a\nContent-Length: " + std::to_string(smuggled.size()) +
+                "\r\n\r\n" + smuggled),
+            Found("ex"));
+  EXPECT_EQ(m_client.Read(1, 2000), "");
+  EXPECT_TRUE(m_client.IsClosedByPeer());
+}
+
 TEST_F(HttpWorker, FileOfTwoGigabytesOrMoreCarriesItsTrueLength) {
   std::wstring path = g_root + L"huge.bin";
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
