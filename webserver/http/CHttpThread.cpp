@@ -113,9 +113,9 @@ void CHttpThread::HandleConnection() {
     m_bHadTurn = true;
     bool sent = true;
     if (method == kHttpGet)
-      sent = OnGet(target, conditions);
+      sent = OnFileRequest(target, conditions, true);
     else if (method == kHttpHead)
-      sent = OnHead(target, conditions);
+      sent = OnFileRequest(target, conditions, false);
     else if (!lastHead)
       continue;        // counted, not answered; the connection stays open
     if (!sent) break;  // the answer is broken anyway
@@ -253,27 +253,17 @@ bool CHttpThread::SendNotFile(TargetKind kind, bool get, const std::wstring& tar
   return SendAll(answer.data(), static_cast<int>(answer.size()));
 }
 
-bool CHttpThread::OnGet(std::wstring target, const FileConditions& conditions) {
+bool CHttpThread::OnFileRequest(std::wstring target, const FileConditions& conditions, bool get) {
+  // HEAD meets the same tests as GET, so it says 200 exactly when GET sends a file.
   CFile file;
   FoundFile found;
   TargetKind kind = OpenTarget(&target, &file, &found);
-  if (kind != kTargetFile) return SendNotFile(kind, true, target, found);
-  FilePlan plan = PlanFileAnswer(conditions, true, found.size, found.modified, Now());
-  std::string head = FileAnswerHead(plan, true, found.size, found.modified, found.type);
-  if (plan.kind == kAnswerNotModified || plan.kind == kAnswerUnsatisfiable)
+  if (kind != kTargetFile) return SendNotFile(kind, get, target, found);
+  FilePlan plan = PlanFileAnswer(conditions, get, found.size, found.modified, Now());
+  std::string head = FileAnswerHead(plan, get, found.size, found.modified, found.type);
+  if (!get || plan.kind == kAnswerNotModified || plan.kind == kAnswerUnsatisfiable)
     return SendAll(head.data(), static_cast<int>(head.size()));
   return SendFileAnswer(head, file, found, plan.first, plan.length);
-}
-
-bool CHttpThread::OnHead(std::wstring target, const FileConditions& conditions) {
-  // The same test as GET, so HEAD says 200 exactly when GET sends a file.
-  CFile file;
-  FoundFile found;
-  TargetKind kind = OpenTarget(&target, &file, &found);
-  if (kind != kTargetFile) return SendNotFile(kind, false, target, found);
-  FilePlan plan = PlanFileAnswer(conditions, false, found.size, found.modified, Now());
-  std::string head = FileAnswerHead(plan, false, found.size, found.modified, found.type);
-  return SendAll(head.data(), static_cast<int>(head.size()));
 }
 
 bool CHttpThread::SendFileAnswer(const std::string& head, CFile& file, const FoundFile& found,

@@ -79,10 +79,9 @@ private:
   // bytes or holding a zero byte, the worker is wanted elsewhere); -1 when
   // nothing more will be read (the peer closed or failed, a stop).
   int ReadRequest();
-  // Answer one GET / HEAD for the raw target; false when an answer could
-  // not be sent whole, which ends the connection.
-  bool OnGet(std::wstring target, const FileConditions& conditions);
-  bool OnHead(std::wstring target, const FileConditions& conditions);
+  // Answers one GET (get) or HEAD for the raw target; false when the answer
+  // could not be sent whole, which ends the connection.
+  bool OnFileRequest(std::wstring target, const FileConditions& conditions, bool get);
 
   // The file a target names under the web root, or false when the target
   // may not be opened (it is then answered like a missing file). target
