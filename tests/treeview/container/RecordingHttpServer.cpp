@@ -169,6 +169,14 @@ void RecordingHttpServer::Run() {
       SOCKET s = accept(m_listen, nullptr, nullptr);
       if (s != INVALID_SOCKET) ++m_connections;
       if (s != INVALID_SOCKET && m_refuse) {
+        // The request is read first, so that the reset always meets the
+        // client waiting for its answer, never in the middle of its send.
+        fd_set head;
+        FD_ZERO(&head);
+        FD_SET(s, &head);
+        timeval headWait = {0, 500000};
+        char scrap[4096];
+        if (select(0, &head, nullptr, nullptr, &headWait) > 0) recv(s, scrap, sizeof(scrap), 0);
         const linger reset = {1, 0};
         setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&reset), sizeof(reset));
         closesocket(s);
