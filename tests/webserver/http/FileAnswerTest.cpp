@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace {
@@ -206,9 +207,9 @@ TEST(FileCache, HandsOutOnlyTheSizeAndTimeItWasGivenAndStaysWithinItsBound) {
   cache.Store(L"a", 4, settled, now, "AAAA");
   EXPECT_TRUE(cache.Copy(L"a", 4, settled, 1, 3, out));
   EXPECT_EQ(std::string(out, 3), "AAA");
-  EXPECT_FALSE(cache.Holds(L"a", 4, settled + 1));  // written again since
-  EXPECT_FALSE(cache.Holds(L"a", 5, settled));
   EXPECT_FALSE(cache.Copy(L"a", 4, settled, 2, 3, out));  // past the end
+  EXPECT_FALSE(cache.Holds(L"a", 4, settled + 1));        // written again since
+  EXPECT_FALSE(cache.Holds(L"a", 5, settled));
   // Written too lately to be told apart from a write right after the read.
   cache.Store(L"b", 4, settled + 1, now, "BBBB");
   EXPECT_FALSE(cache.Holds(L"b", 4, settled + 1));
@@ -223,6 +224,85 @@ TEST(FileCache, HandsOutOnlyTheSizeAndTimeItWasGivenAndStaysWithinItsBound) {
   EXPECT_FALSE(cache.Holds(L"c", 4, settled));
   cache.Store(L"huge", 11, settled, now, "01234567890");
   EXPECT_FALSE(cache.Holds(L"huge", 11, settled));
+}
+
+TEST(FileCache, KeepsItsBoundWhenAFileItHoldsIsStoredAgainLarger) {
+  const ULONGLONG now = kSample + 3600 * kFileTimeTicksPerSecond;
+  const ULONGLONG settled = now - CFileCache::kSettledTicks;
+  CFileCache cache(10);
+  cache.Store(L"a", 4, settled - 1, now, "aaaa");
+  cache.Store(L"b", 4, settled - 1, now, "bbbb");
+  cache.Store(L"a", 7, settled, now, "AAAAAAA");
+  cache.Store(L"c", 5, settled, now, "ccccc");
+  EXPECT_LE(cache.Bytes(), 10u);
+  EXPECT_TRUE(cache.Holds(L"c", 5, settled));
+}
+
+// Files of changing sizes written and served in a random order: every step
+// keeps the bound, never hands out bytes of an older version, keeps what was
+// just stored, and drops the least recently used first.
+TEST(FileCache, StaysBoundedFreshAndLeastRecentlyUsedUnderAnySequence) {
+  const size_t kLimit = 12;
+  const int kFiles = 6;
+  const ULONGLONG now = kSample + 3600 * kFileTimeTicksPerSecond;
+  struct File {
+    ULONGLONG size = 1, version = 0;
+    ULONGLONG Modified() const { return kSample + version; }
+    std::string Bytes(int index) const {
+      std::string bytes = std::to_string(index) + "." + std::to_string(version) + ".";
+      bytes.resize(static_cast<size_t>(size), '#');
+      return bytes;
+    }
+  };
+  for (unsigned seed = 1; seed <= 20; ++seed) {
+    std::mt19937 random(seed);
+    CFileCache cache(kLimit);
+    File files[kFiles];
+    int lastUsed = -1;          // served or stored by the step before
+    ULONGLONG lastVersion = 0;  // its version then
+    for (int step = 0; step < 2000; ++step) {
+      int i = static_cast<int>(random() % kFiles);
+      File& file = files[i];
+      std::wstring key = L"f" + std::to_wstring(i);
+      if (random() % 3 == 0) {  // another program writes the file
+        file.size = 1 + random() % 7;
+        ++file.version;
+        continue;
+      }
+      std::string expected = file.Bytes(i);
+      char out[8] = {};
+      if (cache.Holds(key, file.size, file.Modified())) {
+        ASSERT_TRUE(
+            cache.Copy(key, file.size, file.Modified(), 0, static_cast<DWORD>(file.size), out));
+        ASSERT_EQ(std::string(out, static_cast<size_t>(file.size)), expected)
+            << seed << "/" << step;
+      } else {
+        cache.Store(key, file.size, file.Modified(), now, expected.data());
+        ASSERT_LE(cache.Bytes(), kLimit) << seed << "/" << step;
+        // The file used before survives a store that leaves room for it;
+        // the file stored is looked up after it, to be the last used again.
+        const File& used = files[lastUsed < 0 ? i : lastUsed];
+        if (lastUsed >= 0 && lastUsed != i && used.version == lastVersion &&
+            used.size + file.size <= kLimit) {
+          ASSERT_TRUE(cache.Holds(L"f" + std::to_wstring(lastUsed), used.size, used.Modified()))
+              << "the most recently used went first: " << seed << "/" << step;
+        }
+        ASSERT_TRUE(cache.Holds(key, file.size, file.Modified())) << seed << "/" << step;
+      }
+      lastUsed = i;
+      lastVersion = file.version;
+    }
+  }
+}
+
+TEST(FileCache, KeysEverySpellingOfOneFileAlike) {
+  const std::wstring key = CFileCache::KeyOf(L"C:\\site\\app\\x.js");
+  const wchar_t* same[] = {L"C:\\SITE\\App\\X.JS", L"c:\\site\\.\\app\\x.js",
+                           L"C:\\site\\\\app\\x.js", L"C:\\site\\app\\x.js.",
+                           L"C:\\site\\app/x.js"};
+  for (const wchar_t* path : same) EXPECT_EQ(CFileCache::KeyOf(path), key) << path;
+  EXPECT_NE(CFileCache::KeyOf(L"C:\\site\\app\\y.js"), key);
+  EXPECT_EQ(CFileCache::KeyOf(L"C:\\site\\\u00E9.txt"), CFileCache::KeyOf(L"C:\\site\\\u00C9.TXT"));
 }
 
 }  // namespace
