@@ -121,8 +121,14 @@ TEST(Range, IsOneSatisfiableRangeOrTheWholeFileOrUnsatisfiable) {
 TEST(FileAnswerPlan, HonoursConditionsThenTheRange) {
   const uint64_t modified = kSample + 5000000;  // half a second into the sample second
   const uint64_t now = kSample + 3600 * kFileTimeTicksPerSecond;
+  // The file's time and size in hex; the same file one tick later.
+  const std::string tag = "\"1b98d5354dd71c0-3e8\"", old = "\"1b98d5354dd71bf-3e8\"";
+  const std::string date = "Sun, 06 Nov 1994 08:49:37 GMT";
+  ASSERT_EQ(EntityTag(1000, modified), tag);
+  ASSERT_EQ(EntityTag(1000, modified - 1), old);
+  ASSERT_EQ(EntityTag(1001, modified), "\"1b98d5354dd71c0-3e9\"");
   struct {
-    const char* head;
+    std::string head;
     bool get;
     FileAnswerKind kind;
     uint64_t first, length;
@@ -151,9 +157,32 @@ TEST(FileAnswerPlan, HonoursConditionsThenTheRange) {
        1000},
       // A field named in the request line's place is no field.
       {"Range: bytes=10-19\r\n\r\n", true, kAnswerWhole, 0, 1000},
+      // If-None-Match: the tag, weakly compared, in a list, or "*"; it
+      // decides alone, whatever If-Modified-Since says.
+      {"GET / HTTP/1.1\r\nIf-None-Match: " + tag + "\r\n\r\n", true, kAnswerNotModified, 0, 0},
+      {"HEAD / HTTP/1.1\r\nIf-None-Match: W/" + tag + "\r\n\r\n", false, kAnswerNotModified, 0, 0},
+      {"GET / HTTP/1.1\r\nIf-None-Match: \"a,b\" ,W/\"x\", " + tag + "\r\n\r\n", true,
+       kAnswerNotModified, 0, 0},
+      {"GET / HTTP/1.1\r\nIf-None-Match: \"x\"\r\nIf-None-Match: " + tag + "\r\n\r\n", true,
+       kAnswerNotModified, 0, 0},
+      {"GET / HTTP/1.1\r\nIf-None-Match: *\r\n\r\n", true, kAnswerNotModified, 0, 0},
+      {"GET / HTTP/1.1\r\nIf-None-Match: " + old + "\r\n\r\n", true, kAnswerWhole, 0, 1000},
+      {"GET / HTTP/1.1\r\nIf-None-Match: 1b98d5354dd71c0-3e8\r\n\r\n", true, kAnswerWhole, 0, 1000},
+      {"GET / HTTP/1.1\r\nIf-None-Match: " + old + "\r\nIf-Modified-Since: " + date + "\r\n\r\n",
+       true, kAnswerWhole, 0, 1000},
+      {"GET / HTTP/1.1\r\nIf-Modified-Since: Sun, 06 Nov 1994 08:49:36 GMT\r\nIf-None-Match: " +
+           tag + "\r\n\r\n",
+       true, kAnswerNotModified, 0, 0},
+      // If-Range: the tag, strongly compared.
+      {"GET / HTTP/1.1\r\nRange: bytes=10-19\r\nIf-Range: " + tag + "\r\n\r\n", true, kAnswerPart,
+       10, 10},
+      {"GET / HTTP/1.1\r\nRange: bytes=10-19\r\nIf-Range: W/" + tag + "\r\n\r\n", true,
+       kAnswerWhole, 0, 1000},
+      {"GET / HTTP/1.1\r\nRange: bytes=10-19\r\nIf-Range: " + old + "\r\n\r\n", true, kAnswerWhole,
+       0, 1000},
   };
   for (const auto& c : cases) {
-    FilePlan plan = PlanFileAnswer(ReadFileConditions(c.head), c.get, 1000, modified, now);
+    FilePlan plan = PlanFileAnswer(ReadFileConditions(c.head.c_str()), c.get, 1000, modified, now);
     EXPECT_EQ(plan.kind, c.kind) << c.head;
     EXPECT_EQ(plan.first, c.first) << c.head;
     EXPECT_EQ(plan.length, c.length) << c.head;
@@ -161,21 +190,23 @@ TEST(FileAnswerPlan, HonoursConditionsThenTheRange) {
 }
 
 TEST(FileAnswerHead, CarriesTheNewLinesAfterTheLengthLine) {
-  const std::string date = "last-modified: Sun, 06 Nov 1994 08:49:37 GMT\r\n";
+  const std::string date = "last-modified: Sun, 06 Nov 1994 08:49:37 GMT\r\n",
+                    tag = "etag: \"1b98d5354912680-5\"\r\n";
   EXPECT_EQ(FileAnswerHead({kAnswerWhole, 0, 5}, true, 5, kSample, "text/html"),
             "HTTP/1.1 200 Sending file\r\ncontent-length: 5\r\ncontent-type: text/html\r\n" + date +
-                "accept-ranges: bytes\r\n\r\n");
+                tag + "accept-ranges: bytes\r\n\r\n");
   EXPECT_EQ(FileAnswerHead({kAnswerWhole, 0, 5}, false, 5, kSample, nullptr),
-            "HTTP/1.1 200 File Exists\r\n" + date + "accept-ranges: bytes\r\n\r\n");
+            "HTTP/1.1 200 File Exists\r\n" + date + tag + "accept-ranges: bytes\r\n\r\n");
   EXPECT_EQ(
       FileAnswerHead({kAnswerPart, 5368709120ULL, 2}, true, 5368709130ULL, kSample, "video/mp4"),
       "HTTP/1.1 206 Partial Content\r\ncontent-length: 2\r\ncontent-type: video/mp4\r\n" + date +
-          "accept-ranges: bytes\r\ncontent-range: bytes 5368709120-5368709121/" +
+          "etag: \"1b98d5354912680-14000000a\"\r\naccept-ranges: bytes\r\ncontent-range: bytes "
+          "5368709120-5368709121/" +
           "5368709130\r\n\r\n");
   EXPECT_EQ(FileAnswerHead({kAnswerNotModified, 0, 0}, true, 5, kSample, "text/html"),
-            "HTTP/1.1 304 Not Modified\r\n" + date + "accept-ranges: bytes\r\n\r\n");
+            "HTTP/1.1 304 Not Modified\r\n" + date + tag + "accept-ranges: bytes\r\n\r\n");
   EXPECT_EQ(FileAnswerHead({kAnswerUnsatisfiable, 0, 0}, true, 5, kSample, "text/html"),
-            "HTTP/1.1 416 Range Not Satisfiable\r\ncontent-length: 0\r\n" + date +
+            "HTTP/1.1 416 Range Not Satisfiable\r\ncontent-length: 0\r\n" + date + tag +
                 "accept-ranges: bytes\r\ncontent-range: bytes */5\r\n\r\n");
 }
 
