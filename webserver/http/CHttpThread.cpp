@@ -259,8 +259,10 @@ bool CHttpThread::OnFileRequest(std::wstring target, const FileConditions& condi
   if (kind != kTargetFile) return SendNotFile(kind, get, target, found);
   FilePlan plan = PlanFileAnswer(conditions, get, found.size, found.modified, Now());
   std::string head = FileAnswerHead(plan, get, found.size, found.modified, found.type);
-  if (!get || plan.kind == kAnswerNotModified || plan.kind == kAnswerUnsatisfiable)
+  if (!get || plan.kind == kAnswerNotModified || plan.kind == kAnswerUnsatisfiable) {
+    file.Close();  // no byte of it is sent: closed before the answer goes out
     return SendAll(head.data(), static_cast<int>(head.size()));
+  }
   return SendFileAnswer(head, file, found, plan.first, plan.length);
 }
 
