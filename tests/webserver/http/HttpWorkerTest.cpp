@@ -549,38 +549,23 @@ TEST_F(HttpWorker, RevalidatesWithTheEntityTagWhichChangesWithTheFile) {
   std::wstring path = g_root + L"tagged.txt";
   WriteFileBytes(path, "tagged");
   SetWriteTime(path, kSampleTime);
-  const std::string date = "If-Modified-Since: Sun, 06 Nov 1994 08:49:37 GMT\r\n";
   Connect();
   ASSERT_TRUE(m_client.SendAll(GetRequest("/tagged.txt")));
   std::string tag = FieldOf(m_client.ReadAnswer(5000), "etag");
-  // The file's tag, weakly compared, wins over a date that says changed;
-  // another tag wins over a date that says unchanged.
-  struct {
-    std::string request, answer;
-  } rows[] = {
-      {GetRequest("/tagged.txt", "If-None-Match: " + tag + "\r\n"), NotModified()},
-      {HeadRequest("/tagged.txt", "If-None-Match: \"x\", W/" + tag + "\r\n"), NotModified()},
-      {GetRequest("/tagged.txt", "If-None-Match: " + tag +
-                                     "\r\nIf-Modified-Since: Sat, 05 Nov 1994 00:00:00 GMT\r\n"),
-       NotModified()},
-      {GetRequest("/tagged.txt", "If-None-Match: \"x\"\r\n" + date), Found("tagged", "text/plain")},
-      {GetRequest("/tagged.txt", "Range: bytes=1-2\r\nIf-Range: " + tag + "\r\n"),
-       Partial("tagged", 1, 2, "text/plain")},
-  };
-  for (const auto& row : rows) EXPECT_EQ(Ask(row.request), row.answer) << row.request;
+  const std::string range = "Range: bytes=1-2\r\nIf-Range: ";
+  EXPECT_EQ(Ask(GetRequest("/tagged.txt", "If-None-Match: " + tag + "\r\n")), NotModified());
+  EXPECT_EQ(Ask(GetRequest("/tagged.txt", "If-None-Match: \"x\"\r\n")),
+            Found("tagged", "text/plain"));
+  EXPECT_EQ(Ask(GetRequest("/tagged.txt", range + tag + "\r\n")),
+            Partial("tagged", 1, 2, "text/plain"));
   // Written again: a new tag, and the old one validates nothing.
   WriteFileBytes(path, "retagged");
   SetWriteTime(path, kSampleTime + 36000000000ULL);
   ASSERT_TRUE(m_client.SendAll(GetRequest("/tagged.txt", "If-None-Match: " + tag + "\r\n")));
   std::string answer = m_client.ReadAnswer(5000);
   EXPECT_EQ(Masked(answer), Found("retagged", "text/plain"));
-  std::string retag = FieldOf(answer, "etag");
-  EXPECT_NE(retag, tag);
-  EXPECT_EQ(Ask(GetRequest("/tagged.txt", "Range: bytes=1-2\r\nIf-Range: " + tag + "\r\n")),
-            Found("retagged", "text/plain"));
-  EXPECT_EQ(Ask(GetRequest("/tagged.txt", "Range: bytes=1-2\r\nIf-Range: " + retag + "\r\n")),
-            Partial("retagged", 1, 2, "text/plain"));
-  EXPECT_EQ(Ask(GetRequest("/tagged.txt", "If-None-Match: " + retag + "\r\n")), NotModified());
+  EXPECT_NE(FieldOf(answer, "etag"), tag);
+  EXPECT_EQ(Ask(GetRequest("/tagged.txt", range + tag + "\r\n")), Found("retagged", "text/plain"));
   DeleteFileW(path.c_str());
 }
 
