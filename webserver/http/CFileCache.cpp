@@ -1,23 +1,18 @@
 // CFileCache.cpp: the bytes of small files recently served.
 #include "http/CFileCache.h"
 
+#include "http/HttpText.h"
 #include "lib/CCriticalLock.h"
 
 #include <cstring>
 #include <iterator>
 #include <utility>
-#include <vector>
 
 CFileCache::CFileCache(size_t totalMaxBytes) : m_nBytes(0), m_nMaxBytes(totalMaxBytes) {}
 
 std::wstring CFileCache::KeyOf(const std::wstring& path) {
-  std::wstring full = path;
-  DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (n > 0) {
-    std::vector<wchar_t> buffer(n + 1);
-    DWORD m = GetFullPathNameW(path.c_str(), n + 1, buffer.data(), nullptr);
-    if (m > 0 && m <= n) full.assign(buffer.data(), m);
-  }
+  std::wstring full;
+  if (!FullPathOf(path.c_str(), &full)) full = path;
   // Simple case mapping, as the file system's own name comparison does.
   if (full.empty()) return full;
   std::wstring key(full.size(), L'\0');

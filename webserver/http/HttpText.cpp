@@ -173,9 +173,7 @@ bool IsSafeTarget(const std::wstring& target) {
   }
 }
 
-namespace {
-
-bool FullPath(const wchar_t* path, std::wstring* full) {
+bool FullPathOf(const wchar_t* path, std::wstring* full) {
   DWORD n = GetFullPathNameW(path, 0, nullptr, nullptr);
   if (n == 0) return false;
   std::vector<wchar_t> buffer(n + 1);
@@ -185,11 +183,9 @@ bool FullPath(const wchar_t* path, std::wstring* full) {
   return true;
 }
 
-}  // namespace
-
 bool LiesUnderRoot(const wchar_t* rootPath, const wchar_t* candidatePath) {
   std::wstring root, candidate;
-  if (!FullPath(rootPath, &root) || !FullPath(candidatePath, &candidate)) return false;
+  if (!FullPathOf(rootPath, &root) || !FullPathOf(candidatePath, &candidate)) return false;
   while (!root.empty() && root.back() == L'\\') root.pop_back();
   std::wstring upperRoot = Upper(root), upperCandidate = Upper(candidate);
   while (!upperCandidate.empty() && upperCandidate.back() == L'\\') upperCandidate.pop_back();

@@ -51,6 +51,11 @@ void ConvertPath(std::wstring* target);
 // without an extension, any case).
 bool IsSafeTarget(const std::wstring& target);
 
+// The full path of a path (GetFullPathNameW: "." and ".." segments, "/",
+// doubled backslashes and trailing dots and spaces resolved as Windows
+// resolves them when it opens a file); false when it cannot be made.
+bool FullPathOf(const wchar_t* path, std::wstring* full);
+
 // Whether the full path of candidatePath lies inside the folder rootPath
 // (the root itself included), both made full with GetFullPathNameW. The
 // root counts as a folder whether or not it ends with a backslash.
