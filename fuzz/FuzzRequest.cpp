@@ -29,30 +29,39 @@ const wchar_t kRoot[] = L"C:\\site\\";
 }
 
 // The head end by lines, counted apart from HeadLength: a line ends at
-// LF (a CR before it belongs to the line end); the first blank line ends
-// the head, unless it is the first line, or the second after a blank first.
+// LF (a CR before it belongs to the line end); up to four blank lines come
+// before the request line, and the first blank line after it ends the head.
 size_t ReferenceHeadEnd(const uint8_t* data, size_t size) {
   size_t start = 0;
-  int line = 0;
-  bool firstBlank = false;
+  int line = 0, before = 0;
   for (size_t i = 0; i < size; ++i) {
     if (data[i] != '\n') continue;
     bool blank = i == start || (i == start + 1 && data[start] == '\r');
-    if (line == 0) firstBlank = blank;
-    if (blank && line > 0 && !(line == 1 && firstBlank)) return i + 1;
+    if (line > before && blank) return i + 1;
+    if (line == before && blank && before < kEmptyLinesBeforeRequest) ++before;
     ++line;
     start = i + 1;
   }
   return 0;
 }
 
-// Whether a line after the first, of the head's first size bytes, starts
-// with "Transfer-Encoding:" or is a Content-Length with a digit other
-// than 0 (any case, nothing before the name).
+// Whether a line after the request line (which follows up to four blank
+// lines), of the head's first size bytes, starts with "Transfer-Encoding:"
+// or is a Content-Length with a digit other than 0 (any case, nothing
+// before the name).
 bool ReferenceSeesBody(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+  size_t start = 0;
+  for (int blank = 0; blank < kEmptyLinesBeforeRequest; ++blank) {
+    if (text.compare(start, 1, "\n") == 0)
+      start += 1;
+    else if (text.compare(start, 2, "\r\n") == 0)
+      start += 2;
+    else
+      break;
+  }
+  for (size_t at = text.find('\n', start); at != std::string::npos; at = text.find('\n', at + 1)) {
     std::string line = text.substr(at + 1, text.find_first_of("\r\n", at + 1) - at - 1);
     if (line.compare(0, 18, "transfer-encoding:") == 0) return true;
     if (line.compare(0, 15, "content-length:") == 0 &&

@@ -3,7 +3,13 @@
 // GetFullPathNameW is a model of the platform's path rules, at least as
 // eager to climb as the real one: any all-dots-and-spaces segment holding
 // ".." goes up a level, and a segment naming a device becomes \\.\NAME.
+// MultiByteToWideChar knows only strict UTF-8 (CP_UTF8 with
+// MB_ERR_INVALID_CHARS), through the C library's iconv, which refuses
+// what Windows refuses: overlong forms, surrogates, code points past
+// U+10FFFF.
 #pragma once
+
+#include <iconv.h>
 
 #include <cstdint>
 #include <cwctype>
@@ -11,6 +17,10 @@
 #include <vector>
 
 typedef uint32_t DWORD;
+typedef unsigned int UINT;
+
+const UINT CP_UTF8 = 65001;
+const DWORD MB_ERR_INVALID_CHARS = 0x08;
 
 namespace fuzzshim {
 
@@ -77,4 +87,28 @@ inline DWORD GetFullPathNameW(const wchar_t* pszPath, DWORD nBuffer, wchar_t* pB
   full.copy(pBuffer, full.size());
   pBuffer[full.size()] = 0;
   return static_cast<DWORD>(full.size());
+}
+
+// UTF-16 code units of the bytes, one per wchar_t: with room, the count
+// written; without (room 0), the count needed; 0 for invalid bytes.
+inline int MultiByteToWideChar(UINT codePage, DWORD flags, const char* bytes, int count,
+                               wchar_t* out, int room) {
+  if (codePage != CP_UTF8 || flags != MB_ERR_INVALID_CHARS || count <= 0) return 0;
+  iconv_t cd = iconv_open("UTF-16LE", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return 0;
+  std::string in(bytes, static_cast<size_t>(count));
+  std::string units(in.size() * 4, '\0');
+  char* from = &in[0];
+  char* to = &units[0];
+  size_t left = in.size(), space = units.size();
+  size_t done = iconv(cd, &from, &left, &to, &space);
+  iconv_close(cd);
+  if (done == static_cast<size_t>(-1) || left != 0) return 0;
+  int n = static_cast<int>((units.size() - space) / 2);
+  if (room == 0) return n;
+  if (room < n) return 0;
+  for (int i = 0; i < n; ++i)
+    out[i] = static_cast<wchar_t>(static_cast<unsigned char>(units[2 * i]) |
+                                  (static_cast<unsigned char>(units[2 * i + 1]) << 8));
+  return n;
 }

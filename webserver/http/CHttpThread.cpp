@@ -220,12 +220,10 @@ CHttpThread::TargetKind CHttpThread::OpenTarget(std::wstring* target, CFile* fil
   found->modified = (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) |
                     data.ftLastWriteTime.dwLowDateTime;
   found->type = MediaTypeOf(found->path);
-  found->cached = m_pCache && m_pCache->Holds(found->path, found->size, found->modified);
+  if (m_pCache) found->key = CFileCache::KeyOf(found->path);
+  found->cached = m_pCache && m_pCache->Holds(found->key, found->size, found->modified);
   if (found->cached) return kTargetFile;
-  return file->Open(found->path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    OPEN_EXISTING, 0)
-             ? kTargetFile
-             : kTargetMissing;
+  return file->OpenToRead(found->path.c_str()) ? kTargetFile : kTargetMissing;
 }
 
 namespace {
@@ -261,8 +259,10 @@ bool CHttpThread::OnFileRequest(std::wstring target, const FileConditions& condi
   if (kind != kTargetFile) return SendNotFile(kind, get, target, found);
   FilePlan plan = PlanFileAnswer(conditions, get, found.size, found.modified, Now());
   std::string head = FileAnswerHead(plan, get, found.size, found.modified, found.type);
-  if (!get || plan.kind == kAnswerNotModified || plan.kind == kAnswerUnsatisfiable)
+  if (!get || plan.kind == kAnswerNotModified || plan.kind == kAnswerUnsatisfiable) {
+    file.Close();  // no byte of it is sent: closed before the answer goes out
     return SendAll(head.data(), static_cast<int>(head.size()));
+  }
   return SendFileAnswer(head, file, found, plan.first, plan.length);
 }
 
@@ -276,15 +276,11 @@ bool CHttpThread::SendFileAnswer(const std::string& head, CFile& file, const Fou
   DWORD used = static_cast<DWORD>(head.size());
   std::memcpy(buffer, head.data(), used);
   if (found.cached && length <= kSendBufferBytes - used &&
-      m_pCache->Copy(found.path, found.size, found.modified, first, static_cast<DWORD>(length),
+      m_pCache->Copy(found.key, found.size, found.modified, first, static_cast<DWORD>(length),
                      buffer + used))
     return SendAll(buffer, static_cast<int>(used + length));
-  if (found.cached) {
-    // The copy went meanwhile: the file it was taken from is read instead.
-    if (!file.Open(found.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                   OPEN_EXISTING, 0))
-      return false;
-  }
+  // The copy went meanwhile: the file it was taken from is read instead.
+  if (found.cached && !file.OpenToRead(found.path.c_str())) return false;
   if (first > 0 && !file.Seek(first)) return false;
   bool whole = first == 0 && length == found.size;
   ULONGLONG left = length;
@@ -297,10 +293,13 @@ bool CHttpThread::SendFileAnswer(const std::string& head, CFile& file, const Fou
       DWORD got = file.Read(buffer + used, want, &failed);
       cut = failed || got == 0;
       if (!cut && whole && got == length && m_pCache)
-        m_pCache->Store(found.path, found.size, found.modified, Now(), buffer + used);
+        m_pCache->Store(found.key, found.size, found.modified, Now(), buffer + used);
       used += got;
       left -= got;
     }
+    // Closed before the last piece goes out, so that once the client has
+    // the answer, the file may be replaced at once.
+    if (left == 0 || cut) file.Close();
     if (!SendAll(buffer, static_cast<int>(used)) || cut) return false;
     if (left == 0) return true;
     used = 0;

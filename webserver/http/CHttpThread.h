@@ -92,6 +92,7 @@ private:
   enum TargetKind { kTargetMissing, kTargetFile, kTargetFolder };
   struct FoundFile {
     std::wstring path;
+    std::wstring key;  // the cache's name of the file (CFileCache::KeyOf)
     ULONGLONG size;
     ULONGLONG modified;    // file time
     const char* type;      // media type, or null
@@ -106,7 +107,8 @@ private:
   // The 404 answer naming the target, or a folder's redirect.
   bool SendNotFile(TargetKind kind, bool get, const std::wstring& target, const FoundFile& found);
   // The head, then length bytes of the file from first; false when they
-  // could not all be sent.
+  // could not all be sent. The file is closed once its last byte is read,
+  // before that byte is sent.
   bool SendFileAnswer(const std::string& head, CFile& file, const FoundFile& found, ULONGLONG first,
                       ULONGLONG length);
   // All bytes, or false after an error, a stop, or a stall.

@@ -5,24 +5,9 @@
 #include "http/HttpRange.h"
 #include "http/HttpText.h"
 
-#include <cstring>
+#include <charconv>
 
 namespace {
-
-std::string Trim(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return std::string();
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
-
-bool SameName(const std::string& a, const char* b) {
-  if (a.size() != std::strlen(b)) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char c = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-    if (c != b[i]) return false;
-  }
-  return true;
-}
 
 void Join(bool* has, std::string* value, const std::string& more) {
   if (*has) *value += ", ";
@@ -31,6 +16,11 @@ void Join(bool* has, std::string* value, const std::string& more) {
 }
 
 void AppendNumber(std::string* out, uint64_t n) { *out += std::to_string(n); }
+
+void AppendHex(std::string* out, uint64_t n) {
+  char digits[16];
+  out->append(digits, std::to_chars(digits, digits + sizeof(digits), n, 16).ptr);
+}
 
 // The head without its blank line, so lines can follow the length line.
 std::string Open(int status, const wchar_t* reason, long long length) {
@@ -50,45 +40,80 @@ void AppendPercentEncoded(std::string* out, unsigned char c) {
 
 FileConditions ReadFileConditions(const char* head) {
   FileConditions conditions;
-  const char* line = std::strchr(head, '\n');
-  while (line) {
-    ++line;
-    const char* end = std::strchr(line, '\n');
-    std::string text(line, end ? static_cast<size_t>(end - line) : std::strlen(line));
-    if (!text.empty() && text.back() == '\r') text.pop_back();
-    size_t colon = text.find(':');
-    if (colon != std::string::npos) {
-      std::string name = Trim(text.substr(0, colon)), value = Trim(text.substr(colon + 1));
-      if (SameName(name, "range"))
-        Join(&conditions.hasRange, &conditions.range, value);
-      else if (SameName(name, "if-modified-since"))
-        Join(&conditions.hasIfModifiedSince, &conditions.ifModifiedSince, value);
-      else if (SameName(name, "if-range"))
-        Join(&conditions.hasIfRange, &conditions.ifRange, value);
-    }
-    line = end;
+  for (const HeadField& field : HeadFields(head)) {
+    if (field.name == "range")
+      Join(&conditions.hasRange, &conditions.range, field.value);
+    else if (field.name == "if-modified-since")
+      Join(&conditions.hasIfModifiedSince, &conditions.ifModifiedSince, field.value);
+    else if (field.name == "if-none-match")
+      Join(&conditions.hasIfNoneMatch, &conditions.ifNoneMatch, field.value);
+    else if (field.name == "if-range")
+      Join(&conditions.hasIfRange, &conditions.ifRange, field.value);
   }
   return conditions;
 }
+
+std::string EntityTag(uint64_t size, uint64_t modified) {
+  std::string tag = "\"";
+  AppendHex(&tag, modified);
+  tag += '-';
+  AppendHex(&tag, size);
+  return tag + '"';
+}
+
+namespace {
+
+// Whether an If-None-Match value is "*" or lists tag, comparing weakly (a
+// "W/" before a listed tag is ignored). The list is read up to its first
+// fault.
+bool NoneMatchNames(const std::string& list, const std::string& tag) {
+  if (list == "*") return true;
+  size_t i = 0;
+  for (;;) {
+    while (i < list.size() && (list[i] == ' ' || list[i] == '\t' || list[i] == ',')) ++i;
+    if (i == list.size()) return false;
+    if (list.compare(i, 2, "W/") == 0) i += 2;
+    if (i == list.size() || list[i] != '"') return false;
+    size_t close = list.find('"', i + 1);
+    if (close == std::string::npos) return false;
+    if (list.compare(i, close + 1 - i, tag) == 0) return true;
+    i = close + 1;
+  }
+}
+
+// Whether If-Range holds: a tag equal to the file's, compared strongly (a
+// weak tag never holds), or a date equal to the file's second.
+bool IfRangeHolds(const std::string& value, const std::string& tag, uint64_t second) {
+  if (value.compare(0, 1, "\"") == 0 || value.compare(0, 2, "W/") == 0) return value == tag;
+  uint64_t date = 0;
+  return ParseHttpDate(value, &date) && date == second;
+}
+
+}  // namespace
 
 FilePlan PlanFileAnswer(const FileConditions& conditions, bool get, uint64_t size,
                         uint64_t modified, uint64_t now) {
   FilePlan plan = {kAnswerWhole, 0, size};
   uint64_t second = modified - modified % kFileTimeTicksPerSecond;
-  uint64_t since = 0;
-  // A date in the future is no validator: honouring it would hide a file
-  // that is later replaced by one with an older time.
-  if (conditions.hasIfModifiedSince && ParseHttpDate(conditions.ifModifiedSince, &since) &&
-      since <= now && second <= since) {
+  std::string tag = EntityTag(size, modified);
+  bool notModified = false;
+  if (conditions.hasIfNoneMatch) {
+    // Present, it decides alone: If-Modified-Since is not looked at.
+    notModified = NoneMatchNames(conditions.ifNoneMatch, tag);
+  } else if (conditions.hasIfModifiedSince) {
+    // A date in the future is no validator: honouring it would hide a file
+    // that is later replaced by one with an older time.
+    uint64_t since = 0;
+    notModified =
+        ParseHttpDate(conditions.ifModifiedSince, &since) && since <= now && second <= since;
+  }
+  if (notModified) {
     plan.kind = kAnswerNotModified;
     plan.length = 0;
     return plan;
   }
   if (!get || !conditions.hasRange) return plan;
-  if (conditions.hasIfRange) {
-    uint64_t date = 0;
-    if (!ParseHttpDate(conditions.ifRange, &date) || date != second) return plan;
-  }
+  if (conditions.hasIfRange && !IfRangeHolds(conditions.ifRange, tag, second)) return plan;
   uint64_t first = 0, last = 0;
   switch (ParseRange(conditions.range, size, &first, &last)) {
     case kRangePart:
@@ -129,7 +154,8 @@ std::string FileAnswerHead(const FilePlan& plan, bool get, uint64_t size, uint64
     head += type;
     head += "\r\n";
   }
-  head += "last-modified: " + FormatHttpDate(modified) + "\r\naccept-ranges: bytes\r\n";
+  head += "last-modified: " + FormatHttpDate(modified) + "\r\netag: " + EntityTag(size, modified) +
+          "\r\naccept-ranges: bytes\r\n";
   if (plan.kind == kAnswerPart) {
     head += "content-range: bytes ";
     AppendNumber(&head, plan.first);

@@ -13,13 +13,18 @@ struct FileConditions {
   std::string range;
   bool hasIfModifiedSince = false;
   std::string ifModifiedSince;
+  bool hasIfNoneMatch = false;
+  std::string ifNoneMatch;
   bool hasIfRange = false;
   std::string ifRange;
 };
 
-// Fields are split at every LF (a CR before it dropped); the first line is
-// the request line. Names are matched in any case, values trimmed.
+// The head's fields (HeadFields) that a file answer reads.
 FileConditions ReadFileConditions(const char* head);
+
+// The file's strong entity tag, quotes included: its last-write time (a
+// file time) and its size, in hex, so a write or a replacement changes it.
+std::string EntityTag(uint64_t size, uint64_t modified);
 
 enum FileAnswerKind { kAnswerWhole, kAnswerPart, kAnswerNotModified, kAnswerUnsatisfiable };
 
@@ -31,15 +36,17 @@ struct FilePlan {
 
 // What a GET (or HEAD, which takes no range) of a file of size bytes last
 // written at modified (a file time) answers, now being the clock's file
-// time: 304 when If-Modified-Since is a date not before the file's second
-// and not after now; then the range, honoured only without If-Range or
-// with an If-Range date equal to the file's second.
+// time: 304 when If-None-Match lists the file's tag (weak comparison) or
+// is "*"; without If-None-Match, 304 when If-Modified-Since is a date not
+// before the file's second and not after now; then the range, honoured only
+// without If-Range, or with an If-Range that is the file's tag (strong
+// comparison) or a date equal to the file's second.
 FilePlan PlanFileAnswer(const FileConditions& conditions, bool get, uint64_t size,
                         uint64_t modified, uint64_t now);
 
 // The answer's head, content-length first (GET only), then content-type
 // (when type is not null and a body of the file is meant), last-modified,
-// accept-ranges and content-range as the plan calls for.
+// etag, accept-ranges and content-range as the plan calls for.
 std::string FileAnswerHead(const FilePlan& plan, bool get, uint64_t size, uint64_t modified,
                            const char* type);
 

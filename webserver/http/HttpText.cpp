@@ -13,6 +13,7 @@ namespace {
 // Sets *contentEnd (before the line end) and *next (after it); false when
 // no LF follows from.
 bool NextLine(const char* text, size_t length, size_t from, size_t* contentEnd, size_t* next) {
+  if (from >= length) return false;
   const void* lf = std::memchr(text + from, '\n', length - from);
   if (!lf) return false;
   size_t at = static_cast<const char*>(lf) - text;
@@ -21,24 +22,32 @@ bool NextLine(const char* text, size_t length, size_t from, size_t* contentEnd, 
   return true;
 }
 
+// Where the request line starts: after at most kEmptyLinesBeforeRequest
+// empty lines, each ended by its LF.
+size_t RequestLineStart(const char* text, size_t length) {
+  size_t start = 0, contentEnd = 0, next = 0;
+  for (int skipped = 0; skipped < kEmptyLinesBeforeRequest &&
+                        NextLine(text, length, start, &contentEnd, &next) && contentEnd == start;
+       ++skipped)
+    start = next;
+  return start;
+}
+
 }  // namespace
 
 int HeadLength(const char* text, int length) {
   size_t n = length > 0 ? static_cast<size_t>(length) : 0;
-  size_t start = 0, contentEnd = 0, next = 0;
-  bool firstEmpty = false;
-  for (int line = 0; start < n && NextLine(text, n, start, &contentEnd, &next); ++line) {
-    // Blank lines end a head, except that a blank first line, and a
-    // second one right after it, belong to the head that follows.
-    bool empty = contentEnd == start;
-    if (line == 0) firstEmpty = empty;
-    if (empty && line > 0 && !(line == 1 && firstEmpty)) return static_cast<int>(next);
-    start = next;
+  size_t contentEnd = 0, next = 0;
+  size_t start = RequestLineStart(text, n);
+  if (!NextLine(text, n, start, &contentEnd, &next)) return 0;  // the request line
+  for (start = next; NextLine(text, n, start, &contentEnd, &next); start = next) {
+    if (contentEnd == start) return static_cast<int>(next);
   }
   return 0;
 }
 
 HttpMethod ParseRequest(const char* request, std::wstring* target) {
+  request += RequestLineStart(request, std::strlen(request));
   HttpMethod method = kHttpOther;
   size_t skip = 0;
   if (std::strncmp(request, "GET ", 4) == 0) {
@@ -85,50 +94,19 @@ bool DecodeTarget(const std::wstring& raw, std::wstring* bytes) {
 }
 
 std::wstring NameFromBytes(const std::wstring& bytes) {
-  std::wstring name;
-  name.reserve(bytes.size());
-  size_t i = 0, n = bytes.size();
-  while (i < n) {
-    unsigned c = bytes[i];
+  std::string narrow;
+  narrow.reserve(bytes.size());
+  for (wchar_t c : bytes) {
     if (c > 0xFF) return bytes;  // not bytes at all: left as they are
-    if (c < 0x80) {
-      name.push_back(static_cast<wchar_t>(c));
-      ++i;
-      continue;
-    }
-    size_t more = 0;
-    unsigned long cp = 0, least = 0;
-    if (c >= 0xC2 && c <= 0xDF) {
-      more = 1;
-      cp = c & 0x1F;
-      least = 0x80;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      more = 2;
-      cp = c & 0x0F;
-      least = 0x800;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      more = 3;
-      cp = c & 0x07;
-      least = 0x10000;
-    } else {
-      return bytes;
-    }
-    if (i + more >= n) return bytes;  // cut short
-    for (size_t k = 1; k <= more; ++k) {
-      unsigned b = bytes[i + k];
-      if ((b & 0xC0) != 0x80 || b > 0xFF) return bytes;
-      cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < least || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return bytes;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      name.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
-      name.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      name.push_back(static_cast<wchar_t>(cp));
-    }
-    i += more + 1;
+    narrow.push_back(static_cast<char>(c));
   }
+  if (narrow.empty()) return bytes;
+  int count = static_cast<int>(narrow.size());
+  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, narrow.data(), count, nullptr, 0);
+  if (n <= 0) return bytes;
+  std::wstring name(static_cast<size_t>(n), L'\0');
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, narrow.data(), count, &name[0], n) != n)
+    return bytes;
   return name;
 }
 
@@ -195,9 +173,7 @@ bool IsSafeTarget(const std::wstring& target) {
   }
 }
 
-namespace {
-
-bool FullPath(const wchar_t* path, std::wstring* full) {
+bool FullPathOf(const wchar_t* path, std::wstring* full) {
   DWORD n = GetFullPathNameW(path, 0, nullptr, nullptr);
   if (n == 0) return false;
   std::vector<wchar_t> buffer(n + 1);
@@ -207,11 +183,9 @@ bool FullPath(const wchar_t* path, std::wstring* full) {
   return true;
 }
 
-}  // namespace
-
 bool LiesUnderRoot(const wchar_t* rootPath, const wchar_t* candidatePath) {
   std::wstring root, candidate;
-  if (!FullPath(rootPath, &root) || !FullPath(candidatePath, &candidate)) return false;
+  if (!FullPathOf(rootPath, &root) || !FullPathOf(candidatePath, &candidate)) return false;
   while (!root.empty() && root.back() == L'\\') root.pop_back();
   std::wstring upperRoot = Upper(root), upperCandidate = Upper(candidate);
   while (!upperCandidate.empty() && upperCandidate.back() == L'\\') upperCandidate.pop_back();
@@ -305,38 +279,39 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b + 1);
 }
 
-// Calls visit(name, value) for every header field of the head, the name
-// trimmed and in lower case, the value as it came. Lines end as in
-// HeadLength, so every field that ends the head's lines is seen.
-template <typename Visit>
-void ForEachField(const std::string& head, Visit visit) {
-  size_t start = 0, contentEnd = 0, next = 0;
-  if (!NextLine(head.data(), head.size(), 0, &contentEnd, &start)) return;  // the request line
-  while (start < head.size()) {
-    if (!NextLine(head.data(), head.size(), start, &contentEnd, &next))
-      contentEnd = next = head.size();
-    std::string line = head.substr(start, contentEnd - start);
-    size_t colon = line.find(':');
-    if (colon != std::string::npos)
-      visit(Lower(Trim(line.substr(0, colon))), line.substr(colon + 1));
-    start = next;
-  }
-}
-
 }  // namespace
 
+std::vector<HeadField> HeadFields(const char* head) {
+  std::vector<HeadField> fields;
+  size_t length = std::strlen(head), contentEnd = 0, next = 0;
+  size_t start = RequestLineStart(head, length);
+  if (!NextLine(head, length, start, &contentEnd, &start)) return fields;  // the request line
+  while (start < length) {
+    if (!NextLine(head, length, start, &contentEnd, &next)) contentEnd = next = length;
+    const char* colon =
+        static_cast<const char*>(std::memchr(head + start, ':', contentEnd - start));
+    if (colon) {
+      size_t at = static_cast<size_t>(colon - head);
+      fields.push_back({Lower(Trim(std::string(head + start, at - start))),
+                        Trim(std::string(colon + 1, head + contentEnd))});
+    }
+    start = next;
+  }
+  return fields;
+}
+
 bool ClientAsksToClose(const char* request) {
-  std::string head(request);
-  size_t lineEnd = head.size(), next = 0;
-  NextLine(head.data(), head.size(), 0, &lineEnd, &next);
-  std::string requestLine = head.substr(0, lineEnd);
+  size_t length = std::strlen(request), start = RequestLineStart(request, length);
+  size_t lineEnd = length, next = 0;
+  NextLine(request, length, start, &lineEnd, &next);
+  std::string requestLine(request + start, lineEnd - start);
   bool http10 =
       requestLine.size() >= 8 && requestLine.compare(requestLine.size() - 8, 8, "HTTP/1.0") == 0;
   bool closeAsked = false, keepAlive = false;
-  ForEachField(head, [&](const std::string& name, const std::string& field) {
-    if (name != "connection") return;
+  for (const HeadField& field : HeadFields(request)) {
+    if (field.name != "connection") continue;
     // A comma-separated list of options, any case.
-    std::string value = Lower(field);
+    std::string value = Lower(field.value);
     size_t pos = 0;
     for (;;) {
       size_t comma = value.find(',', pos);
@@ -349,19 +324,18 @@ bool ClientAsksToClose(const char* request) {
       if (comma == std::string::npos) break;
       pos = comma + 1;
     }
-  });
+  }
   return closeAsked || (http10 && !keepAlive);
 }
 
 bool AnnouncesBody(const char* request) {
   bool body = false;
-  ForEachField(request, [&](const std::string& name, const std::string& field) {
-    if (name == "transfer-encoding") body = true;
-    if (name != "content-length") return;
-    std::string value = Trim(field);
+  for (const HeadField& field : HeadFields(request)) {
+    if (field.name == "transfer-encoding") body = true;
     // Only digits that are all zero announce nothing; anything else, even
     // a malformed length, is a body of unknown extent.
-    body = body || value.empty() || value.find_first_not_of('0') != std::string::npos;
-  });
+    if (field.name == "content-length")
+      body = body || field.value.empty() || field.value.find_first_not_of('0') != std::string::npos;
+  }
   return body;
 }

@@ -11,6 +11,11 @@ bool CFile::Open(const wchar_t* name, DWORD access, DWORD share, DWORD creation,
   return IsOpen();
 }
 
+bool CFile::OpenToRead(const wchar_t* name) {
+  return Open(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+              OPEN_EXISTING, 0);
+}
+
 bool CFile::Close() {
   if (IsOpen()) {
     CloseHandle(m_hFile);
@@ -55,5 +60,5 @@ ULONGLONG CFile::GetLastWriteTime() const {
 
 bool CFile::Exists(const wchar_t* name) {
   CFile file;
-  return file.Open(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0);
+  return file.OpenToRead(name);
 }

@@ -15,6 +15,10 @@ public:
   // CreateFileW with these arguments, no security, no template. Refused
   // (false) while a file is already open, so a handle is never leaked.
   bool Open(const wchar_t* name, DWORD access, DWORD share, DWORD creation, DWORD flags);
+  // Opens an existing file to read, sharing read, write and delete: other
+  // programs may write, delete or rename it meanwhile; the handle goes on
+  // reading what it opened.
+  bool OpenToRead(const wchar_t* name);
   // Idempotent; the object is closed afterwards. Always true.
   bool Close();
   bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
@@ -33,8 +37,8 @@ public:
   // Last-write time in 100 ns units since 1601 (UTC); 0 on failure.
   ULONGLONG GetLastWriteTime() const;
 
-  // Whether the name can be opened for reading now, sharing read and
-  // write: false for a folder and for a file held without read sharing.
+  // Whether the name can be opened for reading now (OpenToRead): false for
+  // a folder and for a file held without read sharing.
   static bool Exists(const wchar_t* name);
 
 private:

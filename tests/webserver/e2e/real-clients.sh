@@ -76,7 +76,12 @@ curl)
   cmp -s "$site/orra.png" "$work/resumed" || fail "resume: bytes differ"
   code=$(curl -s -z "$site/orra.png" -o /dev/null -w '%{http_code}' --max-time 5 http://127.0.0.1/orra.png)
   [ "$code" = 304 ] || fail "If-Modified-Since: status $code"
-  echo "curl: $count files byte-identical, 404, keep-alive, HTTP/1.0, resume, 304 ok"
+  # The entity tag curl saved asks again: If-None-Match.
+  curl -s -o /dev/null --etag-save "$work/etag" --max-time 5 http://127.0.0.1/orra.png
+  grep -q '^"[0-9a-f]*-[0-9a-f]*"$' "$work/etag" || fail "etag: $(cat "$work/etag")"
+  code=$(curl -s --etag-compare "$work/etag" -o /dev/null -w '%{http_code}' --max-time 5 http://127.0.0.1/orra.png)
+  [ "$code" = 304 ] || fail "If-None-Match: status $code"
+  echo "curl: $count files byte-identical, 404, keep-alive, HTTP/1.0, resume, 304 by date and by tag ok"
   ;;
 chromium)
   [ -n "$shot" ] || fail "screenshot path missing"

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace {
@@ -120,8 +121,14 @@ TEST(Range, IsOneSatisfiableRangeOrTheWholeFileOrUnsatisfiable) {
 TEST(FileAnswerPlan, HonoursConditionsThenTheRange) {
   const uint64_t modified = kSample + 5000000;  // half a second into the sample second
   const uint64_t now = kSample + 3600 * kFileTimeTicksPerSecond;
+  // The file's time and size in hex; the same file one tick later.
+  const std::string tag = "\"1b98d5354dd71c0-3e8\"", old = "\"1b98d5354dd71bf-3e8\"";
+  const std::string date = "Sun, 06 Nov 1994 08:49:37 GMT";
+  ASSERT_EQ(EntityTag(1000, modified), tag);
+  ASSERT_EQ(EntityTag(1000, modified - 1), old);
+  ASSERT_EQ(EntityTag(1001, modified), "\"1b98d5354dd71c0-3e9\"");
   struct {
-    const char* head;
+    std::string head;
     bool get;
     FileAnswerKind kind;
     uint64_t first, length;
@@ -150,9 +157,32 @@ TEST(FileAnswerPlan, HonoursConditionsThenTheRange) {
        1000},
       // A field named in the request line's place is no field.
       {"Range: bytes=10-19\r\n\r\n", true, kAnswerWhole, 0, 1000},
+      // If-None-Match: the tag, weakly compared, in a list, or "*"; it
+      // decides alone, whatever If-Modified-Since says.
+      {"GET / HTTP/1.1\r\nIf-None-Match: " + tag + "\r\n\r\n", true, kAnswerNotModified, 0, 0},
+      {"HEAD / HTTP/1.1\r\nIf-None-Match: W/" + tag + "\r\n\r\n", false, kAnswerNotModified, 0, 0},
+      {"GET / HTTP/1.1\r\nIf-None-Match: \"a,b\" ,W/\"x\", " + tag + "\r\n\r\n", true,
+       kAnswerNotModified, 0, 0},
+      {"GET / HTTP/1.1\r\nIf-None-Match: \"x\"\r\nIf-None-Match: " + tag + "\r\n\r\n", true,
+       kAnswerNotModified, 0, 0},
+      {"GET / HTTP/1.1\r\nIf-None-Match: *\r\n\r\n", true, kAnswerNotModified, 0, 0},
+      {"GET / HTTP/1.1\r\nIf-None-Match: " + old + "\r\n\r\n", true, kAnswerWhole, 0, 1000},
+      {"GET / HTTP/1.1\r\nIf-None-Match: 1b98d5354dd71c0-3e8\r\n\r\n", true, kAnswerWhole, 0, 1000},
+      {"GET / HTTP/1.1\r\nIf-None-Match: " + old + "\r\nIf-Modified-Since: " + date + "\r\n\r\n",
+       true, kAnswerWhole, 0, 1000},
+      {"GET / HTTP/1.1\r\nIf-Modified-Since: Sun, 06 Nov 1994 08:49:36 GMT\r\nIf-None-Match: " +
+           tag + "\r\n\r\n",
+       true, kAnswerNotModified, 0, 0},
+      // If-Range: the tag, strongly compared.
+      {"GET / HTTP/1.1\r\nRange: bytes=10-19\r\nIf-Range: " + tag + "\r\n\r\n", true, kAnswerPart,
+       10, 10},
+      {"GET / HTTP/1.1\r\nRange: bytes=10-19\r\nIf-Range: W/" + tag + "\r\n\r\n", true,
+       kAnswerWhole, 0, 1000},
+      {"GET / HTTP/1.1\r\nRange: bytes=10-19\r\nIf-Range: " + old + "\r\n\r\n", true, kAnswerWhole,
+       0, 1000},
   };
   for (const auto& c : cases) {
-    FilePlan plan = PlanFileAnswer(ReadFileConditions(c.head), c.get, 1000, modified, now);
+    FilePlan plan = PlanFileAnswer(ReadFileConditions(c.head.c_str()), c.get, 1000, modified, now);
     EXPECT_EQ(plan.kind, c.kind) << c.head;
     EXPECT_EQ(plan.first, c.first) << c.head;
     EXPECT_EQ(plan.length, c.length) << c.head;
@@ -160,21 +190,23 @@ TEST(FileAnswerPlan, HonoursConditionsThenTheRange) {
 }
 
 TEST(FileAnswerHead, CarriesTheNewLinesAfterTheLengthLine) {
-  const std::string date = "last-modified: Sun, 06 Nov 1994 08:49:37 GMT\r\n";
+  const std::string date = "last-modified: Sun, 06 Nov 1994 08:49:37 GMT\r\n",
+                    tag = "etag: \"1b98d5354912680-5\"\r\n";
   EXPECT_EQ(FileAnswerHead({kAnswerWhole, 0, 5}, true, 5, kSample, "text/html"),
             "HTTP/1.1 200 Sending file\r\ncontent-length: 5\r\ncontent-type: text/html\r\n" + date +
-                "accept-ranges: bytes\r\n\r\n");
+                tag + "accept-ranges: bytes\r\n\r\n");
   EXPECT_EQ(FileAnswerHead({kAnswerWhole, 0, 5}, false, 5, kSample, nullptr),
-            "HTTP/1.1 200 File Exists\r\n" + date + "accept-ranges: bytes\r\n\r\n");
+            "HTTP/1.1 200 File Exists\r\n" + date + tag + "accept-ranges: bytes\r\n\r\n");
   EXPECT_EQ(
       FileAnswerHead({kAnswerPart, 5368709120ULL, 2}, true, 5368709130ULL, kSample, "video/mp4"),
       "HTTP/1.1 206 Partial Content\r\ncontent-length: 2\r\ncontent-type: video/mp4\r\n" + date +
-          "accept-ranges: bytes\r\ncontent-range: bytes 5368709120-5368709121/" +
+          "etag: \"1b98d5354912680-14000000a\"\r\naccept-ranges: bytes\r\ncontent-range: bytes "
+          "5368709120-5368709121/" +
           "5368709130\r\n\r\n");
   EXPECT_EQ(FileAnswerHead({kAnswerNotModified, 0, 0}, true, 5, kSample, "text/html"),
-            "HTTP/1.1 304 Not Modified\r\n" + date + "accept-ranges: bytes\r\n\r\n");
+            "HTTP/1.1 304 Not Modified\r\n" + date + tag + "accept-ranges: bytes\r\n\r\n");
   EXPECT_EQ(FileAnswerHead({kAnswerUnsatisfiable, 0, 0}, true, 5, kSample, "text/html"),
-            "HTTP/1.1 416 Range Not Satisfiable\r\ncontent-length: 0\r\n" + date +
+            "HTTP/1.1 416 Range Not Satisfiable\r\ncontent-length: 0\r\n" + date + tag +
                 "accept-ranges: bytes\r\ncontent-range: bytes */5\r\n\r\n");
 }
 
@@ -206,9 +238,9 @@ TEST(FileCache, HandsOutOnlyTheSizeAndTimeItWasGivenAndStaysWithinItsBound) {
   cache.Store(L"a", 4, settled, now, "AAAA");
   EXPECT_TRUE(cache.Copy(L"a", 4, settled, 1, 3, out));
   EXPECT_EQ(std::string(out, 3), "AAA");
-  EXPECT_FALSE(cache.Holds(L"a", 4, settled + 1));  // written again since
-  EXPECT_FALSE(cache.Holds(L"a", 5, settled));
   EXPECT_FALSE(cache.Copy(L"a", 4, settled, 2, 3, out));  // past the end
+  EXPECT_FALSE(cache.Holds(L"a", 4, settled + 1));        // written again since
+  EXPECT_FALSE(cache.Holds(L"a", 5, settled));
   // Written too lately to be told apart from a write right after the read.
   cache.Store(L"b", 4, settled + 1, now, "BBBB");
   EXPECT_FALSE(cache.Holds(L"b", 4, settled + 1));
@@ -223,6 +255,85 @@ TEST(FileCache, HandsOutOnlyTheSizeAndTimeItWasGivenAndStaysWithinItsBound) {
   EXPECT_FALSE(cache.Holds(L"c", 4, settled));
   cache.Store(L"huge", 11, settled, now, "01234567890");
   EXPECT_FALSE(cache.Holds(L"huge", 11, settled));
+}
+
+TEST(FileCache, KeepsItsBoundWhenAFileItHoldsIsStoredAgainLarger) {
+  const ULONGLONG now = kSample + 3600 * kFileTimeTicksPerSecond;
+  const ULONGLONG settled = now - CFileCache::kSettledTicks;
+  CFileCache cache(10);
+  cache.Store(L"a", 4, settled - 1, now, "aaaa");
+  cache.Store(L"b", 4, settled - 1, now, "bbbb");
+  cache.Store(L"a", 7, settled, now, "AAAAAAA");
+  cache.Store(L"c", 5, settled, now, "ccccc");
+  EXPECT_LE(cache.Bytes(), 10u);
+  EXPECT_TRUE(cache.Holds(L"c", 5, settled));
+}
+
+// Files of changing sizes written and served in a random order: every step
+// keeps the bound, never hands out bytes of an older version, keeps what was
+// just stored, and drops the least recently used first.
+TEST(FileCache, StaysBoundedFreshAndLeastRecentlyUsedUnderAnySequence) {
+  const size_t kLimit = 12;
+  const int kFiles = 6;
+  const ULONGLONG now = kSample + 3600 * kFileTimeTicksPerSecond;
+  struct File {
+    ULONGLONG size = 1, version = 0;
+    ULONGLONG Modified() const { return kSample + version; }
+    std::string Bytes(int index) const {
+      std::string bytes = std::to_string(index) + "." + std::to_string(version) + ".";
+      bytes.resize(static_cast<size_t>(size), '#');
+      return bytes;
+    }
+  };
+  for (unsigned seed = 1; seed <= 20; ++seed) {
+    std::mt19937 random(seed);
+    CFileCache cache(kLimit);
+    File files[kFiles];
+    int lastUsed = -1;          // served or stored by the step before
+    ULONGLONG lastVersion = 0;  // its version then
+    for (int step = 0; step < 2000; ++step) {
+      int i = static_cast<int>(random() % kFiles);
+      File& file = files[i];
+      std::wstring key = L"f" + std::to_wstring(i);
+      if (random() % 3 == 0) {  // another program writes the file
+        file.size = 1 + random() % 7;
+        ++file.version;
+        continue;
+      }
+      std::string expected = file.Bytes(i);
+      char out[8] = {};
+      if (cache.Holds(key, file.size, file.Modified())) {
+        ASSERT_TRUE(
+            cache.Copy(key, file.size, file.Modified(), 0, static_cast<DWORD>(file.size), out));
+        ASSERT_EQ(std::string(out, static_cast<size_t>(file.size)), expected)
+            << seed << "/" << step;
+      } else {
+        cache.Store(key, file.size, file.Modified(), now, expected.data());
+        ASSERT_LE(cache.Bytes(), kLimit) << seed << "/" << step;
+        // The file used before survives a store that leaves room for it;
+        // the file stored is looked up after it, to be the last used again.
+        const File& used = files[lastUsed < 0 ? i : lastUsed];
+        if (lastUsed >= 0 && lastUsed != i && used.version == lastVersion &&
+            used.size + file.size <= kLimit) {
+          ASSERT_TRUE(cache.Holds(L"f" + std::to_wstring(lastUsed), used.size, used.Modified()))
+              << "the most recently used went first: " << seed << "/" << step;
+        }
+        ASSERT_TRUE(cache.Holds(key, file.size, file.Modified())) << seed << "/" << step;
+      }
+      lastUsed = i;
+      lastVersion = file.version;
+    }
+  }
+}
+
+TEST(FileCache, KeysEverySpellingOfOneFileAlike) {
+  const std::wstring key = CFileCache::KeyOf(L"C:\\site\\app\\x.js");
+  const wchar_t* same[] = {L"C:\\SITE\\App\\X.JS", L"c:\\site\\.\\app\\x.js",
+                           L"C:\\site\\\\app\\x.js", L"C:\\site\\app\\x.js.",
+                           L"C:\\site\\app/x.js"};
+  for (const wchar_t* path : same) EXPECT_EQ(CFileCache::KeyOf(path), key) << path;
+  EXPECT_NE(CFileCache::KeyOf(L"C:\\site\\app\\y.js"), key);
+  EXPECT_EQ(CFileCache::KeyOf(L"C:\\site\\\u00E9.txt"), CFileCache::KeyOf(L"C:\\site\\\u00C9.TXT"));
 }
 
 }  // namespace

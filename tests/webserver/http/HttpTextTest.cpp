@@ -32,6 +32,13 @@ TEST(HeadEnd, IsTheFirstBlankLineSoWhatFollowsIsTheNextRequest) {
       {"\r\n\nGET / HTTP/1.1\n\n", 19},
       {"GET / HTTP/1.1\r\r\n", 0},  // a CR alone ends nothing
       {"GET / HTTP/1.1\r\rX\n\n", 19},
+      // Up to four empty lines before the request line belong to its head;
+      // a fifth is the request line.
+      {"\r\nGET / HTTP/1.1\r\n\r\n", 20},
+      {"\r\n\n\r\n\nGET / HTTP/1.1\r\n\r\n", 24},
+      {"\r\n\r\n\r\n", 0},
+      {"\r\n\r\n\r\n\r\n\r\n\r\n\r\n", 12},
+      {"GET /a HTTP/1.1\r\n\r\n\r\nGET /b HTTP/1.1\r\n\r\n", 19},
   };
   for (const auto& c : cases)
     EXPECT_EQ(HeadLength(c.text, static_cast<int>(strlen(c.text))), c.length) << c.text;
@@ -103,6 +110,10 @@ TEST(RequestLine, MethodIsExactAndTargetRunsToFirstSpaceOrEnd) {
       {"HEAD/ HTTP/1.1\r\n\r\n", kHttpOther, L""},
       {"GET /my%20page.html?v=1#x HTTP/1.1\r\n\r\n", kHttpGet, L"/my%20page.html?v=1#x"},
       {"GET /\xe9\xff HTTP/1.1\r\n\r\n", kHttpGet, L"/\xe9\xff"},
+      {"\r\nGET / HTTP/1.1\r\n\r\n", kHttpGet, L"/"},
+      {"\n\r\n\r\n\nHEAD /x HTTP/1.1\r\n\r\n", kHttpHead, L"/x"},
+      {"\r\n\r\n\r\n\r\n\r\nGET / HTTP/1.1\r\n\r\n", kHttpOther, L""},
+      {" GET / HTTP/1.1\r\n\r\n", kHttpOther, L""},
   };
   for (const auto& c : cases) {
     std::wstring target = L"junk";
@@ -255,6 +266,10 @@ TEST(ClientAsksToClose, FollowsConnectionHeaderAndVersion) {
       {"GET / HTTP/1.0\nHost: x\n\n", true},
       {"GET / HTTP/1.1\nConnection: close\n\n", true},
       {"GET / HTTP/1.1\r\nHost: x\nConnection: close\r\n\r\n", true},
+      // Empty lines before the request line: it is still the request line.
+      {"\r\nGET / HTTP/1.0\r\n\r\n", true},
+      {"\r\n\r\nGET / HTTP/1.1\r\nConnection: close\r\n\r\n", true},
+      {"\nGET / HTTP/1.1\r\n\r\n", false},
   };
   for (const auto& c : cases) EXPECT_EQ(ClientAsksToClose(c.head), c.close) << c.head;
 }
@@ -282,6 +297,7 @@ TEST(AnnouncesBody, SeesAnyLengthButZeroAndAnyTransferEncoding) {
       {"GET / HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\n\n", true},
       {"GET / HTTP/1.1\nContent-Length: 0\r\nX: 1\n\n", false},
       {"GET / HTTP/1.1\r\nX: a\rContent-Length: 5\r\n\r\n", false},  // CR alone
+      {"\r\nPOST / HTTP/1.1\r\nContent-Length: 5\r\n\r\n", true},
   };
   for (const auto& c : cases) EXPECT_EQ(AnnouncesBody(c.head), c.body) << c.head;
 }

@@ -40,6 +40,7 @@ std::string Pattern(size_t n) {
   return s;
 }
 
+using expected::FieldOf;
 using expected::FileLines;
 using expected::Found;
 using expected::HeadFound;
@@ -526,12 +527,13 @@ TEST_F(HttpWorker, SaysNotModifiedForADateNotBeforeTheFilesTime) {
   const std::string date = "Sun, 06 Nov 1994 08:49:37 GMT";
   Connect();
   ASSERT_TRUE(m_client.SendAll(GetRequest("/dated.txt")));
+  const std::string tag = "\"1b98d5354dd71c0-5\"";  // the time and the size in hex
   EXPECT_EQ(m_client.ReadAnswer(5000),
             "HTTP/1.1 200 Sending file\r\ncontent-length: 5\r\ncontent-type: text/plain\r\n"
             "last-modified: " +
-                date + "\r\naccept-ranges: bytes\r\n\r\ndated");
+                date + "\r\netag: " + tag + "\r\naccept-ranges: bytes\r\n\r\ndated");
   ASSERT_TRUE(m_client.SendAll(GetRequest("/dated.txt", "If-Modified-Since: " + date + "\r\n")));
-  EXPECT_EQ(m_client.ReadAnswer(5000), NotModified(date));
+  EXPECT_EQ(m_client.ReadAnswer(5000), NotModified(date, tag));
   EXPECT_EQ(Ask(HeadRequest("/dated.txt", "If-Modified-Since: Sun, 06 Nov 1994 09:00:00 GMT\r\n")),
             NotModified());
   EXPECT_EQ(Ask(GetRequest("/dated.txt", "If-Modified-Since: Sun, 06 Nov 1994 08:49:36 GMT\r\n")),
@@ -541,6 +543,76 @@ TEST_F(HttpWorker, SaysNotModifiedForADateNotBeforeTheFilesTime) {
   EXPECT_EQ(Ask(GetRequest("/dated.txt", "If-Modified-Since: soon\r\n")),
             Found("dated", "text/plain"));
   DeleteFileW(path.c_str());
+}
+
+TEST_F(HttpWorker, RevalidatesWithTheEntityTagWhichChangesWithTheFile) {
+  std::wstring path = g_root + L"tagged.txt";
+  WriteFileBytes(path, "tagged");
+  SetWriteTime(path, kSampleTime);
+  Connect();
+  ASSERT_TRUE(m_client.SendAll(GetRequest("/tagged.txt")));
+  std::string tag = FieldOf(m_client.ReadAnswer(5000), "etag");
+  const std::string range = "Range: bytes=1-2\r\nIf-Range: ";
+  EXPECT_EQ(Ask(GetRequest("/tagged.txt", "If-None-Match: " + tag + "\r\n")), NotModified());
+  EXPECT_EQ(Ask(GetRequest("/tagged.txt", "If-None-Match: \"x\"\r\n")),
+            Found("tagged", "text/plain"));
+  EXPECT_EQ(Ask(GetRequest("/tagged.txt", range + tag + "\r\n")),
+            Partial("tagged", 1, 2, "text/plain"));
+  // Written again: a new tag, and the old one validates nothing.
+  WriteFileBytes(path, "retagged");
+  SetWriteTime(path, kSampleTime + 36000000000ULL);
+  ASSERT_TRUE(m_client.SendAll(GetRequest("/tagged.txt", "If-None-Match: " + tag + "\r\n")));
+  std::string answer = m_client.ReadAnswer(5000);
+  EXPECT_EQ(Masked(answer), Found("retagged", "text/plain"));
+  EXPECT_NE(FieldOf(answer, "etag"), tag);
+  EXPECT_EQ(Ask(GetRequest("/tagged.txt", range + tag + "\r\n")), Found("retagged", "text/plain"));
+  DeleteFileW(path.c_str());
+}
+
+TEST_F(HttpWorker, SkipsEmptyLinesBeforeARequestLine) {
+  Connect();
+  ASSERT_TRUE(m_client.SendAll("\r\n" + GetRequest("/x")));
+  EXPECT_EQ(Masked(m_client.ReadAnswer(1000)), Found("ex"));
+  // Pipelined on the kept-alive connection, an empty line between the two.
+  ASSERT_TRUE(m_client.SendAll(GetRequest("/x") + "\r\n" + GetRequest("/a/b.txt")));
+  EXPECT_EQ(Masked(m_client.ReadAnswer(1000)), Found("ex"));
+  EXPECT_EQ(Masked(m_client.ReadAnswer(1000)), Found("bee", "text/plain"));
+}
+
+TEST_F(HttpWorker, KeepsOneCopyOfASmallFileHoweverItsNameIsSpelled) {
+  std::wstring path = g_root + L"spelled.js";
+  WriteFileBytes(path, "let x;");
+  SetWriteTime(path, HoursAgo(1));
+  Connect();
+  for (const char* target : {"/spelled.js", "/SPELLED.js", "/./spelled.js", "//Spelled.JS"})
+    EXPECT_EQ(Ask(GetRequest(target)), Found("let x;", "text/javascript")) << target;
+  EXPECT_EQ(m_cache.Bytes(), 6u);
+  DeleteFileW(path.c_str());
+}
+
+// The owner deletes a large file while a client that reads slowly is still
+// receiving it: the delete succeeds, and the answer goes on whole.
+TEST_F(HttpWorker, FileBeingSentCanBeDeletedAndItsAnswerStillArrivesWhole) {
+  const size_t size = 16 * 1024 * 1024;
+  const std::string bytes = Pattern(size);
+  std::wstring path = g_root + L"deleted.bin";
+  WriteFileBytes(path, bytes);
+  Connect();
+  ASSERT_TRUE(m_client.SendAll(GetRequest("/deleted.bin")));
+  EXPECT_EQ(Masked(m_client.ReadHead(5000)),
+            "HTTP/1.1 200 Sending file\r\ncontent-length: 16777216\r\n" + FileLines("") + "\r\n");
+  std::string body = m_client.Read(100, 5000);
+  Sleep(300);  // the socket's buffers fill; the worker waits, the file open
+  EXPECT_TRUE(DeleteFileW(path.c_str())) << GetLastError();
+  while (body.size() < size && !m_client.IsClosedByPeer()) {
+    std::string more = m_client.Read(size - body.size(), 5000);
+    if (more.empty()) break;
+    body += more;
+  }
+  ASSERT_EQ(body.size(), size);
+  EXPECT_TRUE(body == bytes);
+  // Closed before its last byte went out: nothing holds the name any more.
+  EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(HttpWorker, ServesAFileChangedOrReplacedOnDiskAsItNowIs) {
