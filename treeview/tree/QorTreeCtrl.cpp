@@ -99,8 +99,8 @@ std::wstring QorTreeCtrl::GetNodePath(HTREEITEM item) const {
 }
 
 void QorTreeCtrl::ReportError(const std::wstring& text) {
-  // Owned by the container's top-level window, which stays disabled while
-  // the box is open: nothing can call into a load that waits on it.
+  // Owned by the container's top-level window, which takes no input while
+  // the box is open; scripts still run, and a clear they make ends the fill.
   if (m_bShowError)
     CDialog::MessageBox(m_hWnd ? GetAncestor(m_hWnd, GA_ROOT) : nullptr, text.c_str(),
                         kErrorCaption);
