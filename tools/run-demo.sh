@@ -40,10 +40,13 @@ winroot="$(qor_wine winepath -w "$root")\\"
 echo "Serving $root as $winroot"
 echo "Open http://127.0.0.1/ (port 80; a user who is not root needs: sysctl net.ipv4.ip_unprivileged_port_start=80)"
 server='' demo=''
+# Whether a program this script started still runs: the shell's own job
+# table knows, where a number alone may have been reused by now.
+running() { [ -n "$1" ] && [[ $'\n'$(jobs -rp)$'\n' == *$'\n'"$1"$'\n'* ]]; }
 stop() {
   trap '' INT TERM HUP
-  if [ -n "$demo" ]; then kill "$demo" 2>/dev/null || true; fi
-  if [ -n "$server" ]; then kill "$server" 2>/dev/null || true; fi
+  if running "$demo"; then kill "$demo" 2>/dev/null || true; fi
+  if running "$server"; then kill "$server" 2>/dev/null || true; fi
   qor_end_wine
 }
 trap stop EXIT
@@ -57,7 +60,7 @@ server=$!
 answered=0 started=$SECONDS
 while [ $((SECONDS - started)) -lt 30 ]; do
   curl -s -o /dev/null --max-time 2 http://127.0.0.1/ && { answered=1; break; }
-  kill -0 $server 2>/dev/null || { echo "run.sh: the server stopped before answering" >&2; exit 1; }
+  running "$server" || { echo "run.sh: the server stopped before answering" >&2; exit 1; }
   [ $((SECONDS - started)) != 2 ] || echo "Waiting for the server to answer on http://127.0.0.1/ (at most 30 s)"
   sleep 0.5
 done
@@ -73,7 +76,7 @@ if [ -n "${QOR_HEADLESS:-}" ]; then
   "$here/tools/screenshot.sh" "$build/run-screenshot.png" && echo "Screenshot: $build/run-screenshot.png"
 fi
 echo "Close the server's window (or press Ctrl+C) to stop."
-while kill -0 $server 2>/dev/null; do
+while running "$server"; do
   if [ -n "${QOR_LAUNCHER:-}" ] && ! kill -0 "$QOR_LAUNCHER" 2>/dev/null; then
     echo "run.sh: the launcher has gone: stopping"
     break

@@ -76,6 +76,8 @@ qor_wine_pids() {
 # The wineserver ends its programs and Wine's services when asked; one that
 # does not answer, and whatever it leaves, is killed.
 qor_end_wine() {
+  # A session nested in another (wine-session.sh) leaves its programs alone.
+  [ "${qor_session_nested:-0}" = 0 ] || return 0
   [ -n "$(qor_wine_pids)" ] || return 0
   timeout 5 /usr/lib/wine/wineserver -k >/dev/null 2>&1 9>&- || true
   qor_wine_gone 10 && return 0

@@ -42,10 +42,27 @@ qor_take_port80() {
   export QOR_PORT80_HOLDER=$$
 }
 
+# Whether PID is this shell or one of its ancestors.
+qor_is_ancestor() {
+  local p=$$
+  while [ -n "$p" ] && [ "$p" -gt 1 ]; do
+    [ "$p" != "$1" ] || return 0
+    p=$(awk '/^PPid:/ { print $2 }' "/proc/$p/status" 2>/dev/null)
+  done
+  return 1
+}
+
 wine_session() {
   local tools
   tools=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
   export WINEPREFIX=$1/wineprefix
+  # A script that a session's own programs start on the same prefix (a test
+  # that runs a script) is part of that session: it ends nothing, now or
+  # at its exit.
+  if [ "${QOR_WINE_SESSION:-}" = "$WINEPREFIX" ] && qor_is_ancestor "${QOR_WINE_SESSION_PID:-0}"; then
+    qor_session_nested=1
+    return 0
+  fi
   qor_take_port80 || exit 1
   # No other run of ours is active now: whatever runs in the prefix was
   # left by one that was killed, and would make this one's wineserver wait
@@ -63,6 +80,7 @@ wine_session() {
     exit 1
   fi
   trap qor_end_wine EXIT
+  export QOR_WINE_SESSION=$WINEPREFIX QOR_WINE_SESSION_PID=$$
   if ! qor_bounded 120 "Wine's services to start in $WINEPREFIX" \
        "${qor_quiet[@]}" "$QOR_WINE" cmd /c exit 9>&-; then
     echo "Wine did not start in $WINEPREFIX; remove that folder to start afresh" >&2

@@ -49,6 +49,9 @@ fi
 
 # session LOG: a Wine session as the scripts start one, serving the site
 # until $scratch/stop appears, in a Linux session of its own ($session).
+# When $scratch/nest appears it runs a script that opens a session of its
+# own on the same prefix, as a test of the session would, and then
+# $scratch/nested appears.
 session() {
   rm -f "$scratch/stop"
   # shellcheck disable=SC2016 # expanded by the session's shell
@@ -56,7 +59,14 @@ session() {
     . "$1/tools/wine-session.sh"
     wine_session "$2"
     "$QOR_WINE" "$2/win64/bin/OrraWebServer.exe" "$(qor_wine winepath -w "$3")\\" &
-    while [ ! -e "$2/stop" ]; do sleep 0.2; done' _ "$src" "$scratch" "$site" >"$1" 2>&1 </dev/null &
+    while [ ! -e "$2/stop" ]; do
+      if [ -e "$2/nest" ]; then
+        rm "$2/nest"
+        bash -c ". \"\$0/tools/wine-session.sh\" && wine_session \"\$1\"" "$1" "$2" >"$2/nested.log" 2>&1
+        touch "$2/nested"
+      fi
+      sleep 0.2
+    done' _ "$src" "$scratch" "$site" >"$1" 2>&1 </dev/null &
   session=$!
   sessions+=("$session")
   disown   # killed on purpose: no job report
@@ -79,6 +89,12 @@ if within 60 answers; then
   echo "ok   the session after a killed one answers ($SECONDS s)"
 else
   report "the session after a killed one did not answer within 60 s" "$scratch/next.log"
+fi
+touch "$scratch/nest"
+if within 30 test -e "$scratch/nested" && answers; then
+  echo "ok   a session nested in a running one on its prefix ends none of its programs"
+else
+  report "a nested session ended its parent's programs" "$scratch/nested.log"
 fi
 touch "$scratch/stop"
 if within 30 gone "$session"; then echo "ok   a normal stop leaves nothing"

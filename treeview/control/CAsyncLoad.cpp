@@ -4,12 +4,10 @@
 #include <vector>
 #include "framework/CLineReader.h"
 #include "framework/COleControlModule.h"
-#include "tree/FieldSplitter.h"
+#include "tree/ConfigRecord.h"
 #include "control/CLocation.h"
 
 namespace {
-const wchar_t kDefaultIcon[] = L"Default.ico";
-
 bool GaveUp(CDownload::Result r) {
   return r == CDownload::kUnreachable || r == CDownload::kStalled || r == CDownload::kCancelled;
 }
@@ -73,9 +71,9 @@ void CAsyncLoad::Load() {
   if (r != CDownload::kCopied) return;
   m_configPath = copy;
   m_bConfigCopy = true;
-  if (m_request.needsDefaultIcon && !CopyIcon(kDefaultIcon)) return;
+  if (m_request.needsDefaultIcon && !CopyIcon(IconFileName(kDefaultIconName))) return;
   for (const std::wstring& icon : IconNames())
-    if (!m_request.known.count(icon) && !CopyIcon(icon + L".ico")) return;
+    if (!m_request.known.count(icon) && !CopyIcon(IconFileName(icon))) return;
 }
 
 bool CAsyncLoad::CopyIcon(const std::wstring& name) {
@@ -101,9 +99,7 @@ std::set<std::wstring> CAsyncLoad::IconNames() const {
   std::wstring line;
   std::vector<std::wstring> fields;
   while (reader.ReadLine(&line))
-    if (SplitQuotedFields(line, &fields, L"|") && fields.size() > 1 && !fields[0].empty() &&
-        !fields[1].empty())
-      names.insert(fields[1]);
+    if (SplitRecord(line, &fields) && !fields[1].empty()) names.insert(fields[1]);
   return names;
 }
 

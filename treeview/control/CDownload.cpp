@@ -15,6 +15,54 @@ const DWORD kCopyBuffer = 16384;
 const DWORD kPollMs = 50;
 CDownload::Bounds g_bounds = CDownload::kBounds;
 
+// The abandoned copies whose threads still wait on their servers, by server
+// (CLocation::ServerOf); an empty slot is free.
+SRWLOCK g_abandonedLock = SRWLOCK_INIT;
+std::wstring g_abandoned[CDownload::kMaxAbandoned];  // guarded by the lock
+
+// Whether a new copy to the server may start: not when the process or the
+// server holds as many abandoned copies as it may.
+bool MayStart(const std::wstring& server) {
+  AcquireSRWLockExclusive(&g_abandonedLock);
+  size_t all = 0, same = 0;
+  for (const std::wstring& s : g_abandoned) {
+    all += !s.empty();
+    same += s == server;
+  }
+  ReleaseSRWLockExclusive(&g_abandonedLock);
+  return all < CDownload::kMaxAbandoned && same < CDownload::kMaxAbandonedPerServer;
+}
+
+// Counts an abandoned copy; false when it could not be counted (no slot or
+// no memory for the name), and then it is simply not counted.
+bool CountAbandoned(const std::wstring& server) {
+  AcquireSRWLockExclusive(&g_abandonedLock);
+  bool counted = false;
+  for (std::wstring& s : g_abandoned) {
+    if (!s.empty()) continue;
+    try {
+      s = server;
+      counted = true;
+    } catch (...) {
+      // No memory for the name: the copy goes uncounted.
+    }
+    break;
+  }
+  ReleaseSRWLockExclusive(&g_abandonedLock);
+  return counted;
+}
+
+void UncountAbandoned(const std::wstring& server) {
+  AcquireSRWLockExclusive(&g_abandonedLock);
+  for (std::wstring& s : g_abandoned) {
+    if (s == server) {
+      s.clear();
+      break;
+    }
+  }
+  ReleaseSRWLockExclusive(&g_abandonedLock);
+}
+
 // A session whose transfers give up after the silence time-out, where the
 // platform honours it.
 bool OpenSession(CInternetSession& session, DWORD accessType) {
@@ -39,7 +87,10 @@ bool OpenUrl(const std::wstring& location, CInternetSession& session, CInternetF
 // What the caller and the copy's thread share; each holds one reference.
 struct CDownload::Job {
   Job(const std::wstring& where, ULONGLONG max)
-      : location(where), maxBytes(max), lastActivity(GetTickCount()) {
+      : location(where),
+        server(CLocation::ServerOf(where)),
+        maxBytes(max),
+        lastActivity(GetTickCount()) {
     InitializeCriticalSection(&lock);
     done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   }
@@ -71,9 +122,11 @@ struct CDownload::Job {
   Result Run();
   Result CopyFrom(CInternetFile* stream, CFile* source, ULONGLONG announced, bool hasLength);
 
-  CModuleLock moduleLock;  // the module stays loaded while this thread may run its code
+  CModuleLock moduleLock;    // DllCanUnloadNow says no while the copy may run
+  HMODULE module = nullptr;  // the loader's reference the thread frees as it exits
   LONG refs = 2;
   const std::wstring location;
+  const std::wstring server;
   const ULONGLONG maxBytes;
   HANDLE done;
   CRITICAL_SECTION lock;  // guards what follows
@@ -81,6 +134,7 @@ struct CDownload::Job {
   DWORD lastActivity;
   bool abandoned = false;  // the caller gave up: nothing more may be written
   bool finished = false;   // the thread has set its result
+  bool counted = false;    // abandoned and counted among the waiting copies
   Result result = kFailed;
   std::wstring tempPath;
   CFile target;
@@ -148,8 +202,7 @@ CDownload::Result CDownload::Job::CopyFrom(CInternetFile* stream, CFile* source,
   return ok ? kCopied : kFailed;
 }
 
-DWORD WINAPI CDownload::Work(void* p) {
-  Job* job = static_cast<Job*>(p);
+void CDownload::Finish(Job* job) {
   Result r;
   try {
     r = job->Run();
@@ -163,9 +216,19 @@ DWORD WINAPI CDownload::Work(void* p) {
     job->DropTarget();
   else
     job->target.Close();
+  if (job->counted) UncountAbandoned(job->server);
   LeaveCriticalSection(&job->lock);
   SetEvent(job->done);
+}
+
+DWORD WINAPI CDownload::Work(void* p) {
+  Job* job = static_cast<Job*>(p);
+  Finish(job);
+  // The module may go once the job does: the thread leaves through the
+  // loader, which unloads it only after the thread's last instruction here.
+  HMODULE module = job->module;
   job->Release();
+  if (module) FreeLibraryAndExitThread(module, 0);
   return 0;
 }
 
@@ -177,8 +240,16 @@ CDownload::Result CDownload::Copy(const std::wstring& location, ULONGLONG maxByt
   } catch (...) {
     return kFailed;
   }
+  // A server that holds as many stalled copies as it may is given up at once.
+  if (!MayStart(job->server)) {
+    delete job;
+    return kUnreachable;
+  }
+  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                     reinterpret_cast<LPCWSTR>(&CDownload::Work), &job->module);
   HANDLE thread = job->done ? CreateThread(nullptr, 0, Work, job, 0, nullptr) : nullptr;
   if (!thread) {
+    if (job->module) FreeLibrary(job->module);
     delete job;
     return kFailed;
   }
@@ -216,6 +287,7 @@ CDownload::Result CDownload::Copy(const std::wstring& location, ULONGLONG maxByt
   EnterCriticalSection(&job->lock);
   if (!job->finished && verdict != kCopied) {
     job->abandoned = true;
+    job->counted = CountAbandoned(job->server);
     job->DropTarget();
   } else {
     verdict = job->result;

@@ -4,7 +4,11 @@
 // abandoned: its temporary file goes at once, and its thread, should the
 // platform's network call not return (Wine's WinInet ignores both its
 // time-outs and the closing of its handles), ends on its own when that call
-// returns, holding nothing but its connection and a lock on the module.
+// returns, holding nothing but its connection and a reference to the
+// module. At most kMaxAbandoned such threads wait at a time, and at most
+// kMaxAbandonedPerServer on one server: past that, a copy from the same
+// server fails at once as unreachable, and any copy once the process holds
+// its whole number.
 #pragma once
 #include <windows.h>
 #include <string>
@@ -27,6 +31,8 @@ public:
     ULONGLONG minWindowBytes;
   };
   static const Bounds kBounds;
+  static const size_t kMaxAbandoned = 8;
+  static const size_t kMaxAbandonedPerServer = 2;
 
   // Copies at most maxBytes; on kCopied the temporary file is the caller's
   // to delete, otherwise none remains and the path is untouched. cancel is
@@ -44,4 +50,5 @@ public:
 private:
   struct Job;
   static DWORD WINAPI Work(void* job);
+  static void Finish(Job* job);
 };

@@ -74,9 +74,23 @@ std::wstring CLocation::Join(const std::wstring& url, const std::wstring& name) 
   return location;
 }
 
-std::wstring CLocation::EncodeWebAddress(const std::wstring& location) {
+namespace {
+// Where a web address's path begins: after the scheme and the host.
+size_t PathStart(const std::wstring& location) {
   const size_t scheme = location.find(L"://");
-  const size_t path = scheme == std::wstring::npos ? 0 : location.find_first_of(L"/\\", scheme + 3);
+  return scheme == std::wstring::npos ? 0 : location.find_first_of(L"/\\", scheme + 3);
+}
+}  // namespace
+
+std::wstring CLocation::ServerOf(const std::wstring& location) {
+  if (!IsWebAddress(location)) return L"file:";
+  std::wstring server = location.substr(0, PathStart(location));
+  for (wchar_t& c : server) c = static_cast<wchar_t>(std::towlower(c));
+  return server;
+}
+
+std::wstring CLocation::EncodeWebAddress(const std::wstring& location) {
+  const size_t path = PathStart(location);
   if (path == std::wstring::npos) return location;
   std::wstring out = location.substr(0, path);
   static const wchar_t kHex[] = L"0123456789ABCDEF";

@@ -20,4 +20,8 @@ public:
   // host, every character outside ASCII becomes its UTF-8 bytes,
   // percent-encoded; everything else stays as written.
   static std::wstring EncodeWebAddress(const std::wstring& location);
+  // Who answers a location, as one key: a web address's scheme, host and
+  // port as written, in lower case ("http://127.0.0.1:81"); "file:" for
+  // anything else.
+  static std::wstring ServerOf(const std::wstring& location);
 };

@@ -16,6 +16,7 @@ CQorTreeViewCtrl::CQorTreeViewCtrl()
       m_ShowError(FALSE),
       m_AsyncLoad(FALSE),
       m_pFilling(nullptr),
+      m_nFilling(0),
       m_nLoadId(0),
       m_bGaveUp(false) {}
 
@@ -71,9 +72,11 @@ LRESULT CQorTreeViewCtrl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) 
       return 0;
     }
     case WM_DESTROY:
-      // The tree goes with the window: a load under way has nothing to fill.
+      // The tree goes with the window: a load under way has nothing to fill,
+      // and a fill waiting on a message box adds nothing more.
       ++m_nLoadId;
       m_pAsyncLoad.reset();
+      if (m_nFilling) m_tree.DeleteAllNodes();
       return COleControl::HandleMessage(msg, wParam, lParam);
     default:
       return COleControl::HandleMessage(msg, wParam, lParam);
@@ -123,6 +126,7 @@ bool CQorTreeViewCtrl::InsertNode(const std::wstring& path, const std::wstring& 
 
 bool CQorTreeViewCtrl::RemoveAll() {
   if (!m_tree.GetSafeHwnd()) return false;
+  // Also ends a fill waiting on a message box: it adds nothing more.
   return m_tree.DeleteAllNodes();
 }
 

@@ -109,6 +109,7 @@ private:
   BOOL m_AsyncLoad;
   std::unique_ptr<CAsyncLoad> m_pAsyncLoad;  // the asynchronous load under way
   CAsyncLoad* m_pFilling;                    // the load whose copies the tree reads now
+  int m_nFilling;                            // fills under way (a message box nests one)
   WPARAM m_nLoadId;                          // counts loads; a finished one must match
   bool m_bGaveUp;                            // the server failed once in this load: ask no more
   std::set<std::wstring> m_copies;           // temporary copies handed to the tree

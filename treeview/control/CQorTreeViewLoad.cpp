@@ -24,13 +24,30 @@ private:
   const std::wstring& m_path;
   bool m_bCopied;
 };
+
+// Holds a reference to the control for a scope: a container may release it
+// from a message box of the load. Declared first, so it goes last.
+class SelfReference {
+public:
+  explicit SelfReference(IUnknown* self) : m_self(self) { m_self->AddRef(); }
+  ~SelfReference() { m_self->Release(); }
+  SelfReference(const SelfReference&) = delete;
+  SelfReference& operator=(const SelfReference&) = delete;
+
+private:
+  IUnknown* m_self;
+};
 }  // namespace
 
 void CQorTreeViewCtrl::LoadConfiguration() {
   if (!m_tree.GetSafeHwnd()) return;
+  SelfReference self(static_cast<IDispatch*>(this));
   // A new load replaces one under way, which reports nothing.
   ++m_nLoadId;
   m_pAsyncLoad.reset();
+  // One arriving from a message box of a fill ends that fill, whose nodes
+  // go: the tree never mixes two configurations.
+  if (m_nFilling) m_tree.DeleteAllNodes();
   if (m_AsyncLoad)
     StartAsyncLoad();
   else
@@ -55,11 +72,13 @@ void CQorTreeViewCtrl::LoadNow() {
 
 bool CQorTreeViewCtrl::FillTree(const std::wstring& path) {
   bool read = false;
+  ++m_nFilling;
   try {
     read = m_tree.LoadNodesFromFile(m_URL, path);
   } catch (const std::exception&) {
     // A line too long to hold ends the load; the nodes before it stay.
   }
+  --m_nFilling;
   if (!read) m_tree.ReportError(kFailLoad + CLocation::Join(m_URL, m_ConfigFile));
   return read;
 }
@@ -88,6 +107,7 @@ void CQorTreeViewCtrl::StartAsyncLoad() {
 
 void CQorTreeViewCtrl::OnAsyncLoaded(WPARAM id) {
   if (id != m_nLoadId) return;  // replaced since it was posted
+  SelfReference self(static_cast<IDispatch*>(this));
   std::unique_ptr<CAsyncLoad> load = std::move(m_pAsyncLoad);
   bool read = false;
   if (load) {
@@ -95,10 +115,12 @@ void CQorTreeViewCtrl::OnAsyncLoaded(WPARAM id) {
     if (load->GetConfigPath().empty()) {
       m_tree.ReportError(kFailLoad + CLocation::Join(m_URL, m_ConfigFile));
     } else {
+      // A fill nested in this one's message box gives the copies back.
       struct Filling {
         CAsyncLoad*& current;
-        ~Filling() { current = nullptr; }
-      } filling{m_pFilling};
+        CAsyncLoad* const outer;
+        ~Filling() { current = outer; }
+      } filling{m_pFilling, m_pFilling};
       m_pFilling = load->IsConfigCopy() ? load.get() : nullptr;
       read = FillTree(load->GetConfigPath());
     }

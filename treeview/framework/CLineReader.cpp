@@ -16,49 +16,25 @@ void CLineReader::SetLineLimitForTest(size_t bytes) { g_lineLimit = bytes; }
 namespace {
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
-// Checks UTF-8 piece by piece: shortest forms only, no surrogates, nothing
-// past U+10FFFF.
+// Checks a file's UTF-8 piece by piece; a sequence cut by a piece's end is
+// checked with the next piece.
 class Utf8Check {
 public:
-  void Feed(const unsigned char* p, size_t n) {
-    for (size_t i = 0; i < n && m_valid; ++i) Byte(p[i]);
+  void Feed(const char* p, size_t n) {
+    if (!m_valid) return;
+    for (size_t i = 0; i < n && !m_multiByte; ++i)
+      m_multiByte = static_cast<unsigned char>(p[i]) >= 0x80;
+    m_pending.append(p, n);
+    const size_t whole = WholeUtf8(m_pending.data(), m_pending.size());
+    m_valid = IsValidUtf8(m_pending.data(), whole);
+    m_pending.erase(0, whole);
   }
   // Valid UTF-8 with at least one multi-byte sequence.
-  bool IsUtf8() const { return m_valid && m_need == 0 && m_multiByte; }
+  bool IsUtf8() const { return m_valid && m_pending.empty() && m_multiByte; }
 
 private:
-  void Byte(unsigned char c) {
-    if (m_need) {
-      if ((c & 0xC0) != 0x80 || c < m_lo || c > m_hi) {
-        m_valid = false;
-        return;
-      }
-      m_lo = 0x80;
-      m_hi = 0xBF;
-      if (--m_need == 0) m_multiByte = true;
-      return;
-    }
-    if (c < 0x80) return;
-    m_lo = 0x80;
-    m_hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF)
-      m_need = 1;
-    else if (c >= 0xE0 && c <= 0xEF) {
-      m_need = 2;
-      if (c == 0xE0) m_lo = 0xA0;  // no overlong form
-      if (c == 0xED) m_hi = 0x9F;  // no surrogate
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      m_need = 3;
-      if (c == 0xF0) m_lo = 0x90;
-      if (c == 0xF4) m_hi = 0x8F;  // nothing past U+10FFFF
-    } else {
-      m_valid = false;
-    }
-  }
-
   bool m_valid = true, m_multiByte = false;
-  int m_need = 0;                          // continuation bytes still due
-  unsigned char m_lo = 0x80, m_hi = 0xBF;  // range of the next continuation byte
+  std::string m_pending;  // the bytes not checked yet
 };
 
 bool IsWide(CLineReader::Encoding e) {
@@ -97,7 +73,7 @@ bool CLineReader::DetectEncoding() {
       }
     }
     first = false;
-    check.Feed(reinterpret_cast<const unsigned char*>(m_buffer.data()), m_end);
+    check.Feed(m_buffer.data(), m_end);
   }
   m_encoding = check.IsUtf8() ? Encoding::kUtf8 : Encoding::kCodePage;
   m_pos = m_end = 0;

@@ -20,7 +20,17 @@ void DecodeBytes(const std::string& bytes, bool utf8, std::wstring* text) {
   text->resize(static_cast<size_t>(n > 0 ? n : 0));
 }
 
-bool IsValidUtf8(const std::string& bytes) {
-  return bytes.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
-                                              static_cast<int>(bytes.size()), nullptr, 0) > 0;
+bool IsValidUtf8(const char* bytes, size_t count) {
+  return count == 0 || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes,
+                                           static_cast<int>(count), nullptr, 0) > 0;
+}
+
+size_t WholeUtf8(const char* bytes, size_t count) {
+  for (size_t back = 1; back <= 3 && back <= count; ++back) {
+    const auto b = static_cast<unsigned char>(bytes[count - back]);
+    if ((b & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+    const size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+    return length > back ? count - back : count;
+  }
+  return count;
 }

@@ -3,6 +3,7 @@
 #include "tree/QorTreeCtrl.h"
 #include "framework/CDialog.h"
 #include "framework/CLineReader.h"
+#include "tree/ConfigRecord.h"
 #include "tree/FieldSplitter.h"
 #include "framework/COleControlModule.h"
 #include "tree/QorTreeOwner.h"
@@ -13,11 +14,10 @@ const wchar_t kInvalidNumber[] = L"Invalid Number";
 const wchar_t kFailInsert[] = L"Fail to insert node: ";
 const wchar_t kErrorCaption[] = L"QorTreeView";
 const wchar_t kInvalidNode[] = L"Invalid Node: ";
-const wchar_t kDefaultIcon[] = L"Default.ico";
 }  // namespace
 
 QorTreeCtrl::QorTreeCtrl()
-    : m_bShowError(false), m_strInsertText(L"Inserir"), m_strRemoveText(L"Remover") {
+    : m_bShowError(false), m_nClears(0), m_strInsertText(L"Inserir"), m_strRemoveText(L"Remover") {
   COleControlModule* m = COleControlModule::Get();
   m_popupMenu.LoadMenu(m ? m->GetResourceHandle() : GetModuleHandleW(nullptr), kIdPopupMenu);
 }
@@ -80,6 +80,7 @@ bool QorTreeCtrl::InsertNodePath(const std::wstring& path, const std::wstring& i
 }
 
 bool QorTreeCtrl::DeleteAllNodes() {
+  ++m_nClears;
   m_arrNodeData.clear();
   m_mapNodes.clear();
   return DeleteAllItems() != FALSE;
@@ -98,8 +99,8 @@ std::wstring QorTreeCtrl::GetNodePath(HTREEITEM item) const {
 }
 
 void QorTreeCtrl::ReportError(const std::wstring& text) {
-  // Owned by the container's top-level window, which stays disabled while
-  // the box is open: nothing can call into a load that waits on it.
+  // Owned by the container's top-level window, which takes no input while
+  // the box is open; scripts still run, and a clear they make ends the fill.
   if (m_bShowError)
     CDialog::MessageBox(m_hWnd ? GetAncestor(m_hWnd, GA_ROOT) : nullptr, text.c_str(),
                         kErrorCaption);
@@ -136,10 +137,12 @@ int QorTreeCtrl::NodeImage(const std::wstring& icon) {
       return icon.empty() ? 0 : I_IMAGENONE;
     SetImageList(m_imageList.GetSafeHandle(), TVSIL_NORMAL);
     std::wstring path;
-    if (owner && owner->ResolveFile(kDefaultIcon, &path) == 0) {
+    if (owner && owner->ResolveFile(IconFileName(kDefaultIconName), &path) == 0) {
       int index;
-      AddIconFile(path, &index);
+      // The same file as the icon named Default: one image, one fetch.
+      const bool loaded = AddIconFile(path, &index);
       owner->ReleaseFile(path);
+      if (loaded) m_mapIcons[kDefaultIconName] = index;
     }
   }
   if (icon.empty()) return 0;
@@ -150,7 +153,7 @@ int QorTreeCtrl::NodeImage(const std::wstring& icon) {
   } else if (!m_failedIcons.count(icon)) {
     std::wstring path;
     bool loaded = false;
-    if (owner && owner->ResolveFile(icon + L".ico", &path) == 0) {
+    if (owner && owner->ResolveFile(IconFileName(icon), &path) == 0) {
       loaded = AddIconFile(path, &index);
       owner->ReleaseFile(path);  // before anything that may throw
     }
@@ -196,20 +199,20 @@ bool QorTreeCtrl::LoadNodesFromFile(const std::wstring&, const std::wstring& pat
   RedrawOff redrawOff(*this);
   DeleteAllNodes();
   ForgetFailedIcons();
+  const unsigned clears = m_nClears;
   CLineReader reader;
   if (!reader.Open(path)) return false;
   {
     std::wstring line;
     std::vector<std::wstring> fields;
-    while (reader.ReadLine(&line)) {
-      if (!SplitFields(line, &fields, L"|") || fields[0].empty()) {
+    while (clears == m_nClears && reader.ReadLine(&line)) {
+      if (!SplitRecord(line, &fields)) {
         ReportError(kInvalidNode + line);
         continue;
       }
-      fields.resize(3);
       InsertNodePath(fields[0], fields[1], fields[2]);
     }
-    HTREEITEM root = GetRootItem();
+    HTREEITEM root = clears == m_nClears ? GetRootItem() : nullptr;
     if (root) Expand(root, TVE_EXPAND);
   }
   return true;

@@ -61,7 +61,8 @@ public:
   // the location is the owner's and not used here. An exception of the
   // reading (a line that cannot be held) leaves the nodes read before it,
   // and the widget drawing again. false when the file could not be opened
-  // (the tree is then empty).
+  // (the tree is then empty). A clear of the tree meanwhile (from a message
+  // box of the fill) ends the fill at once: it adds nothing more.
   bool LoadNodesFromFile(const std::wstring& location, const std::wstring& path);
   // What a load made elsewhere must copy beforehand: whether the default
   // icon is still to be looked for, and the icon names already loaded.
@@ -94,6 +95,7 @@ private:
   CImageList m_imageList;
   CMenu m_popupMenu;
   bool m_bShowError;
+  unsigned m_nClears;  // counts clears of the tree; a fill stops when it moves
   std::wstring m_strInsertText;
   std::wstring m_strRemoveText;
 };

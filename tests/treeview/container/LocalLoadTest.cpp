@@ -1,6 +1,8 @@
 // Loading the configuration from a local folder: the records, their
 // quoting and fields, invalid lines, line ends, icons, and what a load
 // leaves of the tree and of URL.
+#include <algorithm>
+#include <functional>
 #include "DialogWatcher.h"
 #include "IconFile.h"
 #include "TreeFixture.h"
@@ -266,3 +268,86 @@ TEST_F(LocalLoad, SwitchingToRemoteModeWhileAMessageBoxOfTheLoadIsUpLeavesTheLoc
   EXPECT_NE(GetFileAttributesA((folder + "\\tree.txt").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(Dump(), (Lines{"A [0] {}", "B [0] {}"}));
 }
+
+namespace {
+// What a script of the page does once the control's message box is up, run
+// by the box's own message loop; then the box, and any later one, is closed.
+std::function<void()> g_whileBoxIsUp;
+bool g_ranWhileBoxIsUp = false;
+void CALLBACK RunWhileBoxIsUp(HWND, UINT, UINT_PTR, DWORD) {
+  HWND box = FindOwnDialog(L"QorTreeView");
+  if (!box) return;
+  if (!g_ranWhileBoxIsUp) {
+    g_ranWhileBoxIsUp = true;
+    g_whileBoxIsUp();
+  }
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+// A configuration whose empty second line opens a box in the middle of its fill.
+const char kBoxInTheMiddle[] = "Alpha\n\nAlpha\\Tail1\nAlpha\\Tail2\n";
+
+class FillWithABox : public LocalLoad, public ::testing::WithParamInterface<bool> {
+protected:
+  void SetUp() override {
+    LocalLoad::SetUp();
+    Write("a.txt", kBoxInTheMiddle);
+    Write("b.txt", "Beta\nBeta\\Child\n");
+    Configure(folder, "a.txt", 0);
+    PutBool(kDispAsyncLoad, GetParam());
+    Activate();
+    if (GetParam()) {
+      ASSERT_TRUE(WaitForLog("event:LoadComplete(True)", 5000));
+    }
+    c.Take();
+    PutBool(kDispShowError, true);
+  }
+  // Loads a.txt again, running the action from the message loop of its box; true
+  // when the box was seen.
+  bool LoadWhileBoxIsUp(std::function<void()> action) {
+    g_whileBoxIsUp = std::move(action);
+    g_ranWhileBoxIsUp = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, RunWhileBoxIsUp);
+    c.Call(kDispRefresh, nullptr);  // the synchronous load runs here, the other one after
+    for (int i = 0; i < 500 && !g_ranWhileBoxIsUp; ++i) WaitForLog("none", 20);
+    if (GetParam()) WaitForLog("event:LoadComplete(True)", 2000);
+    KillTimer(nullptr, timer);
+    g_whileBoxIsUp = nullptr;
+    return g_ranWhileBoxIsUp;
+  }
+  size_t LoadCompletes() {
+    WaitForLog("none", 500);  // a second event would have come by now
+    const Lines log = c.Take();
+    return static_cast<size_t>(std::count(log.begin(), log.end(), "event:LoadComplete(True)"));
+  }
+};
+}  // namespace
+
+TEST_P(FillWithABox, ARefreshFromTheBoxEndsTheFillAndLeavesExactlyTheNewTree) {
+  ASSERT_TRUE(LoadWhileBoxIsUp([this] {
+    ASSERT_EQ(c.PutString(kDispConfigFile, "b.txt"), S_OK);
+    Refresh();
+  }));
+  EXPECT_EQ(LoadCompletes(), GetParam() ? 1u : 0u);
+  EXPECT_EQ(Dump(), (Lines{"Beta [0] {} +", "  Child [0] {}"}));
+}
+
+TEST_P(FillWithABox, RemoveAllFromTheBoxEndsTheFillAndLeavesTheTreeEmpty) {
+  ASSERT_TRUE(LoadWhileBoxIsUp([this] {
+    VARIANT removed;
+    ASSERT_EQ(c.Call(kDispRemoveAll, &removed), S_OK);
+  }));
+  EXPECT_EQ(Dump(), Lines{});
+}
+
+TEST_P(FillWithABox, ReleasingTheControlFromTheBoxEndsCleanly) {
+  ASSERT_TRUE(LoadWhileBoxIsUp([this] { c.Close(); }));
+  WaitForLog("none", 500);
+  EXPECT_EQ(c.Take(), Lines{});
+  EXPECT_TRUE(LeftOverCopies().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Load, FillWithABox, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& p) {
+                           return p.param ? "Asynchronous" : "Synchronous";
+                         });

@@ -12,6 +12,8 @@
 using namespace treetest;
 
 namespace {
+// The abandoned copies one server may hold (CDownload.h).
+const size_t kAbandonedPerServer = 2;
 const COLORREF kGrey = RGB(128, 128, 128), kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0),
                kBlue = RGB(0, 0, 255);
 const char kExample[] = "Plant|plant|P1\r\nPlant\\Line 1|line|L1\r\nPlant\\Line 1\\Pump 3\r\n";
@@ -283,4 +285,67 @@ TEST_F(AsyncLoad, DestroyingTheControlMidLoadLeavesNoThreadAndNoCopy) {
   for (int i = 0; i < 100 && ThreadCount() > threads; ++i) Sleep(100);
   EXPECT_LE(ThreadCount(), threads);
   EXPECT_TRUE(LeftOver().empty());
+}
+
+TEST_F(AsyncLoad, TheIconNamedDefaultShowsTheDefaultIconsImage) {
+  server.Serve("/Default.ico", IconFileBytes(kGrey));
+  server.Serve("/tree.txt", "n|Default|d\n");
+  Configure(server.BaseUrl(), "tree.txt", 1);
+  Activate();
+  ASSERT_TRUE(WaitForLog("event:LoadComplete(True)", 20000));
+  EXPECT_EQ(Dump(), (Lines{"n [0] {d}"}));
+  EXPECT_EQ(Colour(0), kGrey);
+  EXPECT_TRUE(LeftOver().empty());
+}
+
+namespace {
+// A server that accepts connections (the system's backlog does) and never
+// answers; owns its listening socket.
+class MuteServer {
+public:
+  MuteServer() : m_socket(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP)) {
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int len = sizeof(a);
+    if (bind(m_socket, reinterpret_cast<sockaddr*>(&a), sizeof(a)) == 0 &&
+        listen(m_socket, SOMAXCONN) == 0 &&
+        getsockname(m_socket, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+      m_port = ntohs(a.sin_port);
+  }
+  ~MuteServer() { closesocket(m_socket); }
+  MuteServer(const MuteServer&) = delete;
+  MuteServer& operator=(const MuteServer&) = delete;
+  std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(m_port); }
+  bool Listening() const { return m_port != 0; }
+
+private:
+  SOCKET m_socket;
+  unsigned short m_port = 0;
+};
+}  // namespace
+
+TEST_F(AsyncLoad, LoadsGivenUpOnASilentServerLeaveABoundedNumberOfThreads) {
+  // The platform's network threads start with the first load.
+  server.Serve("/tree.txt", "First\n");
+  Configure(server.BaseUrl(), "tree.txt", 1);
+  Activate();
+  ASSERT_TRUE(WaitForLog("event:LoadComplete(True)", 20000));
+  const int threads = ThreadCount();
+  MuteServer mute;
+  ASSERT_TRUE(mute.Listening());
+  ASSERT_EQ(c.PutString(kDispURL, mute.BaseUrl()), S_OK);
+  c.Take();
+  // Each Refresh gives up the copy of the one before.
+  for (int i = 0; i < 20; ++i) {
+    Refresh();
+    WaitForLog("none", 100);
+  }
+  // The loads past the bound fail at once.
+  ASSERT_TRUE(WaitForLog("event:LoadComplete(False)", 5000));
+  const int bound = static_cast<int>(kAbandonedPerServer);
+  for (int i = 0; i < 40 && ThreadCount() - threads > bound; ++i) WaitForLog("none", 50);
+  const int extra = ThreadCount() - threads;
+  std::printf("  %d threads more after 20 loads given up\n", extra);
+  EXPECT_LE(extra, bound);
 }

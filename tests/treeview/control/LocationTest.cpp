@@ -1,5 +1,5 @@
 // Locations of configuration and icon files, from tables: how a name joins
-// URL, and which file a file: location names.
+// URL, which file a file: location names, and which server answers one.
 #include <gtest/gtest.h>
 #include "control/CLocation.h"
 
@@ -59,4 +59,18 @@ TEST(Location, NamesOutsideAsciiTravelAsUtf8EscapesAndFileEscapesDecodeFromUtf8)
   std::wstring path;
   EXPECT_TRUE(CLocation::FileUrlToPath(L"file:///C:/%E8%A1%A8%E7%A4%BA/\u00E9.txt", &path));
   EXPECT_EQ(path, L"C:\\\u8868\u793A\\\u00E9.txt");
+}
+
+TEST(Location, AWebAddressesServerIsItsSchemeHostAndPortInLowerCase) {
+  const struct {
+    const wchar_t* location;
+    const wchar_t* server;
+  } cases[] = {
+      {L"HTTP://Host:81/cfg/tree.txt", L"http://host:81"},
+      {L"http://127.0.0.1\\tree.txt", L"http://127.0.0.1"},
+      {L"https://host", L"https://host"},
+      {L"file://C:\\Data\\tree.txt", L"file:"},
+      {L"C:\\Data\\tree.txt", L"file:"},
+  };
+  for (const auto& t : cases) EXPECT_EQ(CLocation::ServerOf(t.location), t.server) << t.location;
 }

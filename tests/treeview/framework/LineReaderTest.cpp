@@ -81,7 +81,13 @@ TEST(LineReader, UTF8WithAMarkOrValidThroughoutIsDecodedAndAnyOtherFileIsTheSyst
   const std::string mixed = utf8 + "\n" + std::string(70000, 'a') + "\xE7\n";
   EXPECT_EQ(ReadAll(mixed),
             (Lines{FromCodePage(utf8), W(std::string(70000, 'a')) + FromCodePage("\xE7")}));
-  EXPECT_EQ(ReadAll("\xC0\xAF overlong"), (Lines{FromCodePage("\xC0\xAF overlong")}));
+  // What is not UTF-8: overlong forms, surrogates, past U+10FFFF, a sequence cut short.
+  for (const char* bytes : {"\xC0\xAF overlong", "\xE0\x80\xAF overlong", "\xED\xA0\x80 surrogate",
+                            "\xF4\x90\x80\x80 past", "cut \xC3"})
+    EXPECT_EQ(ReadAll(bytes), (Lines{FromCodePage(bytes)})) << bytes;
+  // A sequence across two reads of the file is whole.
+  const std::string across = std::string(65535, 'a') + "\xC3\xA7";
+  EXPECT_EQ(ReadAll(across), (Lines{W(std::string(65535, 'a')) + L"\u00E7"}));
 }
 
 namespace {
