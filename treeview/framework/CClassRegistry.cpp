@@ -170,7 +170,8 @@ bool CClassRegistry::RegisterTypeLib() {
   ComRelease<ITypeLib> lib;
   if (FAILED(LoadTypeLibEx(m_file.c_str(), REGKIND_NONE, &lib.p))) return false;
   if (m_scope == RegScope::Machine)
-    return SUCCEEDED(::RegisterTypeLib(lib.p, const_cast<LPOLESTR>(m_path.c_str()), nullptr));
+    return SUCCEEDED(::RegisterTypeLib(lib.p, const_cast<LPOLESTR>(m_path.c_str()),
+                                       const_cast<LPOLESTR>(m_folder.c_str())));
 
   // Per user: the same entries as the system's registration, under the user's classes.
   TLIBATTR* attr = nullptr;
