@@ -17,8 +17,8 @@ bad() { echo "check-msi: $*" >&2; fail=1; }
 [ -f "$msi" ] || { echo "check-msi: no package $msi" >&2; exit 1; }
 name=$(basename "$msi" .msi)
 case "$name" in
-  QorTreeView-*-win64 | OrraWebServer-*-win64) template='x64;1033' ;;
-  QorTreeView-*-win32 | OrraWebServer-*-win32) template='Intel;1033' ;;
+  QorTreeView-*-win64 | OrraWebServer-*-win64) template='x64;1033' syskind=win64 ;;
+  QorTreeView-*-win32 | OrraWebServer-*-win32) template='Intel;1033' syskind=win32 ;;
   *) echo "check-msi: unexpected package name $name" >&2; exit 1 ;;
 esac
 product=${name%%-*}
@@ -54,7 +54,8 @@ if [ "$product" = QorTreeView ]; then
   for want in "$clsid\\InprocServer32		[#QorTreeView.ocx]" \
               "Software\\Classes\\QORTREEVIEW.QorTreeViewCtrl.1\\CLSID		{008FE325" \
               "Software\\Classes\\QORTREEVIEW.QorTreeViewCtrl\\CurVer		QORTREEVIEW.QorTreeViewCtrl.1" \
-              "$clsid\\MiscStatus\\1		131473" "$clsid\\Control	"; do
+              "$clsid\\MiscStatus\\1		131473" "$clsid\\Control	" \
+              "\\1.0\\0\\$syskind		[#QorTreeView.ocx]"; do
     grep -qF -- "$want" <<<"$registry" || bad "no registry row $want"
   done
 else

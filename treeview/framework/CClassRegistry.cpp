@@ -7,10 +7,8 @@ namespace {
 const wchar_t kDispatchProxy[] = L"{00020420-0000-0000-C000-000000000046}";
 
 #ifdef _WIN64
-const wchar_t kSysKind[] = L"win64";
 const SYSKIND kSysKindValue = SYS_WIN64;
 #else
-const wchar_t kSysKind[] = L"win32";
 const SYSKIND kSysKindValue = SYS_WIN32;
 #endif
 
@@ -181,12 +179,14 @@ bool CClassRegistry::RegisterTypeLib() {
   swprintf(ver, 16, L"%x.%x", attr->wMajorVerNum, attr->wMinorVerNum);
   swprintf(lcid, 16, L"%lx", static_cast<unsigned long>(attr->lcid));
   swprintf(flags, 16, L"%u", attr->wLibFlags);
+  // The library's own platform: a recording for the other architecture names its module.
+  const wchar_t* sysKind = attr->syskind == SYS_WIN64 ? L"win64" : L"win32";
   lib.p->ReleaseTLibAttr(attr);
   BSTR name = nullptr, doc = nullptr;
   lib.p->GetDocumentation(-1, &name, &doc, nullptr, nullptr);
   const std::wstring base = L"TypeLib\\" + libid + L"\\" + ver;
   LONG r = Set(base, doc ? doc : L"");
-  if (r == ERROR_SUCCESS) r = Set(base + L"\\" + lcid + L"\\" + kSysKind, m_path);
+  if (r == ERROR_SUCCESS) r = Set(base + L"\\" + lcid + L"\\" + sysKind, m_path);
   if (r == ERROR_SUCCESS) r = Set(base + L"\\FLAGS", flags);
   // The folder ends in a backslash, as an installer's folder names do.
   if (r == ERROR_SUCCESS) r = Set(base + L"\\HELPDIR", m_folder);
