@@ -152,10 +152,13 @@ else
     installed=$(dirname "$(run winepath -u "$path")")
     tail -1 "$installed/README.md" | grep -qx "Version $next" && ok "the upgrade puts the new files in place" ||
       fail "the README of version $next is not in $installed"
-    products=$(reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
-               grep -c 'DisplayName.*QorTreeView')
-    versions=$(reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
-               grep 'DisplayVersion' | tr -s ' ' | cut -d' ' -f4 | tr '\n' ' ')
+    # Products of either bitness, in both views of the registry.
+    uninstall=$(for key in 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' \
+                           'HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall'; do
+                  run 'C:\windows\system32\reg.exe' query "$key" /s
+                done)
+    products=$(grep -c 'DisplayName.*QorTreeView' <<<"$uninstall")
+    versions=$(grep 'DisplayVersion' <<<"$uninstall" | tr -s ' ' | cut -d' ' -f4 | tr '\n' ' ')
     [ "$products" = 1 ] && ok "one product is installed after the upgrade" ||
       fail "$products products named QorTreeView installed (versions: $versions)"
     [ "$(creatable)" = "$want" ] && ok "the upgraded control is created by both ProgIDs" ||
