@@ -18,6 +18,7 @@ set(QOR_PACKAGE_FILES
   QorTreeViewDemo.exe
   QorTreeView.sxs.manifest
   YourProgram.exe.manifest
+  QorTreeView-registry.wxs
   README.md
   docs/user-guide.md
   docs/control.md
@@ -25,6 +26,7 @@ set(QOR_PACKAGE_FILES
   docs/http.md
   docs/troubleshooting.md
   docs/changelog.md
+  docs/installers.md
   site/index.html
   site/readme.txt
   site/tree.txt
@@ -94,3 +96,6 @@ add_test(NAME packaging.checker
           $<TARGET_FILE:OrraWebServer> ${qor_mingw_runtime} ${QOR_PACKAGE_ARCH}
           "${qor_other_arch_binary}" ${CMAKE_STRIP})
 set_tests_properties(packaging.checker PROPERTIES TIMEOUT 60 LABELS "packaging;win32")
+
+# The Windows Installer packages and their checks.
+include(cmake/Installer.cmake)

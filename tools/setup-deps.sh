@@ -8,7 +8,7 @@ set -euo pipefail
 . "$(dirname "$0")/wine-env.sh"
 pkgs=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
       libwine-dev wine wine64 fonts-wine xvfb xauth x11-apps imagemagick
-      googletest cmake ninja-build curl chromium shellcheck clang-format)
+      googletest cmake ninja-build curl chromium shellcheck clang-format wixl msitools)
 i386=0
 if qor_host_runs_32bit; then
   i386=1

@@ -9,15 +9,8 @@ CQorTreeViewCtrl::CQorTreeViewCtrlFactory::CQorTreeViewCtrlFactory()
 
 bool CQorTreeViewCtrl::CQorTreeViewCtrlFactory::UpdateRegistry(bool registering,
                                                                CClassRegistry& registry) {
+  // The registry states the status that the control reports.
+  static_assert(qortreeview::kControlClass.dwMiscStatus == CQorTreeViewCtrl::kMiscStatus);
   if (!registering) return registry.UnregisterClass(CLSID_QorTreeView, QORTREEVIEW_PROGID);
-  ControlClassInfo info = {CLSID_QorTreeView,
-                           QORTREEVIEW_PROGID,
-                           IDS_CONTROL_NAME,
-                           IDB_TOOLBOX,
-                           true,
-                           CQorTreeViewCtrl::kMiscStatus,
-                           LIBID_QorTreeViewLib,
-                           1,
-                           0};
-  return registry.RegisterControlClass(info);
+  return registry.RegisterControlClass(qortreeview::kControlClass);
 }

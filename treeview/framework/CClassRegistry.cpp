@@ -7,10 +7,8 @@ namespace {
 const wchar_t kDispatchProxy[] = L"{00020420-0000-0000-C000-000000000046}";
 
 #ifdef _WIN64
-const wchar_t kSysKind[] = L"win64";
 const SYSKIND kSysKindValue = SYS_WIN64;
 #else
-const wchar_t kSysKind[] = L"win32";
 const SYSKIND kSysKindValue = SYS_WIN32;
 #endif
 
@@ -36,7 +34,11 @@ struct ComRelease {
 }  // namespace
 
 CClassRegistry::CClassRegistry(RegScope scope, HINSTANCE module)
-    : m_hRoot(HKEY_CLASSES_ROOT), m_bOwnRoot(false), m_scope(scope), m_hModule(module) {
+    : m_hRoot(HKEY_CLASSES_ROOT),
+      m_bOwnRoot(false),
+      m_scope(scope),
+      m_hModule(module),
+      m_pRecord(nullptr) {
   if (scope == RegScope::User) {
     HKEY h = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0,
@@ -57,6 +59,27 @@ CClassRegistry::CClassRegistry(RegScope scope, HINSTANCE module)
     }
     buf.resize(buf.size() * 2);
   }
+  m_file = m_path;
+  m_folder = m_path.substr(0, m_path.find_last_of(L'\\') + 1);
+}
+
+CClassRegistry::CClassRegistry(HINSTANCE module, const std::wstring& file, const std::wstring& path,
+                               const std::wstring& folder, std::vector<RegValue>* record)
+    : m_hRoot(nullptr),
+      m_bOwnRoot(false),
+      m_scope(RegScope::User),
+      m_hModule(module),
+      m_path(path),
+      m_file(file),
+      m_folder(folder),
+      m_pRecord(record) {}
+
+LONG CClassRegistry::Set(const std::wstring& key, const std::wstring& value, const wchar_t* name) {
+  if (m_pRecord) {
+    m_pRecord->push_back({key, name ? name : L"", value});
+    return ERROR_SUCCESS;
+  }
+  return CRegKey::SetKeyValue(m_hRoot, key, value, name);
 }
 
 void CClassRegistry::Close() {
@@ -78,7 +101,7 @@ std::wstring CClassRegistry::LoadString(UINT id) const {
 }
 
 bool CClassRegistry::RegisterControlClass(const ControlClassInfo& info) {
-  if (!m_hRoot || m_path.empty()) return false;
+  if ((!m_hRoot && !m_pRecord) || m_path.empty()) return false;
   const std::wstring clsidKey = L"CLSID\\" + GuidString(info.clsid);
   const std::wstring typeName = LoadString(info.nIDTypeName);
   wchar_t misc[16], ver[16], bmp[16];
@@ -88,7 +111,7 @@ bool CClassRegistry::RegisterControlClass(const ControlClassInfo& info) {
   LONG r = ERROR_SUCCESS;
   auto set = [&](const std::wstring& key, const std::wstring& value,
                  const wchar_t* name = nullptr) {
-    if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, key, value, name);
+    if (r == ERROR_SUCCESS) r = Set(key, value, name);
   };
   set(clsidKey, typeName);
   set(clsidKey + L"\\InprocServer32", m_path);
@@ -114,10 +137,10 @@ bool CClassRegistry::RegisterControlClass(const ControlClassInfo& info) {
 }
 
 bool CClassRegistry::RegisterPropertyPageClass(REFCLSID clsid, UINT typeNameId) {
-  if (!m_hRoot || m_path.empty()) return false;
+  if ((!m_hRoot && !m_pRecord) || m_path.empty()) return false;
   const std::wstring clsidKey = L"CLSID\\" + GuidString(clsid);
-  LONG r = CRegKey::SetKeyValue(m_hRoot, clsidKey, LoadString(typeNameId));
-  if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, clsidKey + L"\\InprocServer32", m_path);
+  LONG r = Set(clsidKey, LoadString(typeNameId));
+  if (r == ERROR_SUCCESS) r = Set(clsidKey + L"\\InprocServer32", m_path);
   return r == ERROR_SUCCESS;
 }
 
@@ -141,11 +164,12 @@ bool CClassRegistry::UnregisterClass(REFCLSID clsid, const wchar_t* progId) {
 }
 
 bool CClassRegistry::RegisterTypeLib() {
-  if (!m_hRoot || m_path.empty()) return false;
+  if ((!m_hRoot && !m_pRecord) || m_path.empty()) return false;
   ComRelease<ITypeLib> lib;
-  if (FAILED(LoadTypeLibEx(m_path.c_str(), REGKIND_NONE, &lib.p))) return false;
+  if (FAILED(LoadTypeLibEx(m_file.c_str(), REGKIND_NONE, &lib.p))) return false;
   if (m_scope == RegScope::Machine)
-    return SUCCEEDED(::RegisterTypeLib(lib.p, const_cast<LPOLESTR>(m_path.c_str()), nullptr));
+    return SUCCEEDED(::RegisterTypeLib(lib.p, const_cast<LPOLESTR>(m_path.c_str()),
+                                       const_cast<LPOLESTR>(m_folder.c_str())));
 
   // Per user: the same entries as the system's registration, under the user's classes.
   TLIBATTR* attr = nullptr;
@@ -155,16 +179,17 @@ bool CClassRegistry::RegisterTypeLib() {
   swprintf(ver, 16, L"%x.%x", attr->wMajorVerNum, attr->wMinorVerNum);
   swprintf(lcid, 16, L"%lx", static_cast<unsigned long>(attr->lcid));
   swprintf(flags, 16, L"%u", attr->wLibFlags);
+  // The library's own platform: a recording for the other architecture names its module.
+  const wchar_t* sysKind = attr->syskind == SYS_WIN64 ? L"win64" : L"win32";
   lib.p->ReleaseTLibAttr(attr);
   BSTR name = nullptr, doc = nullptr;
   lib.p->GetDocumentation(-1, &name, &doc, nullptr, nullptr);
   const std::wstring base = L"TypeLib\\" + libid + L"\\" + ver;
-  LONG r = CRegKey::SetKeyValue(m_hRoot, base, doc ? doc : L"");
-  if (r == ERROR_SUCCESS)
-    r = CRegKey::SetKeyValue(m_hRoot, base + L"\\" + lcid + L"\\" + kSysKind, m_path);
-  if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, base + L"\\FLAGS", flags);
-  std::wstring dir = m_path.substr(0, m_path.find_last_of(L'\\'));
-  if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, base + L"\\HELPDIR", dir);
+  LONG r = Set(base, doc ? doc : L"");
+  if (r == ERROR_SUCCESS) r = Set(base + L"\\" + lcid + L"\\" + sysKind, m_path);
+  if (r == ERROR_SUCCESS) r = Set(base + L"\\FLAGS", flags);
+  // The folder ends in a backslash, as an installer's folder names do.
+  if (r == ERROR_SUCCESS) r = Set(base + L"\\HELPDIR", m_folder);
   SysFreeString(name);
   SysFreeString(doc);
 
@@ -178,14 +203,11 @@ bool CClassRegistry::RegisterTypeLib() {
       BSTR iname = nullptr;
       ti.p->GetDocumentation(MEMBERID_NIL, &iname, nullptr, nullptr, nullptr);
       const std::wstring key = L"Interface\\" + GuidString(ta->guid);
-      r = CRegKey::SetKeyValue(m_hRoot, key, iname ? iname : L"");
-      if (r == ERROR_SUCCESS)
-        r = CRegKey::SetKeyValue(m_hRoot, key + L"\\ProxyStubClsid", kDispatchProxy);
-      if (r == ERROR_SUCCESS)
-        r = CRegKey::SetKeyValue(m_hRoot, key + L"\\ProxyStubClsid32", kDispatchProxy);
-      if (r == ERROR_SUCCESS) r = CRegKey::SetKeyValue(m_hRoot, key + L"\\TypeLib", libid);
-      if (r == ERROR_SUCCESS)
-        r = CRegKey::SetKeyValue(m_hRoot, key + L"\\TypeLib", ver, L"Version");
+      r = Set(key, iname ? iname : L"");
+      if (r == ERROR_SUCCESS) r = Set(key + L"\\ProxyStubClsid", kDispatchProxy);
+      if (r == ERROR_SUCCESS) r = Set(key + L"\\ProxyStubClsid32", kDispatchProxy);
+      if (r == ERROR_SUCCESS) r = Set(key + L"\\TypeLib", libid);
+      if (r == ERROR_SUCCESS) r = Set(key + L"\\TypeLib", ver, L"Version");
       SysFreeString(iname);
     }
     ti.p->ReleaseTypeAttr(ta);

@@ -1,10 +1,12 @@
 // CClassRegistry: writes and removes the registry entries of control and
 // property-page classes and of a type library, per machine
-// (HKEY_CLASSES_ROOT) or per user (HKCU\Software\Classes); owns the root key.
+// (HKEY_CLASSES_ROOT) or per user (HKCU\Software\Classes), or records the
+// entries for an installer's table; owns the root key.
 #pragma once
 #include <windows.h>
 #include <oleauto.h>
 #include <string>
+#include <vector>
 
 enum class RegScope { Machine, User };
 
@@ -19,10 +21,23 @@ struct ControlClassInfo {
   WORD wVerMajor, wVerMinor;
 };
 
+// One value of a registration, below the classes root; an empty name is
+// the key's default value.
+struct RegValue {
+  std::wstring key;
+  std::wstring name;
+  std::wstring value;
+};
+
 class CClassRegistry {
 public:
   // The module whose path and resources the entries name.
   CClassRegistry(RegScope scope, HINSTANCE module);
+  // Records into *record, in order, what registering per user writes, for
+  // the module `file` loaded as data (`module`), naming its path and its
+  // folder by the given texts (an installer's placeholders).
+  CClassRegistry(HINSTANCE module, const std::wstring& file, const std::wstring& path,
+                 const std::wstring& folder, std::vector<RegValue>* record);
   ~CClassRegistry() { Close(); }
   CClassRegistry(const CClassRegistry&) = delete;
   CClassRegistry& operator=(const CClassRegistry&) = delete;
@@ -43,9 +58,15 @@ public:
   std::wstring LoadString(UINT id) const;
 
 private:
+  // Writes one value, or records it.
+  LONG Set(const std::wstring& key, const std::wstring& value, const wchar_t* name = nullptr);
+
   HKEY m_hRoot;  // classes root of the scope; opened for User only
   bool m_bOwnRoot;
   RegScope m_scope;
   HINSTANCE m_hModule;
-  std::wstring m_path;  // the module's file path
+  std::wstring m_path;               // the module's path, as the entries name it
+  std::wstring m_file;               // the file the type library is read from
+  std::wstring m_folder;             // the module's folder with its final backslash (HELPDIR)
+  std::vector<RegValue>* m_pRecord;  // recording when set; not owned
 };

@@ -22,6 +22,7 @@
 #ifndef RC_INVOKED
 #include <windows.h>
 #include <olectl.h>
+#include "framework/CClassRegistry.h"
 #include "framework/DispEntry.h"
 
 // {72BA096E-D131-418D-A5B3-019B84FE13F1}
@@ -42,6 +43,22 @@ static const CLSID CLSID_QorTreeViewPropPage = {
 
 #define QORTREEVIEW_PROGID L"QORTREEVIEW.QorTreeViewCtrl.1"
 #define QORTREEVIEW_PAGE_PROGID L"QORTREEVIEW.QorTreeViewPropPage.1"
+
+namespace qortreeview {
+// The control's registration as a control class (apartment threaded, not
+// insertable, miscellaneous status 0x20191); its factory and the installer's
+// registry generator both write it. The property page registers as
+// CLSID_QorTreeViewPropPage with type name IDS_PROPPAGE_NAME.
+constexpr ControlClassInfo kControlClass = {CLSID_QorTreeView,
+                                            QORTREEVIEW_PROGID,
+                                            IDS_CONTROL_NAME,
+                                            IDB_TOOLBOX,
+                                            true,
+                                            0x20191,
+                                            LIBID_QorTreeViewLib,
+                                            1,
+                                            0};
+}  // namespace qortreeview
 
 // Dispatch ids of _DQorTreeView; stored documents and scripts depend on them.
 enum : DISPID {

@@ -72,6 +72,11 @@ void ExpectRegistered(const std::wstring& root) {
             std::string::npos);
   EXPECT_NE(Query(root + L"\\Interface\\" + kIface + L"\\TypeLib", L"/ve").find(Narrow(kLibid)),
             std::string::npos);
+  // The help folder ends in a backslash in both scopes, as an installer writes it.
+  std::string helpDir = Query(root + L"\\TypeLib\\" + kLibid + L"\\1.0\\HELPDIR", L"/ve");
+  helpDir = helpDir.substr(0, helpDir.find_last_not_of(" \r\n") + 1);
+  ASSERT_FALSE(helpDir.empty());
+  EXPECT_EQ(helpDir.back(), '\\') << helpDir;
 }
 
 void ExpectUnregistered(const std::wstring& root) {
