@@ -29,6 +29,12 @@ protected:
     server.Serve("/Default.ico", IconFileBytes({{16, kYellow}, {32, kYellow}}));
     server.Serve("/sized.ico", IconFileBytes(kSizedIcon));
     Configure(server.BaseUrl(), "tree.txt", 1);
+    FONTDESC fd = {
+        sizeof(fd), const_cast<LPOLESTR>(L"Tahoma"), {}, FW_NORMAL, DEFAULT_CHARSET, FALSE, FALSE,
+        FALSE};
+    fd.cySize.int64 = 12 * 10000;
+    ASSERT_EQ(OleCreateFontIndirect(&fd, IID_IFontDisp, reinterpret_cast<void**>(&font)), S_OK);
+    c.SetAmbientFont(font);
     Activate();
     ASSERT_EQ(Dump(), (Lines{"Pump [1] {}"}));
   }
@@ -36,10 +42,15 @@ protected:
     SetWindowDpiForTest(0);
     server.Stop();
     InProcessControl::TearDown();
+    if (font) font->Release();
   }
-  // The list's image side, the colour of the node's image and whether the
-  // item height holds the image.
-  void ExpectIcons(int side, COLORREF colour) {
+  // The list's image side, the colour of the node's image, the font's
+  // height at dpi and whether the item height holds the image.
+  void ExpectIcons(UINT dpi, int side, COLORREF colour) {
+    LOGFONTW lf = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(c.TreeWindow(), WM_GETFONT, 0, 0)), sizeof(lf),
+               &lf);
+    EXPECT_EQ(lf.lfHeight, -MulDiv(12, static_cast<int>(dpi), 72)) << dpi;
     auto list = reinterpret_cast<HIMAGELIST>(
         SendMessageW(c.TreeWindow(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0));
     int cx = 0, cy = 0;
@@ -50,6 +61,7 @@ protected:
     EXPECT_GE(SendMessageW(c.TreeWindow(), TVM_GETITEMHEIGHT, 0, 0), side);
   }
   RecordingHttpServer server;
+  IFontDisp* font = nullptr;  // the container's ambient font, 12 points
 };
 
 struct Scale {
@@ -70,15 +82,25 @@ TEST_F(ScaledControl, IconsTakeTheFilesImageOfTheScreensSmallIconSize) {
   ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), static_cast<int>(TestDpi())) << "prefix set-up";
   ReleaseDC(nullptr, screen);
   const Scale& s = ScaleOf(TestDpi());
-  ExpectIcons(s.side, s.colour);
+  ExpectIcons(TestDpi(), s.side, s.colour);
 }
 
 TEST_F(ScaledControl, AScaleChangeResizesTheIconsWithoutFetchingThemAgain) {
   server.Take();
-  for (const Scale& s : kScales) {
+  bool bySystem = true;
+  for (UINT dpi : {192u, 120u, 144u, 96u}) {
+    const Scale& s = ScaleOf(dpi);
     SetWindowDpiForTest(s.dpi);
-    SendMessageW(c.TreeWindow(), kWmDpiChangedAfterParent, 0, 0);
-    ExpectIcons(s.side, s.colour);
+    // The system's notice to the control's window, then to the tree's; or
+    // the container's, which names no property.
+    if (bySystem) {
+      SendMessageW(c.ControlWindow(), kWmDpiChangedAfterParent, 0, 0);
+      SendMessageW(c.TreeWindow(), kWmDpiChangedAfterParent, 0, 0);
+    } else {
+      EXPECT_EQ(c.AmbientChanged(DISPID_UNKNOWN), S_OK);
+    }
+    bySystem = !bySystem;
+    ExpectIcons(s.dpi, s.side, s.colour);
     EXPECT_EQ(ImageCount(), 2) << s.dpi;
   }
   EXPECT_TRUE(server.Take().empty());
