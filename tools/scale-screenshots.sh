@@ -31,10 +31,14 @@ shot() {
 
 for dpi in 96 144 192; do
   qor_scale_prefix "$source_prefix" "$build/scale-$dpi/wineprefix" "$dpi"
-  exec 9>>/tmp/qor-port80.lock
-  echo "Scale $dpi DPI: waiting for the port-80 lock ($(date +%T))"
-  flock -w 600 9
-  echo "Scale $dpi DPI: taking the screenshots ($(date +%T))"
+done
+# One hold of the lock for the three scales, about a minute.
+exec 9>>/tmp/qor-port80.lock
+echo "Waiting for the port-80 lock ($(date +%T))"
+flock -w 1800 9
+for dpi in 96 144 192; do
+  export WINEPREFIX=$build/scale-$dpi/wineprefix
+  echo "Scale $dpi DPI ($(date +%T))"
   site="$(qor_wine winepath -w "$here/examples/site")\\"
   "$QOR_WINE" "$bin/OrraWebServer.exe" "$site" 9>&- &
   for _ in $(seq 60); do
@@ -49,5 +53,4 @@ for dpi in 96 144 192; do
   shot "demo-$dpi" "QorTreeView demo container"
   qor_wineserver -k 2>/dev/null || true
   sleep 1
-  flock -u 9
 done
