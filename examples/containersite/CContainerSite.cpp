@@ -62,6 +62,37 @@ public:
   STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
 };
 
+// The ambient properties: DISPID_AMBIENT_FONT when a font is offered.
+class CContainerSite::Ambient : public SinkBase<IDispatch> {
+public:
+  explicit Ambient(const Notice& notice) : SinkBase(notice, IID_IDispatch) {}
+  ~Ambient() { SetFont(nullptr); }
+  void SetFont(IFontDisp* font) {
+    if (font) font->AddRef();
+    if (m_pFont) m_pFont->Release();
+    m_pFont = font;
+  }
+  STDMETHODIMP GetTypeInfoCount(UINT* p) override {
+    *p = 0;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                      UINT*) override {
+    if (id != DISPID_AMBIENT_FONT || !m_pFont || !(flags & DISPATCH_PROPERTYGET) || !result)
+      return DISP_E_MEMBERNOTFOUND;
+    VariantInit(result);
+    V_VT(result) = VT_DISPATCH;
+    V_DISPATCH(result) = m_pFont;
+    m_pFont->AddRef();
+    return S_OK;
+  }
+
+private:
+  IFontDisp* m_pFont = nullptr;
+};
+
 CContainerSite::CContainerSite(HWND host, REFIID eventsIid, Notice notice)
     : m_notice(std::move(notice)),
       m_hHost(host),
@@ -72,6 +103,7 @@ CContainerSite::CContainerSite(HWND host, REFIID eventsIid, Notice notice)
       m_pOleObject(nullptr),
       m_pEvents(new EventSink(m_notice, eventsIid)),
       m_pNotify(new NotifySink(m_notice)),
+      m_pAmbient(new Ambient(m_notice)),
       m_dwEventCookie(0),
       m_dwNotifyCookie(0),
       m_pEventCP(nullptr),
@@ -81,6 +113,19 @@ CContainerSite::~CContainerSite() {
   Close();
   delete m_pEvents;
   delete m_pNotify;
+  delete m_pAmbient;
+}
+
+void CContainerSite::SetAmbientFont(IFontDisp* font) { m_pAmbient->SetFont(font); }
+
+HRESULT CContainerSite::AmbientChanged(DISPID id) {
+  if (!m_pUnknown) return E_UNEXPECTED;
+  IOleControl* control = nullptr;
+  HRESULT hr = m_pUnknown->QueryInterface(IID_IOleControl, reinterpret_cast<void**>(&control));
+  if (FAILED(hr)) return hr;
+  hr = control->OnAmbientPropertyChange(id);
+  control->Release();
+  return hr;
 }
 
 HRESULT CContainerSite::Create(IUnknown* control) {
@@ -215,6 +260,8 @@ STDMETHODIMP CContainerSite::QueryInterface(REFIID riid, void** ppv) {
     *ppv = static_cast<IOleInPlaceSite*>(this);
   else if (riid == IID_IOleInPlaceUIWindow || riid == IID_IOleInPlaceFrame)
     *ppv = static_cast<IOleInPlaceFrame*>(this);
+  else if (riid == IID_IDispatch)
+    *ppv = static_cast<IDispatch*>(m_pAmbient);
   if (!*ppv) return E_NOINTERFACE;
   return S_OK;
 }

@@ -43,6 +43,12 @@ public:
   HRESULT Get(DISPID id, VARIANT* out, const VARIANT* args = nullptr, UINT argCount = 0);
   HRESULT Put(DISPID id, const VARIANT& value, const VARIANT* args = nullptr, UINT argCount = 0);
   HRESULT Call(DISPID id, VARIANT* out, const VARIANT* args = nullptr, UINT argCount = 0);
+  // The font the site offers as its ambient font (DISPID_AMBIENT_FONT), or
+  // none with null; the site keeps a reference. Tell the control with
+  // AmbientChanged.
+  void SetAmbientFont(IFontDisp* font);
+  // Tells the control that an ambient property changed (IOleControl).
+  HRESULT AmbientChanged(DISPID id);
   // A string property's value; empty when it cannot be read as a string.
   std::wstring GetWideString(DISPID id, const VARIANT* args = nullptr, UINT argCount = 0);
 
@@ -94,6 +100,7 @@ protected:
 private:
   class EventSink;
   class NotifySink;
+  class Ambient;
 
   Notice m_notice;  // before the sinks, which refer to it
   HWND m_hHost;
@@ -104,6 +111,7 @@ private:
   IOleObject* m_pOleObject;
   EventSink* m_pEvents;
   NotifySink* m_pNotify;
+  Ambient* m_pAmbient;  // the site's ambient properties, its IDispatch
   DWORD m_dwEventCookie, m_dwNotifyCookie;
   IConnectionPoint* m_pEventCP;
   IConnectionPoint* m_pNotifyCP;

@@ -22,8 +22,27 @@ enum : int {
   kLog,
   kLabelFirst = 1100
 };
-constexpr int kPanel = 330;  // width of the right-hand panel
+// Lengths at 100 % scale, in pixels; Scaled() gives them at the window's.
+constexpr int kPanel = 360;  // width of the right-hand panel
 constexpr int kMargin = 8;
+
+// The screen's scale, for anything not drawn in a window yet.
+UINT ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+// A window's own scale where the system has one per window (Windows 10
+// 1607 on), else the screen's.
+UINT WindowDpi(HWND window) {
+  using Fn = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const UINT dpi = getDpiForWindow ? getDpiForWindow(window) : 0;
+  return dpi ? dpi : ScreenDpi();
+}
 
 // Names for the notice list; "?" for an id the control does not declare.
 const wchar_t* PropertyName(DISPID id) {
@@ -126,7 +145,8 @@ bool DemoWindow::Create(HINSTANCE instance, const Settings& settings, int show) 
   wc.lpszClassName = kClassName;
   RegisterClassW(&wc);
   // Centred on the work area, so a server window started first at the corner stays in view.
-  const int width = 760, height = 560;
+  m_dpi = ScreenDpi();
+  const int width = Scaled(760), height = Scaled(560);
   RECT work = {0, 0, width, height};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int left = work.left + ((work.right - work.left) - width) / 2;
@@ -135,10 +155,8 @@ bool DemoWindow::Create(HINSTANCE instance, const Settings& settings, int show) 
                            WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left > 0 ? left : 0,
                            top > 0 ? top : 0, width, height, nullptr, nullptr, instance, this);
   if (!m_hWnd) return false;
-  NONCLIENTMETRICSW ncm = {};
-  ncm.cbSize = sizeof(ncm);
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0))
-    m_hFont = CreateFontIndirectW(&ncm.lfMessageFont);
+  m_dpi = WindowDpi(m_hWnd);
+  MakeFont();
   CreateChildren();
 
   m_site.reset(
@@ -153,7 +171,8 @@ bool DemoWindow::Create(HINSTANCE instance, const Settings& settings, int show) 
     Apply();
     RECT rc;
     GetClientRect(m_hWnd, &rc);
-    RECT pos = {kMargin, kMargin, rc.right - kPanel - kMargin, rc.bottom - kMargin};
+    RECT pos = {Scaled(kMargin), Scaled(kMargin), rc.right - Scaled(kPanel) - Scaled(kMargin),
+                rc.bottom - Scaled(kMargin)};
     hr = m_site->Activate(pos);
   }
   if (FAILED(hr)) {
@@ -168,6 +187,22 @@ bool DemoWindow::Create(HINSTANCE instance, const Settings& settings, int show) 
   ShowWindow(m_hWnd, show);
   UpdateWindow(m_hWnd);
   return true;
+}
+
+void DemoWindow::MakeFont() {
+  NONCLIENTMETRICSW ncm = {};
+  ncm.cbSize = sizeof(ncm);
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0)) return;
+  // The system gives it at the screen's scale.
+  ncm.lfMessageFont.lfHeight =
+      MulDiv(ncm.lfMessageFont.lfHeight, static_cast<int>(m_dpi), static_cast<int>(ScreenDpi()));
+  HFONT font = CreateFontIndirectW(&ncm.lfMessageFont);
+  if (!font) return;
+  for (HWND child = GetWindow(m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (GetDlgCtrlID(child) >= kUrl)
+      SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  if (m_hFont) DeleteObject(m_hFont);
+  m_hFont = font;
 }
 
 HWND DemoWindow::AddChild(const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
@@ -206,9 +241,28 @@ void DemoWindow::CreateChildren() {
 void DemoWindow::Layout() {
   RECT rc;
   GetClientRect(m_hWnd, &rc);
-  if (m_site) m_site->Move({kMargin, kMargin, rc.right - kPanel - kMargin, rc.bottom - kMargin});
-  const int x = rc.right - kPanel, w = kPanel - kMargin, row = 22, gap = 4;
-  int y = kMargin;
+  const int margin = Scaled(kMargin), panel = Scaled(kPanel);
+  if (m_site) m_site->Move({margin, margin, rc.right - panel - margin, rc.bottom - margin});
+  // Rows hold the font's height; the rest scales with the window.
+  const int buttons[] = {kApply, kRefresh, kInsert, kRemoveAll, kAbout};
+  int textHeight = Scaled(13), widest = 0;
+  if (HDC dc = GetDC(m_hWnd)) {
+    HGDIOBJ old = SelectObject(dc, m_hFont ? m_hFont : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW tm;
+    if (GetTextMetricsW(dc, &tm)) textHeight = tm.tmHeight;
+    for (int id : buttons) {
+      const std::wstring caption = Text(id);
+      SIZE size = {};
+      GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+      if (size.cx > widest) widest = size.cx;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(m_hWnd, dc);
+  }
+  const int x = rc.right - panel, w = panel - margin, gap = Scaled(4);
+  const int label = textHeight + Scaled(3), row = textHeight + Scaled(9),
+            buttonRow = textHeight + Scaled(13);
+  int y = margin;
   auto place = [&](int id, int left, int width, int height) {
     MoveWindow(GetDlgItem(m_hWnd, id), x + left, y, width, height, TRUE);
   };
@@ -216,25 +270,29 @@ void DemoWindow::Layout() {
     place(id, 0, w, height);
     y += height + gap;
   };
-  line(kLabelFirst, 16);
+  line(kLabelFirst, label);
   line(kUrl, row);
-  line(kLabelFirst + 1, 16);
+  line(kLabelFirst + 1, label);
   line(kConfig, row);
-  place(kLocalRemote, 0, w / 2, row);
-  place(kShowError, w / 2, w / 2, row);
+  place(kLocalRemote, 0, w * 3 / 5, row);
+  place(kShowError, w * 3 / 5, w * 2 / 5, row);
   y += row + gap;
-  line(kLabelFirst + 2, 16);
-  place(kMenu0, 0, w / 2 - 2, row);
-  place(kMenu1, w / 2 + 2, w / 2 - 2, row);
+  line(kLabelFirst + 2, label);
+  place(kMenu0, 0, w / 2 - gap / 2, row);
+  place(kMenu1, w / 2 + gap / 2, w / 2 - gap / 2, row);
   y += row + gap;
-  line(kLabelFirst + 3, 16);
+  line(kLabelFirst + 3, label);
   line(kNode, row);
-  const int b = (w - 4 * gap) / 5;
-  const int buttons[] = {kApply, kRefresh, kInsert, kRemoveAll, kAbout};
-  for (int i = 0; i < 5; ++i) place(buttons[i], i * (b + gap), b, 26);
-  y += 26 + gap;
-  int rest = rc.bottom - kMargin - y;
-  line(kLog, rest > 40 ? rest : 40);
+  // As many buttons to a row as hold their widest caption, the row shared out.
+  int perRow = (w + gap) / (widest + Scaled(16) + gap);
+  perRow = perRow < 1 ? 1 : perRow > 5 ? 5 : perRow;
+  const int b = (w - (perRow - 1) * gap) / perRow;
+  for (int i = 0; i < 5; ++i) {
+    place(buttons[i], (i % perRow) * (b + gap), b, buttonRow);
+    if (i % perRow == perRow - 1 || i == 4) y += buttonRow + gap;
+  }
+  int rest = rc.bottom - margin - y;
+  line(kLog, rest > Scaled(40) ? rest : Scaled(40));
 }
 
 std::wstring DemoWindow::Text(int id) const {
@@ -367,6 +425,15 @@ LRESULT DemoWindow::Handle(UINT m, WPARAM w, LPARAM l) {
     case WM_SIZE:
       Layout();
       return 0;
+    case 0x02E0: {  // WM_DPICHANGED: moved to a screen of another scale
+      m_dpi = HIWORD(w);
+      MakeFont();
+      const RECT* r = reinterpret_cast<const RECT*>(l);
+      SetWindowPos(m_hWnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      Layout();
+      return 0;
+    }
     case WM_COMMAND:
       if (HIWORD(w) == BN_CLICKED) OnCommand(LOWORD(w));
       return 0;

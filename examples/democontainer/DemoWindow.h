@@ -38,9 +38,14 @@ private:
   void Log(const std::wstring& line);
   std::wstring Text(int id) const;
   HWND AddChild(const wchar_t* cls, const wchar_t* text, DWORD style, int id);
+  // The message font at the window's scale, given to every child.
+  void MakeFont();
+  // A length in pixels at 100 % scale, at the window's scale.
+  int Scaled(int pixels) const { return MulDiv(pixels, static_cast<int>(m_dpi), 96); }
 
   HWND m_hWnd = nullptr;
   HFONT m_hFont = nullptr;
+  UINT m_dpi = 96;  // the window's scale, in dots per inch
   std::unique_ptr<DemoSite> m_site;
   Settings m_settings;
 };

@@ -1,29 +1,34 @@
 #!/usr/bin/env python3
-"""Draws the sample tree's icons (16x16, 32-bit) with the standard library only.
+"""Draws the sample tree's icons with the standard library only: each file
+holds 16, 24, 32 and 48 pixel images (32-bit, with transparency) of one
+shape, drawn from the same outline at each size.
 
 Run from anywhere: writes the .ico files into examples/site/. It lives
 outside the site so that the server never publishes it."""
 import os
 import struct
 
-SIZE = 16
+SIZES = (16, 24, 32, 48)
 
 
-def shape_pixels(shape, colour):
-    """Rows bottom-up as BGRA bytes; transparent outside the shape."""
+def shape_pixels(shape, colour, size):
+    """Rows bottom-up as BGRA bytes; transparent outside the shape. The
+    outlines are given on a 16-pixel grid; (u, v) is a pixel's centre there."""
     r, g, b = colour
     rows = []
-    for y in range(SIZE - 1, -1, -1):
+    for py in range(size - 1, -1, -1):
         row = bytearray()
-        for x in range(SIZE):
+        for px in range(size):
+            x = (px + 0.5) * 16 / size - 0.5
+            y = (py + 0.5) * 16 / size - 0.5
             inside = {
-                "square": 2 <= x <= 13 and 2 <= y <= 13,
+                "square": 1.5 <= x <= 13.5 and 1.5 <= y <= 13.5,
                 "circle": (x - 7.5) ** 2 + (y - 7.5) ** 2 <= 36,
                 "diamond": abs(x - 7.5) + abs(y - 7.5) <= 7,
-                "bar": 1 <= x <= 14 and 5 <= y <= 10,
-                "triangle": y >= 2 and abs(x - 7.5) <= (y - 1) / 2 and y <= 14,
+                "bar": 0.5 <= x <= 14.5 and 4.5 <= y <= 10.5,
+                "triangle": y >= 1.5 and abs(x - 7.5) <= (y - 1) / 2 and y <= 14.5,
             }[shape]
-            edge = inside and (x in (0, SIZE - 1) or y in (0, SIZE - 1))
+            edge = inside and (px in (0, size - 1) or py in (0, size - 1))
             if inside:
                 shade = 0.6 if edge else 1.0
                 row += bytes((int(b * shade), int(g * shade), int(r * shade), 255))
@@ -33,13 +38,22 @@ def shape_pixels(shape, colour):
     return b"".join(rows)
 
 
+def image(shape, colour, size):
+    xor = shape_pixels(shape, colour, size)
+    # All clear: the alpha channel carries transparency. Rows padded to 32 bits.
+    and_mask = bytes((size + 31) // 32 * 4 * size)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(and_mask), 0, 0, 0, 0)
+    return header + xor + and_mask
+
+
 def ico(shape, colour):
-    xor = shape_pixels(shape, colour)
-    and_mask = bytes(4 * SIZE)  # 16 bits a row padded to 32: alpha carries transparency
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 32, 0, len(xor) + len(and_mask), 0, 0, 0, 0)
-    image = header + xor + and_mask
-    directory = struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", SIZE, SIZE, 0, 0, 1, 32, len(image), 22)
-    return directory + image
+    images = [image(shape, colour, size) for size in SIZES]
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for size, data in zip(SIZES, images):
+        directory += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    return directory + b"".join(images)
 
 
 ICONS = {

@@ -4,6 +4,7 @@
 #include "framework/CDialog.h"
 #include "framework/COleControlModule.h"
 #include "framework/CModuleStateScope.h"
+#include "framework/WindowDpi.h"
 #include "ids/QorTreeViewIds.h"
 
 namespace {
@@ -18,7 +19,11 @@ CQorTreeViewCtrl::CQorTreeViewCtrl()
       m_pFilling(nullptr),
       m_nFilling(0),
       m_nLoadId(0),
-      m_bGaveUp(false) {}
+      m_bGaveUp(false),
+      m_font([this] {
+        ApplyFont();
+        SetModifiedFlag();
+      }) {}
 
 CQorTreeViewCtrl::~CQorTreeViewCtrl() {
   // A load under way ends first: its thread and its copies go with it.
@@ -54,6 +59,7 @@ LRESULT CQorTreeViewCtrl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) 
       const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
       RECT rc = {1, 1, cs->cx - 1, cs->cy - 1};
       m_tree.Create(kTreeStyle, rc, m_hWnd, IDC_TREE);  // a failure is not detected
+      ApplyFont();
       LoadConfiguration();
       return 0;
     }
@@ -66,6 +72,10 @@ LRESULT CQorTreeViewCtrl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) 
       }
       return r;
     }
+    case kWmDpiChangedAfterParent:
+      // The tree window gets its own notice and resizes its icons.
+      ApplyFont();
+      return COleControl::HandleMessage(msg, wParam, lParam);
     case kMsgAsyncLoaded: {
       CModuleStateScope scope;
       OnAsyncLoaded(wParam);
@@ -102,6 +112,31 @@ void CQorTreeViewCtrl::DoPropExchange(CPropExchange& px) {
   px.String(L"PopupMenuText0", insert);
   px.String(L"PopupMenuText1", remove);
   if (!px.IsLoading() || px.GetVersion() >= kAsyncLoadVersion) px.Bool(L"AsyncLoad", m_AsyncLoad);
+  if (!px.IsLoading() || px.GetVersion() >= kFontVersion) {
+    // No name: no font of its own, the container's is used.
+    FontDesc font;
+    m_font.Describe(&font);
+    BOOL italic = font.italic, underline = font.underline, strike = font.strikethrough;
+    LONG size = static_cast<LONG>(font.size);
+    px.String(L"FontName", font.name);
+    px.Long(L"FontSize", size);
+    px.Long(L"FontWeight", font.weight);
+    px.Long(L"FontCharset", font.charset);
+    px.Bool(L"FontItalic", italic);
+    px.Bool(L"FontUnderline", underline);
+    px.Bool(L"FontStrikethrough", strike);
+    if (px.IsLoading()) {
+      font.size = size;
+      font.italic = italic != FALSE;
+      font.underline = underline != FALSE;
+      font.strikethrough = strike != FALSE;
+      IFontDisp* object = font.name.empty() ? nullptr : CreateFontObject(font);
+      SetFont(object);
+      if (object) object->Release();
+    }
+  } else {
+    SetFont(nullptr);  // a state from before Font: the container's font
+  }
   if (px.IsLoading()) {
     m_tree.SetShowError(m_ShowError);
     m_tree.SetPopupMenuText(0, insert);
@@ -161,3 +196,67 @@ void CQorTreeViewCtrl::SetSelectedData(const std::wstring& text) {
 void CQorTreeViewCtrl::FireInsertData() { FireEvent(kEventInsertData); }
 void CQorTreeViewCtrl::FireRemoveData() { FireEvent(kEventRemoveData); }
 void CQorTreeViewCtrl::FireSelChanged() { FireEvent(kEventSelChanged); }
+
+void CQorTreeViewCtrl::OnAmbientPropertyChanged(DISPID dispid) {
+  // DISPID_UNKNOWN: several changed, the scale among them perhaps.
+  if (dispid == DISPID_UNKNOWN) m_tree.UpdateScale();
+  if (dispid == DISPID_UNKNOWN || dispid == DISPID_AMBIENT_FONT) ApplyFont();
+}
+
+bool CQorTreeViewCtrl::EffectiveFont(FontDesc* desc) const {
+  if (m_font.Describe(desc)) return true;
+  VARIANT ambient;
+  if (FAILED(GetAmbientProperty(DISPID_AMBIENT_FONT, &ambient))) return false;
+  const bool ok = (V_VT(&ambient) == VT_DISPATCH || V_VT(&ambient) == VT_UNKNOWN) &&
+                  DescribeFont(V_UNKNOWN(&ambient), desc);
+  VariantClear(&ambient);
+  return ok;
+}
+
+void CQorTreeViewCtrl::ApplyFont() {
+  HWND tree = m_tree.GetSafeHwnd();
+  if (!tree) return;
+  FontDesc desc;
+  HFONT font = EffectiveFont(&desc) ? CreateGdiFont(desc, WindowDpi(tree)) : nullptr;
+  if (!font && !m_treeFont.GetSafeHandle()) return;  // the tree keeps its own
+  // The tree lets go of the old font before it is deleted.
+  SendMessageW(tree, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  m_treeFont.Attach(font);
+}
+
+HRESULT CQorTreeViewCtrl::SetFont(IDispatch* font) {
+  if (font && !m_font.Set(font)) return DISP_E_TYPEMISMATCH;
+  if (!font) m_font.Close();
+  ApplyFont();
+  SetModifiedFlag();
+  return S_OK;
+}
+
+IFontDisp* CQorTreeViewCtrl::GetFont() const {
+  if (IFontDisp* held = m_font.Get()) {
+    held->AddRef();
+    return held;
+  }
+  FontDesc desc;
+  if (!EffectiveFont(&desc)) {
+    // The tree's own font, as the system gives it.
+    HFONT shown =
+        m_tree.GetSafeHwnd()
+            ? reinterpret_cast<HFONT>(SendMessageW(m_tree.GetSafeHwnd(), WM_GETFONT, 0, 0))
+            : nullptr;
+    LOGFONTW lf = {};
+    if (!GetObjectW(shown ? shown : GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf))
+      return nullptr;
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    desc.name = lf.lfFaceName;
+    desc.size = static_cast<LONGLONG>(lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight) * 720000 / dpi;
+    desc.weight = lf.lfWeight;
+    desc.charset = lf.lfCharSet;
+    desc.italic = lf.lfItalic != 0;
+    desc.underline = lf.lfUnderline != 0;
+    desc.strikethrough = lf.lfStrikeOut != 0;
+  }
+  return CreateFontObject(desc);
+}

@@ -4,11 +4,13 @@
 #include <memory>
 #include <set>
 #include <string>
+#include "framework/CGdiFont.h"
 #include "framework/COleControl.h"
 #include "framework/COleObjectFactory.h"
 #include "tree/QorTreeCtrl.h"
 #include "tree/QorTreeOwner.h"
 #include "control/CAsyncLoad.h"
+#include "control/CFontHolder.h"
 
 class CQorTreeViewCtrl : public COleControl, public QorTreeOwner {
 public:
@@ -20,11 +22,12 @@ public:
   };
 
   static const DWORD kMiscStatus = 0x20191;
-  // Version stamp of the saved state: 1.2 adds AsyncLoad; 1.1 adds the
-  // properties after the extent; 1.0 held version and extent only.
-  static const DWORD kVersion = 0x10002;
+  // Version stamp of the saved state: 1.3 adds Font; 1.2 adds AsyncLoad;
+  // 1.1 adds the properties after the extent; 1.0 held version and extent only.
+  static const DWORD kVersion = 0x10003;
   static const DWORD kPropertiesVersion = 0x10001;
   static const DWORD kAsyncLoadVersion = 0x10002;
+  static const DWORD kFontVersion = 0x10003;
   static const DWORD kTreeStyle = 0x50810033;
   // Posted by an asynchronous load when its copies are done; wParam is its id.
   static const UINT kMsgAsyncLoaded = WM_APP + 1;
@@ -74,6 +77,7 @@ private:
   void DoPropExchange(CPropExchange& px) override;
   UINT GetVerbNameID(LONG verb) const override;
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void OnAmbientPropertyChanged(DISPID dispid) override;
 
   void AboutBox();
   // Rebuilds the tree from the configuration file named by URL and ConfigFile.
@@ -97,6 +101,15 @@ private:
   bool RemoveAll();
   void OnSelectedNodesChanged();
   void OnShowErrorChanged();
+  // The font the tree shows: the Font property's, else the container's
+  // ambient font; false when there is neither.
+  bool EffectiveFont(FontDesc* desc) const;
+  // Gives the tree the effective font at its window's scale (none: its own).
+  void ApplyFont();
+  // Font put: a font object (a clone is kept), or null for the ambient font.
+  HRESULT SetFont(IDispatch* font);
+  // Font get: the font object held, else a new one of the effective font.
+  IFontDisp* GetFont() const;
 
   QorTreeCtrl m_tree;
   std::wstring m_ConfigFile;
@@ -113,4 +126,6 @@ private:
   WPARAM m_nLoadId;                          // counts loads; a finished one must match
   bool m_bGaveUp;                            // the server failed once in this load: ask no more
   std::set<std::wstring> m_copies;           // temporary copies handed to the tree
+  CFontHolder m_font;                        // the Font property; empty: the ambient font
+  CGdiFont m_treeFont;                       // the tree's font, made from the effective one
 };

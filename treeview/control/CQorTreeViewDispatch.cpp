@@ -77,6 +77,16 @@ struct CQorTreeViewDispatch {
     Ctl(p)->SetModifiedFlag();
     return S_OK;
   }
+  static HRESULT GetFont(COleControl* p, const VARIANT*, VARIANT* r) {
+    IFontDisp* font = Ctl(p)->GetFont();
+    if (!font) return E_OUTOFMEMORY;
+    V_VT(r) = VT_DISPATCH;
+    V_DISPATCH(r) = font;
+    return S_OK;
+  }
+  static HRESULT SetFont(COleControl* p, const VARIANT*, const VARIANT& v) {
+    return Ctl(p)->SetFont(V_DISPATCH(&v));
+  }
   static HRESULT InsertNode(COleControl* p, const VARIANT* args, VARIANT* r) {
     return PutBool(r, Ctl(p)->InsertNode(BstrToWide(V_BSTR(&args[0])), BstrToWide(V_BSTR(&args[1])),
                                          BstrToWide(V_BSTR(&args[2]))));
@@ -115,6 +125,7 @@ struct CQorTreeViewDispatch {
         {Member(kDispInsertNode), D::InsertNode, nullptr},
         {Member(kDispRemoveAll), D::RemoveAll, nullptr},
         {Member(kDispAsyncLoad), D::GetAsyncLoad, D::SetAsyncLoad},
+        {Member(kDispFont), D::GetFont, D::SetFont},
     };
     static_assert(InListOrder(kTable), "the dispatch table differs from the members' list");
     *count = sizeof(kTable) / sizeof(kTable[0]);

@@ -145,6 +145,9 @@ public:
   void FireEvent(DISPID dispid, const VARIANT* args = nullptr, UINT argCount = 0);
   // Runs the property frame with the control's pages.
   HRESULT ShowPropertyPages(HWND parent);
+  // Reads an ambient property of the container (DISPID_AMBIENT_...) through
+  // its client site's IDispatch; an error when there is no site or value.
+  HRESULT GetAmbientProperty(DISPID dispid, VARIANT* value) const;
 
 protected:
   // What the derived class declares.
@@ -172,6 +175,8 @@ protected:
   // The string resource naming a verb on the container's menus (the primary
   // verb, OLEIVERB_PROPERTIES); 0 for the English default.
   virtual UINT GetVerbNameID(LONG) const { return 0; }
+  // The container changed an ambient property (DISPID_UNKNOWN: any of them).
+  virtual void OnAmbientPropertyChanged(DISPID) {}
 
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   // Destroys the control's window (before the derived class's members go).

@@ -95,7 +95,8 @@ HRESULT COleControl::InvokeEntry(const DispEntry& e, WORD flags, DISPPARAMS* dis
   if (!isPut && !isGet) return DISP_E_MEMBERNOTFOUND;
   if (isPut) {
     if (e.kind == DispKind::Method || !e.pfnPut) return DISP_E_MEMBERNOTFOUND;
-    if (!(flags & DISPATCH_PROPERTYPUT)) return DISP_E_MEMBERNOTFOUND;  // no object references here
+    // An object reference is put to an object property only.
+    if (!(flags & DISPATCH_PROPERTYPUT) && e.vt != VT_DISPATCH) return DISP_E_MEMBERNOTFOUND;
     if (dispParams->cNamedArgs != 1 || !dispParams->rgdispidNamedArgs ||
         dispParams->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
       return DISP_E_PARAMNOTOPTIONAL;

@@ -290,7 +290,26 @@ STDMETHODIMP COleControl::GetControlInfo(CONTROLINFO* pCI) {
 }
 
 STDMETHODIMP COleControl::OnMnemonic(MSG*) { return E_NOTIMPL; }
-STDMETHODIMP COleControl::OnAmbientPropertyChange(DISPID) { return S_OK; }
+STDMETHODIMP COleControl::OnAmbientPropertyChange(DISPID dispID) {
+  CModuleStateScope scope;
+  return CatchToResult([&] {
+    OnAmbientPropertyChanged(dispID);
+    return S_OK;
+  });
+}
+
+HRESULT COleControl::GetAmbientProperty(DISPID dispid, VARIANT* value) const {
+  VariantInit(value);
+  if (!m_pClientSite) return E_UNEXPECTED;
+  IDispatch* ambient = nullptr;
+  HRESULT hr = m_pClientSite->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&ambient));
+  if (FAILED(hr) || !ambient) return FAILED(hr) ? hr : E_NOINTERFACE;
+  DISPPARAMS none = {nullptr, nullptr, 0, 0};
+  hr = ambient->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value,
+                       nullptr, nullptr);
+  ambient->Release();
+  return hr;
+}
 
 STDMETHODIMP COleControl::FreezeEvents(BOOL bFreeze) {
   if (bFreeze)

@@ -3,6 +3,7 @@
 #pragma once
 #include "framework/CWnd.h"
 #include <commctrl.h>
+#include <cstring>
 #include <string>
 
 class CTreeCtrl : public CWnd {
@@ -32,6 +33,12 @@ public:
   bool Expand(HTREEITEM item, UINT code);
   UINT GetCount() const;
   HIMAGELIST SetImageList(HIMAGELIST imageList, int type);
+  // The item's rectangle in client coordinates (its label's alone with
+  // textOnly); false when it is not in view.
+  bool GetItemRect(HTREEITEM item, RECT* rect, bool textOnly) const {
+    memcpy(rect, &item, sizeof(item));  // the message's input: the item
+    return SendMessageW(m_hWnd, TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(rect)) != 0;
+  }
   // With false the widget stops repainting until it is turned back on.
   void SetRedraw(bool redraw) { SendMessageW(m_hWnd, WM_SETREDRAW, redraw, 0); }
 };

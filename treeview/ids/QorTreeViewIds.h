@@ -75,6 +75,7 @@ enum : DISPID {
   kDispInsertNode = 10,
   kDispRemoveAll = 11,
   kDispAsyncLoad = 12,
+  kDispFont = DISPID_FONT,
 };
 
 // Dispatch ids of _DQorTreeViewEvents.
@@ -106,8 +107,13 @@ constexpr DispMember kMembers[] = {
     {kDispInsertNode, L"InsertNode", DispKind::Method, VT_BOOL, kInsertNodeParams, 3},
     {kDispRemoveAll, L"RemoveAll", DispKind::Method, VT_BOOL, nullptr, 0},
     {kDispAsyncLoad, L"AsyncLoad", DispKind::Property, VT_BOOL, nullptr, 0},
+    {kDispFont, L"Font", DispKind::Property, VT_DISPATCH, nullptr, 0},
 };
 constexpr UINT kMemberCount = sizeof(kMembers) / sizeof(kMembers[0]);
+
+// The interface an object member's type names in the type library (null:
+// IDispatch, or no object).
+inline const IID* MemberInterface(DISPID id) { return id == kDispFont ? &IID_IFontDisp : nullptr; }
 
 // The row of a dispatch id; stops the build when there is none.
 constexpr const DispMember& Member(DISPID id, UINT i = 0) {

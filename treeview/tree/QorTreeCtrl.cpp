@@ -2,6 +2,9 @@
 // report, and the selection and popup reports to the owner.
 #include "tree/QorTreeCtrl.h"
 #include "framework/CDialog.h"
+#include "framework/CFile.h"
+#include "framework/WindowDpi.h"
+#include "tree/IconImagePicker.h"
 #include "framework/CLineReader.h"
 #include "tree/ConfigRecord.h"
 #include "tree/FieldSplitter.h"
@@ -14,10 +17,43 @@ const wchar_t kInvalidNumber[] = L"Invalid Number";
 const wchar_t kFailInsert[] = L"Fail to insert node: ";
 const wchar_t kErrorCaption[] = L"QorTreeView";
 const wchar_t kInvalidNode[] = L"Invalid Node: ";
+// Larger icon files are refused: they are read whole and kept in memory.
+const LONGLONG kMaxIconFileBytes = 4 << 20;
+
+// The bytes of a file, or false when it cannot be read or is too large.
+bool ReadIconFile(const std::wstring& path, std::string* bytes) {
+  CFile file;
+  if (!file.Open(path, CFile::kRead)) return false;
+  const LONGLONG length = file.GetLength();
+  if (length <= 0 || length > kMaxIconFileBytes) return false;
+  bytes->resize(static_cast<size_t>(length));
+  size_t done = 0;
+  while (done < bytes->size()) {
+    int n = file.Read(&(*bytes)[done], static_cast<DWORD>(bytes->size() - done));
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// The icon of an icon file's bytes at side by side pixels: the image that
+// PickIconImage chose, scaled to that side; null when there is none.
+HICON IconAtSide(const std::string& bytes, int side) {
+  IconImageSpan span;
+  if (!PickIconImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), side, &span))
+    return nullptr;
+  auto* image = reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data() + span.offset));
+  return CreateIconFromResourceEx(image, static_cast<DWORD>(span.size), TRUE, 0x00030000, side,
+                                  side, LR_DEFAULTCOLOR);
+}
 }  // namespace
 
 QorTreeCtrl::QorTreeCtrl()
-    : m_bShowError(false), m_nClears(0), m_strInsertText(L"Inserir"), m_strRemoveText(L"Remover") {
+    : m_iconSide(0),
+      m_bShowError(false),
+      m_nClears(0),
+      m_strInsertText(L"Inserir"),
+      m_strRemoveText(L"Remover") {
   COleControlModule* m = COleControlModule::Get();
   m_popupMenu.LoadMenu(m ? m->GetResourceHandle() : GetModuleHandleW(nullptr), kIdPopupMenu);
 }
@@ -120,20 +156,41 @@ std::wstring QorTreeCtrl::GetPopupMenuText(int entry) const {
 }
 
 bool QorTreeCtrl::AddIconFile(const std::wstring& path, int* index) {
-  // Not shared: a shared icon is cached by file name, and temporary copies
-  // reuse names; the list keeps its own copy, so the handle goes at once.
-  HICON icon =
-      static_cast<HICON>(LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
+  // The bytes stay with the image: a scale change rebuilds it from them, and
+  // a temporary copy is gone by then.
+  std::string bytes;
+  if (!ReadIconFile(path, &bytes)) return false;
+  HICON icon = IconAtSide(bytes, m_iconSide);
   if (!icon) return false;
   *index = m_imageList.AddIcon(icon);
   DestroyIcon(icon);
+  if (*index >= 0) m_iconFiles.push_back(std::move(bytes));
   return true;
+}
+
+void QorTreeCtrl::UpdateScale() {
+  if (!m_hWnd) return;
+  const int side = SmallIconSide(WindowDpi(m_hWnd));
+  if (side == m_iconSide) return;
+  m_iconSide = side;
+  if (!m_imageList.GetSafeHandle()) return;
+  CImageList list;
+  if (!list.Create(side, side, ILC_COLOR32 | ILC_MASK, static_cast<int>(m_iconFiles.size()), 1))
+    return;
+  for (const std::string& bytes : m_iconFiles) {
+    HICON icon = IconAtSide(bytes, side);
+    list.AddIcon(icon);  // loaded once at another side: it loads again
+    if (icon) DestroyIcon(icon);
+  }
+  m_imageList.Swap(list);
+  SetImageList(m_imageList.GetSafeHandle(), TVSIL_NORMAL);
 }
 
 int QorTreeCtrl::NodeImage(const std::wstring& icon) {
   QorTreeOwner* owner = GetOwner();
   if (!m_imageList.GetSafeHandle()) {
-    if (!m_imageList.Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 1))
+    m_iconSide = SmallIconSide(WindowDpi(m_hWnd));
+    if (!m_imageList.Create(m_iconSide, m_iconSide, ILC_COLOR32 | ILC_MASK, 0, 1))
       return icon.empty() ? 0 : I_IMAGENONE;
     SetImageList(m_imageList.GetSafeHandle(), TVSIL_NORMAL);
     std::wstring path;
@@ -234,6 +291,17 @@ LRESULT QorTreeCtrl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnRButtonDown(pt);
       return Default(msg, wParam, lParam);
     }
+    case WM_CONTEXTMENU:
+      // Only the keyboard's request (Shift+F10, the menu key) comes at -1,-1;
+      // the mouse's follows a press that opened the menu already.
+      if (static_cast<short>(LOWORD(lParam)) == -1 && static_cast<short>(HIWORD(lParam)) == -1) {
+        OnKeyboardContextMenu();
+        return 0;
+      }
+      return Default(msg, wParam, lParam);
+    case kWmDpiChangedAfterParent:
+      UpdateScale();
+      return Default(msg, wParam, lParam);
     case WM_COMMAND:
       if (LOWORD(wParam) == kIdInsertCommand || LOWORD(wParam) == kIdRemoveCommand) {
         OnPopupCommand(LOWORD(wParam));
@@ -258,13 +326,33 @@ void QorTreeCtrl::OnSelChanged() {
 
 void QorTreeCtrl::OnRButtonDown(POINT pt) {
   ClientToScreen(m_hWnd, &pt);
+  OpenPopupMenu(pt);
+}
+
+void QorTreeCtrl::OnKeyboardContextMenu() {
+  // Below the selected node's label while it is in view, else at the
+  // client area's corner, where a click on empty space could be.
+  POINT pt = {0, 0};
+  RECT client, label;
+  HTREEITEM item = GetSelectedItem();
+  GetClientRect(m_hWnd, &client);
+  if (item && GetItemRect(item, &label, TRUE) && label.bottom > client.top &&
+      label.top < client.bottom) {
+    pt.x = label.left;
+    pt.y = std::min(label.bottom, client.bottom);
+  }
+  ClientToScreen(m_hWnd, &pt);
+  OpenPopupMenu(pt);
+}
+
+void QorTreeCtrl::OpenPopupMenu(POINT screenPt) {
   HMENU popup = m_popupMenu.GetSubMenu(0);
   if (!popup) return;
   CMenu::RemoveCommand(popup, kIdInsertCommand);
   CMenu::RemoveCommand(popup, kIdRemoveCommand);
   CMenu::AppendText(popup, kIdInsertCommand, m_strInsertText);
   CMenu::AppendText(popup, kIdRemoveCommand, m_strRemoveText);
-  CMenu::TrackPopup(popup, pt, m_hWnd);
+  CMenu::TrackPopup(popup, screenPt, m_hWnd);
 }
 
 void QorTreeCtrl::OnPopupCommand(UINT id) {

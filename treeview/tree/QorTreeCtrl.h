@@ -70,6 +70,10 @@ public:
   std::set<std::wstring> GetIconNames() const;
   int GetImageCount() const { return m_imageList.GetImageCount(); }
   HIMAGELIST GetImageListHandle() const { return m_imageList.GetSafeHandle(); }
+  // Follows the window's scale: when its small-icon side changed, rebuilds
+  // the image list at the new side from the icon files' bytes kept in
+  // memory (nothing is fetched again); the item height follows the list.
+  void UpdateScale();
 
   // The data list index stored in a node, for the selection report.
   size_t GetNodeDataCount() const { return m_arrNodeData.size(); }
@@ -81,11 +85,16 @@ private:
   QorTreeOwner* GetOwner() const;
   void OnSelChanged();
   void OnRButtonDown(POINT pt);
+  // The keyboard's context-menu request: the same menu, at the selection.
+  void OnKeyboardContextMenu();
+  // Shows the popup menu with the current texts, its corner at the point.
+  void OpenPopupMenu(POINT screenPt);
   void OnPopupCommand(UINT id);
   // The image a new node with this icon name shows (see SetNodeIcon).
   int NodeImage(const std::wstring& icon);
-  // Appends the icon of a local file to the image list; false when it does
-  // not load, else the append's index (-1 when the list refused it).
+  // Appends the icon of a local file to the image list at the list's side;
+  // false when it does not load, else the append's index (-1 when the list
+  // refused it).
   bool AddIconFile(const std::wstring& path, int* index);
 
   std::unordered_map<std::wstring, int> m_mapIcons;        // icon name -> image index
@@ -93,6 +102,8 @@ private:
   std::unordered_map<std::wstring, HTREEITEM> m_mapNodes;  // node key -> item
   std::vector<std::wstring> m_arrNodeData;                 // a node's item data indexes this
   CImageList m_imageList;
+  int m_iconSide;                        // of the list's images, in pixels
+  std::vector<std::string> m_iconFiles;  // bytes of the icon file of each image
   CMenu m_popupMenu;
   bool m_bShowError;
   unsigned m_nClears;  // counts clears of the tree; a fill stops when it moves

@@ -2,6 +2,7 @@
 #include "app/Globals.h"
 #include "app/MainWindow.h"
 #include "app/resource.h"
+#include "app/WindowScale.h"
 
 #include <cwchar>
 
@@ -25,6 +26,17 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM /*lPa
   switch (msg) {
     case WM_INITDIALOG: {
       PlaceDialog(dialog);
+      // The icon at the size its place has at the dialog's scale, not the
+      // system's default size stretched.
+      if (HWND place = GetDlgItem(dialog, IDC_ABOUTICON)) {
+        RECT rc;
+        GetClientRect(place, &rc);
+        const int side = rc.right < rc.bottom ? rc.right : rc.bottom;
+        if (HICON icon = LoadMainIcon(g_hInst, side)) {
+          SetPropW(dialog, L"OrraAboutIcon", icon);
+          SendMessageW(place, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+        }
+      }
       wchar_t count[16];
       _snwprintf(count, 16, L"%d", static_cast<int>(g_nRequestCount));
       count[15] = L'\0';
@@ -33,6 +45,8 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM /*lPa
     }
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+        if (HICON icon = static_cast<HICON>(RemovePropW(dialog, L"OrraAboutIcon")))
+          DestroyIcon(icon);
         EndDialog(dialog, LOWORD(wParam));
         return TRUE;
       }

@@ -5,6 +5,7 @@
 #include "app/LogWindow.h"
 #include "app/resource.h"
 #include "app/ServerControl.h"
+#include "app/WindowScale.h"
 
 HINSTANCE g_hInst = nullptr;
 HWND g_hMainWnd = nullptr;
@@ -13,6 +14,39 @@ namespace {
 
 const DWORD kLogPaneStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
                             ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY;
+
+// What the window draws at its scale; replaced when the scale changes.
+HFONT g_hLogFont = nullptr;
+HICON g_hSmallIcon = nullptr, g_hBigIcon = nullptr;
+
+// The log pane's font and the window's icons at the window's scale.
+void FollowScale(HWND window) {
+  const UINT dpi = WindowDpi(window);
+  HFONT font = CreateMessageFont(dpi);
+  if (font && g_pLogWnd) {
+    SendMessageW(g_pLogWnd->m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (g_hLogFont) DeleteObject(g_hLogFont);
+    g_hLogFont = font;
+  } else if (font) {
+    DeleteObject(font);
+  }
+  HICON small = LoadMainIcon(g_hInst, MulDiv(16, static_cast<int>(dpi), 96));
+  HICON big = LoadMainIcon(g_hInst, MulDiv(32, static_cast<int>(dpi), 96));
+  if (small) SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  if (big) SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  if (small && g_hSmallIcon) DestroyIcon(g_hSmallIcon);
+  if (big && g_hBigIcon) DestroyIcon(g_hBigIcon);
+  if (small) g_hSmallIcon = small;
+  if (big) g_hBigIcon = big;
+}
+
+void ReleaseScaled() {
+  if (g_hLogFont) DeleteObject(g_hLogFont);
+  if (g_hSmallIcon) DestroyIcon(g_hSmallIcon);
+  if (g_hBigIcon) DestroyIcon(g_hBigIcon);
+  g_hLogFont = nullptr;
+  g_hSmallIcon = g_hBigIcon = nullptr;
+}
 
 LRESULT OnCreate(HWND window) {
   CWnd* pane = new CWnd();
@@ -25,6 +59,7 @@ LRESULT OnCreate(HWND window) {
   UpdateWindow(pane->m_hWnd);
   SetWindowTextW(pane->m_hWnd, L"");
   AttachLog(pane, window);
+  FollowScale(window);
   StartServer();
   return 0;
 }
@@ -32,6 +67,7 @@ LRESULT OnCreate(HWND window) {
 void OnDestroy() {
   StopServer();
   delete DetachLog();
+  ReleaseScaled();
   StopServerSockets();
   PostQuitMessage(0);
 }
@@ -79,6 +115,13 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     case WM_LOGPENDING:
       FlushLog();
       return 0;
+    case 0x02E0: {  // WM_DPICHANGED: moved to a screen of another scale
+      const RECT* r = reinterpret_cast<const RECT*>(lParam);
+      FollowScale(window);
+      SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
         case IDM_EXIT:

@@ -442,7 +442,7 @@ TEST_F(ControlTest, SavingAndReloadingRestoresThePropertiesAndTheFirstLoadUsesTh
   ps->Release();
   c.Close();
 
-  // The saved state: the version stamp 1.2, the extent, then the properties.
+  // The saved state: the version stamp 1.3, the extent, then the properties.
   STATSTG st = {};
   stm->Stat(&st, STATFLAG_NONAME);
   EXPECT_EQ(max.QuadPart, st.cbSize.QuadPart);
@@ -451,7 +451,7 @@ TEST_F(ControlTest, SavingAndReloadingRestoresThePropertiesAndTheFirstLoadUsesTh
   DWORD version = 0;
   ULONG got = 0;
   ASSERT_EQ(stm->Read(&version, sizeof(version), &got), S_OK);
-  EXPECT_EQ(version, 0x10002u);
+  EXPECT_EQ(version, 0x10003u);
   stm->Seek(zero, STREAM_SEEK_SET, nullptr);
 
   TestContainer again;
@@ -504,8 +504,8 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStill
             S_OK);
   ASSERT_EQ(bag->Save(&saved, TRUE, TRUE), S_OK);
   bag->Release();
-  ASSERT_EQ(saved.values.size(), 10u);
-  EXPECT_EQ(V_I4(&saved.values[L"_Version"]), 0x10002);
+  ASSERT_EQ(saved.values.size(), 17u);
+  EXPECT_EQ(V_I4(&saved.values[L"_Version"]), 0x10003);
   EXPECT_EQ(V_VT(&saved.values[L"AsyncLoad"]), VT_BOOL);
   EXPECT_EQ(V_VT(&saved.values[L"URL"]), VT_BSTR);
   EXPECT_EQ(ToAnsi(V_BSTR(&saved.values[L"PopupMenuText0"])), "Inserir");
@@ -610,7 +610,7 @@ TEST_F(ControlTest, AStreamOfVersionOnePointOneLoadsAndOneCutShortChangesNothing
   EXPECT_EQ(PopupText(1), "Menos");
   EXPECT_EQ(Extent(c.Unknown()).cx, 4000);
 
-  // A stream of the current version that ends inside PopupMenuText1.
+  // A stream of version 1.2 that ends inside PopupMenuText1.
   const std::string cut = Number(0x10002) + Number(5000) + Number(3000) + Text(L"C:\\new") +
                           Text(L"new.txt") + Number(0) + Number(0) + Text(L"Novo") + Number(40) +
                           "ab";
@@ -859,4 +859,117 @@ TEST_F(ControlTest, TheModuleStaysLoadedWhileObjectsLive) {
   void* none = nullptr;
   EXPECT_EQ(getClassObject(other, IID_IClassFactory, &none), CLASS_E_CLASSNOTAVAILABLE);
   EXPECT_EQ(none, nullptr);
+}
+
+namespace {
+IFontDisp* NewFont(const wchar_t* name, LONGLONG points) {
+  FONTDESC fd = {
+      sizeof(fd), const_cast<LPOLESTR>(name), {}, FW_NORMAL, DEFAULT_CHARSET, FALSE, FALSE, FALSE};
+  fd.cySize.int64 = points * 10000;
+  IFontDisp* font = nullptr;
+  OleCreateFontIndirect(&fd, IID_IFontDisp, reinterpret_cast<void**>(&font));
+  return font;
+}
+
+// The tree's font as "face height", the height in pixels at the screen's scale.
+std::string TreeFont(HWND tree) {
+  LOGFONTA lf = {};
+  auto font = reinterpret_cast<HFONT>(SendMessageW(tree, WM_GETFONT, 0, 0));
+  if (!font || !GetObjectA(font, sizeof(lf), &lf)) return "<none>";
+  return std::string(lf.lfFaceName) + " " + std::to_string(lf.lfHeight);
+}
+std::string Expected(const char* face, CY size) {
+  HDC screen = GetDC(nullptr);
+  const LONGLONG dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return std::string(face) + " " + std::to_string(-((size.int64 * dpi + 360000) / 720000));
+}
+std::string Expected(const char* face, int points) {
+  CY size;
+  size.int64 = points * 10000LL;
+  return Expected(face, size);
+}
+
+// Font = font, as a script's Set statement puts an object.
+HRESULT PutFontRef(TestContainer& c, IDispatch* font) {
+  VARIANT v;
+  V_VT(&v) = VT_DISPATCH;
+  V_DISPATCH(&v) = font;
+  DISPID put = DISPID_PROPERTYPUT;
+  DISPPARAMS p = {&v, &put, 1, 1};
+  return c.Control()->Invoke(kDispFont, IID_NULL, 0, DISPATCH_PROPERTYPUTREF, &p, nullptr, nullptr,
+                             nullptr);
+}
+}  // namespace
+
+TEST_F(ControlTest, TheFontPropertyOverridesTheAmbientFontAndTravelsWithTheState) {
+  IFontDisp* tahoma = NewFont(L"Tahoma", 14);
+  IFontDisp* courier = NewFont(L"DejaVu Sans Mono", 10);
+  IFontDisp* serif = NewFont(L"DejaVu Serif", 20);
+  c.SetAmbientFont(tahoma);
+  Activate();
+  EXPECT_EQ(TreeFont(c.TreeWindow()), Expected("Tahoma", 14));
+  c.SetAmbientFont(courier);
+  ASSERT_EQ(c.AmbientChanged(DISPID_AMBIENT_FONT), S_OK);
+  EXPECT_EQ(TreeFont(c.TreeWindow()), Expected("DejaVu Sans Mono", 10));
+
+  // A font of its own wins over the container's, and follows its own changes.
+  ASSERT_EQ(PutFontRef(c, serif), S_OK);
+  EXPECT_EQ(TreeFont(c.TreeWindow()), Expected("DejaVu Serif", 20));
+  c.SetAmbientFont(tahoma);
+  ASSERT_EQ(c.AmbientChanged(DISPID_AMBIENT_FONT), S_OK);
+  EXPECT_EQ(TreeFont(c.TreeWindow()), Expected("DejaVu Serif", 20));
+  VARIANT v;
+  ASSERT_EQ(c.Get(kDispFont, &v), S_OK);
+  ASSERT_EQ(V_VT(&v), VT_DISPATCH);
+  IFont* own = nullptr;
+  ASSERT_EQ(V_DISPATCH(&v)->QueryInterface(IID_IFont, reinterpret_cast<void**>(&own)), S_OK);
+  CY size = {};
+  size.int64 = 300000;
+  ASSERT_EQ(own->put_Size(size), S_OK);
+  ASSERT_EQ(own->get_Size(&size), S_OK);  // the size the system could give
+  own->Release();
+  VariantClear(&v);
+  const std::string larger = Expected("DejaVu Serif", size);
+  EXPECT_EQ(TreeFont(c.TreeWindow()), larger);
+  EXPECT_TRUE(Dirty());
+
+  // Saved and loaded in a bag; an older state keeps the container's font.
+  MemoryBag saved;
+  IPersistPropertyBag* bag = nullptr;
+  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)),
+            S_OK);
+  ASSERT_EQ(bag->Save(&saved, TRUE, TRUE), S_OK);
+  bag->Release();
+  EXPECT_EQ(ToAnsi(V_BSTR(&saved.values[L"FontName"])), "DejaVu Serif");
+  EXPECT_EQ(V_I4(&saved.values[L"FontSize"]), size.int64);
+  TestContainer loaded;
+  ASSERT_EQ(loaded.Create(QORTREEVIEW_PROGID), S_OK);
+  loaded.SetAmbientFont(courier);
+  ASSERT_EQ(
+      loaded.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)),
+      S_OK);
+  EXPECT_EQ(bag->Load(&saved, nullptr), S_OK);
+  bag->Release();
+  ASSERT_EQ(loaded.Activate(kPos), S_OK);
+  EXPECT_EQ(TreeFont(loaded.TreeWindow()), larger);
+  const std::string v12 = Number(0x10002) + Number(4000) + Number(2000) + Text(L"") + Text(L"") +
+                          Number(0) + Number(0) + Text(L"Mais") + Text(L"Menos") + Number(0);
+  IPersistStreamInit* ps = nullptr;
+  ASSERT_EQ(loaded.Unknown()->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&ps)),
+            S_OK);
+  IStream* stm = StreamOf(v12.data(), static_cast<ULONG>(v12.size()));
+  EXPECT_EQ(ps->Load(stm), S_OK);
+  stm->Release();
+  ps->Release();
+  EXPECT_EQ(PopupText(0), "Inserir");  // c's, untouched
+  EXPECT_EQ(loaded.GetWideString(kDispPopupMenuText, &(v = VarI4(1)), 1), L"Menos");
+  EXPECT_EQ(TreeFont(loaded.TreeWindow()), Expected("DejaVu Sans Mono", 10));
+
+  // Nothing puts the container's font back.
+  V_VT(&v) = VT_DISPATCH;
+  V_DISPATCH(&v) = nullptr;
+  ASSERT_EQ(c.Put(kDispFont, v), S_OK);
+  EXPECT_EQ(TreeFont(c.TreeWindow()), Expected("Tahoma", 14));
+  for (IFontDisp* f : {tahoma, courier, serif}) f->Release();
 }

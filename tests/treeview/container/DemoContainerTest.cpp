@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <string>
 #include "ProgramProcess.h"
+#include "TestContainer.h"
 #include "TestProcess.h"
 
 namespace {
@@ -126,3 +127,41 @@ TEST_F(DemoContainer, AMissingConfigurationLeavesAnEmptyTreeNotAFailedProgram) {
   EXPECT_EQ(demo.CloseAndWait(main), 0u);
 }
 }  // namespace
+
+TEST_F(DemoContainer, EveryLabelAndButtonHoldsItsWholeTextAtTheScreensScale) {
+  DemoProcess demo;
+  ASSERT_TRUE(demo.Start(L"\"" + folder + L"\" tree.txt 0"));
+  HWND main = demo.WaitForMain();
+  ASSERT_NE(main, nullptr) << "no demo window";
+  // The system's message font at the screen's scale, which the demo uses.
+  NONCLIENTMETRICSW ncm = {};
+  ncm.cbSize = sizeof(ncm);
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0));
+  HFONT font = CreateFontIndirectW(&ncm.lfMessageFont);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  int checked = 0;
+  for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t cls[32] = {}, text[256] = {};
+    GetClassNameW(child, cls, 32);
+    GetWindowTextW(child, text, 256);
+    const bool button = lstrcmpiW(cls, L"Button") == 0;
+    if ((!button && lstrcmpiW(cls, L"Static") != 0) || !text[0]) continue;
+    SIZE need = {};
+    GetTextExtentPoint32W(dc, text, lstrlenW(text), &need);
+    // A check box draws its box and a gap before the text; a push button
+    // its edges around it.
+    const LONG style = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
+    if (button) need.cx += style == BS_AUTOCHECKBOX ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 6;
+    RECT rc;
+    GetClientRect(child, &rc);
+    EXPECT_LE(need.cx, rc.right) << "width of " << ToAnsi(std::wstring(text));
+    EXPECT_LE(need.cy, rc.bottom) << "height of " << ToAnsi(std::wstring(text));
+    ++checked;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  EXPECT_EQ(checked, 11);
+  EXPECT_EQ(demo.CloseAndWait(main), 0u);
+}

@@ -1,15 +1,25 @@
 // What the user does in the tree reaches the container: selection by the
 // keyboard, and the right-click menu with its current texts, its choices
 // and its cancelling.
+#include <cstring>
 #include "TreeFixture.h"
 
 using namespace treetest;
 
 namespace {
-// The texts of every popup menu that opens on this thread while it lives.
+// The texts of every popup menu that opens on this thread while it lives,
+// and the screen corner of the last menu window placed.
 Lines* g_menuTexts = nullptr;
+POINT g_menuCorner;
 LRESULT CALLBACK WatchMenus(int code, WPARAM w, LPARAM l) {
   auto* m = reinterpret_cast<CWPSTRUCT*>(l);
+  char cls[16] = {};
+  if (code == HC_ACTION && m->message == WM_WINDOWPOSCHANGED &&
+      GetClassNameA(m->hwnd, cls, sizeof(cls)) && std::string(cls) == "#32768") {
+    RECT rc;
+    GetWindowRect(m->hwnd, &rc);
+    g_menuCorner = {rc.left, rc.top};
+  }
   if (code == HC_ACTION && m->message == WM_INITMENUPOPUP && g_menuTexts) {
     HMENU menu = reinterpret_cast<HMENU>(m->wParam);
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
@@ -37,12 +47,20 @@ protected:
   // Right-clicks the tree with the given keys waiting for the menu, then
   // lets the chosen command arrive. The texts of the menu that opened.
   Lines RightClick(std::initializer_list<WPARAM> keys) {
+    return OpenMenu(keys, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 5));
+  }
+  // The same with the keyboard's request (Shift+F10, the menu key).
+  Lines MenuKey(std::initializer_list<WPARAM> keys) {
+    return OpenMenu(keys, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(c.TreeWindow()), -1);
+  }
+  Lines OpenMenu(std::initializer_list<WPARAM> keys, UINT message, WPARAM wParam, LPARAM lParam) {
     HWND tree = c.TreeWindow();
     for (WPARAM k : keys) PostMessageW(tree, WM_KEYDOWN, k, 0);
     Lines texts;
     g_menuTexts = &texts;
+    g_menuCorner = {-1000, -1000};
     HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchMenus, nullptr, GetCurrentThreadId());
-    SendMessageW(tree, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(20, 5));
+    SendMessageW(tree, message, wParam, lParam);
     UnhookWindowsHookEx(hook);
     g_menuTexts = nullptr;
     MSG msg;
@@ -119,4 +137,36 @@ TEST_F(Events, TextOfAnyCharacterComesBackExactlyThroughSelectionAndTheMenu) {
   EXPECT_EQ(RightClick({VK_DOWN, VK_RETURN}).size(), 2u);
   EXPECT_EQ(c.Take(), (Lines{"changed:SelectedLabel", "event:InsertData"}));
   EXPECT_EQ(c.GetWideString(kDispSelectedLabel), leaf);
+}
+
+TEST_F(Events, TheMenuKeyOpensTheSameMenuBelowTheSelectedLabelOrAtTheCornerWithoutOne) {
+  HWND tree = c.TreeWindow();
+  ASSERT_EQ(c.PutString(kDispSelectedNodes, "D"), S_OK);
+  c.Take();
+  RECT label;
+  const auto selected =
+      reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  memcpy(&label, &selected, sizeof(selected));  // the message's input: the item
+  ASSERT_TRUE(SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label)));
+  POINT below = {label.left, label.bottom};
+  ClientToScreen(tree, &below);
+  EXPECT_EQ(MenuKey({VK_DOWN, VK_RETURN}), (Lines{"32768 Inserir", "32769 Remover"}));
+  EXPECT_EQ(g_menuCorner.x, below.x);
+  EXPECT_EQ(g_menuCorner.y, below.y);
+  EXPECT_EQ(c.Take(), (Lines{"changed:SelectedLabel", "event:InsertData"}));
+  EXPECT_EQ(c.GetString(kDispSelectedLabel), "D");
+
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, 0);
+  c.Take();
+  POINT corner = {0, 0};
+  ClientToScreen(tree, &corner);
+  EXPECT_EQ(MenuKey({VK_DOWN, VK_DOWN, VK_RETURN}).size(), 2u);
+  EXPECT_EQ(g_menuCorner.x, corner.x);
+  EXPECT_EQ(g_menuCorner.y, corner.y);
+  EXPECT_EQ(c.Take(), (Lines{"changed:SelectedLabel", "event:RemoveData"}));
+  EXPECT_EQ(c.GetString(kDispSelectedLabel), "");
+  // A mouse's request at a point opens nothing more: its press did.
+  EXPECT_TRUE(OpenMenu({VK_ESCAPE}, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(tree),
+                       MAKELPARAM(corner.x + 5, corner.y + 5))
+                  .empty());
 }

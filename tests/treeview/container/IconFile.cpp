@@ -13,36 +13,42 @@ void Put32(std::string& s, unsigned v) {
 }
 }  // namespace
 
-std::string IconFileBytes(COLORREF colour) {
-  const unsigned kSide = 16, kPixels = kSide * kSide * 4, kMask = kSide * 4;
-  const unsigned kImage = 40 + kPixels + kMask;
-  std::string s;
-  Put16(s, 0);  // ICONDIR
-  Put16(s, 1);
-  Put16(s, 1);
-  s += static_cast<char>(kSide);  // ICONDIRENTRY
-  s += static_cast<char>(kSide);
-  s += '\0';
-  s += '\0';
-  Put16(s, 1);
-  Put16(s, 32);
-  Put32(s, kImage);
-  Put32(s, 6 + 16);
-  Put32(s, 40);  // BITMAPINFOHEADER, height doubled for the mask
-  Put32(s, kSide);
-  Put32(s, kSide * 2);
-  Put16(s, 1);
-  Put16(s, 32);
-  for (int i = 0; i < 6; ++i) Put32(s, 0);
-  for (unsigned i = 0; i < kSide * kSide; ++i) {
-    s += static_cast<char>(GetBValue(colour));
-    s += static_cast<char>(GetGValue(colour));
-    s += static_cast<char>(GetRValue(colour));
-    s += static_cast<char>(0xFF);
+std::string IconFileBytes(const std::vector<IconImage>& images) {
+  std::string head, data;
+  Put16(head, 0);  // ICONDIR
+  Put16(head, 1);
+  Put16(head, static_cast<unsigned>(images.size()));
+  const unsigned firstImage = 6 + 16 * static_cast<unsigned>(images.size());
+  for (const IconImage& image : images) {
+    const unsigned side = static_cast<unsigned>(image.side);
+    const unsigned maskRow = (side + 31) / 32 * 4;
+    const unsigned size = 40 + side * side * 4 + maskRow * side;
+    head += static_cast<char>(side & 0xFF);  // ICONDIRENTRY; 0 means 256
+    head += static_cast<char>(side & 0xFF);
+    head += '\0';
+    head += '\0';
+    Put16(head, 1);
+    Put16(head, 32);
+    Put32(head, size);
+    Put32(head, firstImage + static_cast<unsigned>(data.size()));
+    Put32(data, 40);  // BITMAPINFOHEADER, height doubled for the mask
+    Put32(data, side);
+    Put32(data, side * 2);
+    Put16(data, 1);
+    Put16(data, 32);
+    for (int i = 0; i < 6; ++i) Put32(data, 0);
+    for (unsigned i = 0; i < side * side; ++i) {
+      data += static_cast<char>(GetBValue(image.colour));
+      data += static_cast<char>(GetGValue(image.colour));
+      data += static_cast<char>(GetRValue(image.colour));
+      data += static_cast<char>(0xFF);
+    }
+    data.append(maskRow * side, '\0');  // every pixel opaque
   }
-  s.append(kMask, '\0');  // every pixel opaque
-  return s;
+  return head + data;
 }
+
+std::string IconFileBytes(COLORREF colour) { return IconFileBytes({{16, colour}}); }
 
 COLORREF ImageColour(HIMAGELIST imageList, int index) {
   HDC screen = GetDC(nullptr);

@@ -116,7 +116,21 @@ TEST_F(TypeLibTest, EveryDispatchTableRowIsDescribedAlikeAndNothingElse) {
       ++expectedVars;
       ASSERT_EQ(vars.count(e.dispid), 1u);
       EXPECT_EQ(vars[e.dispid]->varkind, VAR_DISPATCH);
-      EXPECT_EQ(vars[e.dispid]->elemdescVar.tdesc.vt, e.vt);
+      const TYPEDESC& type = vars[e.dispid]->elemdescVar.tdesc;
+      if (const IID* iface = qortreeview::MemberInterface(e.dispid)) {
+        // An object property names its interface: a pointer to that type.
+        ASSERT_EQ(type.vt, VT_PTR);
+        ASSERT_EQ(type.lptdesc->vt, VT_USERDEFINED);
+        ITypeInfo* pointee = nullptr;
+        ASSERT_EQ(ti->GetRefTypeInfo(type.lptdesc->hreftype, &pointee), S_OK);
+        TYPEATTR* pa = nullptr;
+        ASSERT_EQ(pointee->GetTypeAttr(&pa), S_OK);
+        EXPECT_EQ(pa->guid, *iface);
+        pointee->ReleaseTypeAttr(pa);
+        pointee->Release();
+      } else {
+        EXPECT_EQ(type.vt, e.vt);
+      }
       EXPECT_EQ(Doc(ti, e.dispid), std::wstring(L"property ") + e.name);
       continue;
     }

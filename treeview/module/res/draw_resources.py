@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the control module's pictures as 16-colour files:
-toolbox.bmp (16 by 15, the toolbox picture) and about.ico (32 by 32 and
-16 by 16, the About box icon): a small tree of three nodes joined by lines.
+toolbox.bmp (16 by 15, the toolbox picture) and about.ico (48, 32, 24 and
+16 pixel images, the About box icon): a small tree of three nodes joined by
+lines, drawn from one 16-pixel outline at each size.
 Run it from this folder; the outputs are committed next to it."""
 import struct
 
@@ -17,28 +18,32 @@ BLACK, GREY, YELLOW, BLUE, WHITE = 0, 8, 11, 12, 15
 def tree_picture(w, h, bg):
     """Rows top to bottom of palette indexes: a root box with two children."""
     px = [[bg] * w for _ in range(h)]
-    s = max(1, w // 16)  # scale
+    s = max(1.0, w / 16)  # scale of the 16-pixel drawing
+
+    def at(v):
+        return int(round(v * s))
 
     def box(x, y, colour):
-        for dy in range(4 * s):
-            for dx in range(4 * s):
-                edge = dy in (0, 4 * s - 1) or dx in (0, 4 * s - 1)
-                px[y + dy][x + dx] = BLACK if edge else colour
+        side = at(4)
+        for dy in range(side):
+            for dx in range(side):
+                edge = dy in (0, side - 1) or dx in (0, side - 1)
+                px[at(y) + dy][at(x) + dx] = BLACK if edge else colour
 
     def vline(x, y0, y1):
-        for y in range(y0, y1):
-            px[y][x] = GREY
+        for y in range(at(y0), at(y1) + 1):
+            px[y][at(x)] = GREY
 
     def hline(y, x0, x1):
-        for x in range(x0, x1):
-            px[y][x] = GREY
+        for x in range(at(x0), at(x1)):
+            px[at(y)][x] = GREY
 
-    box(1 * s, 1 * s, YELLOW)
-    vline(3 * s, 5 * s, 12 * s + 1)
-    hline(7 * s, 3 * s, 8 * s)
-    hline(12 * s, 3 * s, 8 * s)
-    box(8 * s, 5 * s, BLUE)
-    box(8 * s, 10 * s, BLUE)
+    box(1, 1, YELLOW)
+    vline(3, 5, 12)
+    hline(7, 3, 8)
+    hline(12, 3, 8)
+    box(8, 5, BLUE)
+    box(8, 10, BLUE)
     return px
 
 
@@ -80,4 +85,4 @@ def write_ico(path, pictures):
 
 if __name__ == '__main__':
     write_bmp('toolbox.bmp', tree_picture(16, 15, 7))
-    write_ico('about.ico', [tree_picture(32, 32, WHITE), tree_picture(16, 16, WHITE)])
+    write_ico('about.ico', [tree_picture(n, n, WHITE) for n in (48, 32, 24, 16)])

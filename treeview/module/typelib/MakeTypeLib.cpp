@@ -29,11 +29,19 @@ struct DispInterface {
   ICreateTypeInfo2* info = nullptr;
   UINT nFuncs = 0, nVars = 0;
 
-  void Property(MEMBERID id, const wchar_t* name, VARTYPE vt) {
+  // iface: the interface an object property points to (null: its VARTYPE).
+  void Property(MEMBERID id, const wchar_t* name, VARTYPE vt, ITypeInfo* iface) {
     VARDESC vd = {};
     vd.memid = id;
     vd.varkind = VAR_DISPATCH;
     vd.elemdescVar.tdesc.vt = vt;
+    TYPEDESC pointee = {};
+    if (iface) {
+      pointee.vt = VT_USERDEFINED;
+      CHECK(info->AddRefTypeInfo(iface, &pointee.hreftype));
+      vd.elemdescVar.tdesc.vt = VT_PTR;
+      vd.elemdescVar.tdesc.lptdesc = &pointee;
+    }
     CHECK(info->AddVarDesc(nVars, &vd));
     CHECK(info->SetVarName(nVars, const_cast<LPOLESTR>(name)));
     std::wstring help = std::wstring(L"property ") + name;
@@ -130,8 +138,14 @@ int wmain(int argc, wchar_t** argv) {
     Implement(dq.info, 0, dispatch, 0);
     // Properties first, then functions, each in the members' order; stock
     // members (negative ids) carry no help string.
-    for (const DispMember& m : qortreeview::kMembers)
-      if (m.kind == DispKind::Property) dq.Property(m.dispid, m.name, m.vt);
+    for (const DispMember& m : qortreeview::kMembers) {
+      if (m.kind != DispKind::Property) continue;
+      ITypeInfo* iface = nullptr;
+      if (const IID* iid = qortreeview::MemberInterface(m.dispid))
+        CHECK(stdole->GetTypeInfoOfGuid(*iid, &iface));
+      dq.Property(m.dispid, m.name, m.vt, iface);
+      if (iface) iface->Release();
+    }
     for (const DispMember& m : qortreeview::kMembers) {
       if (m.kind == DispKind::Property) continue;
       const std::vector<DispParam> params(m.params, m.params + m.cParams);

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the program's icon (OrraWebServer.ico): a globe on a server box,
-as 32x32 and 16x16 images in the 16 standard colours, with a transparency
+as 48, 32, 24 and 16 pixel images in the 16 standard colours, with a transparency
 mask. Standard library only; writes next to this script."""
 import math
 import os
@@ -63,10 +63,11 @@ def image(size):
 
 
 def main():
-    images = [image(32), image(16)]
+    sizes = (48, 32, 24, 16)
+    images = [image(size) for size in sizes]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, data in zip((32, 16), images):
+    for size, data in zip(sizes, images):
         out += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(data), offset)
         offset += len(data)
     out += b"".join(images)
