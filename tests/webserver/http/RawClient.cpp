@@ -116,6 +116,11 @@ void RawClient::Close() {
   m_strPending.clear();
 }
 
+void RawClient::Adopt(SOCKET socket) {
+  Close();
+  m_hSocket = socket;
+}
+
 SOCKET RawClient::Detach() {
   SOCKET h = m_hSocket;
   m_hSocket = INVALID_SOCKET;

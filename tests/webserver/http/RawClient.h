@@ -31,6 +31,8 @@ public:
   bool IsClosedByPeer() const { return m_bPeerClosed; }
   void Close();
   SOCKET Detach();
+  // Takes a connected socket made elsewhere.
+  void Adopt(SOCKET socket);
 
   // A head, its body per its length line, as one text.
   std::string ReadAnswer(DWORD timeoutMs);
