@@ -131,11 +131,7 @@ void CHttpThread::HandleConnection() {
       break;
     }
     if (m_nBuffered == 0) {
-      // A client that asks again at once is served without the two thread
-      // switches of the poll, but only while no connection waits for a worker.
-      if (m_pQueue && !m_pQueue->AnyWaiting() &&
-          WaitReady(false, GetTickCount64() + kNextHeadLookMs) == 1)
-        continue;
+      if (LookForNextHead()) continue;
       break;  // the client's next head is awaited in the listener's poll
     }
     // A pipelined head takes this worker again only while nobody waits.
@@ -160,6 +156,20 @@ void CHttpThread::HandleConnection() {
   } else {
     m_pQueue->HandBack(std::move(m_pConnection));
   }
+}
+
+bool CHttpThread::LookForNextHead() {
+  // A client that asks again at once is served without the two thread
+  // switches of the poll, but only while no connection waits for a worker.
+  ULONGLONG end = GetTickCount64() + kNextHeadLookMs;
+  while (m_pQueue && !m_pQueue->AnyWaiting()) {
+    ULONGLONG now = GetTickCount64();
+    if (now >= end) return false;
+    ULONGLONG slice = now + kLookSliceMs < end ? now + kLookSliceMs : end;
+    int ready = WaitReady(false, slice);
+    if (ready != 0) return ready == 1;
+  }
+  return false;
 }
 
 void CHttpThread::CloseConnection(bool linger) {

@@ -64,8 +64,10 @@ public:
   static const DWORD kHeadDeadlineMs = 3000;
   static const DWORD kPollMs = 100;
   // After an answer, while no connection waits for a worker, how long the
-  // worker looks for the client's next head before handing it to the poll.
-  static const DWORD kNextHeadLookMs = 2;
+  // worker looks for the client's next head before handing it to the poll,
+  // in slices after each of which it sees whether one waits.
+  static const DWORD kNextHeadLookMs = 10;
+  static const DWORD kLookSliceMs = 2;
   static const DWORD kSendStallMs = 30000;
   // Head and file go out through one buffer: a small answer in one send,
   // a large file in pieces of this size.
@@ -102,6 +104,9 @@ private:
   // Gives the assigned connection its turn: answers the heads that have
   // come, in order, then hands it on as the turn's end says.
   void HandleConnection();
+  // After an answer: whether the client's next bytes came within
+  // kNextHeadLookMs, looking only while no connection waits for a worker.
+  bool LookForNextHead();
   // Reads what the client has sent, without waiting, until a head is
   // complete; *headLength is then its length.
   HeadRead ReadRequest(int* headLength);
