@@ -1,6 +1,7 @@
 // CHttpThread.cpp: one pooled HTTP worker thread.
 #include "http/CHttpThread.h"
 
+#include "http/CConnectionQueue.h"
 #include "http/CFileCache.h"
 #include "http/CLingerThread.h"
 #include "http/HttpText.h"
@@ -14,15 +15,12 @@
 
 CHttpThread::CHttpThread(const HttpSettings& settings)
     : CThread(false),
-      m_hWorkEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      m_hWorkEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      m_bBusy(0),
       m_pRequest(new char[kRequestBufferBytes]),
       m_nBuffered(0),
-      m_bAnswered(false),
-      m_bHadTurn(false),
-      m_nHeadStart(0),
       m_pSend(new char[kSendBufferBytes]),
-      m_pnWaiting(nullptr),
-      m_hFreedEvent(nullptr),
+      m_pQueue(nullptr),
       m_pCloser(nullptr),
       m_dwStallMs(kSendStallMs),
       m_pCache(nullptr),
@@ -32,18 +30,20 @@ CHttpThread::~CHttpThread() {
   if (m_hWorkEvent) CloseHandle(m_hWorkEvent);
 }
 
-void CHttpThread::JoinPool(volatile LONG* waiting, HANDLE freedEvent, CLingerThread* closer) {
-  m_pnWaiting = waiting;
-  m_hFreedEvent = freedEvent;
+void CHttpThread::JoinPool(CConnectionQueue* queue, CLingerThread* closer) {
+  m_pQueue = queue;
   m_pCloser = closer;
 }
 
-bool CHttpThread::Assign(SOCKET socket) {
-  if (WaitForSingleObject(m_hWorkEvent, 0) == WAIT_OBJECT_0) return false;
-  if (!m_socket.Attach(socket)) return false;
+bool CHttpThread::Assign(std::unique_ptr<CConnection>* connection) {
+  if (m_bBusy) return false;
+  m_pConnection = std::move(*connection);
+  InterlockedExchange(&m_bBusy, 1);
   SetEvent(m_hWorkEvent);
   return true;
 }
+
+void CHttpThread::MarkIdle() { InterlockedExchange(&m_bBusy, 0); }
 
 int CHttpThread::Run() {
   LogMessage(L".");
@@ -53,9 +53,15 @@ int CHttpThread::Run() {
   for (;;) {
     DWORD woken = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
     if (woken == WAIT_OBJECT_0) {
-      HandleConnection();
-      ResetEvent(m_hWorkEvent);
-      if (m_hFreedEvent) SetEvent(m_hFreedEvent);
+      // From one turn straight to the next connection waiting, if any.
+      while (m_pConnection) {
+        HandleConnection();
+        if (m_pQueue) {
+          m_pConnection = m_pQueue->NextOrIdle(this);
+        } else {
+          MarkIdle();
+        }
+      }
     } else if (woken == WAIT_OBJECT_0 + 1) {
       return 1;
     }
@@ -65,36 +71,34 @@ int CHttpThread::Run() {
 void CHttpThread::Shutdown() {
   Stop();
   m_socket.Close();
-}
-
-bool CHttpThread::ClaimForWaiting() {
-  // Whatever of a next head has come, even all of it: one head per turn
-  // while another connection waits. A new connection gets a short while
-  // for its first head, so that the one just handed over is not ended
-  // before it could ask (the flag may still be its own).
-  if (!m_pnWaiting || *m_pnWaiting != 1) return false;
-  if (!m_bHadTurn && GetTickCount64() - m_nHeadStart < kFairHeadMs) return false;
-  return InterlockedCompareExchange(m_pnWaiting, 0, 1) == 1;
+  m_pConnection.reset();
 }
 
 void CHttpThread::HandleConnection() {
-  SOCKET h = m_socket.GetHandle();
-  // A small answer goes out in one send, but the last piece of a large
-  // file must not wait for the client's delayed acknowledgement either.
-  BOOL noDelay = TRUE;
-  setsockopt(h, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof(noDelay));
-  // Every wait is ours (WaitReady), bounded and watching for a stop.
-  u_long nonBlocking = 1;
-  m_socket.IoControl(FIONBIO, &nonBlocking);
-  m_nBuffered = 0;
-  m_bAnswered = false;
-  m_bHadTurn = false;
+  CConnection& connection = *m_pConnection;
+  m_socket.Attach(connection.m_socket.Detach());
+  if (connection.m_phase == kPhaseFresh) {
+    SOCKET h = m_socket.GetHandle();
+    // A small answer goes out in one send, but the last piece of a large
+    // file must not wait for the client's delayed acknowledgement either.
+    BOOL noDelay = TRUE;
+    setsockopt(h, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
+               sizeof(noDelay));
+    // Every wait is ours (WaitReady), bounded and watching for a stop.
+    u_long nonBlocking = 1;
+    m_socket.IoControl(FIONBIO, &nonBlocking);
+    connection.m_phase = kPhaseUnanswered;
+  }
   char* buffer = m_pRequest.get();
-  bool linger = false;
+  m_nBuffered = static_cast<int>(connection.m_strPending.size());
+  std::memcpy(buffer, connection.m_strPending.data(), m_nBuffered);
+  connection.m_strPending.clear();
+  TurnEnd end = kTurnAwaitHead;
   for (;;) {
-    int headLength = ReadRequest();
-    if (headLength <= 0) {
-      linger = headLength == 0;
+    int headLength = 0;
+    HeadRead read = ReadRequest(&headLength);
+    if (read != kHeadComplete) {
+      end = read == kHeadPending ? kTurnAwaitHead : read == kHeadRefused ? kTurnLinger : kTurnClose;
       break;
     }
     InterlockedIncrement(m_settings.m_pnRequestCount);
@@ -110,23 +114,62 @@ void CHttpThread::HandleConnection() {
     // What followed the head is the next request.
     m_nBuffered -= headLength;
     std::memmove(buffer, buffer + headLength, m_nBuffered);
-    m_bHadTurn = true;
     bool sent = true;
     if (method == kHttpGet)
       sent = OnFileRequest(target, conditions, true);
     else if (method == kHttpHead)
       sent = OnFileRequest(target, conditions, false);
-    else if (!lastHead)
-      continue;        // counted, not answered; the connection stays open
-    if (!sent) break;  // the answer is broken anyway
-    m_bAnswered = m_bAnswered || method != kHttpOther;
+    // The next head's time runs from here.
+    connection.m_nDeadline = GetTickCount64() + kHeadDeadlineMs;
+    if (!sent) {
+      end = kTurnClose;  // the answer is broken anyway
+      break;
+    }
+    if (method != kHttpOther) connection.m_phase = kPhaseAnswered;
     if (lastHead) {
-      linger = true;
+      end = kTurnLinger;
+      break;
+    }
+    if (m_nBuffered == 0) {
+      if (LookForNextHead()) continue;
+      break;  // the client's next head is awaited in the listener's poll
+    }
+    // A pipelined head takes this worker again only while nobody waits.
+    if (m_pQueue && m_pQueue->AnyWaiting()) {
+      end = kTurnYield;
       break;
     }
   }
+  if (end == kTurnLinger || end == kTurnClose) {
+    m_nBuffered = 0;
+    CloseConnection(end == kTurnLinger && connection.m_phase == kPhaseAnswered);
+    m_pConnection.reset();
+    return;
+  }
+  connection.m_strPending.assign(buffer, m_nBuffered);
   m_nBuffered = 0;
-  CloseConnection(linger && m_bAnswered);
+  connection.m_socket.Attach(m_socket.Detach());
+  if (!m_pQueue) {
+    m_pConnection.reset();  // alone, nobody would watch it
+  } else if (end == kTurnYield) {
+    m_pQueue->Requeue(std::move(m_pConnection));
+  } else {
+    m_pQueue->HandBack(std::move(m_pConnection));
+  }
+}
+
+bool CHttpThread::LookForNextHead() {
+  // A client that asks again at once is served without the two thread
+  // switches of the poll, but only while no connection waits for a worker.
+  ULONGLONG end = GetTickCount64() + kNextHeadLookMs;
+  while (m_pQueue && !m_pQueue->AnyWaiting()) {
+    ULONGLONG now = GetTickCount64();
+    if (now >= end) return false;
+    ULONGLONG slice = now + kLookSliceMs < end ? now + kLookSliceMs : end;
+    int ready = WaitReady(false, slice);
+    if (ready != 0) return ready == 1;
+  }
+  return false;
 }
 
 void CHttpThread::CloseConnection(bool linger) {
@@ -154,34 +197,29 @@ int CHttpThread::WaitReady(bool forWrite, ULONGLONG deadline) {
                      : select(0, &ready, nullptr, nullptr, &wait);
     if (n == SOCKET_ERROR || (forWrite && FD_ISSET(h, &failed))) return -1;
     if (n > 0) return 1;
-    // Between two answers the worker may be wanted elsewhere.
-    if (!forWrite && ClaimForWaiting()) return 0;
   }
 }
 
-int CHttpThread::ReadRequest() {
+CHttpThread::HeadRead CHttpThread::ReadRequest(int* headLength) {
   char* buffer = m_pRequest.get();
-  m_nHeadStart = GetTickCount64();
-  ULONGLONG deadline = m_nHeadStart + kHeadDeadlineMs;
   for (;;) {
-    if (IsStopping()) return -1;
-    if (ClaimForWaiting()) return 0;
-    int headLength = HeadLength(buffer, m_nBuffered);
+    if (IsStopping()) return kHeadGone;
+    int length = HeadLength(buffer, m_nBuffered);
     // A zero byte cannot be part of a request; what would follow it is
     // unknowable, so nothing of the head is answered.
-    if (std::memchr(buffer, 0, headLength ? headLength : m_nBuffered)) return 0;
-    if (headLength) return headLength;
-    if (m_nBuffered >= kRequestTextMax) return 0;  // a head this long is never answered
-    // Read before waiting: a waiting call is wasted when the bytes are
-    // already there, as a new connection's first head mostly is.
+    if (std::memchr(buffer, 0, length ? length : m_nBuffered)) return kHeadRefused;
+    if (length) {
+      *headLength = length;
+      return kHeadComplete;
+    }
+    if (m_nBuffered >= kRequestTextMax) return kHeadRefused;  // never answered
     int got = m_socket.Receive(buffer + m_nBuffered, kRequestTextMax - m_nBuffered);
     if (got > 0) {
       m_nBuffered += got;
       continue;
     }
-    if (got == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return -1;
-    int ready = WaitReady(false, deadline);
-    if (ready <= 0) return ready;
+    if (got == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return kHeadGone;
+    return kHeadPending;
   }
 }
 

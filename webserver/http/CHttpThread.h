@@ -2,6 +2,7 @@
 // connection it serves, its work event, and its request and send buffers.
 #pragma once
 
+#include "http/CConnection.h"
 #include "http/FileAnswer.h"
 #include "lib/CSocket.h"
 #include "lib/CThread.h"
@@ -9,6 +10,7 @@
 #include <memory>
 #include <string>
 
+class CConnectionQueue;
 class CFile;
 class CFileCache;
 class CLingerThread;
@@ -22,63 +24,92 @@ struct HttpSettings {
   // Each request head read, incremented with InterlockedIncrement so
   // that concurrent workers lose no counts.
   volatile LONG* m_pnRequestCount;
+  // The listener's port; tests take another (0: any free one).
+  unsigned short m_nPort = 80;
+  // The family of the listening socket that takes both IPv6 and IPv4
+  // clients; tests give one that fails, to see the fall-back to IPv4.
+  int m_nDualModeFamily = AF_INET6;
 };
 
-// Idle until the listener hands it a connection (Assign), then answers
-// request heads on it, in order, until the client goes quiet, closes or asks
-// to close, or until the worker is wanted elsewhere (ClaimForWaiting).
-// Every wait is a bounded poll, so no client can hold the thread: a send
-// that makes no progress for the stall limit ends the connection, and a
-// stop is seen within kPollMs.
+// Idle until the listener hands it a connection whose client has sent bytes
+// (Assign), then gives it a turn: reads what has come, answers each complete
+// head, and hands the connection back to wait for its next head in the
+// listener's poll. It waits for a client to speak only for kNextHeadLookMs,
+// and only while nobody waits for a worker; a send waits in bounded polls,
+// so no client can hold the thread: a send that makes no
+// progress for the stall limit ends the connection, and a stop is seen
+// within kPollMs.
 class CHttpThread : public CThread {
 public:
   explicit CHttpThread(const HttpSettings& settings);
   ~CHttpThread() override;
 
-  // On the listener's thread. False while busy; otherwise takes the handle
-  // and wakes the worker. The work event is signalled exactly while busy.
-  bool Assign(SOCKET socket);
-  // Stops the thread, then closes the socket. A connection being served
-  // is given up at once (within kPollMs), not finished.
+  // Under the pool's lock. False while busy; otherwise takes the connection
+  // and wakes the worker.
+  bool Assign(std::unique_ptr<CConnection>* connection);
+  // Stops the thread, then closes the connection it held. A connection
+  // being served is given up at once (within kPollMs), not finished.
   void Shutdown();
   // Whether the thread runs: a worker that never started serves nothing.
   bool IsStarted() const { return m_hThread != nullptr; }
-  bool IsBusy() const { return WaitForSingleObject(m_hWorkEvent, 0) == WAIT_OBJECT_0; }
+  bool IsBusy() const { return m_bBusy != 0; }
   // How long a send may make no progress before the connection is ended.
   void SetSendStallLimit(DWORD ms) { m_dwStallMs = ms; }
   // Small files' bytes, shared with the other workers, or null to read
   // every file at every request. Set before the worker starts.
   void UseCache(CFileCache* cache) { m_pCache = cache; }
 
+  // The time a client has for each head, counted from the end of the
+  // answer before it (or from the connect): also the keep-alive time-out.
   static const DWORD kHeadDeadlineMs = 3000;
-  // While a connection waits for a worker, a head that has not ended this
-  // long after it began gives its worker up.
-  static const DWORD kFairHeadMs = 500;
   static const DWORD kPollMs = 100;
+  // After an answer, while no connection waits for a worker, how long the
+  // worker looks for the client's next head before handing it to the poll,
+  // in slices after each of which it sees whether one waits.
+  static const DWORD kNextHeadLookMs = 10;
+  static const DWORD kLookSliceMs = 2;
   static const DWORD kSendStallMs = 30000;
   // Head and file go out through one buffer: a small answer in one send,
   // a large file in pieces of this size.
   static const DWORD kSendBufferBytes = 1 << 20;
 
 private:
-  friend class CListenThread;  // joins its workers to its pool
+  friend class CListenThread;     // joins its workers to its pool
+  friend class CConnectionQueue;  // marks a worker idle under its lock
+
+  // How a turn ends for its connection.
+  enum TurnEnd {
+    kTurnAwaitHead,  // to the listener's poll until its next head comes
+    kTurnYield,      // its next head is here, but others wait: to the queue
+    kTurnLinger,     // ended; closed gracefully if it has had an answer
+    kTurnClose,      // ended at once: the peer is gone, a send failed, a stop
+  };
+  // What ReadRequest found.
+  enum HeadRead {
+    kHeadComplete,  // a whole head starts the request buffer
+    kHeadPending,   // not all of it has come; nothing wrong
+    kHeadRefused,   // more than 4,095 bytes, or a zero byte: never answered
+    kHeadGone,      // the peer closed or failed, or a stop
+  };
 
   int Run() override;
 
-  // The listener's pool: *waiting is 1 while an accepted connection
-  // waits for a worker (see ClaimForWaiting). freedEvent, when given, is
-  // set each time this worker becomes idle. closer, when given, closes the
-  // connections that end after an answer; without it they close at once.
-  void JoinPool(volatile LONG* waiting, HANDLE freedEvent, CLingerThread* closer);
+  // The listener's pool: connections come from and go back to queue;
+  // closer, when given, closes the connections that end after an answer.
+  // Without a queue a connection is closed when its turn ends.
+  void JoinPool(CConnectionQueue* queue, CLingerThread* closer);
+  // Under the pool's lock: idle again, ready for Assign.
+  void MarkIdle();
 
-  // Serves the attached connection until it ends, then closes it.
+  // Gives the assigned connection its turn: answers the heads that have
+  // come, in order, then hands it on as the turn's end says.
   void HandleConnection();
-  // The length of the next complete request head, which then starts the
-  // request buffer; 0 when the connection is to end while the client may
-  // still send (no head within the deadline, a head of more than 4,095
-  // bytes or holding a zero byte, the worker is wanted elsewhere); -1 when
-  // nothing more will be read (the peer closed or failed, a stop).
-  int ReadRequest();
+  // After an answer: whether the client's next bytes came within
+  // kNextHeadLookMs, looking only while no connection waits for a worker.
+  bool LookForNextHead();
+  // Reads what the client has sent, without waiting, until a head is
+  // complete; *headLength is then its length.
+  HeadRead ReadRequest(int* headLength);
   // Answers one GET (get) or HEAD for the raw target; false when the answer
   // could not be sent whole, which ends the connection.
   bool OnFileRequest(std::wstring target, const FileConditions& conditions, bool get);
@@ -114,27 +145,20 @@ private:
   // All bytes, or false after an error, a stop, or a stall.
   bool SendAll(const char* data, int length);
   // Polls until the socket is readable (writable), for at most the
-  // deadline: 1 ready, 0 time-out (or, reading, the worker is claimed),
-  // -1 failure or stop.
+  // deadline: 1 ready, 0 time-out, -1 failure or stop.
   int WaitReady(bool forWrite, ULONGLONG deadline);
-  // Takes a waiting connection's claim on this worker when the connection
-  // served has had its turn: a head read, answered or not, or a head begun
-  // kFairHeadMs ago. Never called while an answer is being sent.
-  bool ClaimForWaiting();
   // Ends the connection: through the closer when an answer may still be
   // on its way and the client may still send, otherwise at once.
   void CloseConnection(bool linger);
 
-  CSocket m_socket;                    // the connection; empty while idle
-  HANDLE m_hWorkEvent;                 // manual reset; signalled = busy
+  CSocket m_socket;                            // the connection's, during a turn; else empty
+  std::unique_ptr<CConnection> m_pConnection;  // the one assigned, during a turn
+  HANDLE m_hWorkEvent;                         // auto reset: set by Assign
+  volatile LONG m_bBusy;                       // 1 from Assign until MarkIdle: busy
   std::unique_ptr<char[]> m_pRequest;  // kRequestBufferBytes: the head, then what followed it
   int m_nBuffered;                     // bytes received into m_pRequest and not yet consumed
-  bool m_bAnswered;                    // this connection has had an answer
-  bool m_bHadTurn;                     // this connection has had a head read
-  ULONGLONG m_nHeadStart;              // tick at which the head being read began
   std::unique_ptr<char[]> m_pSend;     // kSendBufferBytes
-  volatile LONG* m_pnWaiting;          // the listener's, or null
-  HANDLE m_hFreedEvent;                // the listener's, or null; not owned
+  CConnectionQueue* m_pQueue;          // the listener's, or null
   CLingerThread* m_pCloser;            // the listener's, or null
   DWORD m_dwStallMs;
   CFileCache* m_pCache;  // not owned; may be null

@@ -1,14 +1,15 @@
-// CSocket.cpp: a Winsock IPv4 stream socket.
+// CSocket.cpp: a Winsock stream socket.
 #include "lib/CSocket.h"
 
 #include "lib/CFile.h"
 #include "lib/Log.h"
 
+#include <ws2tcpip.h>
+
 #include <cstring>
 
 namespace {
 
-const int kBacklog = 5;
 const DWORD kFilePieceBytes = 8192;
 
 // The handle is swapped atomically: Close runs on the window's thread while
@@ -20,9 +21,9 @@ SOCKET Exchange(volatile SOCKET* slot, SOCKET value) {
 
 }  // namespace
 
-CSocket::CSocket() : m_hSocket(INVALID_SOCKET) {}
+CSocket::CSocket() : m_hSocket(INVALID_SOCKET), m_bDualMode(false) {}
 
-CSocket::CSocket(SOCKET handle) : m_hSocket(handle) {}
+CSocket::CSocket(SOCKET handle) : m_hSocket(handle), m_bDualMode(false) {}
 
 CSocket::~CSocket() { Close(); }
 
@@ -37,33 +38,78 @@ bool CSocket::Create(int family, int type, int protocol) {
   return true;
 }
 
-bool CSocket::Listen(unsigned short port) {
-  sockaddr_in address;
+int CSocket::CreateDualMode(int family) {
+  if (m_hSocket != INVALID_SOCKET) return WSAEISCONN;
+  SOCKET h = socket(family, SOCK_STREAM, 0);
+  if (h == INVALID_SOCKET) return WSAGetLastError();
+  // Off, one socket serves both families; the platform's default is on.
+  DWORD v6only = 0;
+  if (setsockopt(h, IPPROTO_IPV6, IPV6_V6ONLY, reinterpret_cast<const char*>(&v6only),
+                 sizeof(v6only)) != 0) {
+    int error = WSAGetLastError();
+    closesocket(h);
+    return error;
+  }
+  m_hSocket = h;
+  m_bDualMode = true;
+  return 0;
+}
+
+int CSocket::ListenQuietly(unsigned short port, bool* bindFailed) {
+  sockaddr_storage address;
   memset(&address, 0, sizeof(address));
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = INADDR_ANY;
+  int length = 0;
+  if (m_bDualMode) {
+    sockaddr_in6* any = reinterpret_cast<sockaddr_in6*>(&address);
+    any->sin6_family = AF_INET6;
+    any->sin6_port = htons(port);
+    any->sin6_addr = in6addr_any;
+    length = sizeof(*any);
+  } else {
+    sockaddr_in* any = reinterpret_cast<sockaddr_in*>(&address);
+    any->sin_family = AF_INET;
+    any->sin_port = htons(port);
+    any->sin_addr.s_addr = INADDR_ANY;
+    length = sizeof(*any);
+  }
   // No other program may bind the port beside us and take our clients.
   BOOL exclusive = TRUE;
   setsockopt(m_hSocket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
              sizeof(exclusive));
-  if (bind(m_hSocket, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-    int error = static_cast<int>(GetLastError());
-    LogMessage(L"CS:Listen: bind failed: %d\r\n", error);
-    // The number alone tells a person nothing; the window would look as
-    // if it served.
-    if (error == WSAEADDRINUSE)
-      LogMessage(L"Port %d is in use by another program.\r\n", static_cast<int>(port));
-    else if (error == WSAEACCES)  // also what an exclusive holder causes
-      LogMessage(L"Port %d is in use by another program, or this user may not open it.\r\n",
-                 static_cast<int>(port));
-    return false;
-  }
-  if (listen(m_hSocket, kBacklog) != 0) {
-    LogMessage(L"CS:Listen: listen failed: %d\r\n", static_cast<int>(GetLastError()));
-    return false;
-  }
-  return true;
+  *bindFailed = bind(m_hSocket, reinterpret_cast<sockaddr*>(&address), length) != 0;
+  if (*bindFailed) return static_cast<int>(GetLastError());
+  if (listen(m_hSocket, SOMAXCONN) != 0) return static_cast<int>(GetLastError());
+  return 0;
+}
+
+void CSocket::LogBindFailure(int error, unsigned short port) {
+  LogMessage(L"CS:Listen: bind failed: %d\r\n", error);
+  // The number alone tells a person nothing; the window would look as
+  // if it served.
+  if (error == WSAEADDRINUSE)
+    LogMessage(L"Port %d is in use by another program.\r\n", static_cast<int>(port));
+  else if (error == WSAEACCES)  // also what an exclusive holder causes
+    LogMessage(L"Port %d is in use by another program, or this user may not open it.\r\n",
+               static_cast<int>(port));
+}
+
+bool CSocket::Listen(unsigned short port) {
+  bool bindFailed = false;
+  int error = ListenQuietly(port, &bindFailed);
+  if (error == 0) return true;
+  if (bindFailed)
+    LogBindFailure(error, port);
+  else
+    LogMessage(L"CS:Listen: listen failed: %d\r\n", error);
+  return false;
+}
+
+unsigned short CSocket::BoundPort() const {
+  sockaddr_storage address;
+  int length = sizeof(address);
+  if (getsockname(m_hSocket, reinterpret_cast<sockaddr*>(&address), &length) != 0) return 0;
+  // The port sits at the same place in both families' records.
+  return ntohs(reinterpret_cast<sockaddr_in*>(&address)->sin_port);
 }
 
 bool CSocket::Accept(CSocket* client, sockaddr* address, int* addressLength) {
@@ -134,4 +180,5 @@ void CSocket::Close() {
     shutdown(h, SD_SEND);
     closesocket(h);
   }
+  m_bDualMode = false;
 }

@@ -1,4 +1,5 @@
-// CSocket.h: a Winsock IPv4 stream socket; owns one socket handle.
+// CSocket.h: a Winsock stream socket (IPv4, or IPv6 taking IPv4 clients too);
+// owns one socket handle.
 #pragma once
 
 #include "lib/CObject.h"
@@ -22,10 +23,23 @@ public:
   // socket(); logs "CS:Create: socket failed: %d\r\n" on failure. Refused
   // (false, no log) while a socket is owned, so none is leaked.
   bool Create(int family, int type, int protocol);
-  // Binds all local IPv4 addresses on the port (host order), exclusively,
-  // and listens with a backlog of 5; logs the bind or listen failure, and
-  // a plain line when the port is taken.
+  // An IPv6 stream socket of the family (AF_INET6 but for tests) that takes
+  // IPv4 clients as well. No log line: 0, or the error that stopped it.
+  int CreateDualMode(int family);
+  // Binds every local address of the socket's family on the port (host
+  // order), exclusively, and listens with the system's largest backlog, so
+  // that a burst of connects is never dropped; logs the bind or listen
+  // failure, and a plain line when the port is taken.
   bool Listen(unsigned short port);
+  // The same without a log line: 0, or the error; *bindFailed tells which
+  // step gave it.
+  int ListenQuietly(unsigned short port, bool* bindFailed);
+  // The lines Listen writes for a failed bind.
+  static void LogBindFailure(int error, unsigned short port);
+  // Whether a bind error means another socket holds the port.
+  static bool IsPortTaken(int error) { return error == WSAEADDRINUSE || error == WSAEACCES; }
+  // The port bound (host order), or 0.
+  unsigned short BoundPort() const;
   // Hands the next connection to client (see Attach). When client refuses
   // it, the connection is closed rather than leaked. No log line.
   bool Accept(CSocket* client, sockaddr* address, int* addressLength);
@@ -55,4 +69,5 @@ public:
 
 private:
   volatile SOCKET m_hSocket;  // INVALID_SOCKET when none is owned
+  bool m_bDualMode;           // made by CreateDualMode: binds the IPv6 wildcard
 };

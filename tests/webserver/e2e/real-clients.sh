@@ -81,7 +81,13 @@ curl)
   grep -q '^"[0-9a-f]*-[0-9a-f]*"$' "$work/etag" || fail "etag: $(cat "$work/etag")"
   code=$(curl -s --etag-compare "$work/etag" -o /dev/null -w '%{http_code}' --max-time 5 http://127.0.0.1/orra.png)
   [ "$code" = 304 ] || fail "If-None-Match: status $code"
-  echo "curl: $count files byte-identical, 404, keep-alive, HTTP/1.0, resume, 304 by date and by tag ok"
+  # Both families, and localhost by whichever the resolver gives first.
+  for url in '-4 http://127.0.0.1/' '-6 http://[::1]/' '-v http://localhost/'; do
+    cmp -s "$site/index.html" <(curl -s -g "${url% *}" --max-time 5 "${url#* }" 2>"$work/curl-v") ||
+      fail "curl $url is not answered"
+  done
+  grep -E '^\* +Trying' "$work/curl-v" || true
+  echo "curl: $count files byte-identical, 404, keep-alive, HTTP/1.0, resume, 304 by date and by tag, IPv4, IPv6 and localhost ok"
   ;;
 chromium)
   [ -n "$shot" ] || fail "screenshot path missing"

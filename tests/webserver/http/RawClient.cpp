@@ -3,15 +3,26 @@
 
 #include <ws2tcpip.h>
 
-bool RawClient::Connect(unsigned short port) {
+bool RawClient::Connect(unsigned short port, int family) {
   Close();
-  m_hSocket = socket(AF_INET, SOCK_STREAM, 0);
+  m_hSocket = socket(family, SOCK_STREAM, 0);
   if (m_hSocket == INVALID_SOCKET) return false;
-  sockaddr_in addr = {};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(port);
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(m_hSocket, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0) {
+  sockaddr_storage addr = {};
+  int length = 0;
+  if (family == AF_INET6) {
+    sockaddr_in6* v6 = reinterpret_cast<sockaddr_in6*>(&addr);
+    v6->sin6_family = AF_INET6;
+    v6->sin6_port = htons(port);
+    v6->sin6_addr = in6addr_loopback;
+    length = sizeof(*v6);
+  } else {
+    sockaddr_in* v4 = reinterpret_cast<sockaddr_in*>(&addr);
+    v4->sin_family = AF_INET;
+    v4->sin_port = htons(port);
+    v4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    length = sizeof(*v4);
+  }
+  if (connect(m_hSocket, reinterpret_cast<sockaddr*>(&addr), length) != 0) {
     Close();
     return false;
   }
@@ -103,6 +114,11 @@ void RawClient::Close() {
   }
   m_bPeerClosed = false;
   m_strPending.clear();
+}
+
+void RawClient::Adopt(SOCKET socket) {
+  Close();
+  m_hSocket = socket;
 }
 
 SOCKET RawClient::Detach() {

@@ -14,8 +14,9 @@ public:
   RawClient(const RawClient&) = delete;
   RawClient& operator=(const RawClient&) = delete;
 
-  // Connects to 127.0.0.1 on the port; false when refused.
-  bool Connect(unsigned short port);
+  // Connects to the loopback of the family (127.0.0.1, or ::1 for
+  // AF_INET6) on the port; false when refused.
+  bool Connect(unsigned short port, int family = AF_INET);
   bool SendAll(const std::string& bytes);
   // Up to bytes, waiting at most timeoutMs in all; stops early when the
   // peer closes (then IsClosedByPeer()).
@@ -30,6 +31,8 @@ public:
   bool IsClosedByPeer() const { return m_bPeerClosed; }
   void Close();
   SOCKET Detach();
+  // Takes a connected socket made elsewhere.
+  void Adopt(SOCKET socket);
 
   // A head, its body per its length line, as one text.
   std::string ReadAnswer(DWORD timeoutMs);
