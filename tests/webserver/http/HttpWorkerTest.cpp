@@ -596,7 +596,7 @@ TEST_F(HttpWorker, KeepsOneCopyOfASmallFileHoweverItsNameIsSpelled) {
   Connect();
   for (const char* target : {"/spelled.js", "/SPELLED.js", "/./spelled.js", "//Spelled.JS"})
     EXPECT_EQ(Ask(GetRequest(target)), Found("let x;", "text/javascript")) << target;
-  EXPECT_EQ(m_cache.Bytes(), 6u);
+  EXPECT_EQ(m_listener.Cache().Bytes(), 6u);
   DeleteFileW(path.c_str());
 }
 
