@@ -53,14 +53,14 @@ set(QOR_REGISTRY_WXS ${qor_stage}/QorTreeView-registry.wxs)
 add_custom_command(OUTPUT ${QOR_MSI_CONTROL} ${QOR_REGISTRY_WXS}
   COMMAND ${CMAKE_STRIP} -o ${qor_stage}/QorTreeView.ocx $<TARGET_FILE:QorTreeView>
   COMMAND ${CMAKE_STRIP} -o ${qor_stage}/QorTreeViewDemo.exe $<TARGET_FILE:QorTreeViewDemo>
-  COMMAND ${PROJECT_SOURCE_DIR}/installer/run-under-wine.sh ${QOR_REGGEN}
-          ${qor_stage}/QorTreeView.ocx ${QOR_REGISTRY_WXS} ${QOR_MSI_ARCH}
-          ${CMAKE_BINARY_DIR}/typelib-wineprefix
+  COMMAND ${PROJECT_SOURCE_DIR}/tools/wine-build-step.sh "registry fragment writer"
+          ${CMAKE_BINARY_DIR}/typelib-wineprefix ${QOR_REGISTRY_WXS} ${QOR_MSI_ARCH} ${QOR_REGGEN}
+          ${qor_stage}/QorTreeView.ocx
   ${qor_common_stage}
   COMMAND bash ${qor_make_msi} QorTreeView ${QOR_MSI_ARCH} ${PROJECT_VERSION} . ${QOR_MSI_CONTROL}
   WORKING_DIRECTORY ${qor_stage}
   DEPENDS QorTreeView QorTreeViewDemo ${QOR_REGGEN} ${qor_make_msi} ${qor_stage_inputs}
-          ${PROJECT_SOURCE_DIR}/installer/QorTreeView.wxs ${PROJECT_SOURCE_DIR}/installer/run-under-wine.sh
+          ${PROJECT_SOURCE_DIR}/installer/QorTreeView.wxs ${PROJECT_SOURCE_DIR}/tools/wine-build-step.sh
           ${PROJECT_SOURCE_DIR}/README-windows.md
   COMMENT "Building the QorTreeView package (${QOR_MSI_ARCH})"
   VERBATIM)
