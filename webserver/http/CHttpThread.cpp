@@ -163,6 +163,11 @@ bool CHttpThread::LookForNextHead() {
   // switches of the poll, but only while no connection waits for a worker.
   ULONGLONG end = GetTickCount64() + kNextHeadLookMs;
   while (m_pQueue && !m_pQueue->AnyWaiting()) {
+    // Read before waiting: the next head has mostly arrived already, and
+    // under Wine every wait is a call of its own. The buffer is empty here.
+    int got = m_socket.Receive(m_pRequest.get(), kRequestTextMax);
+    if (got > 0) m_nBuffered = got;
+    if (got >= 0 || WSAGetLastError() != WSAEWOULDBLOCK) return true;  // ReadRequest sees an end
     ULONGLONG now = GetTickCount64();
     if (now >= end) return false;
     ULONGLONG slice = now + kLookSliceMs < end ? now + kLookSliceMs : end;

@@ -104,8 +104,9 @@ private:
   // Gives the assigned connection its turn: answers the heads that have
   // come, in order, then hands it on as the turn's end says.
   void HandleConnection();
-  // After an answer: whether the client's next bytes came within
-  // kNextHeadLookMs, looking only while no connection waits for a worker.
+  // After an answer, with nothing buffered: whether the client's next bytes
+  // (then buffered) or its close came within kNextHeadLookMs, looking only
+  // while no connection waits for a worker.
   bool LookForNextHead();
   // Reads what the client has sent, without waiting, until a head is
   // complete; *headLength is then its length.
