@@ -79,7 +79,14 @@ bool CConnectionQueue::OpenWake() {
 
 void CConnectionQueue::Wake() {
   SOCKET h = m_wake.GetHandle();
-  if (h != INVALID_SOCKET) send(h, "w", 1, 0);
+  if (h == INVALID_SOCKET) return;
+  // A non-blocking send may fail for a moment (WSAEWOULDBLOCK; Wine gives
+  // it now and then). A byte that never went must not leave the flag set,
+  // or no hand-back would wake the listener again before its poll times out.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (send(h, "w", 1, 0) == 1) return;
+  }
+  InterlockedExchange(&m_bWakePending, 0);
 }
 
 void CConnectionQueue::DrainWake() {

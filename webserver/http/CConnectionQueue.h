@@ -52,6 +52,8 @@ public:
   SOCKET WakeHandle() const { return m_wake.GetHandle(); }
   // Wakes the listener now (a stop), whatever is pending.
   void Wake();
+  // Whether a wake-up byte is on its way and not yet drained.
+  bool IsWakePending() const { return m_bWakePending != 0; }
   // On the listener's thread, once its poll saw the wake-up socket readable.
   void DrainWake();
 

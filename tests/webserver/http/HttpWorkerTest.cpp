@@ -771,4 +771,20 @@ TEST(HttpDispatch, BusyWorkerRefusesAnOffer) {
   worker.Shutdown();
 }
 
+// A wake-up byte that could not be sent must not leave the listener deaf to
+// every later hand-back until its poll times out.
+TEST(HttpDispatch, HandBackWhoseWakeUpCannotBeSentLeavesTheNextOneToSend) {
+  WSADATA data;
+  ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+  CConnectionQueue queue;
+  ASSERT_TRUE(queue.OpenWake());
+  ASSERT_EQ(shutdown(queue.WakeHandle(), SD_SEND), 0);  // every send now fails
+  queue.HandBack(std::unique_ptr<CConnection>(new CConnection(INVALID_SOCKET, 0)));
+  EXPECT_FALSE(queue.IsWakePending());
+  std::vector<std::unique_ptr<CConnection>> idle;
+  queue.TakeHandedBack(&idle);
+  EXPECT_EQ(idle.size(), 1u);
+  WSACleanup();
+}
+
 }  // namespace
