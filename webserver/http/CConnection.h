@@ -18,10 +18,14 @@ enum ConnectionPhase {
 // (idle) or in the queue for a worker (ready); during a turn a worker holds it.
 struct CConnection {
   CConnection(SOCKET socket, ULONGLONG deadline)
-      : m_socket(socket), m_nDeadline(deadline), m_phase(kPhaseFresh) {}
+      : m_socket(socket), m_nDeadline(deadline), m_phase(kPhaseFresh), m_bPrompt(true) {}
 
   CSocket m_socket;
   std::string m_strPending;  // received, not yet consumed: the start of the next head
   ULONGLONG m_nDeadline;     // tick by which the next head must have ended
   ConnectionPhase m_phase;
+  // Its client sent its last head within a look's time of the answer before
+  // (or of the connect): a worker looks for its next one before handing it
+  // back. A browser mostly pauses longer, and a look that fails costs it.
+  bool m_bPrompt;
 };

@@ -131,7 +131,7 @@ void CHttpThread::HandleConnection() {
       break;
     }
     if (m_nBuffered == 0) {
-      if (LookForNextHead()) continue;
+      if (connection.m_bPrompt && LookForNextHead()) continue;
       break;  // the client's next head is awaited in the listener's poll
     }
     // A pipelined head takes this worker again only while nobody waits.
@@ -161,18 +161,19 @@ void CHttpThread::HandleConnection() {
 bool CHttpThread::LookForNextHead() {
   // A client that asks again at once is served without the two thread
   // switches of the poll, but only while no connection waits for a worker.
+  if (!m_pQueue || m_pQueue->AnyWaiting()) return false;
   ULONGLONG end = GetTickCount64() + kNextHeadLookMs;
-  while (m_pQueue && !m_pQueue->AnyWaiting()) {
-    // Read before waiting: the next head has mostly arrived already, and
-    // under Wine every wait is a call of its own. The buffer is empty here.
-    int got = m_socket.Receive(m_pRequest.get(), kRequestTextMax);
-    if (got > 0) m_nBuffered = got;
-    if (got >= 0 || WSAGetLastError() != WSAEWOULDBLOCK) return true;  // ReadRequest sees an end
+  // Read before waiting: the next head has mostly arrived already, and
+  // under Wine every wait is a call of its own. The buffer is empty here.
+  int got = m_socket.Receive(m_pRequest.get(), kRequestTextMax);
+  if (got > 0) m_nBuffered = got;
+  if (got >= 0 || WSAGetLastError() != WSAEWOULDBLOCK) return true;  // ReadRequest sees an end
+  while (!m_pQueue->AnyWaiting()) {
     ULONGLONG now = GetTickCount64();
     if (now >= end) return false;
     ULONGLONG slice = now + kLookSliceMs < end ? now + kLookSliceMs : end;
     int ready = WaitReady(false, slice);
-    if (ready != 0) return ready == 1;
+    if (ready != 0) return ready == 1;  // readable: ReadRequest reads it
   }
   return false;
 }

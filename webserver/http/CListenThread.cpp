@@ -93,9 +93,12 @@ int CListenThread::Run() {
     now = GetTickCount64();
     size_t kept = 0;
     for (size_t i = 0; i < m_idle.size(); ++i) {
-      if (polled[first + i].revents)
+      if (polled[first + i].revents) {
+        // Its pause since the answer before: the deadline was set then.
+        ULONGLONG pause = now + CHttpThread::kHeadDeadlineMs - m_idle[i]->m_nDeadline;
+        m_idle[i]->m_bPrompt = pause <= CHttpThread::kNextHeadLookMs;
         ready.push_back(std::move(m_idle[i]));
-      else if (m_idle[i]->m_nDeadline <= now)
+      } else if (m_idle[i]->m_nDeadline <= now)
         CloseIdle(std::move(m_idle[i]));
       else
         m_idle[kept++] = std::move(m_idle[i]);
