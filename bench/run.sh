@@ -143,18 +143,24 @@ storm_ab() {
   echo "$(cut -d' ' -f1 "$out" | median) $(awk '{ f += $2 } END { print f }' "$out") $(cut -d' ' -f3 "$out" | sort -g | tail -1) $(cut -d' ' -f4 "$out" | median)"
 }
 
-# page_ms BASE_URL -> the median load time (ms) of the 120-image page in
-# headless Chromium, a fresh profile each time.
-page_ms() {
-  local base=$1 out=$work/page.txt
-  : >"$out"
-  for i in $(seq "$runs"); do
-    timeout 60 chromium --headless --no-sandbox --disable-gpu --no-first-run \
-      --disable-background-networking --disable-component-update --disable-sync \
-      --user-data-dir="$work/profile-$i-${base//[^0-9]/}" --dump-dom "$base/page/index.html" 2>/dev/null |
-      sed -n 's/.*data-load-ms="\([0-9]*\)".*/\1/p' >>"$out" || true
+# page_times -> "server yardstick nginx": the median load times (ms) of the
+# 120-image page in headless Chromium, a fresh profile each time. The three
+# are loaded in turn, at least five times each, so that a slow spell of the
+# machine (Chromium itself takes most of both cores) falls on all alike.
+page_times() {
+  local port i
+  for port in 80 8090 8089; do : >"$work/page-$port.txt"; done
+  for i in $(seq $((runs > 5 ? runs : 5))); do
+    for port in 80 8090 8089; do
+      timeout 60 chromium --headless --no-sandbox --disable-gpu --no-first-run \
+        --disable-background-networking --disable-component-update --disable-sync \
+        --user-data-dir="$work/profile-$i-$port" --dump-dom "http://127.0.0.1:$port/page/index.html" 2>/dev/null |
+        sed -n 's/.*data-load-ms="\([0-9]*\)".*/\1/p' >>"$work/page-$port.txt" || true
+    done
   done
-  if [ -s "$out" ]; then median <"$out"; else echo "?"; fi
+  for port in 80 8090 8089; do
+    if [ -s "$work/page-$port.txt" ]; then median <"$work/page-$port.txt"; else echo "?"; fi
+  done | paste -sd' '
 }
 
 # ab_figure URL -> "req/s failed" (median req/s; failures summed)
@@ -224,9 +230,7 @@ many+=("$(awk -v a="$ours_rps" -v e="$ours_fail" -v m="$ours_conn" -v l="$ours_l
   printf "| ab after a storm, no keep-alive, 1k | 50 | %.0f | connect ≤ %d ms, longest %d ms | %d failed | %.0f | connect ≤ %d ms, longest %d ms | %d failed | **%.2f** | %.0f | connect ≤ %d ms, longest %d ms | %d failed | **%.3f** |",
          a, m, l, e, y, n, k, f, (y > 0 ? a / y : 0), x, o, j, g, (x > 0 ? a / x : 0) }')")
 echo "${many[-1]}"
-ours_page=$(page_ms http://127.0.0.1)
-yard_page=$(page_ms http://127.0.0.1:8090)
-ngx_page=$(page_ms http://127.0.0.1:8089)
+read -r ours_page yard_page ngx_page < <(page_times)
 many+=("$(awk -v a="$ours_page" -v y="$yard_page" -v n="$ngx_page" 'BEGIN {
   printf "| Chromium, page of 120 images, load ms | 6 | %s ms | | | %s ms | | | **%.2f** | %s ms | | | **%.2f** |",
          a, y, (a > 0 ? y / a : 0), n, (a > 0 ? n / a : 0) }')")
@@ -283,7 +287,8 @@ section=$work/server-section.md
   echo "50 clients without keep-alive (\`ab -n 3000 -c 50\`) started the moment 100"
   echo "kept-alive wrk clients have run for ${secs} s; headless Chromium loading a page of"
   echo "120 small PNG images (six connections, a fresh profile each time; the"
-  echo "navigation timing's \`loadEventStart\`); and wrk on the server's IPv6 loopback."
+  echo "navigation timing's \`loadEventStart\`; the median of at least five loads,"
+  echo "the three servers loaded in turn); and wrk on the server's IPv6 loopback."
   echo "p99 is wrk's 99th percentile of latency; errors count wrk's connect, read"
   echo "(a connection closed under a request), write, status and time-out errors."
   echo "For the page the ratio is the peer's load time over the server's (above 1:"
