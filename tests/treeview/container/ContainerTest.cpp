@@ -392,6 +392,25 @@ SIZEL Extent(IUnknown* control) {
   }
   return size;
 }
+
+// The control's state saved into, or loaded from, a bag: the first failure.
+HRESULT SaveToBag(IUnknown* control, IPropertyBag* bag) {
+  IPersistPropertyBag* persist = nullptr;
+  HRESULT hr = control->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist));
+  if (FAILED(hr)) return hr;
+  hr = persist->Save(bag, TRUE, TRUE);
+  persist->Release();
+  return hr;
+}
+
+HRESULT LoadFromBag(IUnknown* control, IPropertyBag* bag) {
+  IPersistPropertyBag* persist = nullptr;
+  HRESULT hr = control->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist));
+  if (FAILED(hr)) return hr;
+  hr = persist->Load(bag, nullptr);
+  persist->Release();
+  return hr;
+}
 }  // namespace
 
 namespace {
@@ -499,11 +518,7 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStill
   ole->Release();
 
   MemoryBag saved;
-  IPersistPropertyBag* bag = nullptr;
-  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)),
-            S_OK);
-  ASSERT_EQ(bag->Save(&saved, TRUE, TRUE), S_OK);
-  bag->Release();
+  ASSERT_EQ(SaveToBag(c.Unknown(), &saved), S_OK);
   ASSERT_EQ(saved.values.size(), 17u);
   EXPECT_EQ(V_I4(&saved.values[L"_Version"]), 0x10003);
   EXPECT_EQ(V_VT(&saved.values[L"AsyncLoad"]), VT_BOOL);
@@ -528,11 +543,7 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStill
   {
     TestContainer fromBag;
     ASSERT_EQ(fromBag.Create(QORTREEVIEW_PROGID), S_OK);
-    ASSERT_EQ(
-        fromBag.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)),
-        S_OK);
-    EXPECT_EQ(bag->Load(&saved, nullptr), S_OK);
-    bag->Release();
+    EXPECT_EQ(LoadFromBag(fromBag.Unknown(), &saved), S_OK);
     EXPECT_EQ(Extent(fromBag.Unknown()).cx, 4321);
     EXPECT_EQ(Extent(fromBag.Unknown()).cy, 1234);
   }
@@ -565,13 +576,9 @@ TEST_F(ControlTest, APropertyBagOrAStorageCarriesTheStateAndAHandWrittenBagStill
   page.PutText(L"ShowError", L"wrong");
   page.PutText(L"PopupMenuText1", L"Apagar");
   page.PutText(L"AsyncLoad", L"True");
-  ASSERT_EQ(
-      fromPage.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)),
-      S_OK);
-  EXPECT_EQ(bag->Load(&page, nullptr), S_OK);
+  EXPECT_EQ(LoadFromBag(fromPage.Unknown(), &page), S_OK);
   MemoryBag empty;
-  EXPECT_EQ(bag->Load(&empty, nullptr), S_OK);
-  bag->Release();
+  EXPECT_EQ(LoadFromBag(fromPage.Unknown(), &empty), S_OK);
   EXPECT_EQ(Extent(fromPage.Unknown()).cx, 2500);
   EXPECT_EQ(Extent(fromPage.Unknown()).cy, defaults.cy);
   EXPECT_EQ(fromPage.GetString(kDispURL), "http://127.0.0.1");
@@ -936,21 +943,13 @@ TEST_F(ControlTest, TheFontPropertyOverridesTheAmbientFontAndTravelsWithTheState
 
   // Saved and loaded in a bag; an older state keeps the container's font.
   MemoryBag saved;
-  IPersistPropertyBag* bag = nullptr;
-  ASSERT_EQ(c.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)),
-            S_OK);
-  ASSERT_EQ(bag->Save(&saved, TRUE, TRUE), S_OK);
-  bag->Release();
+  ASSERT_EQ(SaveToBag(c.Unknown(), &saved), S_OK);
   EXPECT_EQ(ToAnsi(V_BSTR(&saved.values[L"FontName"])), "DejaVu Serif");
   EXPECT_EQ(V_I4(&saved.values[L"FontSize"]), size.int64);
   TestContainer loaded;
   ASSERT_EQ(loaded.Create(QORTREEVIEW_PROGID), S_OK);
   loaded.SetAmbientFont(courier);
-  ASSERT_EQ(
-      loaded.Unknown()->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&bag)),
-      S_OK);
-  EXPECT_EQ(bag->Load(&saved, nullptr), S_OK);
-  bag->Release();
+  EXPECT_EQ(LoadFromBag(loaded.Unknown(), &saved), S_OK);
   ASSERT_EQ(loaded.Activate(kPos), S_OK);
   EXPECT_EQ(TreeFont(loaded.TreeWindow()), larger);
   const std::string v12 = Number(0x10002) + Number(4000) + Number(2000) + Text(L"") + Text(L"") +
