@@ -8,17 +8,14 @@
 # ends it (qor_wineserver -k).
 # shellcheck source=wine-env.sh
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+# shellcheck source=prefix-copy.sh
+. "$(dirname "${BASH_SOURCE[0]}")/prefix-copy.sh"
 
 qor_scale_prefix() {
-  local source=$1 dpi=$3 dir value
+  local source=$1 dpi=$3 value
   export WINEPREFIX=$2
   if [ ! -f "$WINEPREFIX/system.reg" ] && [ -f "$source/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
-    tar -C "$source" -cf - --exclude=./wineserver --exclude=./drive_c/windows/system32 \
-        --exclude=./drive_c/windows/syswow64 --exclude=./drive_c/windows/winsxs . | tar -C "$WINEPREFIX" -xf -
-    for dir in system32 syswow64 winsxs; do
-      [ ! -d "$source/drive_c/windows/$dir" ] || cp -al "$source/drive_c/windows/$dir" "$WINEPREFIX/drive_c/windows/"
-    done
+    qor_copy_prefix "$source" "$WINEPREFIX"
   fi
   "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
   value=$(printf 'dword:%08x' "$dpi")

@@ -35,17 +35,10 @@ rm -rf "$scratch"
 mkdir -p "$scratch/win64" "$site"
 ln -s "$bin" "$scratch/win64/bin"
 echo "$token" >"$site/index.html"
-# A copy of the running session's prefix saves creating one: Wine's own
-# binaries hard-linked, the rest copied (Wine writes a registry file that
-# has several links in place).
-if [ -f "${WINEPREFIX:-}/system.reg" ]; then
-  mkdir -p "$prefix"
-  tar -C "$WINEPREFIX" -cf - --exclude=./wineserver --exclude=./drive_c/windows/system32 \
-      --exclude=./drive_c/windows/syswow64 --exclude=./drive_c/windows/winsxs . | tar -C "$prefix" -xf -
-  for dir in system32 syswow64 winsxs; do
-    [ ! -d "$WINEPREFIX/drive_c/windows/$dir" ] || cp -al "$WINEPREFIX/drive_c/windows/$dir" "$prefix/drive_c/windows/"
-  done
-fi
+# A copy of the running session's prefix saves creating one.
+# shellcheck source=../../tools/prefix-copy.sh
+. "$src/tools/prefix-copy.sh"
+[ ! -f "${WINEPREFIX:-}/system.reg" ] || qor_copy_prefix "$WINEPREFIX" "$prefix"
 
 # session LOG: a Wine session as the scripts start one, serving the site
 # until $scratch/stop appears, in a Linux session of its own ($session).
